@@ -1,0 +1,59 @@
+# The two commands of the README, and the configurations behind them.
+#   make demo    run the demonstration (headless: renders its window to a PNG)
+#   make test    build and run every test (AddressSanitizer + UBSan, then ThreadSanitizer)
+# Other targets: make tsan, make fuzz, make bench, make release, make format, make clean.
+
+JOBS      ?= $(shell nproc)
+GENERATOR := -G Ninja
+ASAN_DIR  := build/asan
+TSAN_DIR  := build/tsan
+REL_DIR   := build/release
+FUZZ_DIR  := build/fuzz
+FUZZ_SECONDS ?= 60
+
+.PHONY: deps demo test test-asan tsan fuzz bench release format clean
+
+deps:
+	@tools/install-deps.sh
+
+$(ASAN_DIR)/build.ninja:
+	cmake -S . -B $(ASAN_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS="-O1 -g" -DOMBREL_SANITIZE=address
+
+$(TSAN_DIR)/build.ninja:
+	cmake -S . -B $(TSAN_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS="-O1 -g" -DOMBREL_SANITIZE=thread
+
+$(REL_DIR)/build.ninja:
+	cmake -S . -B $(REL_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DOMBREL_TESTS=OFF -DOMBREL_BENCH=ON
+
+# The cross-thread tests run under ThreadSanitizer first; the full suite under ASan/UBSan runs
+# last so that the output ends with its CTest summary.
+test: deps tsan test-asan
+
+test-asan: deps $(ASAN_DIR)/build.ninja
+	cmake --build $(ASAN_DIR) -j $(JOBS)
+	ctest --test-dir $(ASAN_DIR) --output-on-failure -j $(JOBS)
+
+tsan: deps $(TSAN_DIR)/build.ninja
+	cmake --build $(TSAN_DIR) -j $(JOBS)
+	ctest --test-dir $(TSAN_DIR) --output-on-failure -j $(JOBS) -L threads
+
+release: deps $(REL_DIR)/build.ninja
+	cmake --build $(REL_DIR) -j $(JOBS)
+
+demo: release
+	tools/run-demo.sh $(REL_DIR)
+
+bench: release
+	tools/run-bench.sh $(REL_DIR)
+
+fuzz: deps
+	tools/install-deps.sh clang libclang-rt-14-dev
+	cmake -S . -B $(FUZZ_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_CXX_FLAGS="-O1 -g" -DOMBREL_FUZZ=ON
+	cmake --build $(FUZZ_DIR) -j $(JOBS)
+	tools/run-fuzz.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
+
+format:
+	find src tests fuzz bench demo -name '*.h' -o -name '*.cpp' | xargs clang-format -i
+
+clean:
+	rm -rf build
