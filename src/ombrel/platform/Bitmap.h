@@ -28,8 +28,10 @@ struct BITMAP
 class CBitmap : public CGdiObject
 {
 public:
-    // The largest width or height accepted; bigger requests fail before allocating.
+    // The largest width or height, and pixel count, accepted; bigger requests fail before
+    // allocating.
     static constexpr int kMaxDimension = 32767;
+    static constexpr std::int64_t kMaxPixels = std::int64_t{1} << 27;
 
     CBitmap();
     ~CBitmap() override;
@@ -37,7 +39,7 @@ public:
     CBitmap& operator=(const CBitmap&) = delete;
 
     // A bitmap of the given size, opaque black. `dc` may be null. Fails for a non-positive
-    // size, one above kMaxDimension, and while the bitmap is selected into a device context.
+    // size, one above the limits, and while the bitmap is selected into a device context.
     bool CreateCompatibleBitmap(CDC* dc, int width, int height);
     // A bitmap from pixel data: 32 bits per pixel as described at BITMAP (rows of width * 4
     // bytes), or 24 bits per pixel (bytes B, G, R; rows padded to 4 bytes). Null bits give an

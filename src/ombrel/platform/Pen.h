@@ -16,13 +16,13 @@ public:
     CPen();
     CPen(UINT style, int width, COLORREF color);
     // A pen whose colour comes from a brush description (the "extended" pen form).
-    CPen(UINT style, int width, const LOGBRUSH* brush);
+    CPen(UINT style, int width, const LOGBRUSH& brush);
     ~CPen() override;
     CPen(const CPen& other);
     CPen& operator=(const CPen& other);
 
     bool CreatePen(UINT style, int width, COLORREF color);
-    bool CreatePen(UINT style, int width, const LOGBRUSH* brush);
+    bool CreatePen(UINT style, int width, const LOGBRUSH& brush);
     // WHITE_PEN, BLACK_PEN or NULL_PEN; false for any other index.
     bool CreateStockObject(int index);
 

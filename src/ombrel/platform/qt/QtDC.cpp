@@ -1,0 +1,1617 @@
+// CDC on a QPainter.
+//
+// Sections: 1. state and helpers  2. attaching and objects  3. attributes and saved states
+//           4. clipping  5. lines and shapes  6. fills  7. text  8. block transfers
+//           9. device capabilities
+//
+// How pixels are hit: the painter never carries a world transform or antialiasing, every
+// operation converts its logical coordinates to device pixels itself (adding the viewport
+// origin), and one-pixel lines are plotted pixel by pixel (runs for straight lines) so that
+// they cover exactly the pixels the platform covers. The clip region is kept here in device
+// coordinates and handed to the painter whenever it changes.
+
+#include "ombrel/platform/DC.h"
+
+#include "ombrel/platform/qt/QtDrawing.h"
+#include "ombrel/platform/qt/QtGdiObjects.h"
+
+#include <QApplication>
+#include <QFontMetrics>
+#include <QPaintEngine>
+#include <QPainter>
+#include <QPolygon>
+#include <QPrinter>
+#include <QRegion>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QTextBoundaryFinder>
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <optional>
+#include <utility>
+#include <vector>
+
+namespace Ombrel {
+
+using DCImpl = QtDrawingAccess::DCImpl;
+
+// === 1. State and helpers =====================================================================
+
+namespace {
+
+CPen* StockPen()
+{
+    static CPen pen(PS_SOLID, 1, RGB(0, 0, 0));
+    return &pen;
+}
+
+CBrush* StockBrush()
+{
+    static CBrush brush(RGB(255, 255, 255));
+    return &brush;
+}
+
+// What a memory device context holds before a bitmap is selected; never drawn into.
+CBitmap* StockBitmap()
+{
+    static CBitmap bitmap;
+    static const bool created = bitmap.CreateBitmap(1, 1, 1, 32, nullptr);
+    static_cast<void>(created);
+    return &bitmap;
+}
+
+// Everything SaveDC saves.
+struct DrawState
+{
+    CPen* pen = StockPen();
+    LOGPEN penDesc{PS_SOLID, 1, 0};
+    CBrush* brush = StockBrush();
+    LOGBRUSH brushDesc{BS_SOLID, RGB(255, 255, 255), 0};
+    CFont* font = nullptr;          // null: the default GUI font
+    std::optional<QFont> qtFont;    // resolved on first text operation
+    COLORREF textColor = RGB(0, 0, 0);
+    COLORREF bkColor = RGB(255, 255, 255);
+    int bkMode = OPAQUE;
+    int stretchMode = BLACKONWHITE;
+    QPoint origin;                  // viewport origin: device = logical + origin
+    QPoint position;                // current position, logical
+    std::optional<QRegion> clip;    // device coordinates; none = the whole surface
+};
+
+enum class Target { None, Painter, Memory };
+
+QColor Opaque(COLORREF color)
+{
+    return ToQColor(color);
+}
+
+// The pixels of an on/off dash pattern, starting "on"; empty for a solid pen.
+std::vector<int> PatternOf(UINT style)
+{
+    switch (style) {
+    case PS_DASH: return {6, 2};
+    case PS_DOT:
+    case PS_ALTERNATE: return {1, 1};
+    case PS_DASHDOT: return {6, 2, 1, 2};
+    case PS_DASHDOTDOT: return {6, 2, 1, 2, 1, 2};
+    default: return {};
+    }
+}
+
+} // namespace
+
+struct CDC::Impl
+{
+    DrawState state;
+    std::vector<DrawState> saved;
+    Target target = Target::None;
+    QPainter* painter = nullptr;             // what draws; owned by ownPainter or the caller
+    std::unique_ptr<QPainter> ownPainter;    // memory device context: paints the bitmap
+    std::optional<QRegion> baseClip;         // clip the attached painter came with
+    CBitmap* bitmap = nullptr;               // selected bitmap; null = the stock one
+    int referenceDpiX = 96;
+    int referenceDpiY = 96;
+    mutable std::optional<QFontMetrics> metrics; // of state.qtFont on the current device
+
+    bool CanDraw() const { return painter && painter->isActive(); }
+
+    QRect Surface() const
+    {
+        if (!CanDraw()) {
+            return {};
+        }
+        const QPaintDevice* device = painter->device();
+        return QRect(0, 0, device->width(), device->height());
+    }
+
+    // The region drawing may touch, in device coordinates.
+    QRegion DrawableRegion() const
+    {
+        QRegion region = state.clip ? *state.clip : QRegion(Surface());
+        if (baseClip) {
+            region &= *baseClip;
+        }
+        return region & Surface();
+    }
+
+    void ApplyClip()
+    {
+        if (!CanDraw()) {
+            return;
+        }
+        if (!state.clip && !baseClip) {
+            painter->setClipping(false);
+            return;
+        }
+        QRegion region = state.clip ? *state.clip : QRegion(Surface());
+        if (baseClip) {
+            region &= *baseClip;
+        }
+        painter->setClipRegion(region);
+    }
+
+    QPoint ToDevice(int x, int y) const { return QPoint(x, y) + state.origin; }
+
+    // The device rectangle of a logical one; null when it is empty.
+    QRect ToDevice(const CRect& rect) const
+    {
+        if (rect.IsRectEmpty()) {
+            return {};
+        }
+        return QRect(ToDevice(rect.left, rect.top), QSize(rect.Width(), rect.Height()));
+    }
+
+    CRect ToLogical(const QRect& rect) const
+    {
+        if (rect.isEmpty()) {
+            return {};
+        }
+        const QRect moved = rect.translated(-state.origin);
+        return CRect(moved.left(), moved.top(), moved.left() + moved.width(),
+                     moved.top() + moved.height());
+    }
+
+    void Fill(const QRect& deviceRect, COLORREF color)
+    {
+        if (CanDraw() && !deviceRect.isEmpty()) {
+            painter->fillRect(deviceRect, Opaque(color));
+        }
+    }
+
+    QImage* Image() const
+    {
+        if (!CanDraw() || painter->device()->devType() != QInternal::Image) {
+            return nullptr;
+        }
+        return static_cast<QImage*>(painter->device());
+    }
+
+    const QFont& Font()
+    {
+        if (!state.qtFont) {
+            state.qtFont = ToQFont(state.font ? *state.font : *GetDefaultGuiFont());
+            metrics.reset();
+        }
+        return *state.qtFont;
+    }
+
+    const QFontMetrics& Metrics()
+    {
+        const QFont& font = Font();
+        if (!metrics) {
+            if (CanDraw()) {
+                metrics.emplace(font, painter->device());
+            } else {
+                metrics.emplace(font);
+            }
+        }
+        return *metrics;
+    }
+
+    void EndOwnPainter()
+    {
+        if (ownPainter) {
+            ownPainter->end();
+            if (painter == ownPainter.get()) {
+                painter = nullptr;
+            }
+            ownPainter.reset();
+        }
+    }
+
+    void ReleaseBitmap()
+    {
+        EndOwnPainter();
+        if (bitmap) {
+            QtDrawingAccess::ImplOf(*bitmap)->selectedInto = nullptr;
+            bitmap = nullptr;
+        }
+        metrics.reset();
+    }
+
+    void DetachPainter()
+    {
+        if (target == Target::Painter && painter) {
+            if (painter->isActive()) {
+                painter->restore();
+            }
+            painter = nullptr;
+        }
+        baseClip.reset();
+        metrics.reset();
+    }
+
+    void PrepareNewPainter()
+    {
+        painter->setRenderHint(QPainter::Antialiasing, false);
+        painter->setRenderHint(QPainter::SmoothPixmapTransform, false);
+        painter->resetTransform();
+        painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
+        painter->setOpacity(1.0);
+        painter->setBrush(Qt::NoBrush);
+        ApplyClip();
+        metrics.reset();
+    }
+};
+
+void QtDrawingAccess::ForgetBitmap(CDC& dc)
+{
+    dc.m_impl->ReleaseBitmap();
+}
+
+// === 2. Attaching and objects ================================================================
+
+CDC::CDC() : m_impl(std::make_unique<Impl>()) {}
+
+CDC::~CDC()
+{
+    DeleteDC();
+}
+
+void AttachPainter(CDC& dc, QPainter* painter)
+{
+    DCImpl& impl = *QtDrawingAccess::ImplOf(dc);
+    impl.ReleaseBitmap();
+    impl.DetachPainter();
+    impl.target = painter ? Target::Painter : Target::None;
+    impl.painter = painter;
+    if (painter && painter->isActive()) {
+        if (painter->hasClipping()) {
+            impl.baseClip = painter->clipRegion() * painter->transform();
+        }
+        painter->save();
+        impl.PrepareNewPainter();
+    }
+}
+
+QPainter* GetPainter(const CDC& dc)
+{
+    return QtDrawingAccess::ImplOf(dc)->painter;
+}
+
+bool CDC::CreateCompatibleDC(CDC* reference)
+{
+    if (m_impl->target != Target::None) {
+        return false;
+    }
+    m_impl->target = Target::Memory;
+    const bool hasReference = reference && reference->GetSafeHdc();
+    m_impl->referenceDpiX = hasReference ? reference->GetDeviceCaps(LOGPIXELSX) : ScreenDpiX();
+    m_impl->referenceDpiY = hasReference ? reference->GetDeviceCaps(LOGPIXELSY) : ScreenDpiY();
+    return true;
+}
+
+bool CDC::DeleteDC()
+{
+    const bool wasAttached = m_impl->target != Target::None;
+    m_impl->ReleaseBitmap();
+    m_impl->DetachPainter();
+    m_impl->target = Target::None;
+    m_impl->state = DrawState();
+    m_impl->saved.clear();
+    return wasAttached;
+}
+
+const void* CDC::GetSafeHdc() const
+{
+    return m_impl->target != Target::None ? m_impl.get() : nullptr;
+}
+
+bool CDC::IsPrinting() const
+{
+    return m_impl->CanDraw() && m_impl->painter->device()->devType() == QInternal::Printer;
+}
+
+CPen* CDC::SelectObject(CPen* pen)
+{
+    LOGPEN description;
+    if (!pen || !pen->GetLogPen(&description)) {
+        return nullptr;
+    }
+    CPen* previous = m_impl->state.pen;
+    m_impl->state.pen = pen;
+    m_impl->state.penDesc = description;
+    return previous;
+}
+
+CBrush* CDC::SelectObject(CBrush* brush)
+{
+    LOGBRUSH description;
+    if (!brush || !brush->GetLogBrush(&description)) {
+        return nullptr;
+    }
+    CBrush* previous = m_impl->state.brush;
+    m_impl->state.brush = brush;
+    m_impl->state.brushDesc = description;
+    return previous;
+}
+
+CFont* CDC::SelectObject(CFont* font)
+{
+    if (!font || !font->GetSafeHandle()) {
+        return nullptr;
+    }
+    CFont* previous = m_impl->state.font ? m_impl->state.font : GetDefaultGuiFont();
+    m_impl->state.font = font;
+    m_impl->state.qtFont.reset();
+    if (CanUseFonts()) {
+        m_impl->state.qtFont = ToQFont(*font);
+    }
+    m_impl->metrics.reset();
+    return previous;
+}
+
+CBitmap* CDC::SelectObject(CBitmap* bitmap)
+{
+    Impl& impl = *m_impl;
+    if (!bitmap || !bitmap->GetSafeHandle() || impl.target != Target::Memory) {
+        return nullptr;
+    }
+    CBitmap* previous = impl.bitmap ? impl.bitmap : StockBitmap();
+    if (bitmap == previous) {
+        return previous;
+    }
+    auto& bitmapImpl = *QtDrawingAccess::ImplOf(*bitmap);
+    if (bitmapImpl.selectedInto) {
+        return nullptr; // drawing into one image from two device contexts is refused
+    }
+    impl.ReleaseBitmap();
+    if (bitmap == StockBitmap()) {
+        return previous;
+    }
+    impl.ownPainter = std::make_unique<QPainter>();
+    if (!impl.ownPainter->begin(&bitmapImpl.image)) {
+        impl.ownPainter.reset();
+        return nullptr;
+    }
+    impl.painter = impl.ownPainter.get();
+    impl.bitmap = bitmap;
+    bitmapImpl.selectedInto = this;
+    impl.PrepareNewPainter();
+    return previous;
+}
+
+CPen* CDC::GetCurrentPen() const { return m_impl->state.pen; }
+CBrush* CDC::GetCurrentBrush() const { return m_impl->state.brush; }
+CFont* CDC::GetCurrentFont() const
+{
+    return m_impl->state.font ? m_impl->state.font : GetDefaultGuiFont();
+}
+CBitmap* CDC::GetCurrentBitmap() const
+{
+    if (m_impl->target != Target::Memory) {
+        return nullptr;
+    }
+    return m_impl->bitmap ? m_impl->bitmap : StockBitmap();
+}
+
+// === 3. Attributes and saved states ==========================================================
+
+COLORREF CDC::SetTextColor(COLORREF color)
+{
+    return std::exchange(m_impl->state.textColor, color & 0x00FFFFFF);
+}
+
+COLORREF CDC::GetTextColor() const { return m_impl->state.textColor; }
+
+COLORREF CDC::SetBkColor(COLORREF color)
+{
+    return std::exchange(m_impl->state.bkColor, color & 0x00FFFFFF);
+}
+
+COLORREF CDC::GetBkColor() const { return m_impl->state.bkColor; }
+
+int CDC::SetBkMode(int mode)
+{
+    if (mode != TRANSPARENT && mode != OPAQUE) {
+        return 0;
+    }
+    return std::exchange(m_impl->state.bkMode, mode);
+}
+
+int CDC::GetBkMode() const { return m_impl->state.bkMode; }
+
+int CDC::SetStretchBltMode(int mode)
+{
+    if (mode < BLACKONWHITE || mode > HALFTONE) {
+        return 0;
+    }
+    return std::exchange(m_impl->state.stretchMode, mode);
+}
+
+int CDC::GetStretchBltMode() const { return m_impl->state.stretchMode; }
+
+CPoint CDC::SetViewportOrg(int x, int y)
+{
+    const QPoint previous = std::exchange(m_impl->state.origin, QPoint(x, y));
+    return {previous.x(), previous.y()};
+}
+
+CPoint CDC::OffsetViewportOrg(int dx, int dy)
+{
+    const QPoint previous = m_impl->state.origin;
+    m_impl->state.origin += QPoint(dx, dy);
+    return {previous.x(), previous.y()};
+}
+
+CPoint CDC::GetViewportOrg() const
+{
+    return {m_impl->state.origin.x(), m_impl->state.origin.y()};
+}
+
+int CDC::SaveDC()
+{
+    if (m_impl->target == Target::None) {
+        return 0;
+    }
+    m_impl->saved.push_back(m_impl->state);
+    return static_cast<int>(m_impl->saved.size());
+}
+
+bool CDC::RestoreDC(int savedLevel)
+{
+    Impl& impl = *m_impl;
+    const int count = static_cast<int>(impl.saved.size());
+    const int level = savedLevel < 0 ? count + 1 + savedLevel : savedLevel;
+    if (level < 1 || level > count) {
+        return false;
+    }
+    impl.state = impl.saved[static_cast<std::size_t>(level - 1)];
+    impl.saved.resize(static_cast<std::size_t>(level - 1));
+    impl.metrics.reset();
+    impl.ApplyClip();
+    return true;
+}
+
+// === 4. Clipping =============================================================================
+
+namespace {
+
+int RegionKind(const QRegion& region)
+{
+    if (region.isEmpty()) {
+        return NULLREGION;
+    }
+    return region.rectCount() == 1 ? SIMPLEREGION : COMPLEXREGION;
+}
+
+} // namespace
+
+int CDC::IntersectClipRect(int left, int top, int right, int bottom)
+{
+    return IntersectClipRect(CRect(left, top, right, bottom));
+}
+
+int CDC::IntersectClipRect(const CRect& rect)
+{
+    Impl& impl = *m_impl;
+    if (impl.target == Target::None) {
+        return ERROR;
+    }
+    const QRegion area(impl.ToDevice(rect));
+    impl.state.clip = impl.state.clip ? (*impl.state.clip & area) : area;
+    impl.ApplyClip();
+    return RegionKind(*impl.state.clip);
+}
+
+int CDC::ExcludeClipRect(int left, int top, int right, int bottom)
+{
+    return ExcludeClipRect(CRect(left, top, right, bottom));
+}
+
+int CDC::ExcludeClipRect(const CRect& rect)
+{
+    Impl& impl = *m_impl;
+    if (impl.target == Target::None) {
+        return ERROR;
+    }
+    const QRegion base = impl.state.clip ? *impl.state.clip : QRegion(impl.Surface());
+    impl.state.clip = base.subtracted(QRegion(impl.ToDevice(rect)));
+    impl.ApplyClip();
+    return RegionKind(*impl.state.clip);
+}
+
+int CDC::SelectClipRgn(std::nullptr_t)
+{
+    Impl& impl = *m_impl;
+    if (impl.target == Target::None) {
+        return ERROR;
+    }
+    impl.state.clip.reset();
+    impl.ApplyClip();
+    return RegionKind(impl.DrawableRegion());
+}
+
+int CDC::GetClipBox(CRect* rect) const
+{
+    if (!rect) {
+        return ERROR;
+    }
+    const QRegion region = m_impl->DrawableRegion();
+    *rect = m_impl->ToLogical(region.boundingRect());
+    return m_impl->target == Target::None ? ERROR : RegionKind(region);
+}
+
+bool CDC::RectVisible(const CRect& rect) const
+{
+    const QRect device = m_impl->ToDevice(rect);
+    return !device.isEmpty() && m_impl->DrawableRegion().intersects(device);
+}
+
+bool CDC::PtVisible(int x, int y) const
+{
+    return m_impl->DrawableRegion().contains(m_impl->ToDevice(x, y));
+}
+
+// === 5. Lines and shapes =====================================================================
+
+namespace {
+
+// Plots the pixels of a one-pixel line from `from` up to but excluding `to` (device
+// coordinates), in the pen's pattern. Gaps get the background colour in OPAQUE mode.
+void PlotThinLine(DCImpl& impl, QPoint from, QPoint to, const LOGPEN& pen)
+{
+    if (from == to) {
+        return;
+    }
+    const DrawState& state = impl.state;
+    const std::vector<int> pattern = PatternOf(pen.lopnStyle);
+    const int dx = to.x() - from.x();
+    const int dy = to.y() - from.y();
+    if (pattern.empty() && (dx == 0 || dy == 0)) {
+        // A solid straight line is one rectangle.
+        const QRect run = dx == 0 ? QRect(QPoint(from.x(), std::min(from.y(), to.y() + 1)),
+                                          QSize(1, std::abs(dy)))
+                                  : QRect(QPoint(std::min(from.x(), to.x() + 1), from.y()),
+                                          QSize(std::abs(dx), 1));
+        impl.Fill(run, pen.lopnColor);
+        return;
+    }
+    QPolygon on;
+    QPolygon off;
+    const int steps = std::max(std::abs(dx), std::abs(dy));
+    on.reserve(steps);
+    const int sx = dx > 0 ? 1 : (dx < 0 ? -1 : 0);
+    const int sy = dy > 0 ? 1 : (dy < 0 ? -1 : 0);
+    const int ax = std::abs(dx);
+    const int ay = std::abs(dy);
+    int x = from.x();
+    int y = from.y();
+    int error = 0;
+    std::size_t segment = 0;
+    int leftInSegment = pattern.empty() ? 0 : pattern[0];
+    for (int i = 0; i < steps; ++i) {
+        const bool drawn = pattern.empty() || segment % 2 == 0;
+        (drawn ? on : off).append(QPoint(x, y));
+        if (!pattern.empty() && --leftInSegment == 0) {
+            segment = (segment + 1) % pattern.size();
+            leftInSegment = pattern[segment];
+        }
+        // Bresenham: step along the major axis, and along the minor one when the error
+        // passes half a pixel.
+        if (ax >= ay) {
+            x += sx;
+            error += 2 * ay;
+            if (error > ax) {
+                y += sy;
+                error -= 2 * ax;
+            }
+        } else {
+            y += sy;
+            error += 2 * ax;
+            if (error > ay) {
+                x += sx;
+                error -= 2 * ay;
+            }
+        }
+    }
+    QPainter& painter = *impl.painter;
+    painter.setPen(QPen(Opaque(pen.lopnColor), 1));
+    painter.drawPoints(on);
+    if (state.bkMode == OPAQUE && !off.isEmpty()) {
+        painter.setPen(QPen(Opaque(state.bkColor), 1));
+        painter.drawPoints(off);
+    }
+    painter.setPen(Qt::NoPen);
+}
+
+Qt::PenStyle QtPenStyle(UINT style)
+{
+    switch (style) {
+    case PS_DASH: return Qt::DashLine;
+    case PS_DOT:
+    case PS_ALTERNATE: return Qt::DotLine;
+    case PS_DASHDOT: return Qt::DashDotLine;
+    case PS_DASHDOTDOT: return Qt::DashDotDotLine;
+    default: return Qt::SolidLine;
+    }
+}
+
+// Wide pens are drawn by the toolkit along the pixel centres, with round ends.
+void DrawWideLine(DCImpl& impl, QPoint from, QPoint to, const LOGPEN& pen)
+{
+    QPainter& painter = *impl.painter;
+    painter.setPen(QPen(Opaque(pen.lopnColor), pen.lopnWidth, QtPenStyle(pen.lopnStyle),
+                        Qt::RoundCap, Qt::RoundJoin));
+    painter.drawLine(QPointF(from) + QPointF(0.5, 0.5), QPointF(to) + QPointF(0.5, 0.5));
+    painter.setPen(Qt::NoPen);
+}
+
+void DrawPenLine(DCImpl& impl, QPoint from, QPoint to)
+{
+    const LOGPEN& pen = impl.state.penDesc;
+    if (!impl.CanDraw() || pen.lopnStyle == PS_NULL) {
+        return;
+    }
+    if (pen.lopnWidth > 1) {
+        DrawWideLine(impl, from, to, pen);
+    } else {
+        PlotThinLine(impl, from, to, pen);
+    }
+}
+
+bool HasBrush(const DrawState& state)
+{
+    return state.brushDesc.lbStyle == BS_SOLID;
+}
+
+bool HasPen(const DrawState& state)
+{
+    return state.penDesc.lopnStyle != PS_NULL;
+}
+
+} // namespace
+
+CPoint CDC::MoveTo(int x, int y)
+{
+    const QPoint previous = std::exchange(m_impl->state.position, QPoint(x, y));
+    return {previous.x(), previous.y()};
+}
+
+bool CDC::LineTo(int x, int y)
+{
+    Impl& impl = *m_impl;
+    const QPoint from = impl.state.position;
+    impl.state.position = QPoint(x, y);
+    if (!impl.CanDraw()) {
+        return false;
+    }
+    DrawPenLine(impl, from + impl.state.origin, impl.ToDevice(x, y));
+    return true;
+}
+
+CPoint CDC::GetCurrentPosition() const
+{
+    return {m_impl->state.position.x(), m_impl->state.position.y()};
+}
+
+bool CDC::Polyline(const CPoint* points, int count)
+{
+    Impl& impl = *m_impl;
+    if (!points || count < 2 || !impl.CanDraw()) {
+        return false;
+    }
+    for (int i = 1; i < count; ++i) {
+        DrawPenLine(impl, impl.ToDevice(points[i - 1].x, points[i - 1].y),
+                    impl.ToDevice(points[i].x, points[i].y));
+    }
+    return true;
+}
+
+bool CDC::Rectangle(int left, int top, int right, int bottom)
+{
+    Impl& impl = *m_impl;
+    if (!impl.CanDraw()) {
+        return false;
+    }
+    CRect rect(left, top, right, bottom);
+    rect.NormalizeRect();
+    const DrawState& state = impl.state;
+    if (!HasPen(state)) {
+        if (HasBrush(state)) {
+            impl.Fill(impl.ToDevice(CRect(rect.left, rect.top, rect.right - 1, rect.bottom - 1)),
+                      state.brushDesc.lbColor);
+        }
+        return true;
+    }
+    const int width = state.penDesc.lopnWidth;
+    if (HasBrush(state)) {
+        CRect inside = rect;
+        inside.DeflateRect(width, width);
+        impl.Fill(impl.ToDevice(inside), state.brushDesc.lbColor);
+    }
+    if (width > 1) {
+        // A wide frame lies inside the rectangle.
+        const COLORREF color = state.penDesc.lopnColor;
+        impl.Fill(impl.ToDevice(CRect(rect.left, rect.top, rect.right, rect.top + width)), color);
+        impl.Fill(impl.ToDevice(CRect(rect.left, rect.bottom - width, rect.right, rect.bottom)), color);
+        impl.Fill(impl.ToDevice(CRect(rect.left, rect.top, rect.left + width, rect.bottom)), color);
+        impl.Fill(impl.ToDevice(CRect(rect.right - width, rect.top, rect.right, rect.bottom)), color);
+        return true;
+    }
+    const QPoint topLeft = impl.ToDevice(rect.left, rect.top);
+    const QPoint topRight = impl.ToDevice(rect.right - 1, rect.top);
+    const QPoint bottomRight = impl.ToDevice(rect.right - 1, rect.bottom - 1);
+    const QPoint bottomLeft = impl.ToDevice(rect.left, rect.bottom - 1);
+    if (topLeft == bottomRight) {
+        impl.Fill(QRect(topLeft, QSize(1, 1)), state.penDesc.lopnColor);
+        return true;
+    }
+    DrawPenLine(impl, topLeft, topRight);
+    DrawPenLine(impl, topRight, bottomRight);
+    DrawPenLine(impl, bottomRight, bottomLeft);
+    DrawPenLine(impl, bottomLeft, topLeft);
+    return true;
+}
+
+bool CDC::Polygon(const CPoint* points, int count)
+{
+    Impl& impl = *m_impl;
+    if (!points || count < 2 || !impl.CanDraw()) {
+        return false;
+    }
+    QPolygon polygon;
+    polygon.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        polygon.append(impl.ToDevice(points[i].x, points[i].y));
+    }
+    if (HasBrush(impl.state) && count > 2) {
+        impl.painter->setPen(Qt::NoPen);
+        impl.painter->setBrush(Opaque(impl.state.brushDesc.lbColor));
+        impl.painter->drawPolygon(polygon, Qt::OddEvenFill);
+        impl.painter->setBrush(Qt::NoBrush);
+    }
+    for (int i = 0; i < count; ++i) {
+        DrawPenLine(impl, polygon[i], polygon[(i + 1) % count]);
+    }
+    return true;
+}
+
+COLORREF CDC::SetPixel(int x, int y, COLORREF color)
+{
+    Impl& impl = *m_impl;
+    const QPoint device = impl.ToDevice(x, y);
+    if (!impl.CanDraw() || !impl.DrawableRegion().contains(device)) {
+        return CLR_INVALID;
+    }
+    impl.Fill(QRect(device, QSize(1, 1)), color);
+    return color & 0x00FFFFFF;
+}
+
+COLORREF CDC::GetPixel(int x, int y) const
+{
+    const QImage* image = m_impl->Image();
+    const QPoint device = m_impl->ToDevice(x, y);
+    if (!image || !m_impl->DrawableRegion().contains(device)) {
+        return CLR_INVALID;
+    }
+    return FromQColor(QColor::fromRgba(image->pixel(device)));
+}
+
+// === 6. Fills ================================================================================
+
+void CDC::FillSolidRect(const CRect& rect, COLORREF color)
+{
+    m_impl->state.bkColor = color & 0x00FFFFFF;
+    m_impl->Fill(m_impl->ToDevice(rect), color);
+}
+
+void CDC::FillSolidRect(int x, int y, int width, int height, COLORREF color)
+{
+    FillSolidRect(CRect(x, y, x + width, y + height), color);
+}
+
+void CDC::FillRect(const CRect& rect, CBrush* brush)
+{
+    LOGBRUSH description;
+    if (brush && brush->GetLogBrush(&description) && description.lbStyle == BS_SOLID) {
+        m_impl->Fill(m_impl->ToDevice(rect), description.lbColor);
+    }
+}
+
+void CDC::FrameRect(const CRect& rect, CBrush* brush)
+{
+    LOGBRUSH description;
+    if (!brush || !brush->GetLogBrush(&description) || description.lbStyle != BS_SOLID ||
+        rect.IsRectEmpty()) {
+        return;
+    }
+    const COLORREF color = description.lbColor;
+    Impl& impl = *m_impl;
+    impl.Fill(impl.ToDevice(CRect(rect.left, rect.top, rect.right, rect.top + 1)), color);
+    impl.Fill(impl.ToDevice(CRect(rect.left, rect.bottom - 1, rect.right, rect.bottom)), color);
+    impl.Fill(impl.ToDevice(CRect(rect.left, rect.top, rect.left + 1, rect.bottom)), color);
+    impl.Fill(impl.ToDevice(CRect(rect.right - 1, rect.top, rect.right, rect.bottom)), color);
+}
+
+void CDC::Draw3dRect(const CRect& rect, COLORREF topLeft, COLORREF bottomRight)
+{
+    Draw3dRect(rect.left, rect.top, rect.Width(), rect.Height(), topLeft, bottomRight);
+}
+
+void CDC::Draw3dRect(int x, int y, int width, int height, COLORREF topLeft, COLORREF bottomRight)
+{
+    FillSolidRect(x, y, width - 1, 1, topLeft);
+    FillSolidRect(x, y, 1, height - 1, topLeft);
+    FillSolidRect(x + width - 1, y, 1, height, bottomRight);
+    FillSolidRect(x, y + height - 1, width, 1, bottomRight);
+}
+
+void CDC::DrawFocusRect(const CRect& rect)
+{
+    Impl& impl = *m_impl;
+    const QRect device = impl.ToDevice(rect);
+    if (!impl.CanDraw() || device.isEmpty() ||
+        !impl.painter->paintEngine()->hasFeature(QPaintEngine::RasterOpModes)) {
+        return;
+    }
+    // Every pixel of the frame is visited once, so drawing twice restores the pixels.
+    QPolygon dots;
+    auto add = [&dots](int px, int py) {
+        if ((px + py) % 2 == 0) {
+            dots.append(QPoint(px, py));
+        }
+    };
+    const int l = device.left(), t = device.top(), r = device.right(), b = device.bottom();
+    for (int px = l; px <= r; ++px) {
+        add(px, t);
+        if (b > t) {
+            add(px, b);
+        }
+    }
+    for (int py = t + 1; py < b; ++py) {
+        add(l, py);
+        if (r > l) {
+            add(r, py);
+        }
+    }
+    QPainter& painter = *impl.painter;
+    painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    painter.setPen(QPen(QColor(255, 255, 255), 1));
+    painter.drawPoints(dots);
+    painter.setPen(Qt::NoPen);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+namespace {
+
+void DrawArrowButton(QStyle& style, QPainter& painter, QStyleOption& option,
+                     QStyle::PrimitiveElement arrow)
+{
+    style.drawPrimitive(QStyle::PE_PanelButtonCommand, &option, &painter);
+    QStyleOption arrowOption = option;
+    const int inset = std::max(2, std::min(option.rect.width(), option.rect.height()) / 4);
+    arrowOption.rect = option.rect.adjusted(inset, inset, -inset, -inset);
+    style.drawPrimitive(arrow, &arrowOption, &painter);
+}
+
+} // namespace
+
+bool CDC::DrawFrameControl(const CRect& rect, UINT type, UINT state)
+{
+    Impl& impl = *m_impl;
+    auto* application = qobject_cast<QApplication*>(QCoreApplication::instance());
+    const QRect device = impl.ToDevice(rect);
+    if (!application || !impl.CanDraw() || device.isEmpty()) {
+        return false;
+    }
+    QStyle& style = *QApplication::style();
+    QStyleOptionButton option;
+    option.rect = device;
+    option.palette = QApplication::palette();
+    option.state = (state & DFCS_INACTIVE) ? QStyle::State_None : QStyle::State_Enabled;
+    option.state |= (state & DFCS_CHECKED) ? QStyle::State_On : QStyle::State_Off;
+    if (state & DFCS_PUSHED) {
+        option.state |= QStyle::State_Sunken;
+    } else {
+        option.state |= QStyle::State_Raised;
+    }
+    if (state & DFCS_HOT) {
+        option.state |= QStyle::State_MouseOver;
+    }
+    QPainter& painter = *impl.painter;
+    painter.save();
+    bool drawn = true;
+    if (type == DFC_BUTTON) {
+        const UINT kind = state & 0x1F;
+        if (kind == DFCS_BUTTONCHECK) {
+            style.drawPrimitive(QStyle::PE_IndicatorCheckBox, &option, &painter);
+        } else if (kind == DFCS_BUTTONRADIO) {
+            style.drawPrimitive(QStyle::PE_IndicatorRadioButton, &option, &painter);
+        } else if (kind == DFCS_BUTTONPUSH) {
+            style.drawPrimitive(QStyle::PE_PanelButtonCommand, &option, &painter);
+        } else {
+            drawn = false;
+        }
+    } else if (type == DFC_SCROLL) {
+        switch (state & 0xFF) {
+        case DFCS_SCROLLUP: DrawArrowButton(style, painter, option, QStyle::PE_IndicatorArrowUp); break;
+        case DFCS_SCROLLDOWN:
+        case DFCS_SCROLLCOMBOBOX:
+            DrawArrowButton(style, painter, option, QStyle::PE_IndicatorArrowDown);
+            break;
+        case DFCS_SCROLLLEFT: DrawArrowButton(style, painter, option, QStyle::PE_IndicatorArrowLeft); break;
+        case DFCS_SCROLLRIGHT: DrawArrowButton(style, painter, option, QStyle::PE_IndicatorArrowRight); break;
+        default: drawn = false;
+        }
+    } else {
+        drawn = false;
+    }
+    painter.restore();
+    return drawn;
+}
+
+namespace {
+
+// One 8-bit channel of a 16-bit vertex colour, interpolated at step/steps.
+int Channel(COLOR16 from, COLOR16 to, int step, int steps)
+{
+    const int a = from >> 8;
+    const int b = to >> 8;
+    return a + (b - a) * step / steps;
+}
+
+QColor VertexColor(const TRIVERTEX& from, const TRIVERTEX& to, int step, int steps)
+{
+    return QColor(Channel(from.Red, to.Red, step, steps), Channel(from.Green, to.Green, step, steps),
+                  Channel(from.Blue, to.Blue, step, steps));
+}
+
+} // namespace
+
+bool CDC::GradientFill(const TRIVERTEX* vertices, std::uint32_t vertexCount, const void* mesh,
+                       std::uint32_t meshCount, std::uint32_t mode)
+{
+    Impl& impl = *m_impl;
+    if (!vertices || !mesh || (mode != GRADIENT_FILL_RECT_H && mode != GRADIENT_FILL_RECT_V)) {
+        return false;
+    }
+    const auto* rects = static_cast<const GRADIENT_RECT*>(mesh);
+    for (std::uint32_t i = 0; i < meshCount; ++i) {
+        if (rects[i].UpperLeft >= vertexCount || rects[i].LowerRight >= vertexCount) {
+            return false;
+        }
+    }
+    if (!impl.CanDraw()) {
+        return false;
+    }
+    for (std::uint32_t i = 0; i < meshCount; ++i) {
+        const TRIVERTEX& a = vertices[rects[i].UpperLeft];
+        const TRIVERTEX& b = vertices[rects[i].LowerRight];
+        CRect area(a.x, a.y, b.x, b.y);
+        area.NormalizeRect();
+        const QRect device = impl.ToDevice(area);
+        if (device.isEmpty()) {
+            continue;
+        }
+        const bool horizontal = mode == GRADIENT_FILL_RECT_H;
+        const int steps = horizontal ? device.width() : device.height();
+        // Colours run from the upper-left vertex at the left (top) edge towards the
+        // lower-right one, reached just past the right (bottom) edge.
+        const TRIVERTEX& start = (horizontal ? a.x <= b.x : a.y <= b.y) ? a : b;
+        const TRIVERTEX& end = &start == &a ? b : a;
+        for (int step = 0; step < steps; ++step) {
+            const QRect band = horizontal
+                ? QRect(device.left() + step, device.top(), 1, device.height())
+                : QRect(device.left(), device.top() + step, device.width(), 1);
+            impl.painter->fillRect(band, VertexColor(start, end, step, steps));
+        }
+    }
+    return true;
+}
+
+bool CDC::AlphaBlendSolid(const CRect& rect, COLORREF color, BYTE alpha)
+{
+    Impl& impl = *m_impl;
+    const QRect device = impl.ToDevice(rect);
+    if (!impl.CanDraw()) {
+        return false;
+    }
+    if (device.isEmpty() || alpha == 0) {
+        return true;
+    }
+    QImage* image = impl.Image();
+    if (!image || image->format() != kBitmapFormat) {
+        QColor overlay = Opaque(color);
+        overlay.setAlpha(alpha);
+        impl.painter->fillRect(device, overlay);
+        return true;
+    }
+    // Exact per-channel blend, written straight into the bitmap the painter draws on.
+    const std::uint32_t r = GetRValue(color), g = GetGValue(color), b = GetBValue(color);
+    const std::uint32_t a = alpha;
+    auto mix = [a](std::uint32_t base, std::uint32_t over) {
+        return (base * (255 - a) + over * a) / 255;
+    };
+    const QRegion area = impl.DrawableRegion() & QRegion(device);
+    for (const QRect& part : area) {
+        for (int y = part.top(); y <= part.bottom(); ++y) {
+            auto* row = reinterpret_cast<std::uint32_t*>(const_cast<uchar*>(image->constScanLine(y)));
+            for (int x = part.left(); x <= part.right(); ++x) {
+                const std::uint32_t pixel = row[x];
+                row[x] = (mix(pixel >> 24, 255) << 24) | (mix((pixel >> 16) & 0xFF, r) << 16) |
+                         (mix((pixel >> 8) & 0xFF, g) << 8) | mix(pixel & 0xFF, b);
+            }
+        }
+    }
+    return true;
+}
+
+// === 7. Text =================================================================================
+
+namespace {
+
+const QString kEllipsis = QStringLiteral("\u2026");
+
+struct TextLine
+{
+    QString text;
+    int underline = -1; // index of the character marked by '&', or -1
+};
+
+// Removes prefix marks: "&x" underlines x, "&&" is one '&', a final '&' disappears.
+TextLine StripPrefix(const QString& source)
+{
+    TextLine line;
+    line.text.reserve(source.size());
+    for (qsizetype i = 0; i < source.size(); ++i) {
+        if (source[i] != QLatin1Char('&')) {
+            line.text.append(source[i]);
+        } else if (i + 1 < source.size()) {
+            ++i;
+            if (source[i] != QLatin1Char('&')) {
+                line.underline = static_cast<int>(line.text.size());
+            }
+            line.text.append(source[i]);
+        }
+    }
+    return line;
+}
+
+QString ExpandTabs(const QString& text)
+{
+    QString out;
+    for (const QChar ch : text) {
+        if (ch == QLatin1Char('\t')) {
+            out.append(QString(8 - out.size() % 8, QLatin1Char(' ')));
+        } else {
+            out.append(ch);
+        }
+    }
+    return out;
+}
+
+// Greedy wrapping at spaces; a word wider than `width` keeps a line of its own.
+QStringList Wrap(const QString& text, int width, const QFontMetrics& metrics)
+{
+    QStringList lines;
+    QString current;
+    for (const QString& word : text.split(QLatin1Char(' '))) {
+        const QString candidate = current.isEmpty() ? word : current + QLatin1Char(' ') + word;
+        if (!current.isEmpty() && metrics.horizontalAdvance(candidate) > width) {
+            lines.append(current);
+            current = word;
+        } else {
+            current = candidate;
+        }
+    }
+    lines.append(current);
+    return lines;
+}
+
+// Cuts `text` at a character boundary and appends "…" so that it fits `width`.
+QString Elide(const QString& text, int width, const QFontMetrics& metrics)
+{
+    if (metrics.horizontalAdvance(text) <= width) {
+        return text;
+    }
+    std::vector<qsizetype> cuts;
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    for (qsizetype at = 0; at >= 0; at = finder.toNextBoundary()) {
+        cuts.push_back(at);
+    }
+    // Find the longest prefix that still fits with the ellipsis (widths grow with length).
+    std::size_t low = 0;
+    std::size_t high = cuts.size();
+    while (high - low > 1) {
+        const std::size_t middle = (low + high) / 2;
+        if (metrics.horizontalAdvance(text.left(cuts[middle]) + kEllipsis) <= width) {
+            low = middle;
+        } else {
+            high = middle;
+        }
+    }
+    return text.left(cuts[low]) + kEllipsis;
+}
+
+std::vector<TextLine> LayOut(const QString& text, UINT format, int width,
+                             const QFontMetrics& metrics)
+{
+    QString source = (format & DT_EXPANDTABS) ? ExpandTabs(text) : text;
+    QStringList paragraphs;
+    if (format & DT_SINGLELINE) {
+        paragraphs.append(source);
+    } else {
+        source.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        source.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+        paragraphs = source.split(QLatin1Char('\n'));
+    }
+    std::vector<TextLine> lines;
+    for (const QString& paragraph : paragraphs) {
+        TextLine line = (format & DT_NOPREFIX) ? TextLine{paragraph, -1} : StripPrefix(paragraph);
+        if ((format & DT_WORDBREAK) && !(format & DT_SINGLELINE) &&
+            metrics.horizontalAdvance(line.text) > width) {
+            for (const QString& part : Wrap(line.text, width, metrics)) {
+                lines.push_back(TextLine{part, -1});
+            }
+        } else {
+            lines.push_back(std::move(line));
+        }
+    }
+    return lines;
+}
+
+void DrawUnderline(QPainter& painter, const TextLine& line, int x, int baseline,
+                   const QFontMetrics& metrics)
+{
+    if (line.underline < 0 || line.underline >= line.text.size()) {
+        return;
+    }
+    const int start = x + metrics.horizontalAdvance(line.text.left(line.underline));
+    const int width = metrics.horizontalAdvance(line.text.mid(line.underline, 1));
+    const int y = baseline + std::max(1, metrics.underlinePos());
+    painter.fillRect(QRect(start, y, std::max(1, width), std::max(1, metrics.lineWidth())),
+                     painter.pen().color());
+}
+
+} // namespace
+
+int CDC::DrawText(const CString& text, CRect& rect, UINT format)
+{
+    CString copy = text;
+    return DrawText(copy, rect, format & ~DT_MODIFYSTRING);
+}
+
+int CDC::DrawText(CString& text, CRect& rect, UINT format)
+{
+    Impl& impl = *m_impl;
+    if (!CanUseFonts() || impl.target == Target::None) {
+        return 0;
+    }
+    const QFontMetrics& metrics = impl.Metrics();
+    const int lineHeight = metrics.ascent() + metrics.descent();
+    std::vector<TextLine> lines = LayOut(QString::fromUtf8(text.GetString(), text.GetLength()),
+                                         format, rect.Width(), metrics);
+    const int total = lineHeight * static_cast<int>(lines.size());
+    if (format & DT_CALCRECT) {
+        int widest = 0;
+        for (const TextLine& line : lines) {
+            widest = std::max(widest, metrics.horizontalAdvance(line.text));
+        }
+        if (!(format & DT_WORDBREAK) || (format & DT_SINGLELINE) || widest > rect.Width()) {
+            rect.right = rect.left + widest;
+        }
+        rect.bottom = rect.top + total;
+        return total;
+    }
+    bool elided = false;
+    if (format & DT_END_ELLIPSIS) {
+        for (TextLine& line : lines) {
+            const QString shown = Elide(line.text, rect.Width(), metrics);
+            if (shown != line.text) {
+                elided = true;
+                if (line.underline >= shown.size() - 1) {
+                    line.underline = -1;
+                }
+                line.text = shown;
+            }
+        }
+    }
+    if (elided && (format & DT_MODIFYSTRING)) {
+        QStringList shown;
+        for (const TextLine& line : lines) {
+            shown.append(line.text);
+        }
+        text = CString(shown.join(QLatin1Char('\n')).toStdString());
+    }
+    if (!impl.CanDraw()) {
+        return total;
+    }
+    int y = rect.top;
+    if (format & DT_SINGLELINE) {
+        if (format & DT_VCENTER) {
+            y = rect.top + (rect.Height() - lineHeight) / 2;
+        } else if (format & DT_BOTTOM) {
+            y = rect.bottom - lineHeight;
+        }
+    }
+    QPainter& painter = *impl.painter;
+    painter.save();
+    if (!(format & DT_NOCLIP)) {
+        const QRegion area = impl.DrawableRegion() & QRegion(impl.ToDevice(rect));
+        painter.setClipRegion(area);
+    }
+    painter.setFont(impl.Font());
+    painter.setPen(Opaque(impl.state.textColor));
+    for (const TextLine& line : lines) {
+        const int width = metrics.horizontalAdvance(line.text);
+        int x = rect.left;
+        if (format & DT_CENTER) {
+            x = rect.left + (rect.Width() - width) / 2;
+        } else if (format & DT_RIGHT) {
+            x = rect.right - width;
+        }
+        const QPoint at = impl.ToDevice(x, y);
+        if (impl.state.bkMode == OPAQUE) {
+            painter.fillRect(QRect(at, QSize(width, lineHeight)), Opaque(impl.state.bkColor));
+        }
+        painter.drawText(QPoint(at.x(), at.y() + metrics.ascent()), line.text);
+        DrawUnderline(painter, line, at.x(), at.y() + metrics.ascent(), metrics);
+        y += lineHeight;
+    }
+    painter.restore();
+    return total;
+}
+
+bool CDC::TextOut(int x, int y, const CString& text)
+{
+    return ExtTextOut(x, y, 0, nullptr, text);
+}
+
+bool CDC::ExtTextOut(int x, int y, UINT options, const CRect* rect, const CString& text)
+{
+    Impl& impl = *m_impl;
+    if (!impl.CanDraw()) {
+        return false;
+    }
+    if ((options & ETO_OPAQUE) && rect) {
+        impl.Fill(impl.ToDevice(*rect), impl.state.bkColor);
+    }
+    if (text.IsEmpty()) {
+        return true;
+    }
+    if (!CanUseFonts()) {
+        return false;
+    }
+    const QFontMetrics& metrics = impl.Metrics();
+    const QString line = QString::fromUtf8(text.GetString(), text.GetLength());
+    QPainter& painter = *impl.painter;
+    painter.save();
+    if ((options & ETO_CLIPPED) && rect) {
+        painter.setClipRegion(impl.DrawableRegion() & QRegion(impl.ToDevice(*rect)));
+    }
+    const QPoint at = impl.ToDevice(x, y);
+    if (impl.state.bkMode == OPAQUE) {
+        painter.fillRect(QRect(at, QSize(metrics.horizontalAdvance(line),
+                                         metrics.ascent() + metrics.descent())),
+                         Opaque(impl.state.bkColor));
+    }
+    painter.setFont(impl.Font());
+    painter.setPen(Opaque(impl.state.textColor));
+    painter.drawText(QPoint(at.x(), at.y() + metrics.ascent()), line);
+    painter.restore();
+    return true;
+}
+
+CSize CDC::GetTextExtent(const CString& text) const
+{
+    if (!CanUseFonts()) {
+        return {};
+    }
+    const QFontMetrics& metrics = m_impl->Metrics();
+    const QString line = QString::fromUtf8(text.GetString(), text.GetLength());
+    return {metrics.horizontalAdvance(line), metrics.ascent() + metrics.descent()};
+}
+
+bool CDC::GetTextMetrics(TEXTMETRIC* metrics) const
+{
+    if (!metrics || !CanUseFonts()) {
+        return false;
+    }
+    const QFontMetrics& font = m_impl->Metrics();
+    const QFont& qtFont = m_impl->Font();
+    TEXTMETRIC result;
+    result.tmAscent = font.ascent();
+    result.tmDescent = font.descent();
+    result.tmHeight = result.tmAscent + result.tmDescent;
+    const int em = qtFont.pixelSize() > 0 ? qtFont.pixelSize() : result.tmHeight;
+    result.tmInternalLeading = std::max(0, result.tmHeight - em);
+    result.tmExternalLeading = std::max(0, font.leading());
+    result.tmAveCharWidth = font.averageCharWidth();
+    result.tmMaxCharWidth = font.maxWidth();
+    result.tmWeight = static_cast<std::int32_t>(qtFont.weight());
+    result.tmItalic = qtFont.italic() ? 1 : 0;
+    result.tmUnderlined = qtFont.underline() ? 1 : 0;
+    result.tmStruckOut = qtFont.strikeOut() ? 1 : 0;
+    *metrics = result;
+    return true;
+}
+
+// === 8. Block transfers ======================================================================
+
+namespace {
+
+// The source pixels of a block transfer: a copy of the logical rectangle of `source`
+// (outside its bitmap: transparent black). Null when the source has no readable pixels.
+QImage SourcePixels(CDC* source, const QRect& logical)
+{
+    if (!source) {
+        return {};
+    }
+    const DCImpl& impl = *QtDrawingAccess::ImplOf(*source);
+    const QImage* image = impl.Image();
+    if (!image || logical.isEmpty()) {
+        return {};
+    }
+    return image->copy(logical.translated(impl.state.origin)).convertToFormat(kBitmapFormat);
+}
+
+std::optional<QPainter::CompositionMode> ModeOf(DWORD rop)
+{
+    switch (rop) {
+    case SRCCOPY: return QPainter::CompositionMode_Source;
+    case SRCPAINT: return QPainter::RasterOp_SourceOrDestination;
+    case SRCAND: return QPainter::RasterOp_SourceAndDestination;
+    case SRCINVERT: return QPainter::RasterOp_SourceXorDestination;
+    default: return std::nullopt;
+    }
+}
+
+// Operations that do not read the source.
+bool FillWithoutSource(DCImpl& impl, const QRect& device, DWORD rop)
+{
+    QPainter& painter = *impl.painter;
+    switch (rop) {
+    case BLACKNESS: impl.Fill(device, RGB(0, 0, 0)); return true;
+    case WHITENESS: impl.Fill(device, RGB(255, 255, 255)); return true;
+    case PATCOPY:
+        if (impl.state.brushDesc.lbStyle == BS_SOLID) {
+            impl.Fill(device, impl.state.brushDesc.lbColor);
+        }
+        return true;
+    case DSTINVERT:
+        if (!painter.paintEngine()->hasFeature(QPaintEngine::RasterOpModes)) {
+            return false;
+        }
+        painter.setCompositionMode(QPainter::RasterOp_NotDestination);
+        painter.fillRect(device, Qt::black);
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        return true;
+    default: return false;
+    }
+}
+
+// Draws `pixels` into `device`, scaled, with the given composition.
+bool Compose(DCImpl& impl, const QRect& device, QImage pixels, bool mirrorX, bool mirrorY,
+             QPainter::CompositionMode mode, Qt::TransformationMode scaling)
+{
+    QPainter& painter = *impl.painter;
+    if (mode >= QPainter::RasterOp_SourceOrDestination &&
+        !painter.paintEngine()->hasFeature(QPaintEngine::RasterOpModes)) {
+        return false;
+    }
+    if (mirrorX || mirrorY) {
+        pixels = pixels.mirrored(mirrorX, mirrorY);
+    }
+    if (pixels.size() != device.size()) {
+        pixels = pixels.scaled(device.size(), Qt::IgnoreAspectRatio, scaling);
+    }
+    painter.setCompositionMode(mode);
+    painter.drawImage(device.topLeft(), pixels);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    return true;
+}
+
+// Normalised destination and source rectangles of a stretched transfer, and whether the
+// picture is mirrored on either axis (when exactly one of the two widths is negative).
+struct Transfer
+{
+    QRect device;
+    QRect source;
+    bool mirrorX = false;
+    bool mirrorY = false;
+};
+
+std::optional<Transfer> MakeTransfer(const DCImpl& impl, int x, int y, int width, int height,
+                                     int xSource, int ySource, int sourceWidth, int sourceHeight)
+{
+    if (width == 0 || height == 0 || sourceWidth == 0 || sourceHeight == 0) {
+        return std::nullopt;
+    }
+    CRect destination(x, y, x + width, y + height);
+    destination.NormalizeRect();
+    CRect from(xSource, ySource, xSource + sourceWidth, ySource + sourceHeight);
+    from.NormalizeRect();
+    Transfer transfer;
+    transfer.device = impl.ToDevice(destination);
+    transfer.source = QRect(from.left, from.top, from.Width(), from.Height());
+    transfer.mirrorX = (width < 0) != (sourceWidth < 0);
+    transfer.mirrorY = (height < 0) != (sourceHeight < 0);
+    return transfer;
+}
+
+} // namespace
+
+bool CDC::BitBlt(int x, int y, int width, int height, CDC* source, int xSource, int ySource,
+                 DWORD rop)
+{
+    Impl& impl = *m_impl;
+    if (!impl.CanDraw() || width <= 0 || height <= 0) {
+        return false;
+    }
+    const QRect device = impl.ToDevice(CRect(x, y, x + width, y + height));
+    if (!ModeOf(rop)) {
+        return FillWithoutSource(impl, device, rop);
+    }
+    // Only the part of the source inside its bitmap is copied; the rest of the target keeps
+    // its pixels.
+    const DCImpl* sourceImpl = source ? QtDrawingAccess::ImplOf(*source) : nullptr;
+    const QImage* sourceImage = sourceImpl ? sourceImpl->Image() : nullptr;
+    if (!sourceImage) {
+        return false;
+    }
+    const QRect wanted(QPoint(xSource, ySource) + sourceImpl->state.origin, QSize(width, height));
+    const QRect available = wanted & sourceImage->rect();
+    if (available.isEmpty()) {
+        return true;
+    }
+    const QImage pixels = sourceImage->copy(available);
+    const QPoint shift = available.topLeft() - wanted.topLeft();
+    return Compose(impl, QRect(device.topLeft() + shift, available.size()), pixels, false, false,
+                   *ModeOf(rop), Qt::FastTransformation);
+}
+
+bool CDC::StretchBlt(int x, int y, int width, int height, CDC* source, int xSource, int ySource,
+                     int sourceWidth, int sourceHeight, DWORD rop)
+{
+    Impl& impl = *m_impl;
+    const auto transfer = MakeTransfer(impl, x, y, width, height, xSource, ySource, sourceWidth,
+                                       sourceHeight);
+    if (!impl.CanDraw() || !transfer) {
+        return false;
+    }
+    if (!ModeOf(rop)) {
+        return FillWithoutSource(impl, transfer->device, rop);
+    }
+    const QImage pixels = SourcePixels(source, transfer->source);
+    if (pixels.isNull()) {
+        return false;
+    }
+    const auto scaling = impl.state.stretchMode == HALFTONE ? Qt::SmoothTransformation
+                                                            : Qt::FastTransformation;
+    return Compose(impl, transfer->device, pixels, transfer->mirrorX, transfer->mirrorY,
+                   *ModeOf(rop), scaling);
+}
+
+bool CDC::AlphaBlend(int x, int y, int width, int height, CDC* source, int xSource, int ySource,
+                     int sourceWidth, int sourceHeight, BLENDFUNCTION blend)
+{
+    Impl& impl = *m_impl;
+    if (width < 0 || height < 0 || sourceWidth < 0 || sourceHeight < 0 ||
+        blend.BlendOp != AC_SRC_OVER) {
+        return false;
+    }
+    const auto transfer = MakeTransfer(impl, x, y, width, height, xSource, ySource, sourceWidth,
+                                       sourceHeight);
+    if (!impl.CanDraw() || !transfer) {
+        return false;
+    }
+    QImage pixels = SourcePixels(source, transfer->source);
+    if (pixels.isNull()) {
+        return false;
+    }
+    if (!(blend.AlphaFormat & AC_SRC_ALPHA)) {
+        // Without per-pixel alpha the source counts as opaque.
+        for (int row = 0; row < pixels.height(); ++row) {
+            auto* line = reinterpret_cast<std::uint32_t*>(pixels.scanLine(row));
+            for (int column = 0; column < pixels.width(); ++column) {
+                line[column] |= 0xFF000000u;
+            }
+        }
+    }
+    QPainter& painter = *impl.painter;
+    painter.setOpacity(blend.SourceConstantAlpha / 255.0);
+    const bool drawn = Compose(impl, transfer->device, pixels, false, false,
+                               QPainter::CompositionMode_SourceOver, Qt::FastTransformation);
+    painter.setOpacity(1.0);
+    return drawn;
+}
+
+bool CDC::TransparentBlt(int x, int y, int width, int height, CDC* source, int xSource,
+                         int ySource, int sourceWidth, int sourceHeight, UINT transparentColor)
+{
+    Impl& impl = *m_impl;
+    if (width < 0 || height < 0 || sourceWidth < 0 || sourceHeight < 0) {
+        return false;
+    }
+    const auto transfer = MakeTransfer(impl, x, y, width, height, xSource, ySource, sourceWidth,
+                                       sourceHeight);
+    if (!impl.CanDraw() || !transfer) {
+        return false;
+    }
+    QImage pixels = SourcePixels(source, transfer->source);
+    if (pixels.isNull()) {
+        return false;
+    }
+    const QRgb key = Opaque(transparentColor).rgb() & 0x00FFFFFFu;
+    for (int row = 0; row < pixels.height(); ++row) {
+        auto* line = reinterpret_cast<std::uint32_t*>(pixels.scanLine(row));
+        for (int column = 0; column < pixels.width(); ++column) {
+            if ((qUnpremultiply(line[column]) & 0x00FFFFFFu) == key) {
+                line[column] = 0;
+            }
+        }
+    }
+    // Nearest-pixel scaling keeps keyed pixels fully transparent.
+    return Compose(impl, transfer->device, pixels, false, false,
+                   QPainter::CompositionMode_SourceOver, Qt::FastTransformation);
+}
+
+// === 9. Device capabilities ==================================================================
+
+int CDC::GetDeviceCaps(int index) const
+{
+    const Impl& impl = *m_impl;
+    if (impl.target == Target::None) {
+        return 0;
+    }
+    const QPaintDevice* device = impl.CanDraw() ? impl.painter->device() : nullptr;
+    const bool memory = impl.target == Target::Memory;
+    if (!device && !memory) {
+        return 0;
+    }
+    const int dpiX = memory ? impl.referenceDpiX : device->logicalDpiX();
+    const int dpiY = memory ? impl.referenceDpiY : device->logicalDpiY();
+    const int width = device ? device->width() : 1;
+    const int height = device ? device->height() : 1;
+    auto* printer = device && device->devType() == QInternal::Printer
+                        ? dynamic_cast<const QPrinter*>(device)
+                        : nullptr;
+    switch (index) {
+    case HORZRES: return width;
+    case VERTRES: return height;
+    case LOGPIXELSX: return dpiX;
+    case LOGPIXELSY: return dpiY;
+    case HORZSIZE: return static_cast<int>(width * 254L / (dpiX * 10L));
+    case VERTSIZE: return static_cast<int>(height * 254L / (dpiY * 10L));
+    case BITSPIXEL: return 32;
+    case PLANES: return 1;
+    case PHYSICALWIDTH:
+        return printer ? qRound(printer->paperRect(QPrinter::DevicePixel).width()) : width;
+    case PHYSICALHEIGHT:
+        return printer ? qRound(printer->paperRect(QPrinter::DevicePixel).height()) : height;
+    case PHYSICALOFFSETX:
+        return printer ? qRound(printer->pageRect(QPrinter::DevicePixel).left() -
+                                printer->paperRect(QPrinter::DevicePixel).left())
+                       : 0;
+    case PHYSICALOFFSETY:
+        return printer ? qRound(printer->pageRect(QPrinter::DevicePixel).top() -
+                                printer->paperRect(QPrinter::DevicePixel).top())
+                       : 0;
+    default: return 0;
+    }
+}
+
+} // namespace Ombrel
