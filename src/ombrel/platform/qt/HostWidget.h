@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QWidget>
+
+namespace Ombrel {
+
+class CWnd;
+
+// The QWidget behind a CWnd. It translates the widget's events into window messages for its
+// window (EventTranslation.cpp) and tells the window when Qt destroys it.
+class CHostWidget : public QWidget
+{
+public:
+    CHostWidget(CWnd& window, QWidget* parent, Qt::WindowFlags flags);
+    ~CHostWidget() override;
+
+    // The window, or null once the window has let go of the widget.
+    CWnd* Window() const { return m_window; }
+    void Detach() { m_window = nullptr; }
+
+    // How many host widgets of this thread are handling an event right now; widgets are
+    // deleted later rather than inside their own event handling.
+    static int EventDepth();
+
+protected:
+    bool event(QEvent* event) override;
+
+private:
+    CWnd* m_window;
+};
+
+// Translates one Qt event of `widget` into messages for `window`; true when the event was
+// fully handled and Qt's own handling must not run.
+bool TranslateEvent(CWnd& window, CHostWidget& widget, QEvent* event);
+
+// The platform's virtual-key code for a Qt key (0 when there is none).
+unsigned TranslateQtKey(int qtKey, Qt::KeyboardModifiers modifiers);
+
+} // namespace Ombrel

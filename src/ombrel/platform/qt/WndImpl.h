@@ -1,0 +1,114 @@
+#pragma once
+
+// The private state of CWnd and the Qt widget behind it. Internal to the framework layer.
+
+#include "ombrel/platform/Wnd.h"
+#include "ombrel/platform/qt/MessageQueue.h"
+
+#include <QPointer>
+#include <QRegion>
+#include <QWidget>
+
+#include <array>
+#include <memory>
+#include <vector>
+
+class QPainter;
+class QScrollBar;
+class QTimer;
+
+namespace Ombrel {
+
+class CHostWidget;
+
+// One scroll bar's state as the window sees it; the QScrollBar only mirrors it.
+struct ScrollBarState
+{
+    int minPos = 0;
+    int maxPos = 0;
+    UINT page = 0;
+    int pos = 0;
+    int trackPos = 0;
+    bool disableNoScroll = false; // shown disabled rather than hidden when not needed
+    bool forcedHidden = false;    // ShowScrollBar(false)
+    bool forcedShown = false;     // ShowScrollBar(true)
+    bool shown = false;           // whether the bar takes room from the client area now
+};
+
+struct CWnd::Impl
+{
+    explicit Impl(CWnd& window) : self(window) {}
+
+    CWnd& self;
+    // ---- Identity (set by creation, cleared by destruction) ------------------------------
+    bool created = false;
+    bool destroying = false;
+    bool messageOnly = false;
+    std::shared_ptr<Internal::ThreadQueue> queue; // the owning thread's queue while created
+    std::uint32_t threadId = 0;
+    CString className;
+    UINT classStyle = 0;
+    DWORD style = 0;
+    DWORD exStyle = 0;
+    UINT id = 0;
+    CWnd* parent = nullptr;
+    CWnd* owner = nullptr;
+    std::vector<CWnd*> children; // in creation order
+    std::vector<CWnd*> owned;    // top-level windows this one owns
+    CString text;
+    CFont* font = nullptr; // not owned (WM_SETFONT)
+
+    // ---- The widget (null for message-only windows) --------------------------------------
+    QPointer<CHostWidget> widget;
+    QSize lastClientSize{-1, -1}; // size reported by the last WM_SIZE
+
+    // ---- Painting (set only while WM_PAINT / WM_ERASEBKGND are dispatched) ----------------
+    QPainter* painter = nullptr;
+    QRegion paintRegion;
+    QRegion pendingUpdate; // invalidated by this window and not yet painted
+
+    // ---- Scroll bars: [SB_HORZ], [SB_VERT] -----------------------------------------------
+    std::array<ScrollBarState, 2> bars;
+    std::array<QPointer<QScrollBar>, 2> barWidgets;
+
+    // ---- Mouse tracking (TrackMouseEvent) -------------------------------------------------
+    DWORD trackFlags = 0; // TME_HOVER | TME_LEAVE in force
+    UINT hoverTimeMs = 400;
+    QPoint hoverAnchor;
+    QPoint lastMousePos; // client coordinates of the latest mouse event
+    QTimer* hoverTimer = nullptr; // child of the widget
+
+    static Impl& Of(const CWnd& wnd) { return wnd.GetImpl(); }
+
+    // ---- Operations used by the widget and the free functions ----------------------------
+    QRect ClientQRect() const;
+    void LayoutScrollBars();
+    void UpdateScrollBarWidget(int bar);
+    void SendSizeIfChanged();
+    void OnWidgetDestroyed();
+    void StartHoverTimer();
+    void ResetForReuse();
+};
+
+// Dispatches a message to a window of the calling thread, as SendMessage does on the
+// window's own thread.
+LRESULT DispatchNow(CWnd& wnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Runs PreTranslateMessage from the message's window up through its parents; true when one
+// of them consumed the message.
+bool WalkPreTranslateTree(MSG& msg);
+
+// The window behind a widget (the nearest framework window among it and its ancestors).
+CWnd* WindowFromWidget(QWidget* widget);
+
+// Input state recorded from the events the windows receive (GetKeyState).
+void NoteKeyState(UINT virtualKey, bool down);
+void NoteModifierState(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons);
+// The window that saw the latest mouse event (cursor changes apply to it).
+void NoteMouseWindow(CWnd* wnd);
+CWnd* MouseWindow();
+void ForgetInputWindow(CWnd* wnd);
+// Shows the current cursor (SetCursor) over `wnd`.
+void ApplyCursor(CWnd& wnd);
+
+} // namespace Ombrel
