@@ -13,3 +13,8 @@
 #include "ombrel/common/BoolFormat.h"
 #include "ombrel/common/DefaultStlStringFormat.h"
 #include "ombrel/common/DefaultMfcStringFormat.h"
+#include "ombrel/common/DateSettings.h"
+#include "ombrel/common/LongDateFormat.h"
+#include "ombrel/common/Int64DateFormat.h"
+#include "ombrel/common/LongMsecTimeFormat.h"
+#include "ombrel/common/LongEnumFormat.h"

@@ -1,0 +1,172 @@
+#include "ombrel/common/LongDateFormat.h"
+#include "ombrel/common/Serializer.h"
+#include "ombrel/common/Value.h"
+
+#include "common/DateFormatTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+using namespace Ombrel::Common;
+using Ombrel::CString;
+
+namespace {
+
+constexpr std::int32_t kMarch7th2010At140509 = 1267970709; // UTC
+constexpr std::int32_t kMarch7th2010 = 1267920000;
+
+struct LayoutCase
+{
+    std::int32_t order;
+    const char* separator;
+    std::int32_t flags;
+    const char* expected;
+};
+
+} // namespace
+
+using LongDateFormatTest = DateFormatTest;
+using LongDateFormatSerializeTest = DateFormatTest;
+
+TEST_F(LongDateFormatTest, EpochShowsWithDefaultFlagsAndNegativeValuesShowNothing)
+{
+    const CLongDateFormat format;
+    EXPECT_EQ(format.FormatStl(0), "01/01/70");
+    EXPECT_EQ(format.FormatStl(-1), "");
+    EXPECT_EQ(format.Format(0), "01/01/70");
+}
+
+TEST_F(LongDateFormatTest, LaysOutDateAndTimePartsBySettingsAndFlags)
+{
+    const LayoutCase cases[] = {
+        {2, "-", 13, "2010-03-07"},          {2, "-", 13 | 0x70, "2010-03-07 14:05:09"},
+        {0, "/", 14, "07/03/10"},            {1, "/", 13, "03/07/2010"},
+        {1, ".", 14 | 0x30, "03.07.10 14:05"}, {2, "-", 5, "2010-03"},
+        {0, "/", 6, "03/10"},                {2, "/", 6, "10/03"},
+        {0, "/", 12, "07/03"},               {2, "/", 12, "03/07"},
+        {0, "/", 1, "2010"},                 {0, "/", 8 | 0x60, "07 05:09"},
+        {0, "/", 0x40, "09"},                {0, "/", 7, ""},
+        // A time selection that shows nothing adds no blank after the date.
+        {2, "-", 13 | 0x50, "2010-03-07"},
+    };
+    for (const LayoutCase& c : cases) {
+        UseSettings(c.order, c.separator);
+        EXPECT_EQ(CLongDateFormat(c.flags).FormatStl(kMarch7th2010At140509), c.expected)
+            << "order " << c.order << ", flags " << c.flags;
+    }
+}
+
+TEST_F(LongDateFormatTest, ShowsAndReadsLocalTime)
+{
+    UseZone("CET-1");
+    const CLongDateFormat format(14 | 0x30);
+    EXPECT_EQ(format.FormatStl(0), "01/01/70 01:00");
+    std::int32_t value = -1;
+    ASSERT_TRUE(format.ParseStl("01/01/70 01:00", value));
+    EXPECT_EQ(value, 0);
+}
+
+TEST_F(LongDateFormatTest, ReadsDateTokenTimeTokenOrBoth)
+{
+    UseSettings(CDateSettings::kYearMonthDay, "-");
+    std::int32_t value = 0;
+    ASSERT_TRUE(CLongDateFormat(13).ParseStl("2010-03-07", value));
+    EXPECT_EQ(value, kMarch7th2010);
+    ASSERT_TRUE(CLongDateFormat(13 | 0x30).ParseStl("2010-03-07 14:05", value));
+    EXPECT_EQ(value, kMarch7th2010 + 14 * 3600 + 5 * 60);
+    ASSERT_TRUE(CLongDateFormat(13 | 0x70).ParseStl("14:05:09.750 2010-03-07", value));
+    EXPECT_EQ(value, kMarch7th2010At140509);
+    // Only a time: the date stays 2000-01-01.
+    ASSERT_TRUE(CLongDateFormat(0x70).ParseStl("14:05:09", value));
+    EXPECT_EQ(value, 946735509);
+}
+
+TEST_F(LongDateFormatTest, ExpandsTwoDigitYearsAroundTheRepresentableRange)
+{
+    const CLongDateFormat format(14);
+    std::int32_t value = 0;
+    ASSERT_TRUE(format.ParseStl("01/02/05", value));
+    EXPECT_EQ(value, 1107216000); // 2005-02-01
+    ASSERT_TRUE(format.ParseStl("01/02/75", value));
+    EXPECT_EQ(format.FormatStl(value), "01/02/75");
+    value = 42;
+    EXPECT_FALSE(format.ParseStl("01/02/50", value));
+    EXPECT_EQ(value, 42);
+}
+
+TEST_F(LongDateFormatTest, RejectsTimesOutsideThe32BitSecondRange)
+{
+    const CLongDateFormat format(13);
+    std::int32_t value = 42;
+    EXPECT_FALSE(format.ParseStl("31/12/1969", value));
+    EXPECT_FALSE(format.ParseStl("01/01/2040", value)); // would not fit a long
+    EXPECT_FALSE(format.ParseStl("no digits", value));
+    EXPECT_FALSE(format.ParseStl("", value));
+    EXPECT_EQ(value, 42);
+}
+
+TEST_F(LongDateFormatTest, NormalisesOutOfRangeFields)
+{
+    std::int32_t value = 0;
+    ASSERT_TRUE(CLongDateFormat(13).ParseStl("01/13/2010", value));
+    EXPECT_EQ(value, 1293840000); // 2011-01-01
+}
+
+TEST_F(LongDateFormatTest, FormattedTextReadsBackToTheSameSecond)
+{
+    for (std::int32_t order : {0, 1, 2}) {
+        UseSettings(order, order == 0 ? "/" : order == 1 ? "." : "-");
+        const CLongDateFormat format(13 | 0x70);
+        for (std::int32_t value : {0, 86399, kMarch7th2010At140509, 2147483647}) {
+            std::int32_t parsed = -1;
+            ASSERT_TRUE(format.ParseStl(format.FormatStl(value), parsed)) << value;
+            EXPECT_EQ(parsed, value);
+        }
+    }
+}
+
+TEST_F(LongDateFormatTest, ParsesIntoATaggedValue)
+{
+    const CLongDateFormat format(13);
+    CValue value;
+    ASSERT_TRUE(format.Parse(CString("07/03/2010"), value));
+    EXPECT_EQ(format.Format(value), "07/03/2010");
+}
+
+TEST_F(LongDateFormatSerializeTest, StoresVersionAndFlags)
+{
+    CLongDateFormat format(13 | 0x70);
+    CSerializer out(false);
+    format.Serialize(out);
+    char bytes[8] = {};
+    ASSERT_EQ(out.GetData(bytes), 8);
+    EXPECT_EQ(std::string(bytes, 8), std::string("\x01\0\0\0\x7D\0\0\0", 8));
+
+    std::unique_ptr<CFormat> restored(CFormat::CreateFormat("Common::CLongDateFormat"));
+    ASSERT_NE(restored, nullptr);
+    EXPECT_TRUE(restored->IsDateTime());
+    CSerializer in(true);
+    in.SetData(bytes, 8);
+    restored->Serialize(in);
+    EXPECT_EQ(restored->FormatStl(CValue(std::int32_t{0})), "01/01/1970 00:00:00");
+}
+
+TEST_F(LongDateFormatSerializeTest, NewerVersionThrowsAndOlderRestoresNothing)
+{
+    CLongDateFormat format(1);
+    CSerializer newer(true);
+    newer.SetData("\x02\0\0\0\x0E\0\0\0", 8);
+    try {
+        format.Serialize(newer);
+        FAIL() << "no exception";
+    } catch (const CSerializer::BadVersionException& e) {
+        EXPECT_STREQ(e.what(),
+                     "CLongDateFormat doesn't support current version and can't be deserialized.");
+    }
+    CSerializer none(true);
+    none.SetData("\0\0\0\0\x0E\0\0\0", 8);
+    format.Serialize(none);
+    EXPECT_EQ(format.FormatStl(0), "1970");
+}
