@@ -1,0 +1,63 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace Ombrel::Common {
+class CDataObject;
+}
+
+namespace Ombrel::GUI {
+
+class CDispatcherWindow;
+class CGridItem;
+class CGridRows;
+
+// The process-wide link between data objects, which change on any thread, and grid rows, which
+// live on the window thread.
+//
+// It keeps the registry of which rows show which object, and subscribes itself as the sink of
+// every object that has at least one row. A change notification is posted, on whatever thread
+// raised it (the window thread included), to a hidden window of the owner thread, which hands
+// it to the object's rows in order. A destruction notification is delivered synchronously:
+// the destroying thread waits until the owner thread has removed every row of the object.
+//
+// The owner thread is the one that first uses the dispatcher (the first grid's constructor, or
+// the first row bound to an object). Registry operations may be called from any thread; they
+// take the registry lock, which is re-entrant and never held while subscribing.
+class CDispatcher
+{
+public:
+    // Created on first use, destroyed at exit.
+    static CDispatcher& GetInstance();
+
+    CDispatcher(const CDispatcher&) = delete;
+    CDispatcher& operator=(const CDispatcher&) = delete;
+
+    // Notes that `row` shows `object`; subscribes to the object when it is its first row.
+    void Register(Common::CDataObject* object, CGridItem* row);
+    // Removes the first (object, row) entry; unsubscribes when it was the object's last one,
+    // unless the object is being destroyed.
+    void Unregister(Common::CDataObject* object, CGridItem* row);
+    bool IsRegistered(const Common::CDataObject* object, const CGridItem* row) const;
+    bool HasObject(const Common::CDataObject* object) const;
+    // Appends, in registration order, the object's rows that belong to a grid (to `grid` only,
+    // when given).
+    void GetRows(const Common::CDataObject* object, std::vector<CGridItem*>& out,
+                 const CGridRows* grid = nullptr) const;
+
+    // Identifier of the thread that delivers notifications.
+    std::uint32_t GetOwnerThreadId() const;
+
+private:
+    friend class CDispatcherWindow;
+
+    CDispatcher();
+    ~CDispatcher();
+
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
+};
+
+} // namespace Ombrel::GUI

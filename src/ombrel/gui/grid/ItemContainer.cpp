@@ -1,0 +1,301 @@
+#include "ombrel/gui/grid/ItemContainer.h"
+
+#include <algorithm>
+#include <cassert>
+
+#include "ombrel/gui/grid/GridItem.h"
+#include "ombrel/gui/grid/RowComparator.h"
+#include "ombrel/gui/grid/VisibleSequence.h"
+
+namespace Ombrel::GUI {
+
+namespace {
+
+constexpr int kInitialRowHeight = 14;
+
+int CountAncestors(const CGridItem* row)
+{
+    int depth = 0;
+    for (const CGridItem* parent = row->GetParent(); parent; parent = parent->GetParent())
+        ++depth;
+    return depth;
+}
+
+void RefreshKeysBelow(CGridItem* row)
+{
+    for (CGridItem* child : row->GetChildren()) {
+        child->UpdateSortKeys();
+        RefreshKeysBelow(child);
+    }
+}
+
+void CollectVisibleBelow(const CGridItem* row, std::vector<CGridItem*>& out)
+{
+    for (CGridItem* child : row->GetChildren()) {
+        if (!child->IsVisible())
+            continue;
+        out.push_back(child);
+        CollectVisibleBelow(child, out);
+    }
+}
+
+} // namespace
+
+struct CItemContainer::Impl
+{
+    RowType kind;
+    CGridRows* rows;               // the owning grid's rows; null for the pool
+    std::unique_ptr<CGridItem> root;
+    CVisibleSequence sequence;
+    int defaultRowHeight = kInitialRowHeight;
+    std::vector<CSortInfo> levels; // at most kMaxSortLevels; empty: unsorted
+    std::set<CGridItem*> registered;
+    std::set<CGridItem*> selected;
+};
+
+CItemContainer::CItemContainer(RowType kind, CGridRows* rows) : m_impl(std::make_unique<Impl>())
+{
+    m_impl->kind = kind;
+    m_impl->rows = rows;
+    m_impl->root.reset(new CGridItem(this));
+}
+
+CItemContainer::~CItemContainer()
+{
+    // Entries go first so that no deleted row is left in the sequence.
+    m_impl->sequence.Clear();
+    m_impl->root.reset();
+}
+
+CItemContainer& CItemContainer::GetPool()
+{
+    // Never destroyed: rows of static grids may leave it during exit.
+    static CItemContainer* const pool = new CItemContainer(ROW_DETACHED, nullptr);
+    return *pool;
+}
+
+RowType CItemContainer::GetKind() const
+{
+    return m_impl->kind;
+}
+
+CGridRows* CItemContainer::GetGridRows() const
+{
+    return m_impl->rows;
+}
+
+CGridItem* CItemContainer::GetRoot() const
+{
+    return m_impl->root.get();
+}
+
+CVisibleSequence& CItemContainer::GetVisibleSequence()
+{
+    return m_impl->sequence;
+}
+
+int CItemContainer::GetRowCount() const
+{
+    return m_impl->sequence.Size();
+}
+
+CGridItem* CItemContainer::GetRowAt(int position) const
+{
+    if (position < 0 || position >= m_impl->sequence.Size())
+        return nullptr;
+    return m_impl->sequence.At(position);
+}
+
+int CItemContainer::GetVisibleIndex(CGridItem* row)
+{
+    if (!row || row->GetContainer() != this)
+        return -1;
+    return m_impl->sequence.PositionOf(row);
+}
+
+int CItemContainer::GetDefaultRowHeight() const
+{
+    return m_impl->defaultRowHeight;
+}
+
+void CItemContainer::SetDefaultRowHeight(int height)
+{
+    m_impl->defaultRowHeight = height;
+    for (CGridItem* row : m_impl->registered)
+        row->SetHeight(height);
+}
+
+bool CItemContainer::IsRegistered(const CGridItem* row) const
+{
+    return row && m_impl->registered.contains(const_cast<CGridItem*>(row));
+}
+
+const std::set<CGridItem*>& CItemContainer::GetRegisteredRows() const
+{
+    return m_impl->registered;
+}
+
+const std::set<CGridItem*>& CItemContainer::GetSelectedRows() const
+{
+    return m_impl->selected;
+}
+
+void CItemContainer::Register(CGridItem* row)
+{
+    if (row && !IsReservedHandle(row))
+        m_impl->registered.insert(row);
+}
+
+void CItemContainer::Unregister(CGridItem* row)
+{
+    m_impl->registered.erase(row);
+    m_impl->selected.erase(row);
+}
+
+void CItemContainer::SetSelectedMember(CGridItem* row, bool selected)
+{
+    if (selected)
+        m_impl->selected.insert(row);
+    else
+        m_impl->selected.erase(row);
+}
+
+// ---- Sorting ------------------------------------------------------------------------------
+
+bool CItemContainer::IsSorted() const
+{
+    return !m_impl->levels.empty();
+}
+
+std::span<const CSortInfo> CItemContainer::GetSortLevels() const
+{
+    return m_impl->levels;
+}
+
+void CItemContainer::SetSortLevels(std::span<const CSortInfo> levels)
+{
+    const std::size_t count = std::min<std::size_t>(levels.size(), kMaxSortLevels);
+    m_impl->levels.assign(levels.begin(), levels.begin() + static_cast<std::ptrdiff_t>(count));
+}
+
+int CItemContainer::Compare(const CGridItem& a, const CGridItem& b) const
+{
+    return CRowComparator(m_impl->levels).Compare(a, b);
+}
+
+bool CItemContainer::PrecedesInTree(CGridItem* a, CGridItem* b) const
+{
+    if (a == b)
+        return false;
+    const int depthA = CountAncestors(a);
+    const int depthB = CountAncestors(b);
+    CGridItem* x = a;
+    CGridItem* y = b;
+    for (int depth = depthA; depth > depthB; --depth)
+        x = x->GetParent();
+    for (int depth = depthB; depth > depthA; --depth)
+        y = y->GetParent();
+    if (x == y)
+        return depthA < depthB; // an ancestor comes before its descendants
+    while (x->GetParent() != y->GetParent()) {
+        x = x->GetParent();
+        y = y->GetParent();
+    }
+    CGridItem* parent = x->GetParent();
+    assert(parent && "rows of one container share the root");
+    // Siblings keep comparator order in their children array, so the array decides ties too.
+    return parent->FindChild(x) < parent->FindChild(y);
+}
+
+int CItemContainer::FindVisibleInsertPosition(CGridItem* row, int first, int last)
+{
+    const CVisibleSequence& sequence = m_impl->sequence;
+    while (first < last) {
+        const int middle = first + (last - first) / 2;
+        if (PrecedesInTree(row, sequence.At(middle)))
+            last = middle;
+        else
+            first = middle + 1;
+    }
+    return first;
+}
+
+void CItemContainer::BulkSort()
+{
+    if (!IsSorted())
+        return;
+    CGridItem* root = m_impl->root.get();
+    RefreshKeysBelow(root);
+    root->SortChildren();
+    std::vector<CGridItem*> order;
+    order.reserve(static_cast<std::size_t>(m_impl->sequence.Size()));
+    CollectVisibleBelow(root, order);
+    m_impl->sequence.Reorder(std::move(order));
+}
+
+CItemContainer::SequenceMove CItemContainer::Reposition(CGridItem* row)
+{
+    SequenceMove result;
+    CGridItem* parent = row->GetParent();
+    if (!parent || !IsSorted())
+        return result;
+    CChildList& siblings = parent->m_children;
+    const int oldSlot = siblings.IndexOf(row);
+    if (oldSlot < 0)
+        return result;
+    const int oldPosition = m_impl->sequence.PositionOf(row);
+    if (!row->UpdateSortKeys())
+        return result;
+
+    // Left: after the last predecessor that does not come after the row. Right: just before
+    // the first successor that the row does not come after. Equal siblings keep their order.
+    const CRowComparator comparator(m_impl->levels);
+    const std::vector<CGridItem*>& items = siblings.Items();
+    int newSlot = comparator.UpperBound(items, 0, oldSlot, *row);
+    if (newSlot == oldSlot) {
+        int first = oldSlot + 1;
+        int last = siblings.Size();
+        while (first < last) {
+            const int middle = first + (last - first) / 2;
+            if (comparator.Before(*items[static_cast<std::size_t>(middle)], *row))
+                first = middle + 1;
+            else
+                last = middle;
+        }
+        newSlot = first > oldSlot + 1 ? first - 1 : oldSlot;
+    }
+    if (newSlot == oldSlot)
+        return result;
+    siblings.Move(oldSlot, newSlot);
+    result.moved = true;
+    if (oldPosition < 0)
+        return result;
+
+    // The block (row and visible descendants) is out of the search, then rotated in one go.
+    const int count = 1 + row->GetVisibleDescendantCount();
+    int target = 0;
+    if (newSlot < oldSlot)
+        target = FindVisibleInsertPosition(row, 0, oldPosition);
+    else
+        target = FindVisibleInsertPosition(row, oldPosition + count, GetRowCount()) - count;
+    m_impl->sequence.MoveBlock(oldPosition, count, target);
+    result.from = oldPosition;
+    result.to = target;
+    result.count = count;
+    return result;
+}
+
+int CItemContainer::DeleteAllRows()
+{
+    const int visible = m_impl->sequence.Size();
+    m_impl->sequence.Clear();
+    CGridItem* root = m_impl->root.get();
+    root->m_visibleDescendants = 0;
+    for (CGridItem* child : root->m_children.TakeAll()) {
+        child->m_parent = nullptr;
+        delete child;
+    }
+    return visible;
+}
+
+} // namespace Ombrel::GUI
