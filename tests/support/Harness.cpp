@@ -2,6 +2,7 @@
 
 #include "ombrel/platform/MessageLoop.h"
 #include "ombrel/platform/Wnd.h"
+#include "ombrel/platform/qt/HostWidget.h"
 #include "ombrel/platform/qt/WndImpl.h"
 
 #include <QApplication>

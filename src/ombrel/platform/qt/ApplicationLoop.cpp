@@ -82,7 +82,7 @@ bool IsApplicationThread()
 
 void AttachToApplicationLoop(const std::shared_ptr<ThreadQueue>& queue)
 {
-    if (g_waker || !IsApplicationThread())
+    if (!IsApplicationThread() || g_waker)
         return;
     queue->EnableWakeDescriptor();
     if (queue->WakeDescriptor() < 0)

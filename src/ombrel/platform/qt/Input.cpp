@@ -138,7 +138,9 @@ CWnd* CWnd::SetCapture()
     if (!impl.widget || previous == this)
         return previous;
     g_capture = this;
-    if (impl.widget->isVisible())
+    // Capture is kept here and honoured by the event translation; the platform grab adds
+    // delivery outside our windows where the platform supports it.
+    if (impl.widget->isVisible() && QGuiApplication::platformName() != QLatin1String("offscreen"))
         impl.widget->grabMouse();
     if (previous != nullptr)
         DispatchNow(*previous, WM_CAPTURECHANGED, 0, reinterpret_cast<LPARAM>(this));
@@ -161,7 +163,8 @@ bool ReleaseCapture()
     g_capture = nullptr;
     if (previous == nullptr)
         return true;
-    if (QWidget* widget = CWnd::Impl::Of(*previous).widget)
+    QWidget* widget = CWnd::Impl::Of(*previous).widget;
+    if (widget != nullptr && QGuiApplication::platformName() != QLatin1String("offscreen"))
         widget->releaseMouse();
     DispatchNow(*previous, WM_CAPTURECHANGED, 0, 0);
     return true;

@@ -163,8 +163,18 @@ CWnd::CWnd() : m_impl(std::make_unique<Impl>(*this)) {}
 
 CWnd::~CWnd()
 {
-    if (m_impl->created)
-        DestroyWindow();
+    if (!m_impl->created || DestroyWindow())
+        return;
+    // Destroyed from a thread that does not own it (or whose owner thread has ended): no
+    // handler can run any more, but no other thread may reach this object either.
+    Impl& impl = *m_impl;
+    Internal::UnregisterWindow(this);
+    if (impl.parent != nullptr && IsWindow(impl.parent))
+        RemoveFrom(Impl::Of(*impl.parent).children, this);
+    if (CHostWidget* widget = impl.widget) {
+        widget->Detach();
+        widget->deleteLater();
+    }
 }
 
 bool CWnd::Create(const char* className, const char* windowName, DWORD style, const CRect& rect,
