@@ -18,3 +18,8 @@
 #include "ombrel/common/Int64DateFormat.h"
 #include "ombrel/common/LongMsecTimeFormat.h"
 #include "ombrel/common/LongEnumFormat.h"
+#include "ombrel/common/DataObject.h"
+#include "ombrel/common/Field.h"
+#include "ombrel/common/FieldMap.h"
+#include "ombrel/common/FieldDeclaration.h"
+#include "ombrel/common/DynamicObject.h"

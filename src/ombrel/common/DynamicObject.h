@@ -1,0 +1,101 @@
+#pragma once
+
+#include <memory>
+
+#include "ombrel/common/DataObject.h"
+
+namespace Ombrel::Common {
+
+// A data object without a compiled class: it stores its values itself, keyed by field
+// identifier, and its fields are declared at run time with AddField.
+//
+// Values and fields are independent. A value may exist without a field (readable by
+// identifier, serialized, listed by GetFieldIds, but without name or format); a field may
+// exist without a value (then IsReadable is false). The kind of an identifier is the kind of
+// its stored value. Fields added here are only descriptions (name, kind, format): their
+// getters and setters, if any, are never called.
+//
+// Every operation on fields or values holds the object's lock, so values may be set on worker
+// threads while a grid reads them on its own; sinks are notified after the lock is released.
+class CDynamicObject : public CDataObject
+{
+public:
+    // With `notify`, a change of a stored value is announced to the sinks (NotifyUpdate).
+    explicit CDynamicObject(bool notify);
+    CDynamicObject(const CDynamicObject&) = delete;
+    CDynamicObject& operator=(const CDynamicObject&) = delete;
+    ~CDynamicObject() override;
+
+    FieldRef GetField(int id) override;
+    void GetFieldRefs(FieldRefSet& refs) override;
+    // The declared identifiers and the identifiers of every stored value.
+    void GetFieldIds(FieldIdSet& ids) override;
+    CFieldMap* GetFieldMap() override;
+    CFieldMap* GetFieldMap() const override;
+
+    // True when a value is stored for `id`, declared or not.
+    bool IsReadable(int id) override;
+    bool IsWritable(int id) override;
+    // The kind of the stored value; vtEmpty when none.
+    ValueType GetFieldType(int id) override;
+    // From the declared field: empty and null when `id` is not declared.
+    std::string GetFieldName(int id) override;
+    CFormat* GetFieldFormat(int id) override;
+
+    // The stored payload when its kind is the getter's; the empty string or zero otherwise.
+    CString GetString(int id) override;
+    std::string GetStdString(int id) override;
+    char GetChar(int id) override;
+    unsigned char GetUChar(int id) override;
+    short GetShort(int id) override;
+    unsigned short GetUShort(int id) override;
+    std::int32_t GetLong(int id) override;
+    std::uint32_t GetULong(int id) override;
+    std::int64_t GetInt64(int id) override;
+    bool GetBool(int id) override;
+    float GetFloat(int id) override;
+    double GetDouble(int id) override;
+    OpaqueValue GetOpaque(int id) override;
+
+    // A copy of the stored value; empty when none is stored.
+    CValue GetValue(int id) override;
+
+    // Each stores a value of its own kind through SetValue.
+    bool SetString(int id, const CString& value) override;
+    bool SetStdString(int id, const std::string& value) override;
+    bool SetChar(int id, char value) override;
+    bool SetUChar(int id, unsigned char value) override;
+    bool SetShort(int id, short value) override;
+    bool SetUShort(int id, unsigned short value) override;
+    bool SetLong(int id, std::int32_t value) override;
+    bool SetULong(int id, std::uint32_t value) override;
+    bool SetInt64(int id, std::int64_t value) override;
+    bool SetBool(int id, bool value) override;
+    bool SetFloat(int id, float value) override;
+    bool SetDouble(int id, double value) override;
+    bool SetOpaque(int id, OpaqueValue value) override;
+
+    // Stores a copy of `value` under `id` (its kind replaces the old one), declared or not, and
+    // notifies when the stored value changed. False only for AllFields and NoField.
+    bool SetValue(int id, const CValue& value) override;
+
+    // The stored value as text through `format`, else the declared field's format, else the
+    // default format of its kind; empty when nothing is stored.
+    CFormattedText GetFormattedValue(int id, CFormat* format = nullptr) override;
+    // Needs a declared field. Parses the text with the format chosen as above and stores the
+    // result (always notifying, when notification is on). A stored value of another kind than
+    // the format parses is kept, and the call fails.
+    bool SetFormattedValue(int id, const CString& text, CFormat* format = nullptr) override;
+    bool SetFormattedValue(int id, const std::string& text, CFormat* format = nullptr) override;
+    using CDataObject::SetFormattedValue;
+
+    // Adopts `field` under its identifier. False (the caller keeps it) for a null field, a
+    // reserved identifier or one already declared.
+    virtual bool AddField(CField* field);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
+};
+
+} // namespace Ombrel::Common
