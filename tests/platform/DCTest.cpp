@@ -5,6 +5,10 @@
 #include "ombrel/platform/Pen.h"
 #include "ombrel/platform/qt/QtDrawing.h"
 
+#include <QDir>
+#include <QPainter>
+#include <QtPrintSupport/QPrinter>
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -478,6 +482,34 @@ TEST(BitmapTest, CreationChecksSizesBeforeAllocatingAndReadsPixelData)
     EXPECT_EQ(pixels[0], 0xFF0000FFu);
     EXPECT_EQ(pixels[1], 0xFFFF0000u);
     EXPECT_EQ(bitmap.GetBitmapBits(6, pixels), 6u);
+}
+
+} // namespace
+
+namespace {
+
+TEST(PrinterDCTest, PrinterPageReportsItsResolutionAndPaper)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QDir::temp().filePath(QStringLiteral("ombrel-printer-dc-test.pdf")));
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    QPainter painter(&printer);
+    ASSERT_TRUE(painter.isActive());
+    CDC dc;
+    AttachPainter(dc, &painter);
+    EXPECT_TRUE(dc.IsPrinting());
+    EXPECT_EQ(dc.GetDeviceCaps(LOGPIXELSX), printer.resolution());
+    EXPECT_EQ(dc.GetDeviceCaps(HORZRES), printer.width());
+    EXPECT_GE(dc.GetDeviceCaps(PHYSICALWIDTH), dc.GetDeviceCaps(HORZRES));
+    EXPECT_GE(dc.GetDeviceCaps(PHYSICALOFFSETX), 0);
+    EXPECT_NEAR(dc.GetDeviceCaps(PHYSICALWIDTH) * 254 / (10 * dc.GetDeviceCaps(LOGPIXELSX)), 210,
+                1); // A4 paper is 210 mm wide
+    EXPECT_EQ(dc.GetPixel(0, 0), CLR_INVALID); // paper cannot be read back
+    dc.FillSolidRect(CRect(0, 0, 100, 100), kRed);
+    AttachPainter(dc, nullptr);
+    EXPECT_FALSE(dc.IsPrinting());
+    painter.end();
 }
 
 } // namespace

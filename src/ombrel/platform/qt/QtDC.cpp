@@ -69,8 +69,9 @@ struct DrawState
     LOGPEN penDesc{PS_SOLID, 1, 0};
     CBrush* brush = StockBrush();
     LOGBRUSH brushDesc{BS_SOLID, RGB(255, 255, 255), 0};
-    CFont* font = nullptr;          // null: the default GUI font
-    std::optional<QFont> qtFont;    // resolved on first text operation
+    CFont* font = nullptr;          // null: the default GUI font; never read again
+    std::optional<LOGFONT> fontDesc; // the selected font's description
+    std::optional<QFont> qtFont;    // resolved at selection or on first text operation
     COLORREF textColor = RGB(0, 0, 0);
     COLORREF bkColor = RGB(255, 255, 255);
     int bkMode = OPAQUE;
@@ -191,7 +192,11 @@ struct CDC::Impl
     const QFont& Font()
     {
         if (!state.qtFont) {
-            state.qtFont = ToQFont(state.font ? *state.font : *GetDefaultGuiFont());
+            CFont font;
+            if (state.fontDesc) {
+                font.CreateFontIndirect(*state.fontDesc);
+            }
+            state.qtFont = ToQFont(state.fontDesc ? font : *GetDefaultGuiFont());
             metrics.reset();
         }
         return *state.qtFont;
@@ -354,7 +359,10 @@ CFont* CDC::SelectObject(CFont* font)
         return nullptr;
     }
     CFont* previous = m_impl->state.font ? m_impl->state.font : GetDefaultGuiFont();
+    LOGFONT description;
+    font->GetLogFont(description);
     m_impl->state.font = font;
+    m_impl->state.fontDesc = description;
     m_impl->state.qtFont.reset();
     if (CanUseFonts()) {
         m_impl->state.qtFont = ToQFont(*font);
