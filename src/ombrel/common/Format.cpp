@@ -9,7 +9,11 @@
 #include "ombrel/common/DoubleFormat.h"
 #include "ombrel/common/EmptyFormat.h"
 #include "ombrel/common/FloatFormat.h"
+#include "ombrel/common/Int64DateFormat.h"
 #include "ombrel/common/IntegerFormats.h"
+#include "ombrel/common/LongDateFormat.h"
+#include "ombrel/common/LongEnumFormat.h"
+#include "ombrel/common/LongMsecTimeFormat.h"
 #include "ombrel/common/Serializer.h"
 
 namespace Ombrel::Common {
@@ -288,6 +292,10 @@ private:
         Add<CCharFormat>();
         Add<CDefaultStlStringFormat>();
         Add<CDefaultMfcStringFormat>();
+        Add<CLongDateFormat>();
+        Add<CInt64DateFormat>();
+        Add<CLongMsecTimeFormat>();
+        Add<CLongEnumFormat>();
     }
 
     CCriticalSection m_lock;  // guards m_factories for every registration and lookup

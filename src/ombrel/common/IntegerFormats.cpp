@@ -39,15 +39,22 @@ int HexDigitValue(char ch)
 std::string HexText(std::uint64_t bits, int width, bool zeroPad, bool prefix)
 {
     static constexpr char kUpperDigits[] = "0123456789ABCDEF";
-    std::string digits;
-    for (int produced = 0; produced < width && (bits != 0 || zeroPad); ++produced)
+    constexpr int kMaxWidth = 16;
+    char digits[kMaxWidth];
+    int produced = 0;
+    // Digits are written from the right end of the buffer towards its start.
+    while (produced < width && produced < kMaxWidth && (bits != 0 || zeroPad))
     {
-        digits.insert(digits.begin(), kUpperDigits[bits & 0xF]);
+        digits[kMaxWidth - 1 - produced] = kUpperDigits[bits & 0xF];
         bits >>= 4;
+        ++produced;
     }
-    if (digits.empty())
-        digits = "0";
-    return prefix ? "0x" + digits : digits;
+    std::string text = prefix ? "0x" : "";
+    if (produced == 0)
+        text += '0';
+    else
+        text.append(digits + kMaxWidth - produced, static_cast<std::size_t>(produced));
+    return text;
 }
 
 // Decimal digits of `magnitude`, a separator after every third digit from the right when the
