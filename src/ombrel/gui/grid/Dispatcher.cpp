@@ -195,14 +195,16 @@ CDispatcher::~CDispatcher()
     try {
         m_impl->window.DestroyWindow();
     } catch (...) {
-        // Exit goes on whatever the window system reports.
+        // Teardown goes on whatever the window system reports.
     }
 }
 
 CDispatcher& CDispatcher::GetInstance()
 {
-    static CDispatcher instance;
-    return instance;
+    // Never destroyed: at exit the window system's per-thread state is gone before static
+    // objects are, and rows of static grids may still unregister while the process ends.
+    static CDispatcher* const instance = new CDispatcher();
+    return *instance;
 }
 
 void CDispatcher::Register(Common::CDataObject* object, CGridItem* row)
