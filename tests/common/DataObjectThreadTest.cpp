@@ -14,17 +14,6 @@ using namespace Testing;
 
 constexpr int kRounds = 2000;
 
-class CCountingSink final : public CDataObject::ISink
-{
-public:
-    void OnUpdate(int, CDataObject*) override { ++updates; }
-    void OnDestroy(CDataObject*) override { ++destroys; }
-    using CDataObject::ISink::OnUpdate;
-
-    std::atomic<int> updates = 0;
-    std::atomic<int> destroys = 0;
-};
-
 // Spins until `flag` is set; the other thread always sets it.
 void AwaitFlag(const std::atomic<bool>& flag)
 {

@@ -7,7 +7,7 @@ namespace {
 
 using namespace Testing;
 
-// Redeclares the count field and adds one of its own; the other fields come from the base.
+// Redeclares the count field read-only and adds one of its own.
 class CDerivedSample : public CSampleObject
 {
     OMBREL_DECLARE_FIELD_MAP()
@@ -23,24 +23,15 @@ OMBREL_END_FIELD_MAP()
 
 TEST(FieldDeclarationTest, DeclarationKeepsAccessorTextsAndFormat)
 {
-    CFieldMap* map = CSampleObject::GetClassFieldMap();
-    ASSERT_EQ(map->GetFieldCount(), 15);
-
+    const CFieldMap* map = CSampleObject::GetClassFieldMap();
     const CField* count = map->GetField(kCount);
-    ASSERT_NE(count, nullptr);
     EXPECT_EQ(count->GetName(), "Count");
-    EXPECT_EQ(count->GetType(), vtLong);
     EXPECT_EQ(count->GetGetterText(), "&CSampleObject::GetCount");
     EXPECT_EQ(count->GetSetterText(), "&CSampleObject::SetCount");
     EXPECT_EQ(count->GetFormat(), nullptr);
-
-    const CField* readOnly = map->GetField(kReadOnly);
-    EXPECT_EQ(readOnly->GetSetterText(), "");
-    EXPECT_EQ(readOnly->GetSetter(), nullptr);
-
-    const CField* formatted = map->GetField(kFormatted);
-    ASSERT_NE(formatted->GetFormat(), nullptr);
-    EXPECT_EQ(formatted->GetFormat()->GetClassName(), "Common::CLongFormat");
+    EXPECT_EQ(map->GetField(kReadOnly)->GetSetterText(), "");
+    EXPECT_EQ(map->GetField(kReadOnly)->GetSetter(), nullptr);
+    EXPECT_EQ(map->GetField(kFormatted)->GetFormat()->GetClassName(), "Common::CLongFormat");
 
     CSampleObject object;
     EXPECT_EQ(object.GetFieldMap(), map);
@@ -52,10 +43,7 @@ TEST(FieldDeclarationTest, DerivedMapHidesRedeclaredFieldsAndReachesTheOthers)
     CDerivedSample object;
     object.SetCount(21);
     object.SetPrice(1.5);
-
-    EXPECT_EQ(CDerivedSample::GetClassFieldMap()->GetBaseMap(), CSampleObject::GetClassFieldMap());
     EXPECT_EQ(object.GetLong(kCount), 42);
-    EXPECT_EQ(object.GetFieldName(kCount), "Doubled");
     EXPECT_FALSE(object.IsWritable(kCount));
     EXPECT_EQ(object.GetDouble(kPrice), 1.5);
     EXPECT_EQ(object.GetInt64(100), 99);
@@ -63,16 +51,12 @@ TEST(FieldDeclarationTest, DerivedMapHidesRedeclaredFieldsAndReachesTheOthers)
     CDataObject::FieldIdSet ids;
     object.GetFieldIds(ids);
     EXPECT_EQ(ids.size(), 16u);
-
     // The hidden base field cannot be reached by identifier, so it is not listed.
     CDataObject::FieldRefSet refs;
     object.GetFieldRefs(refs);
     EXPECT_EQ(refs.size(), 16u);
     for (const auto& [field, owner] : refs)
-    {
-        EXPECT_EQ(owner, &object);
-        EXPECT_EQ(object.GetField(field->GetId()).first, field);
-    }
+        EXPECT_EQ(object.GetField(field->GetId()), CDataObject::FieldRef(field, &object));
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -8,29 +9,30 @@
 
 namespace Ombrel::Common::Testing {
 
-// Field identifiers of CSampleObject: one field per value kind, plus a read-only field.
+// Field identifiers of CSampleObject: one field per value kind, a read-only field and a field
+// with a format of its own.
 enum SampleField : int
 {
-    kName = 1,        // CString
-    kLabel = 2,       // std::string
-    kLetter = 3,      // char
-    kByte = 4,        // unsigned char
-    kSmall = 5,       // short
-    kSmallU = 6,      // unsigned short
-    kCount = 7,       // std::int32_t
-    kMask = 8,        // std::uint32_t
-    kBig = 9,         // std::int64_t
-    kFlag = 10,       // bool
-    kRatio = 11,      // float
-    kPrice = 12,      // double
-    kHandle = 13,     // OpaqueValue
-    kReadOnly = 20,   // std::int32_t without setter
-    kFormatted = 21,  // std::int32_t with its own hexadecimal format
+    kName = 1, kLabel, kLetter, kByte, kSmall, kSmallU, kCount, kMask, kBig, kFlag, kRatio, kPrice, kHandle,
+    kReadOnly = 20,
+    kFormatted = 21,
 };
 
-// A data class with a field of every kind, declared with the declaration macros. Each setter
-// stores its value and announces the change, and the destructor announces the destruction
-// while the members still exist, as a data class should.
+// A getter, a setter that stores and then announces the change, and the member.
+#define OMBREL_SAMPLE_VALUE(Type, Name, id)                                                        \
+public:                                                                                            \
+    Type Get##Name() const { return m_##Name; }                                                    \
+    void Set##Name(Type value)                                                                     \
+    {                                                                                              \
+        m_##Name = std::move(value);                                                               \
+        NotifyUpdate(id);                                                                          \
+    }                                                                                              \
+                                                                                                   \
+private:                                                                                           \
+    Type m_##Name{};
+
+// A data class with a field of every kind, declared with the declaration macros. Its
+// destructor announces the destruction while the members still exist.
 class CSampleObject : public CDataObject
 {
     OMBREL_DECLARE_FIELD_MAP()
@@ -38,66 +40,73 @@ public:
     CSampleObject() = default;
     CSampleObject(const CSampleObject&) = default;
     ~CSampleObject() override { NotifyDestroy(); }
-
-    CString GetName() const { return m_name; }
-    void SetName(const CString& value) { m_name = value; NotifyUpdate(kName); }
-    std::string GetLabel() const { return m_label; }
-    void SetLabel(const std::string& value) { m_label = value; NotifyUpdate(kLabel); }
-    char GetLetter() const { return m_letter; }
-    void SetLetter(char value) { m_letter = value; NotifyUpdate(kLetter); }
-    unsigned char GetByte() const { return m_byte; }
-    void SetByte(unsigned char value) { m_byte = value; NotifyUpdate(kByte); }
-    short GetSmall() const { return m_small; }
-    void SetSmall(short value) { m_small = value; NotifyUpdate(kSmall); }
-    unsigned short GetSmallU() const { return m_smallU; }
-    void SetSmallU(unsigned short value) { m_smallU = value; NotifyUpdate(kSmallU); }
-    std::int32_t GetCount() const { return m_count; }
-    void SetCount(std::int32_t value) { m_count = value; NotifyUpdate(kCount); }
-    std::uint32_t GetMask() const { return m_mask; }
-    void SetMask(std::uint32_t value) { m_mask = value; NotifyUpdate(kMask); }
-    std::int64_t GetBig() const { return m_big; }
-    void SetBig(std::int64_t value) { m_big = value; NotifyUpdate(kBig); }
-    bool GetFlag() const { return m_flag; }
-    void SetFlag(bool value) { m_flag = value; NotifyUpdate(kFlag); }
-    float GetRatio() const { return m_ratio; }
-    void SetRatio(float value) { m_ratio = value; NotifyUpdate(kRatio); }
-    double GetPrice() const { return m_price; }
-    void SetPrice(double value) { m_price = value; NotifyUpdate(kPrice); }
-    OpaqueValue GetHandle() const { return m_handle; }
-    void SetHandle(OpaqueValue value) { m_handle = value; NotifyUpdate(kHandle); }
     std::int32_t GetReadOnly() const { return 77; }
-    std::int32_t GetFormatted() const { return m_formatted; }
-    void SetFormatted(std::int32_t value) { m_formatted = value; NotifyUpdate(kFormatted); }
 
-private:
-    CString m_name;
-    std::string m_label;
-    char m_letter = 0;
-    unsigned char m_byte = 0;
-    short m_small = 0;
-    unsigned short m_smallU = 0;
-    std::int32_t m_count = 0;
-    std::uint32_t m_mask = 0;
-    std::int64_t m_big = 0;
-    bool m_flag = false;
-    float m_ratio = 0;
-    double m_price = 0;
-    OpaqueValue m_handle{};
-    std::int32_t m_formatted = 0;
+    OMBREL_SAMPLE_VALUE(CString, Name, kName)
+    OMBREL_SAMPLE_VALUE(std::string, Label, kLabel)
+    OMBREL_SAMPLE_VALUE(char, Letter, kLetter)
+    OMBREL_SAMPLE_VALUE(unsigned char, Byte, kByte)
+    OMBREL_SAMPLE_VALUE(short, Small, kSmall)
+    OMBREL_SAMPLE_VALUE(unsigned short, SmallU, kSmallU)
+    OMBREL_SAMPLE_VALUE(std::int32_t, Count, kCount)
+    OMBREL_SAMPLE_VALUE(std::uint32_t, Mask, kMask)
+    OMBREL_SAMPLE_VALUE(std::int64_t, Big, kBig)
+    OMBREL_SAMPLE_VALUE(bool, Flag, kFlag)
+    OMBREL_SAMPLE_VALUE(float, Ratio, kRatio)
+    OMBREL_SAMPLE_VALUE(double, Price, kPrice)
+    OMBREL_SAMPLE_VALUE(OpaqueValue, Handle, kHandle)
+    OMBREL_SAMPLE_VALUE(std::int32_t, Formatted, kFormatted)
 };
 
-// A sink that records what it is told, in order, as text ("update 7", "destroy").
+#undef OMBREL_SAMPLE_VALUE
+
+// Records what it is told, in order, as text ("update 7", "destroy"), into its own log or a
+// log shared by several sinks (then prefixed with the sink's name).
 class CRecordingSink final : public CDataObject::ISink
 {
 public:
-    void OnUpdate(int fieldId, CDataObject*) override { m_events.push_back("update " + std::to_string(fieldId)); }
-    void OnDestroy(CDataObject*) override { m_events.push_back("destroy"); }
-    using CDataObject::ISink::OnUpdate;
+    CRecordingSink() = default;
+    CRecordingSink(std::vector<std::string>& sharedLog, std::string name) : m_log(&sharedLog), m_name(name + " ") {}
 
-    const std::vector<std::string>& Events() const { return m_events; }
+    using CDataObject::ISink::OnUpdate;
+    void OnUpdate(int fieldId, CDataObject*) override { m_log->push_back(m_name + "update " + std::to_string(fieldId)); }
+    void OnDestroy(CDataObject*) override { m_log->push_back(m_name + "destroy"); }
+
+    const std::vector<std::string>& Events() const { return *m_log; }
 
 private:
-    std::vector<std::string> m_events;
+    std::vector<std::string> m_ownLog;
+    std::vector<std::string>* m_log = &m_ownLog;
+    std::string m_name;
 };
+
+// Counts calls; safe to be called from several threads.
+class CCountingSink final : public CDataObject::ISink
+{
+public:
+    using CDataObject::ISink::OnUpdate;
+    void OnUpdate(int, CDataObject*) override { ++updates; }
+    void OnDestroy(CDataObject*) override { ++destroys; }
+
+    std::atomic<int> updates = 0;
+    std::atomic<int> destroys = 0;
+};
+
+// The bytes `object` stores, and a serializer that restores from given bytes.
+inline std::vector<char> StoredBytes(CDataObject& object)
+{
+    CSerializer store(false);
+    object.Serialize(store);
+    std::vector<char> bytes(static_cast<std::size_t>(store.GetSize()));
+    store.GetData(bytes.data());
+    return bytes;
+}
+
+inline CSerializer RestoringFrom(const std::vector<char>& bytes)
+{
+    CSerializer restore(true);
+    restore.SetData(bytes.data(), static_cast<int>(bytes.size()));
+    return restore;
+}
 
 } // namespace Ombrel::Common::Testing
