@@ -1,6 +1,8 @@
 #pragma once
 
 #include "ombrel/common/DateSettings.h"
+#include "ombrel/common/Format.h"
+#include "ombrel/common/Serializer.h"
 
 #include <gtest/gtest.h>
 
@@ -49,3 +51,16 @@ protected:
 private:
     std::optional<std::string> m_savedZone;
 };
+
+// Restores `format` from a record of version 2 and checks that it is refused with `message`.
+inline void ExpectNewerVersionRefused(Ombrel::Common::CFormat& format, const char* message)
+{
+    Ombrel::Common::CSerializer newer(true);
+    newer.SetData("\x02\0\0\0\0\0\0\0", 8);
+    try {
+        format.Serialize(newer);
+        ADD_FAILURE() << "no exception";
+    } catch (const Ombrel::Common::CSerializer::BadVersionException& e) {
+        EXPECT_STREQ(e.what(), message);
+    }
+}

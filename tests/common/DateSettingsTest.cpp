@@ -14,27 +14,17 @@
 using Ombrel::Common::CDateSettings;
 using Ombrel::Common::CLongDateFormat;
 
-TEST(DateSettingsTest, StartsWithDayMonthYearAndUsualSeparators)
+TEST(DateSettingsTest, StartsWithDayMonthYearAndIgnoresUnknownOrders)
 {
-    const CDateSettings settings;
+    CDateSettings settings;
     EXPECT_EQ(settings.GetDateOrder(), CDateSettings::kDayMonthYear);
     EXPECT_EQ(settings.GetDateSeparator(), "/");
     EXPECT_EQ(settings.GetTimeSeparator(), ":");
     EXPECT_EQ(settings.GetMsecSeparator(), ".");
-}
-
-TEST(DateSettingsTest, IgnoresAnUnknownDateOrder)
-{
-    CDateSettings settings;
     settings.SetDateOrder(CDateSettings::kYearMonthDay);
     settings.SetDateOrder(7);
     settings.SetDateOrder(-1);
     EXPECT_EQ(settings.GetDateOrder(), CDateSettings::kYearMonthDay);
-}
-
-TEST(DateSettingsTest, ProcessWideInstanceIsShared)
-{
-    EXPECT_EQ(&CDateSettings::GetInstance(), &CDateSettings::GetInstance());
 }
 
 using DateSettingsThreadTest = DateFormatTest;

@@ -1,6 +1,8 @@
 #include "ombrel/common/LongEnumFormat.h"
 #include "ombrel/common/Serializer.h"
 
+#include "common/DateFormatTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -126,13 +128,8 @@ TEST(LongEnumFormatTest, HostileRecordsThrowOrAreMadeConsistent)
 TEST(LongEnumFormatTest, NewerVersionThrowsWithTheClassMessage)
 {
     CLongEnumFormat format(kCities, 2);
-    try {
-        Restore(format, std::string("\x02\0\0\0\0\0\0\0\0\0\0\0", 12));
-        FAIL() << "no exception";
-    } catch (const CSerializer::BadVersionException& e) {
-        EXPECT_STREQ(e.what(),
-                     "CLongEnumFormat doesn't support current version and can't be deserialized.");
-    }
+    ExpectNewerVersionRefused(
+        format, "CLongEnumFormat doesn't support current version and can't be deserialized.");
     Restore(format, std::string("\0\0\0\0", 4));
     EXPECT_EQ(ItemsOf(format).size(), 2u);
 }

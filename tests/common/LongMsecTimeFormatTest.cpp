@@ -1,6 +1,8 @@
 #include "ombrel/common/LongMsecTimeFormat.h"
 #include "ombrel/common/Serializer.h"
 
+#include "common/DateFormatTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -130,15 +132,7 @@ TEST(LongMsecTimeFormatTest, ShortOrNewerRecordsKeepTheOptions)
     shortRecord.SetData("\x01\0\0\0\x10\0\0\0\x01\x05\0\0\0ab", 15);
     EXPECT_THROW(format.Serialize(shortRecord), CSerializer::SerializationException);
     EXPECT_EQ(format.GetFlags(), 14);
-
-    CSerializer newer(true);
-    newer.SetData("\x02\0\0\0", 4);
-    try {
-        format.Serialize(newer);
-        FAIL() << "no exception";
-    } catch (const CSerializer::BadVersionException& e) {
-        EXPECT_STREQ(e.what(), "CLongMsecTimeFormat doesn't support current version and can't "
-                               "be deserialized.");
-    }
+    ExpectNewerVersionRefused(format, "CLongMsecTimeFormat doesn't support current version and "
+                                      "can't be deserialized.");
     EXPECT_EQ(format.FormatStl(3723004), "1:02:03");
 }
