@@ -60,48 +60,6 @@ TEST(SerializerTest, PrimitivesAreLittleEndianAtTheirWidth)
     EXPECT_EQ(BytesOf(writer), (Bytes{1, 2, 1, 0xFE, 0xFF, 0xFF, 0xFF, 8, 7, 6, 5, 4, 3, 2, 1}));
 }
 
-TEST(SerializerTest, EveryPrimitiveRoundTrips)
-{
-    CSerializer writer(false);
-    writer.Store('x');
-    writer.Store(static_cast<unsigned char>(250));
-    writer.Store(static_cast<unsigned short>(65535));
-    writer.Store(std::uint32_t{4000000000u});
-    writer.Store(1.5f);
-    writer.Store(-2.25);
-    writer.Store(CString("framework"));
-    writer.Store(std::string("standard"));
-    std::vector<char> buffer(static_cast<std::size_t>(writer.GetSize()));
-    ASSERT_EQ(writer.GetData(buffer.data()), writer.GetSize());
-
-    CSerializer reader(true);
-    reader.SetData(buffer.data(), static_cast<int>(buffer.size()));
-    char ch = 0;
-    unsigned char uch = 0;
-    unsigned short ushort = 0;
-    std::uint32_t ulong = 0;
-    float single = 0;
-    double real = 0;
-    CString framework;
-    std::string standard;
-    reader.Restore(ch);
-    reader.Restore(uch);
-    reader.Restore(ushort);
-    reader.Restore(ulong);
-    reader.Restore(single);
-    reader.Restore(real);
-    reader.Restore(framework);
-    reader.Restore(standard);
-    EXPECT_EQ(ch, 'x');
-    EXPECT_EQ(uch, 250);
-    EXPECT_EQ(ushort, 65535);
-    EXPECT_EQ(ulong, 4000000000u);
-    EXPECT_EQ(single, 1.5f);
-    EXPECT_EQ(real, -2.25);
-    EXPECT_EQ(framework, "framework");
-    EXPECT_EQ(standard, "standard");
-}
-
 TEST(SerializerTest, AnyNonZeroByteRestoresAsTrue)
 {
     CSerializer reader = ReaderOf({0x7F, 0});
