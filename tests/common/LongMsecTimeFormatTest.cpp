@@ -96,15 +96,6 @@ TEST(LongMsecTimeFormatTest, RefusesGapsInTheUnitsAndTotalsBeyond32Bits)
     EXPECT_EQ(value, std::numeric_limits<std::int32_t>::min());
 }
 
-TEST(LongMsecTimeFormatTest, SuffixesFollowTheirFigures)
-{
-    const CLongMsecTimeFormat format(1 | 6, true, " h", " days");
-    EXPECT_EQ(format.FormatStl(-90060000), "-1 days 01:01 h");
-    std::int32_t value = 0;
-    ASSERT_TRUE(format.ParseStl("-1 days 01:01 h", value));
-    EXPECT_EQ(value, -90060000);
-}
-
 TEST(LongMsecTimeFormatTest, StoresOptionsWithDaySuffixBeforeTimeSuffix)
 {
     CLongMsecTimeFormat source(15, true, "T", "D");

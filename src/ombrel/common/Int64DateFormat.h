@@ -53,7 +53,4 @@ private:
     std::int32_t m_flags = kDefaultFlags;
 };
 
-// Makes Common::CInt64DateFormat creatable by name in every program that includes this header.
-inline const CFormatRegistrar<CInt64DateFormat> g_int64DateFormatRegistrar;
-
 } // namespace Ombrel::Common

@@ -50,8 +50,4 @@ private:
     std::int32_t m_flags = kDefaultFlags;
 };
 
-// Makes Common::CLongDateFormat creatable by name in every program that includes this header,
-// even when nothing else pulls this class out of the static library.
-inline const CFormatRegistrar<CLongDateFormat> g_longDateFormatRegistrar;
-
 } // namespace Ombrel::Common

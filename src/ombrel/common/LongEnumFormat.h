@@ -75,7 +75,4 @@ private:
     std::vector<std::int32_t> m_order;           // values in the order they were added
 };
 
-// Makes Common::CLongEnumFormat creatable by name in every program that includes this header.
-inline const CFormatRegistrar<CLongEnumFormat> g_longEnumFormatRegistrar;
-
 } // namespace Ombrel::Common

@@ -65,8 +65,4 @@ private:
     std::string m_daySuffix;
 };
 
-// Makes Common::CLongMsecTimeFormat creatable by name in every program that includes this
-// header.
-inline const CFormatRegistrar<CLongMsecTimeFormat> g_longMsecTimeFormatRegistrar;
-
 } // namespace Ombrel::Common
