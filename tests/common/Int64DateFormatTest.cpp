@@ -55,6 +55,8 @@ TEST_F(Int64DateFormatTest, UnselectedPartsDefaultToOneOClockOnNewYear2000)
     std::int64_t value = 0;
     ASSERT_TRUE(CInt64DateFormat(0x80).ParseStl("250", value));
     EXPECT_EQ(value, kJanuary1st2000At0100 + 250 * kTicksPerMs);
+    ASSERT_TRUE(CInt64DateFormat(0x10).ParseStl("2010/03/07", value)); // no time token
+    EXPECT_EQ(value, kJanuary1st2000At0100);
     ASSERT_TRUE(CInt64DateFormat(0x30).ParseStl("14:05", value));
     EXPECT_EQ(value, kJanuary1st2000At0100 + (13 * 3600 + 5 * 60) * 1000 * kTicksPerMs);
     ASSERT_TRUE(CInt64DateFormat(14).ParseStl("", value));

@@ -71,7 +71,7 @@ TEST_F(LongDateFormatTest, ReadsDateTokenTimeTokenOrBoth)
     ASSERT_TRUE(CLongDateFormat(13 | 0x70).ParseStl("14:05:09.750 2010-03-07", value));
     EXPECT_EQ(value, kMarch7th2010At140509);
     // Only a time: the date stays 2000-01-01.
-    ASSERT_TRUE(CLongDateFormat(0x70).ParseStl("14:05:09", value));
+    ASSERT_TRUE(CLongDateFormat(13 | 0x70).ParseStl("14:05:09", value));
     EXPECT_EQ(value, 946735509);
 }
 

@@ -13,10 +13,13 @@ namespace {
 
 constexpr std::string_view kDigits = "0123456789";
 
-// Pieces of `text` between characters of `separators`, left to right (empty pieces kept).
+// Pieces of `text` between characters of `separators`, left to right (empty pieces kept). An
+// empty text has no pieces, so that a missing token leaves every figure at its default.
 std::vector<std::string_view> SplitAt(std::string_view text, std::string_view separators)
 {
     std::vector<std::string_view> pieces;
+    if (text.empty())
+        return pieces;
     std::size_t start = 0;
     for (;;) {
         const std::size_t end = text.find_first_of(separators, start);
