@@ -90,7 +90,23 @@ TEST(FrameWndTest, CommandsGoToTheViewFirstThenTheFrame)
     EXPECT_EQ(std::vector<UINT>{kCmdOpen}, view.commands);
     EXPECT_EQ(std::vector<UINT>{kCmdFrameOnly}, frame.commands);
 
-    frame.SendMessage(WM_COMMAND, MAKEWPARAM(ID_APP_EXIT, 0));
+    // A menu shortcut acts only after the windows below the frame have seen the key.
+    view.onPreTranslate = [](MSG& msg) { return msg.message == WM_KEYDOWN && msg.wParam == 'O'; };
+    Key(view, Qt::Key_O, Qt::ControlModifier);
+    EXPECT_EQ(1u, view.commands.size());
+    view.onPreTranslate = nullptr;
+    Key(view, Qt::Key_O, Qt::ControlModifier);
+    EXPECT_EQ(2u, view.commands.size());
+    EXPECT_EQ(0, view.Count(WM_KEYDOWN)); // consumed both times, by the view, then by the frame
+
+    // The exit command destroys the frame from inside its own menu action.
+    QAction* exit = nullptr;
+    for (QAction* action : GetWidget(frame)->findChildren<QAction*>()) {
+        if (action->data().toUInt() == ID_APP_EXIT)
+            exit = action;
+    }
+    ASSERT_NE(nullptr, exit);
+    exit->trigger();
     EXPECT_FALSE(IsWindow(&frame));
     EXPECT_FALSE(IsWindow(&view));
 }

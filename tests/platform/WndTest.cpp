@@ -297,6 +297,45 @@ TEST_F(WndTest, WindowTextThroughMessagesAndMembers)
     EXPECT_EQ(QString("Title"), WidgetOf(frame)->windowTitle());
 }
 
+class CNotifyOwner : public CRecordingWnd
+{
+public:
+    NMHDR last;
+    bool OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) override
+    {
+        last = *reinterpret_cast<const NMHDR*>(lParam);
+        *result = 5;
+        return wParam == last.idFrom;
+    }
+    std::vector<std::pair<UINT, int>> commands;
+    bool OnCmdMsg(UINT id, int code) override
+    {
+        commands.emplace_back(id, code);
+        return true;
+    }
+};
+
+TEST(WndNotifyTest, NotifyAndCommandReachTheirHandlersWithTheirParameters)
+{
+    CNotifyOwner owner;
+    ASSERT_TRUE(owner.CreateEx(0, nullptr, nullptr, WS_POPUP, CRect(0, 0, 50, 50), nullptr, 0));
+    CRecordingWnd control;
+    ASSERT_TRUE(control.Create(nullptr, nullptr, WS_CHILD, CRect(0, 0, 5, 5), &owner, 1000));
+    NMHDR header;
+    header.hwndFrom = &control;
+    header.idFrom = control.GetDlgCtrlID();
+    header.code = 10;
+    EXPECT_EQ(5, control.GetOwner()->SendMessage(WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header)));
+    EXPECT_EQ(&control, owner.last.hwndFrom);
+    EXPECT_EQ(10u, owner.last.code);
+    header.idFrom = 1; // not handled: the default answers 0
+    EXPECT_EQ(0, owner.SendMessage(WM_NOTIFY, 1000, reinterpret_cast<LPARAM>(&header)));
+    owner.SendMessage(WM_COMMAND, MAKEWPARAM(321, 1), reinterpret_cast<LPARAM>(&control));
+    ASSERT_EQ(1u, owner.commands.size());
+    EXPECT_EQ(321u, owner.commands[0].first);
+    EXPECT_EQ(1, owner.commands[0].second);
+}
+
 // ---- Painting -----------------------------------------------------------------------------
 
 TEST_F(WndTest, PaintDrawsThroughPaintDCAndEraseFillsTheRest)

@@ -13,7 +13,8 @@ namespace Ombrel {
 // Menu items and tool bar buttons carry command identifiers; choosing one sends WM_COMMAND
 // (wParam = MAKEWPARAM(id, 0)) to the frame, which routes the command to the view's
 // OnCmdMsg, then to its own OnCmdMsg, then to the application's. ID_APP_EXIT closes the frame
-// when nobody handles it. When the application's main window is destroyed, the application's
+// when nobody handles it. Menu shortcuts act as accelerators: the frame's PreTranslateMessage
+// runs them, after the windows below it have seen the key. When the application's main window is destroyed, the application's
 // message loop is asked to quit.
 class CFrameWnd : public CWnd
 {
@@ -38,6 +39,7 @@ public:
     bool SetView(CWnd* view);
     CWnd* GetView() const;
 
+    bool PreTranslateMessage(MSG* msg) override;
     bool OnCommand(WPARAM wParam, LPARAM lParam) override;
     void OnNcDestroy() override;
 

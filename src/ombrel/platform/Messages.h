@@ -275,6 +275,7 @@ struct NMHDR
     UINT_PTR idFrom = 0;
     UINT code = 0;
 };
+static_assert(sizeof(NMHDR) == 24, "NMHDR keeps full-width sender and identifier fields");
 
 // WM_COMMAND: wParam = MAKEWPARAM(command id, notification code), lParam = the control window
 // (0 for menus, tool bars and accelerators).

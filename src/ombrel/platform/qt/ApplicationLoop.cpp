@@ -36,7 +36,7 @@ public:
             m_timer.stop();
             return;
         }
-        auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(*next - Clock::now());
+        auto wait = std::chrono::ceil<std::chrono::milliseconds>(*next - Clock::now());
         m_timer.start(std::max<std::chrono::milliseconds::rep>(0, wait.count()));
     }
 
@@ -68,7 +68,9 @@ QPointer<QueueWaker> g_waker;
 
 void RearmApplicationTimer(ThreadQueue& queue)
 {
-    if (g_waker && &g_waker->Queue() == &queue)
+    // A window destroyed from another thread changes timers there; the application thread
+    // re-arms at its next round anyway.
+    if (IsApplicationThread() && g_waker && &g_waker->Queue() == &queue)
         g_waker->Rearm();
 }
 
@@ -123,7 +125,11 @@ bool PumpMessagesFor(std::uint32_t timeoutMs)
 {
     auto queue = CurrentThreadQueue();
     if (IsApplicationThread()) {
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, static_cast<int>(timeoutMs));
+        // Blocks until some event arrives; the timer bounds the wait.
+        QTimer bound;
+        bound.setSingleShot(true);
+        bound.start(static_cast<int>(timeoutMs));
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         return PumpMessages();
     }
     queue->WaitForWork(Clock::now() + std::chrono::milliseconds(timeoutMs));

@@ -36,6 +36,18 @@ namespace {
 
 // The window that lost the focus last; the window gaining it is told (WM_SETFOCUS wParam).
 thread_local CWnd* t_focusLoser = nullptr;
+thread_local const QKeyEvent* t_keyEvent = nullptr;
+
+struct KeyEventScope
+{
+    explicit KeyEventScope(const QKeyEvent* event) : m_previous(t_keyEvent) { t_keyEvent = event; }
+    ~KeyEventScope() { t_keyEvent = m_previous; }
+    KeyEventScope(const KeyEventScope&) = delete;
+    KeyEventScope& operator=(const KeyEventScope&) = delete;
+
+private:
+    const QKeyEvent* m_previous;
+};
 
 UINT KeyFlags(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers)
 {
@@ -207,6 +219,7 @@ bool DeliverKeyMessage(CWnd& window, UINT message, WPARAM wParam, LPARAM lParam)
 
 bool TranslateKey(CWnd& window, QKeyEvent* event)
 {
+    KeyEventScope scope(event);
     bool press = event->type() == QEvent::KeyPress;
     UINT vk = TranslateQtKey(event->key(), event->modifiers());
     Qt::KeyboardModifiers modifiers = event->modifiers();
@@ -261,6 +274,11 @@ bool TranslatePaint(CWnd& window, CHostWidget& widget, QPaintEvent* event)
 }
 
 } // namespace
+
+const QKeyEvent* CurrentKeyEvent()
+{
+    return t_keyEvent;
+}
 
 unsigned TranslateQtKey(int qtKey, Qt::KeyboardModifiers modifiers)
 {
@@ -353,7 +371,10 @@ bool TranslateEvent(CWnd& window, CHostWidget& widget, QEvent* event)
     case QEvent::KeyRelease:
         return TranslateKey(window, static_cast<QKeyEvent*>(event));
     case QEvent::ShortcutOverride:
-        return false;
+        // Every key comes to the window first; frames run their shortcuts from
+        // PreTranslateMessage, after the windows below them had their say.
+        event->accept();
+        return true;
     case QEvent::Paint:
         return TranslatePaint(window, widget, static_cast<QPaintEvent*>(event));
     case QEvent::Resize:

@@ -7,6 +7,7 @@
 #include "ombrel/platform/qt/WndImpl.h"
 
 #include <QAction>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
@@ -170,6 +171,25 @@ bool CFrameWnd::SetView(CWnd* view)
 CWnd* CFrameWnd::GetView() const
 {
     return IsWindow(m_frame->view) ? m_frame->view : nullptr;
+}
+
+bool CFrameWnd::PreTranslateMessage(MSG* msg)
+{
+    const QKeyEvent* key = CurrentKeyEvent();
+    if (msg == nullptr || key == nullptr || (msg->message != WM_KEYDOWN && msg->message != WM_SYSKEYDOWN))
+        return CWnd::PreTranslateMessage(msg);
+    QKeySequence pressed(key->keyCombination());
+    for (const QPointer<QMenu>& menu : m_frame->menus) {
+        if (!menu)
+            continue;
+        for (QAction* action : menu->actions()) {
+            if (action->isEnabled() && !action->shortcut().isEmpty() && action->shortcut() == pressed) {
+                action->trigger();
+                return true;
+            }
+        }
+    }
+    return CWnd::PreTranslateMessage(msg);
 }
 
 bool CFrameWnd::OnCommand(WPARAM wParam, LPARAM)

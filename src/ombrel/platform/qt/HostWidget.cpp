@@ -3,9 +3,6 @@
 #include "ombrel/platform/qt/WndImpl.h"
 
 namespace Ombrel {
-namespace {
-thread_local int t_eventDepth = 0;
-}
 
 CHostWidget::CHostWidget(CWnd& window, QWidget* parent, Qt::WindowFlags flags)
     : QWidget(parent, flags), m_window(&window)
@@ -23,18 +20,13 @@ CHostWidget::~CHostWidget()
         CWnd::Impl::Of(*m_window).OnWidgetDestroyed();
 }
 
-int CHostWidget::EventDepth()
-{
-    return t_eventDepth;
-}
-
 bool CHostWidget::event(QEvent* event)
 {
     if (m_window == nullptr)
         return QWidget::event(event);
-    ++t_eventDepth;
+    // The window may be destroyed while it handles the event; this widget then lives on,
+    // detached, until its deferred deletion.
     bool handled = TranslateEvent(*m_window, *this, event);
-    --t_eventDepth;
     return handled || QWidget::event(event);
 }
 

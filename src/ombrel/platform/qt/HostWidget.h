@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+class QKeyEvent;
+
 namespace Ombrel {
 
 class CWnd;
@@ -18,10 +20,6 @@ public:
     CWnd* Window() const { return m_window; }
     void Detach() { m_window = nullptr; }
 
-    // How many host widgets of this thread are handling an event right now; widgets are
-    // deleted later rather than inside their own event handling.
-    static int EventDepth();
-
 protected:
     bool event(QEvent* event) override;
 
@@ -32,6 +30,10 @@ private:
 // Translates one Qt event of `widget` into messages for `window`; true when the event was
 // fully handled and Qt's own handling must not run.
 bool TranslateEvent(CWnd& window, CHostWidget& widget, QEvent* event);
+
+// The Qt key event being translated on this thread, or null (frames match their menu
+// shortcuts against it in PreTranslateMessage, as accelerators are on the platform).
+const QKeyEvent* CurrentKeyEvent();
 
 // The platform's virtual-key code for a Qt key (0 when there is none).
 unsigned TranslateQtKey(int qtKey, Qt::KeyboardModifiers modifiers);

@@ -325,11 +325,10 @@ bool CWnd::DestroyWindow()
     if (impl.owner != nullptr && !(impl.style & WS_CHILD))
         RemoveFrom(Impl::Of(*impl.owner).owned, this);
     if (CHostWidget* widget = impl.widget) {
+        // Deleted later: the destruction may run inside an event or signal of the widget or
+        // of one of its Qt children (a menu action that closes its frame).
         widget->Detach();
-        if (CHostWidget::EventDepth() > 0)
-            widget->deleteLater(); // an event handler further up the stack may still use it
-        else
-            delete widget;
+        widget->deleteLater();
     }
     impl.ResetForReuse();
     PostNcDestroy(); // may delete this object: nothing may follow
