@@ -83,6 +83,27 @@ struct DrawState
 
 enum class Target { None, Painter, Memory };
 
+// Coordinates reach a device context from stored state and may be anything. Every logical
+// coordinate and the viewport origin are clamped to +-kCoordinateLimit on entry, so that sums,
+// widths and +-1 corrections cannot overflow; nothing visible lies that far out.
+constexpr int kCoordinateLimit = 1 << 28;
+
+int Bound(std::int64_t value)
+{
+    return static_cast<int>(std::clamp<std::int64_t>(value, -kCoordinateLimit, kCoordinateLimit));
+}
+
+CRect Bound(const CRect& rect)
+{
+    return CRect(Bound(rect.left), Bound(rect.top), Bound(rect.right), Bound(rect.bottom));
+}
+
+// A rectangle from a corner and a size, without overflow.
+CRect RectOfSize(std::int64_t x, std::int64_t y, std::int64_t width, std::int64_t height)
+{
+    return CRect(Bound(x), Bound(y), Bound(x + width), Bound(y + height));
+}
+
 QColor Opaque(COLORREF color)
 {
     return ToQColor(color);
@@ -153,11 +174,12 @@ struct CDC::Impl
         painter->setClipRegion(region);
     }
 
-    QPoint ToDevice(int x, int y) const { return QPoint(x, y) + state.origin; }
+    QPoint ToDevice(int x, int y) const { return QPoint(Bound(x), Bound(y)) + state.origin; }
 
     // The device rectangle of a logical one; null when it is empty.
-    QRect ToDevice(const CRect& rect) const
+    QRect ToDevice(const CRect& logical) const
     {
+        const CRect rect = Bound(logical);
         if (rect.IsRectEmpty()) {
             return {};
         }
@@ -176,8 +198,9 @@ struct CDC::Impl
 
     void Fill(const QRect& deviceRect, COLORREF color)
     {
-        if (CanDraw() && !deviceRect.isEmpty()) {
-            painter->fillRect(deviceRect, Opaque(color));
+        const QRect visible = deviceRect & Surface();
+        if (CanDraw() && !visible.isEmpty()) {
+            painter->fillRect(visible, Opaque(color));
         }
     }
 
@@ -453,14 +476,15 @@ int CDC::GetStretchBltMode() const { return m_impl->state.stretchMode; }
 
 CPoint CDC::SetViewportOrg(int x, int y)
 {
-    const QPoint previous = std::exchange(m_impl->state.origin, QPoint(x, y));
+    const QPoint previous = std::exchange(m_impl->state.origin, QPoint(Bound(x), Bound(y)));
     return {previous.x(), previous.y()};
 }
 
 CPoint CDC::OffsetViewportOrg(int dx, int dy)
 {
     const QPoint previous = m_impl->state.origin;
-    m_impl->state.origin += QPoint(dx, dy);
+    m_impl->state.origin = QPoint(Bound(std::int64_t{previous.x()} + dx),
+                                  Bound(std::int64_t{previous.y()} + dy));
     return {previous.x(), previous.y()};
 }
 
@@ -579,6 +603,9 @@ namespace {
 
 // Plots the pixels of a one-pixel line from `from` up to but excluding `to` (device
 // coordinates), in the pen's pattern. Gaps get the background colour in OPAQUE mode.
+// Bresenham along the major axis; only the steps whose major coordinate lies on the surface
+// are walked (the minor position and the pattern phase of the first one are computed), so a
+// line's cost is bounded by the surface size whatever its length.
 void PlotThinLine(DCImpl& impl, QPoint from, QPoint to, const LOGPEN& pen)
 {
     if (from == to) {
@@ -586,53 +613,72 @@ void PlotThinLine(DCImpl& impl, QPoint from, QPoint to, const LOGPEN& pen)
     }
     const DrawState& state = impl.state;
     const std::vector<int> pattern = PatternOf(pen.lopnStyle);
-    const int dx = to.x() - from.x();
-    const int dy = to.y() - from.y();
+    const std::int64_t dx = std::int64_t{to.x()} - from.x();
+    const std::int64_t dy = std::int64_t{to.y()} - from.y();
     if (pattern.empty() && (dx == 0 || dy == 0)) {
         // A solid straight line is one rectangle.
         const QRect run = dx == 0 ? QRect(QPoint(from.x(), std::min(from.y(), to.y() + 1)),
-                                          QSize(1, std::abs(dy)))
+                                          QSize(1, static_cast<int>(std::abs(dy))))
                                   : QRect(QPoint(std::min(from.x(), to.x() + 1), from.y()),
-                                          QSize(std::abs(dx), 1));
+                                          QSize(static_cast<int>(std::abs(dx)), 1));
         impl.Fill(run, pen.lopnColor);
         return;
     }
+    const QRect surface = impl.Surface();
+    const bool xMajor = std::abs(dx) >= std::abs(dy);
+    const std::int64_t major = xMajor ? std::abs(dx) : std::abs(dy); // number of pixels
+    const std::int64_t minor = xMajor ? std::abs(dy) : std::abs(dx);
+    const int majorStep = (xMajor ? dx : dy) > 0 ? 1 : -1;
+    const int minorStep = (xMajor ? dy : dx) > 0 ? 1 : ((xMajor ? dy : dx) < 0 ? -1 : 0);
+    const std::int64_t majorStart = xMajor ? from.x() : from.y();
+    const std::int64_t minorStart = xMajor ? from.y() : from.x();
+    const std::int64_t low = xMajor ? surface.left() : surface.top();
+    const std::int64_t high = xMajor ? surface.right() : surface.bottom();
+    // Steps i in [first, last] have their major coordinate on the surface.
+    const std::int64_t first = std::max<std::int64_t>(
+        0, majorStep > 0 ? low - majorStart : majorStart - high);
+    const std::int64_t last = std::min<std::int64_t>(
+        major - 1, majorStep > 0 ? high - majorStart : majorStart - low);
+    if (first > last) {
+        return;
+    }
+    // State after `first` steps: the minor axis has moved floor((2*minor*i + major - 1) /
+    // (2*major)) times, which is what the error updates below produce.
+    std::int64_t minorMoves = (2 * minor * first + major - 1) / (2 * major);
+    std::int64_t error = 2 * minor * first - 2 * major * minorMoves;
+    std::int64_t period = 0;
+    for (const int length : pattern) {
+        period += length;
+    }
+    std::size_t segment = 0;
+    int leftInSegment = 0;
+    if (!pattern.empty()) {
+        std::int64_t phase = first % period;
+        while (phase >= pattern[segment]) {
+            phase -= pattern[segment];
+            segment = (segment + 1) % pattern.size();
+        }
+        leftInSegment = pattern[segment] - static_cast<int>(phase);
+    }
     QPolygon on;
     QPolygon off;
-    const int steps = std::max(std::abs(dx), std::abs(dy));
-    on.reserve(steps);
-    const int sx = dx > 0 ? 1 : (dx < 0 ? -1 : 0);
-    const int sy = dy > 0 ? 1 : (dy < 0 ? -1 : 0);
-    const int ax = std::abs(dx);
-    const int ay = std::abs(dy);
-    int x = from.x();
-    int y = from.y();
-    int error = 0;
-    std::size_t segment = 0;
-    int leftInSegment = pattern.empty() ? 0 : pattern[0];
-    for (int i = 0; i < steps; ++i) {
-        const bool drawn = pattern.empty() || segment % 2 == 0;
-        (drawn ? on : off).append(QPoint(x, y));
+    for (std::int64_t i = first; i <= last; ++i) {
+        const std::int64_t along = majorStart + majorStep * i;
+        const std::int64_t across = minorStart + minorStep * minorMoves;
+        const QPoint pixel = xMajor ? QPoint(static_cast<int>(along), Bound(across))
+                                    : QPoint(Bound(across), static_cast<int>(along));
+        if (surface.contains(pixel)) {
+            const bool drawn = pattern.empty() || segment % 2 == 0;
+            (drawn ? on : off).append(pixel);
+        }
         if (!pattern.empty() && --leftInSegment == 0) {
             segment = (segment + 1) % pattern.size();
             leftInSegment = pattern[segment];
         }
-        // Bresenham: step along the major axis, and along the minor one when the error
-        // passes half a pixel.
-        if (ax >= ay) {
-            x += sx;
-            error += 2 * ay;
-            if (error > ax) {
-                y += sy;
-                error -= 2 * ax;
-            }
-        } else {
-            y += sy;
-            error += 2 * ax;
-            if (error > ay) {
-                x += sx;
-                error -= 2 * ay;
-            }
+        error += 2 * minor;
+        if (error > major) {
+            ++minorMoves;
+            error -= 2 * major;
         }
     }
     QPainter& painter = *impl.painter;
@@ -706,7 +752,7 @@ bool CDC::LineTo(int x, int y)
     if (!impl.CanDraw()) {
         return false;
     }
-    DrawPenLine(impl, from + impl.state.origin, impl.ToDevice(x, y));
+    DrawPenLine(impl, impl.ToDevice(from.x(), from.y()), impl.ToDevice(x, y));
     return true;
 }
 
@@ -734,7 +780,7 @@ bool CDC::Rectangle(int left, int top, int right, int bottom)
     if (!impl.CanDraw()) {
         return false;
     }
-    CRect rect(left, top, right, bottom);
+    CRect rect = Bound(CRect(left, top, right, bottom));
     rect.NormalizeRect();
     const DrawState& state = impl.state;
     if (!HasPen(state)) {
@@ -828,7 +874,7 @@ void CDC::FillSolidRect(const CRect& rect, COLORREF color)
 
 void CDC::FillSolidRect(int x, int y, int width, int height, COLORREF color)
 {
-    FillSolidRect(CRect(x, y, x + width, y + height), color);
+    FillSolidRect(RectOfSize(x, y, width, height), color);
 }
 
 void CDC::FillRect(const CRect& rect, CBrush* brush)
@@ -839,15 +885,16 @@ void CDC::FillRect(const CRect& rect, CBrush* brush)
     }
 }
 
-void CDC::FrameRect(const CRect& rect, CBrush* brush)
+void CDC::FrameRect(const CRect& frame, CBrush* brush)
 {
     LOGBRUSH description;
     if (!brush || !brush->GetLogBrush(&description) || description.lbStyle != BS_SOLID ||
-        rect.IsRectEmpty()) {
+        frame.IsRectEmpty()) {
         return;
     }
     const COLORREF color = description.lbColor;
     Impl& impl = *m_impl;
+    const CRect rect = Bound(frame);
     impl.Fill(impl.ToDevice(CRect(rect.left, rect.top, rect.right, rect.top + 1)), color);
     impl.Fill(impl.ToDevice(CRect(rect.left, rect.bottom - 1, rect.right, rect.bottom)), color);
     impl.Fill(impl.ToDevice(CRect(rect.left, rect.top, rect.left + 1, rect.bottom)), color);
@@ -856,15 +903,17 @@ void CDC::FrameRect(const CRect& rect, CBrush* brush)
 
 void CDC::Draw3dRect(const CRect& rect, COLORREF topLeft, COLORREF bottomRight)
 {
-    Draw3dRect(rect.left, rect.top, rect.Width(), rect.Height(), topLeft, bottomRight);
+    const CRect bounded = Bound(rect);
+    Draw3dRect(bounded.left, bounded.top, bounded.Width(), bounded.Height(), topLeft, bottomRight);
 }
 
 void CDC::Draw3dRect(int x, int y, int width, int height, COLORREF topLeft, COLORREF bottomRight)
 {
-    FillSolidRect(x, y, width - 1, 1, topLeft);
-    FillSolidRect(x, y, 1, height - 1, topLeft);
-    FillSolidRect(x + width - 1, y, 1, height, bottomRight);
-    FillSolidRect(x, y + height - 1, width, 1, bottomRight);
+    const CRect rect = RectOfSize(x, y, width, height);
+    FillSolidRect(rect.left, rect.top, rect.Width() - 1, 1, topLeft);
+    FillSolidRect(rect.left, rect.top, 1, rect.Height() - 1, topLeft);
+    FillSolidRect(rect.right - 1, rect.top, 1, rect.Height(), bottomRight);
+    FillSolidRect(rect.left, rect.bottom - 1, rect.Width(), 1, bottomRight);
 }
 
 void CDC::DrawFocusRect(const CRect& rect)
@@ -883,13 +932,15 @@ void CDC::DrawFocusRect(const CRect& rect)
         }
     };
     const int l = device.left(), t = device.top(), r = device.right(), b = device.bottom();
-    for (int px = l; px <= r; ++px) {
+    // Only the part of the frame on the surface is walked; the dot phase is absolute.
+    const QRect surface = impl.Surface();
+    for (int px = std::max(l, surface.left()); px <= std::min(r, surface.right()); ++px) {
         add(px, t);
         if (b > t) {
             add(px, b);
         }
     }
-    for (int py = t + 1; py < b; ++py) {
+    for (int py = std::max(t + 1, surface.top()); py < std::min(b, surface.bottom() + 1); ++py) {
         add(l, py);
         if (r > l) {
             add(r, py);
@@ -976,9 +1027,9 @@ namespace {
 // One 8-bit channel of a 16-bit vertex colour, interpolated at step/steps.
 int Channel(COLOR16 from, COLOR16 to, int step, int steps)
 {
-    const int a = from >> 8;
-    const int b = to >> 8;
-    return a + (b - a) * step / steps;
+    const std::int64_t a = from >> 8;
+    const std::int64_t b = to >> 8;
+    return static_cast<int>(a + (b - a) * step / steps);
 }
 
 QColor VertexColor(const TRIVERTEX& from, const TRIVERTEX& to, int step, int steps)
@@ -1008,7 +1059,7 @@ bool CDC::GradientFill(const TRIVERTEX* vertices, std::uint32_t vertexCount, con
     for (std::uint32_t i = 0; i < meshCount; ++i) {
         const TRIVERTEX& a = vertices[rects[i].UpperLeft];
         const TRIVERTEX& b = vertices[rects[i].LowerRight];
-        CRect area(a.x, a.y, b.x, b.y);
+        CRect area = Bound(CRect(a.x, a.y, b.x, b.y));
         area.NormalizeRect();
         const QRect device = impl.ToDevice(area);
         if (device.isEmpty()) {
@@ -1020,7 +1071,13 @@ bool CDC::GradientFill(const TRIVERTEX* vertices, std::uint32_t vertexCount, con
         // lower-right one, reached just past the right (bottom) edge.
         const TRIVERTEX& start = (horizontal ? a.x <= b.x : a.y <= b.y) ? a : b;
         const TRIVERTEX& end = &start == &a ? b : a;
-        for (int step = 0; step < steps; ++step) {
+        const QRect visible = device & impl.Surface();
+        if (visible.isEmpty()) {
+            continue;
+        }
+        const int firstStep = horizontal ? visible.left() - device.left() : visible.top() - device.top();
+        const int lastStep = horizontal ? visible.right() - device.left() : visible.bottom() - device.top();
+        for (int step = firstStep; step <= lastStep; ++step) {
             const QRect band = horizontal
                 ? QRect(device.left() + step, device.top(), 1, device.height())
                 : QRect(device.left(), device.top() + step, device.width(), 1);
@@ -1205,29 +1262,32 @@ int CDC::DrawText(const CString& text, CRect& rect, UINT format)
 int CDC::DrawText(CString& text, CRect& rect, UINT format)
 {
     Impl& impl = *m_impl;
+    const CRect box = Bound(rect);
     if (!CanUseFonts() || impl.target == Target::None) {
         return 0;
     }
     const QFontMetrics& metrics = impl.Metrics();
     const int lineHeight = metrics.ascent() + metrics.descent();
     std::vector<TextLine> lines = LayOut(QString::fromUtf8(text.GetString(), text.GetLength()),
-                                         format, rect.Width(), metrics);
+                                         format, box.Width(), metrics);
     const int total = lineHeight * static_cast<int>(lines.size());
     if (format & DT_CALCRECT) {
         int widest = 0;
         for (const TextLine& line : lines) {
             widest = std::max(widest, metrics.horizontalAdvance(line.text));
         }
-        if (!(format & DT_WORDBREAK) || (format & DT_SINGLELINE) || widest > rect.Width()) {
-            rect.right = rect.left + widest;
+        CRect measured = box;
+        if (!(format & DT_WORDBREAK) || (format & DT_SINGLELINE) || widest > box.Width()) {
+            measured.right = Bound(std::int64_t{box.left} + widest);
         }
-        rect.bottom = rect.top + total;
+        measured.bottom = Bound(std::int64_t{box.top} + total);
+        rect = measured;
         return total;
     }
     bool elided = false;
     if (format & DT_END_ELLIPSIS) {
         for (TextLine& line : lines) {
-            const QString shown = Elide(line.text, rect.Width(), metrics);
+            const QString shown = Elide(line.text, box.Width(), metrics);
             if (shown != line.text) {
                 elided = true;
                 if (line.underline >= shown.size() - 1) {
@@ -1247,29 +1307,29 @@ int CDC::DrawText(CString& text, CRect& rect, UINT format)
     if (!impl.CanDraw()) {
         return total;
     }
-    int y = rect.top;
+    int y = box.top;
     if (format & DT_SINGLELINE) {
         if (format & DT_VCENTER) {
-            y = rect.top + (rect.Height() - lineHeight) / 2;
+            y = box.top + (box.Height() - lineHeight) / 2;
         } else if (format & DT_BOTTOM) {
-            y = rect.bottom - lineHeight;
+            y = box.bottom - lineHeight;
         }
     }
     QPainter& painter = *impl.painter;
     painter.save();
     if (!(format & DT_NOCLIP)) {
-        const QRegion area = impl.DrawableRegion() & QRegion(impl.ToDevice(rect));
+        const QRegion area = impl.DrawableRegion() & QRegion(impl.ToDevice(box));
         painter.setClipRegion(area);
     }
     painter.setFont(impl.Font());
     painter.setPen(Opaque(impl.state.textColor));
     for (const TextLine& line : lines) {
         const int width = metrics.horizontalAdvance(line.text);
-        int x = rect.left;
+        int x = box.left;
         if (format & DT_CENTER) {
-            x = rect.left + (rect.Width() - width) / 2;
+            x = box.left + (box.Width() - width) / 2;
         } else if (format & DT_RIGHT) {
-            x = rect.right - width;
+            x = box.right - width;
         }
         const QPoint at = impl.ToDevice(x, y);
         if (impl.state.bkMode == OPAQUE) {
@@ -1361,8 +1421,8 @@ bool CDC::GetTextMetrics(TEXTMETRIC* metrics) const
 
 namespace {
 
-// The source pixels of a block transfer: a copy of the logical rectangle of `source`
-// (outside its bitmap: transparent black). Null when the source has no readable pixels.
+// The source pixels of a block transfer: a copy of the logical rectangle of `source`. Null
+// when the source has no readable pixels or the rectangle does not lie within its bitmap.
 QImage SourcePixels(CDC* source, const QRect& logical)
 {
     if (!source) {
@@ -1370,10 +1430,11 @@ QImage SourcePixels(CDC* source, const QRect& logical)
     }
     const DCImpl& impl = *QtDrawingAccess::ImplOf(*source);
     const QImage* image = impl.Image();
-    if (!image || logical.isEmpty()) {
+    const QRect device = logical.translated(impl.state.origin);
+    if (!image || logical.isEmpty() || !image->rect().contains(device)) {
         return {};
     }
-    return image->copy(logical.translated(impl.state.origin)).convertToFormat(kBitmapFormat);
+    return image->copy(device).convertToFormat(kBitmapFormat);
 }
 
 std::optional<QPainter::CompositionMode> ModeOf(DWORD rop)
@@ -1411,24 +1472,34 @@ bool FillWithoutSource(DCImpl& impl, const QRect& device, DWORD rop)
     }
 }
 
-// Draws `pixels` into `device`, scaled, with the given composition.
+// Draws `pixels` scaled into `device` with the given composition. Only the part of `device`
+// on the surface is drawn, from the matching part of `pixels`, so that no scaled copy larger
+// than the surface is ever made.
 bool Compose(DCImpl& impl, const QRect& device, QImage pixels, bool mirrorX, bool mirrorY,
-             QPainter::CompositionMode mode, Qt::TransformationMode scaling)
+             QPainter::CompositionMode mode, bool smooth)
 {
     QPainter& painter = *impl.painter;
     if (mode >= QPainter::RasterOp_SourceOrDestination &&
         !painter.paintEngine()->hasFeature(QPaintEngine::RasterOpModes)) {
         return false;
     }
+    const QRect visible = device & impl.Surface();
+    if (visible.isEmpty() || pixels.isNull()) {
+        return true;
+    }
     if (mirrorX || mirrorY) {
         pixels = pixels.mirrored(mirrorX, mirrorY);
     }
-    if (pixels.size() != device.size()) {
-        pixels = pixels.scaled(device.size(), Qt::IgnoreAspectRatio, scaling);
-    }
+    const double scaleX = double(pixels.width()) / device.width();
+    const double scaleY = double(pixels.height()) / device.height();
+    const QRectF from((visible.left() - device.left()) * scaleX,
+                      (visible.top() - device.top()) * scaleY, visible.width() * scaleX,
+                      visible.height() * scaleY);
+    painter.save();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
     painter.setCompositionMode(mode);
-    painter.drawImage(device.topLeft(), pixels);
-    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    painter.drawImage(QRectF(visible), pixels, from);
+    painter.restore();
     return true;
 }
 
@@ -1448,9 +1519,9 @@ std::optional<Transfer> MakeTransfer(const DCImpl& impl, int x, int y, int width
     if (width == 0 || height == 0 || sourceWidth == 0 || sourceHeight == 0) {
         return std::nullopt;
     }
-    CRect destination(x, y, x + width, y + height);
+    CRect destination = RectOfSize(x, y, width, height);
     destination.NormalizeRect();
-    CRect from(xSource, ySource, xSource + sourceWidth, ySource + sourceHeight);
+    CRect from = RectOfSize(xSource, ySource, sourceWidth, sourceHeight);
     from.NormalizeRect();
     Transfer transfer;
     transfer.device = impl.ToDevice(destination);
@@ -1469,7 +1540,7 @@ bool CDC::BitBlt(int x, int y, int width, int height, CDC* source, int xSource, 
     if (!impl.CanDraw() || width <= 0 || height <= 0) {
         return false;
     }
-    const QRect device = impl.ToDevice(CRect(x, y, x + width, y + height));
+    const QRect device = impl.ToDevice(RectOfSize(x, y, width, height));
     if (!ModeOf(rop)) {
         return FillWithoutSource(impl, device, rop);
     }
@@ -1480,7 +1551,8 @@ bool CDC::BitBlt(int x, int y, int width, int height, CDC* source, int xSource, 
     if (!sourceImage) {
         return false;
     }
-    const QRect wanted(QPoint(xSource, ySource) + sourceImpl->state.origin, QSize(width, height));
+    const QRect wanted(QPoint(Bound(xSource), Bound(ySource)) + sourceImpl->state.origin,
+                       device.size());
     const QRect available = wanted & sourceImage->rect();
     if (available.isEmpty()) {
         return true;
@@ -1488,7 +1560,7 @@ bool CDC::BitBlt(int x, int y, int width, int height, CDC* source, int xSource, 
     const QImage pixels = sourceImage->copy(available);
     const QPoint shift = available.topLeft() - wanted.topLeft();
     return Compose(impl, QRect(device.topLeft() + shift, available.size()), pixels, false, false,
-                   *ModeOf(rop), Qt::FastTransformation);
+                   *ModeOf(rop), false);
 }
 
 bool CDC::StretchBlt(int x, int y, int width, int height, CDC* source, int xSource, int ySource,
@@ -1507,8 +1579,7 @@ bool CDC::StretchBlt(int x, int y, int width, int height, CDC* source, int xSour
     if (pixels.isNull()) {
         return false;
     }
-    const auto scaling = impl.state.stretchMode == HALFTONE ? Qt::SmoothTransformation
-                                                            : Qt::FastTransformation;
+    const bool scaling = impl.state.stretchMode == HALFTONE;
     return Compose(impl, transfer->device, pixels, transfer->mirrorX, transfer->mirrorY,
                    *ModeOf(rop), scaling);
 }
@@ -1542,7 +1613,7 @@ bool CDC::AlphaBlend(int x, int y, int width, int height, CDC* source, int xSour
     QPainter& painter = *impl.painter;
     painter.setOpacity(blend.SourceConstantAlpha / 255.0);
     const bool drawn = Compose(impl, transfer->device, pixels, false, false,
-                               QPainter::CompositionMode_SourceOver, Qt::FastTransformation);
+                               QPainter::CompositionMode_SourceOver, false);
     painter.setOpacity(1.0);
     return drawn;
 }
@@ -1574,7 +1645,7 @@ bool CDC::TransparentBlt(int x, int y, int width, int height, CDC* source, int x
     }
     // Nearest-pixel scaling keeps keyed pixels fully transparent.
     return Compose(impl, transfer->device, pixels, false, false,
-                   QPainter::CompositionMode_SourceOver, Qt::FastTransformation);
+                   QPainter::CompositionMode_SourceOver, false);
 }
 
 // === 9. Device capabilities ==================================================================
