@@ -78,7 +78,7 @@ std::vector<std::string_view> DigitRuns(std::string_view text)
     return runs;
 }
 
-// Steps 2 and 3 of reading: the sign, then the span from the first to the last digit with
+// Reads the sign, then keeps the span from the first to the last digit with
 // every character that cannot belong to a time text removed.
 std::string CleanTimeText(std::string_view text, bool& negative)
 {
