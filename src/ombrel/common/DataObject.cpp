@@ -68,16 +68,20 @@ struct CDataObject::Impl
         return std::find(sinks.begin(), sinks.end(), sink) != sinks.end();
     }
 
-    // True while another thread is calling `sink` (any sink when `sink` is null) or, with
-    // `anyCall`, while another thread is inside NotifyUpdate at all.
-    bool IsBusyElsewhere(ISink* sink, bool anyCall) const
+    // True while a NotifyUpdate on another thread is inside `sink`.
+    bool IsCalledElsewhere(const ISink* sink) const
     {
         const std::thread::id self = std::this_thread::get_id();
-        return std::any_of(calls.begin(), calls.end(), [&](const RunningCall* call) {
-            if (call->thread == self)
-                return false;
-            return anyCall || call->sink == sink;
-        });
+        return std::any_of(calls.begin(), calls.end(),
+                           [&](const RunningCall* call) { return call->thread != self && call->sink == sink; });
+    }
+
+    // True while a NotifyUpdate on another thread is in progress.
+    bool IsNotifyingElsewhere() const
+    {
+        const std::thread::id self = std::this_thread::get_id();
+        return std::any_of(calls.begin(), calls.end(),
+                           [&](const RunningCall* call) { return call->thread != self; });
     }
 };
 
@@ -115,7 +119,7 @@ void CDataObject::Unsubscribe(ISink* sink)
     Impl& impl = *m_impl;
     std::unique_lock guard(impl.lock);
     std::erase(impl.sinks, sink);
-    impl.callChanged.wait(guard, [&] { return !impl.IsBusyElsewhere(sink, false); });
+    impl.callChanged.wait(guard, [&] { return !impl.IsCalledElsewhere(sink); });
 }
 
 void CDataObject::NotifyUpdate(int fieldId)
@@ -179,7 +183,7 @@ void CDataObject::NotifyDestroy()
     {
         std::unique_lock guard(impl.lock);
         sinks.swap(impl.sinks);
-        impl.callChanged.wait(guard, [&] { return !impl.IsBusyElsewhere(nullptr, true); });
+        impl.callChanged.wait(guard, [&] { return !impl.IsNotifyingElsewhere(); });
     }
     for (ISink* sink : sinks)
         sink->OnDestroy(this);

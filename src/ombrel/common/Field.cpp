@@ -1,7 +1,5 @@
 #include "ombrel/common/Field.h"
 
-#include <cassert>
-
 #include "ombrel/common/Format.h"
 
 namespace Ombrel::Common {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cassert>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -83,10 +84,12 @@ concept CompatibleSetter =
     std::is_invocable_v<S, typename SetterTraits<S>::Class&, const GetterValue<G>&>;
 
 // The data object seen as the class that declares the accessor. The object is always of that
-// class: a field is reached only through the field map of the object's own class.
+// class when the field comes from the field map of the object's own class, which is how
+// CDataObject reaches its fields.
 template <class Class>
 Class& AsClass(CDataObject& object)
 {
+    assert(dynamic_cast<Class*>(&object) != nullptr && "field used with an object of another class");
     if constexpr (requires { static_cast<Class&>(object); })
         return static_cast<Class&>(object);
     else
