@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -427,6 +428,40 @@ TEST_F(DCTest, TextMetricsFollowTheSelectedFont)
     m_dc.SelectObject(&cell);
     m_dc.GetTextMetrics(&metrics);
     EXPECT_NEAR(metrics.tmHeight, 30, 1);
+}
+
+TEST_F(DCTest, LinesReachingFarOutsideTheSurfaceKeepTheirVisiblePixelsAndPhase)
+{
+    m_dc.SetBkMode(TRANSPARENT);
+    CPen dots(PS_DOT, 1, kBlue);
+    m_dc.SelectObject(&dots);
+    m_dc.MoveTo(-100000001, 5); // odd start: the dots fall on odd x
+    m_dc.LineTo(100000000, 5);
+    EXPECT_EQ(Pixel(0, 5), kWhite);
+    EXPECT_EQ(Pixel(1, 5), kBlue);
+    EXPECT_EQ(Pixel(63, 5), kBlue);
+
+    CPen solid(PS_SOLID, 1, kRed);
+    m_dc.SelectObject(&solid);
+    m_dc.MoveTo(-2000000000, -2000000000);
+    m_dc.LineTo(2000000000, 2000000000);
+    EXPECT_EQ(Pixel(10, 10), kRed);
+    EXPECT_EQ(Pixel(10, 11), kWhite);
+    EXPECT_EQ(Pixel(40, 40), kRed);
+}
+
+TEST_F(DCTest, ExtremeRectanglesAreClampedInsteadOfOverflowing)
+{
+    m_dc.FillSolidRect(INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX, kRed);
+    EXPECT_EQ(Pixel(0, 0), kWhite); // the rectangle ends just before 0
+    m_dc.FillSolidRect(CRect(INT32_MIN, 0, INT32_MAX, 1), kBlue);
+    EXPECT_EQ(Pixel(63, 0), kBlue);
+    m_dc.Draw3dRect(INT32_MAX - 5, 0, INT32_MAX, 10, kRed, kRed);
+    m_dc.SetViewportOrg(INT32_MAX, INT32_MAX);
+    m_dc.OffsetViewportOrg(INT32_MAX, INT32_MAX);
+    CRect text(INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX);
+    m_dc.DrawText("x", text, DT_CALCRECT);
+    EXPECT_FALSE(m_dc.StretchBlt(0, 0, 8, 8, &m_dc, 0, 0, 1, 1, SRCCOPY)); // source off its bitmap
 }
 
 TEST(DCLifetimeTest, UnattachedOrBitmaplessDCsDrawNothingAndRefuseBitmapsInUse)
