@@ -7,6 +7,10 @@
 
 namespace Ombrel::GUI {
 
+namespace {
+constexpr int kEagerRenumberLimit = 64;
+}
+
 void CChildList::Insert(int slot, CGridItem* row)
 {
     assert(slot >= 0 && slot <= Size() && "slot outside the children");
@@ -26,10 +30,15 @@ void CChildList::Erase(int slot)
         m_indexedThrough = slot - 1;
 }
 
-int CChildList::IndexOf(CGridItem* row)
+int CChildList::CachedIndexOf(const CGridItem* row) const
 {
     const int cached = row->m_indexInParent;
-    if (cached >= 0 && cached < Size() && At(cached) == row)
+    return cached >= 0 && cached < Size() && At(cached) == row ? cached : -1;
+}
+
+int CChildList::IndexOf(CGridItem* row)
+{
+    if (const int cached = CachedIndexOf(row); cached >= 0)
         return cached;
     // Renumber past the watermark until the row turns up; the work is kept for later calls.
     for (int slot = m_indexedThrough + 1; slot < Size(); ++slot) {
@@ -54,8 +63,9 @@ void CChildList::Move(int from, int to)
         std::rotate(first + to, first + from, first + from + 1);
     const int low = std::min(from, to);
     const int high = std::max(from, to);
-    // Renumbering the rotated range costs what the rotation cost, and keeps the watermark.
-    if (m_indexedThrough >= high)
+    // A short rotated range is renumbered at once; a long one is left to lazy lookups, which
+    // in a sorted list find a child by bisection without renumbering.
+    if (m_indexedThrough >= high && high - low <= kEagerRenumberLimit)
         Renumber(low, high);
     else
         m_indexedThrough = std::min(m_indexedThrough, low - 1);

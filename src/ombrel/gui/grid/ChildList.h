@@ -27,7 +27,9 @@ public:
     void Insert(int slot, CGridItem* row);
     // Takes the child at `slot` out; its cached slot becomes -1.
     void Erase(int slot);
-    // The slot of `row`, or -1 when it is not a child here.
+    // The slot of `row` when its cached slot is still right, else -1 (no renumbering).
+    int CachedIndexOf(const CGridItem* row) const;
+    // The slot of `row`, renumbering from the watermark when needed; -1 when it is not a child.
     int IndexOf(CGridItem* row);
     // Moves the child at `from` to `to`; the others keep their order.
     void Move(int from, int to);

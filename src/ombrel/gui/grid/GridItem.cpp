@@ -171,7 +171,7 @@ void CGridItem::RemoveChild(CGridItem* child)
     if (!child || child->m_parent != this)
         return;
     child->HideRow();
-    const int slot = m_children.IndexOf(child);
+    const int slot = FindChild(child);
     assert(slot >= 0 && "a child is among its parent's children");
     m_children.Erase(slot);
     child->m_parent = nullptr;
@@ -193,7 +193,40 @@ int CGridItem::FindChild(CGridItem* child)
 {
     if (!child || child->m_parent != this)
         return -1;
+    if (const int cached = m_children.CachedIndexOf(child); cached >= 0)
+        return cached;
+    if (m_container->IsSorted()) {
+        if (const int found = FindSortedChild(child); found >= 0) {
+            child->m_indexInParent = found;
+            return found;
+        }
+    }
     return m_children.IndexOf(child);
+}
+
+int CGridItem::FindSortedChild(const CGridItem* child) const
+{
+    // Siblings are in comparator order, so the child lies at or just after the first sibling
+    // that does not sort before it; a comparator that is no strict order (empty keys, unordered
+    // numbers) may put it elsewhere, and then the caller renumbers instead.
+    constexpr int kScanLimit = 32;
+    const CRowComparator comparator(m_container->GetSortLevels());
+    const std::vector<CGridItem*>& items = m_children.Items();
+    int first = 0;
+    int last = m_children.Size();
+    while (first < last) {
+        const int middle = first + (last - first) / 2;
+        if (comparator.Before(*items[static_cast<std::size_t>(middle)], *child))
+            first = middle + 1;
+        else
+            last = middle;
+    }
+    const int end = std::min(m_children.Size(), first + kScanLimit);
+    for (int slot = std::max(0, first - 1); slot < end; ++slot) {
+        if (items[static_cast<std::size_t>(slot)] == child)
+            return slot;
+    }
+    return -1;
 }
 
 // ---- Display ------------------------------------------------------------------------------
@@ -265,7 +298,7 @@ void CGridItem::HideRow()
         return;
     CFocusKeeper focusKeeper(rows);
     CVisibleSequence& sequence = m_container->GetVisibleSequence();
-    const int position = sequence.PositionOf(this);
+    const int position = m_container->GetVisibleIndex(this);
     const int count = 1 + m_visibleDescendants;
     std::vector<CGridItem*> leaving;
     if (count > 1)

@@ -149,6 +149,7 @@ private:
     void AddVisibleDescendants(int delta);
     void CollectShownSubtree(std::vector<CGridItem*>& out);
     bool ShouldShowChildren() const;
+    int FindSortedChild(const CGridItem* child) const;
     ChangeRecord* FindChangeRecord(int fieldId);
     const ChangeRecord* FindChangeRecord(int fieldId) const;
 

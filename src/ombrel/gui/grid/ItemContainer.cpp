@@ -108,9 +108,26 @@ CGridItem* CItemContainer::GetRowAt(int position) const
 
 int CItemContainer::GetVisibleIndex(CGridItem* row)
 {
-    if (!row || row->GetContainer() != this)
+    if (!row || row->GetContainer() != this || !row->IsVisible())
         return -1;
-    return m_impl->sequence.PositionOf(row);
+    CVisibleSequence& sequence = m_impl->sequence;
+    if (const int cached = sequence.CachedPositionOf(row); cached >= 0)
+        return cached;
+    // The sequence is in tree order: the row is the first entry that does not precede it.
+    int first = 0;
+    int last = sequence.Size();
+    while (first < last) {
+        const int middle = first + (last - first) / 2;
+        if (PrecedesInTree(sequence.At(middle), row))
+            first = middle + 1;
+        else
+            last = middle;
+    }
+    if (first < sequence.Size() && sequence.At(first) == row) {
+        row->m_visiblePosition = first;
+        return first;
+    }
+    return sequence.PositionOf(row);
 }
 
 int CItemContainer::GetDefaultRowHeight() const
@@ -240,10 +257,10 @@ CItemContainer::SequenceMove CItemContainer::Reposition(CGridItem* row)
     if (!parent || !IsSorted())
         return result;
     CChildList& siblings = parent->m_children;
-    const int oldSlot = siblings.IndexOf(row);
+    const int oldSlot = parent->FindChild(row);
     if (oldSlot < 0)
         return result;
-    const int oldPosition = m_impl->sequence.PositionOf(row);
+    const int oldPosition = GetVisibleIndex(row);
     if (!row->UpdateSortKeys())
         return result;
 

@@ -7,6 +7,11 @@
 
 namespace Ombrel::GUI {
 
+namespace {
+// Longer moves leave positions to lazy lookups (bisection in tree order) instead.
+constexpr int kEagerRenumberLimit = 64;
+}
+
 void CVisibleSequence::Insert(int position, std::span<CGridItem* const> rows)
 {
     assert(position >= 0 && position <= Size() && "position outside the sequence");
@@ -46,18 +51,23 @@ void CVisibleSequence::MoveBlock(int from, int count, int to)
         std::rotate(begin + from, begin + from + count, begin + to + count);
     const int low = std::min(from, to);
     const int high = std::max(from, to) + count - 1;
-    if (m_positionedThrough >= high)
+    if (m_positionedThrough >= high && high - low <= kEagerRenumberLimit)
         Renumber(low, high);
     else
         m_positionedThrough = std::min(m_positionedThrough, low - 1);
 }
 
-int CVisibleSequence::PositionOf(CGridItem* row)
+int CVisibleSequence::CachedPositionOf(const CGridItem* row) const
 {
     const int cached = row->m_visiblePosition;
-    if (cached < 0)
+    return cached >= 0 && cached < Size() && At(cached) == row ? cached : -1;
+}
+
+int CVisibleSequence::PositionOf(CGridItem* row)
+{
+    if (row->m_visiblePosition < 0)
         return -1;
-    if (cached < Size() && At(cached) == row)
+    if (const int cached = CachedPositionOf(row); cached >= 0)
         return cached;
     for (int position = m_positionedThrough + 1; position < Size(); ++position) {
         CGridItem* entry = At(position);

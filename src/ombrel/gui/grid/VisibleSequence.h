@@ -28,7 +28,10 @@ public:
     // Moves the block [from, from + count) so that it starts at `to` (an index of the sequence
     // after the move). Entries outside the block keep their order.
     void MoveBlock(int from, int count, int to);
-    // Position of a shown row, -1 for a row that is not shown.
+    // Position of a shown row when its cached position is still right, else -1.
+    int CachedPositionOf(const CGridItem* row) const;
+    // Position of a shown row, renumbering from the watermark when needed; -1 for a row that is
+    // not shown.
     int PositionOf(CGridItem* row);
     // Replaces the whole sequence by `rows` (which must all be shown rows) in that order.
     void Reorder(std::vector<CGridItem*> rows);
