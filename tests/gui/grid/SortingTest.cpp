@@ -168,6 +168,22 @@ TEST_F(SortingTest, ChangedRowMovesWithTheFewestShifts)
     EXPECT_EQ(CheckRows(rows, true), "");
 }
 
+TEST_F(SortingTest, RowsAmongManyEqualSiblingsAreFoundAfterShifts)
+{
+    SortBy({{kA, false}});
+    std::vector<CGridItem*> equal;
+    for (int i = 0; i < 100; ++i)
+        equal.push_back(Add("e", Long(5)));
+    Add("first", Long(1)); // shifts every cached slot and position by one
+    EXPECT_EQ(rows.GetVisibleIndex(equal[70]), 71);
+    Change(equal[60], kB, Long(1));
+    EXPECT_EQ(rows.GetVisibleIndex(equal[60]), 61);
+    Change(equal[80], kA, Long(0));
+    EXPECT_EQ(rows.GetVisibleIndex(equal[80]), 0);
+    EXPECT_EQ(rows.GetVisibleIndex(equal[99]), 100);
+    EXPECT_EQ(CheckRows(rows, true), "");
+}
+
 TEST_F(SortingTest, ChangeOfAnotherFieldRepaintsWithoutMoving)
 {
     SortBy({{kA, false}});
