@@ -209,6 +209,8 @@ TEST(HeaderTest, SortLevelRules)
     EXPECT_EQ(header.GetSortCount(), 0);
     header.SetSort(0, CSortInfo(5, false));
     EXPECT_EQ(header.GetSortCount(), 0);
+    // One event per change: two levels, three more, a clear, one level, a clear.
+    EXPECT_EQ(recorder.Codes(), std::vector<int>(8, CHeader::HeaderSortChanged));
 }
 
 TEST(HeaderTest, ListenersRunInRegistrationOrderEvenWhenOneLeaves)

@@ -34,9 +34,9 @@ protected:
         ASSERT_EQ(window.SetScrollInfo(SB_HORZ, info), position);
     }
 
-    std::int32_t IdAt(int x) const
+    std::int32_t IdAt(int x)
     {
-        const CColumn* column = header.ColumnFromPoint(const_cast<CWnd*>(&window), x);
+        const CColumn* column = header.ColumnFromPoint(&window, x);
         return column ? column->GetFieldId() : -99;
     }
 

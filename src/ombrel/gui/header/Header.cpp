@@ -652,11 +652,18 @@ bool CHeader::SetFocusColumn(std::int32_t fieldId)
 
 void CHeader::SetSortEnabled(bool enabled)
 {
-    CScopedLock guard(m_impl->stateLock);
-    if (!enabled) {
-        ClearSort();
+    bool cleared = false;
+    {
+        CScopedLock guard(m_impl->stateLock);
+        cleared = !enabled && !m_impl->sortLevels.empty();
+        if (cleared) {
+            m_impl->sortLevels.clear();
+        }
+        m_impl->sortEnabled = enabled;
     }
-    m_impl->sortEnabled = enabled;
+    if (cleared) {
+        m_impl->Raise(nullptr, HeaderSortChanged);
+    }
 }
 
 bool CHeader::IsSortEnabled() const
@@ -667,11 +674,18 @@ bool CHeader::IsSortEnabled() const
 
 void CHeader::SetMultiSortEnabled(bool enabled)
 {
-    CScopedLock guard(m_impl->stateLock);
-    if (!enabled && m_impl->sortLevels.size() > 1) {
-        ClearSort();
+    bool cleared = false;
+    {
+        CScopedLock guard(m_impl->stateLock);
+        cleared = !enabled && m_impl->sortLevels.size() > 1;
+        if (cleared) {
+            m_impl->sortLevels.clear();
+        }
+        m_impl->multiSortEnabled = enabled;
     }
-    m_impl->multiSortEnabled = enabled;
+    if (cleared) {
+        m_impl->Raise(nullptr, HeaderSortChanged);
+    }
 }
 
 bool CHeader::IsMultiSortEnabled() const
