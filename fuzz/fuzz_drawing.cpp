@@ -73,22 +73,45 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     for (int step = 0; step < 64 && !in.AtEnd(); ++step) {
         switch (in.Byte() % 20) {
-        case 0: dc.FillSolidRect(in.Rect(), RGB(in.Byte(), 0, 0)); break;
-        case 1: dc.Draw3dRect(in.Rect(), 0, RGB(255, 255, 255)); break;
-        case 2: dc.MoveTo(in.Int(), in.Int()); dc.LineTo(in.Int(), in.Int()); break;
+        case 0:
+            dc.FillSolidRect(in.Rect(), RGB(in.Byte(), 0, 0));
+            break;
+        case 1:
+            dc.Draw3dRect(in.Rect(), 0, RGB(255, 255, 255));
+            break;
+        case 2:
+            dc.MoveTo(in.Int(), in.Int());
+            dc.LineTo(in.Int(), in.Int());
+            break;
         case 3:
             if (pen.CreatePen(in.Byte() % 10, in.Int() % 8, 0)) {
                 dc.SelectObject(&pen);
             }
             break;
-        case 4: dc.Rectangle(in.Rect()); break;
-        case 5: dc.IntersectClipRect(in.Rect()); break;
-        case 6: dc.ExcludeClipRect(in.Rect()); break;
-        case 7: dc.SelectClipRgn(nullptr); break;
-        case 8: dc.SaveDC(); break;
-        case 9: dc.RestoreDC(in.Int()); break;
-        case 10: dc.SetViewportOrg(in.Int(), in.Int()); break;
-        case 11: dc.BitBlt(in.Int(), in.Int(), in.Int(), in.Int(), &source, in.Int(), in.Int(), SRCCOPY); break;
+        case 4:
+            dc.Rectangle(in.Rect());
+            break;
+        case 5:
+            dc.IntersectClipRect(in.Rect());
+            break;
+        case 6:
+            dc.ExcludeClipRect(in.Rect());
+            break;
+        case 7:
+            dc.SelectClipRgn(nullptr);
+            break;
+        case 8:
+            dc.SaveDC();
+            break;
+        case 9:
+            dc.RestoreDC(in.Int());
+            break;
+        case 10:
+            dc.SetViewportOrg(in.Int(), in.Int());
+            break;
+        case 11:
+            dc.BitBlt(in.Int(), in.Int(), in.Int(), in.Int(), &source, in.Int(), in.Int(), SRCCOPY);
+            break;
         case 12:
             dc.StretchBlt(in.Int() % 64, in.Int() % 64, in.Int() % 64, in.Int() % 64, &source,
                           in.Int(), in.Int(), in.Int() % 64, in.Int() % 64, SRCCOPY);
@@ -97,7 +120,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             dc.TransparentBlt(in.Int() % 64, in.Int() % 64, in.Int() % 64, in.Int() % 64, &source,
                               in.Int(), in.Int(), in.Int() % 64, in.Int() % 64, 0);
             break;
-        case 14: dc.AlphaBlendSolid(in.Rect(), RGB(0, 0, 255), in.Byte()); break;
+        case 14:
+            dc.AlphaBlendSolid(in.Rect(), RGB(0, 0, 255), in.Byte());
+            break;
         case 15: {
             TRIVERTEX corners[2];
             corners[0].x = in.Int();
@@ -108,7 +133,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             dc.GradientFill(corners, 2, &rect, 1, in.Byte() % 3u);
             break;
         }
-        case 16: dc.DrawFocusRect(in.Rect()); break;
+        case 16:
+            dc.DrawFocusRect(in.Rect());
+            break;
         case 17: {
             CPoint points[4];
             for (CPoint& point : points) {

@@ -1,6 +1,7 @@
+#include "ombrel/platform/DC.h"
+
 #include "ombrel/platform/Bitmap.h"
 #include "ombrel/platform/Brush.h"
-#include "ombrel/platform/DC.h"
 #include "ombrel/platform/Font.h"
 #include "ombrel/platform/Pen.h"
 #include "ombrel/platform/qt/QtDrawing.h"
@@ -9,9 +10,8 @@
 #include <QPainter>
 #include <QtPrintSupport/QPrinter>
 
-#include <gtest/gtest.h>
-
 #include <cstdint>
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
@@ -199,7 +199,7 @@ TEST_F(DCTest, ClipRectanglesLimitDrawingAndSaveRestoreBringsThemBack)
     CRect box;
     EXPECT_EQ(m_dc.GetClipBox(&box), SIMPLEREGION);
     EXPECT_EQ(box, CRect(10, 10, 30, 30));
-    EXPECT_EQ(Pixel(16, 16), kWhite); // the excluded hole was not painted
+    EXPECT_EQ(Pixel(16, 16), kWhite);    // the excluded hole was not painted
     EXPECT_FALSE(m_dc.RestoreDC(level)); // that level is gone
 
     m_dc.SelectClipRgn(nullptr);
@@ -506,7 +506,8 @@ TEST(BitmapTest, CreationChecksSizesBeforeAllocatingAndReadsPixelData)
 {
     CBitmap bitmap;
     EXPECT_FALSE(bitmap.CreateBitmap(0, 5, 1, 32, nullptr));
-    EXPECT_FALSE(bitmap.CreateBitmap(CBitmap::kMaxDimension, CBitmap::kMaxDimension, 1, 32, nullptr));
+    EXPECT_FALSE(
+        bitmap.CreateBitmap(CBitmap::kMaxDimension, CBitmap::kMaxDimension, 1, 32, nullptr));
     EXPECT_FALSE(bitmap.CreateBitmap(2, 2, 1, 8, nullptr));
 
     // Two 24-bit pixels in a row padded to 8 bytes: blue, then red.
@@ -539,7 +540,7 @@ TEST(PrinterDCTest, PrinterPageReportsItsResolutionAndPaper)
     EXPECT_GE(dc.GetDeviceCaps(PHYSICALWIDTH), dc.GetDeviceCaps(HORZRES));
     EXPECT_GE(dc.GetDeviceCaps(PHYSICALOFFSETX), 0);
     EXPECT_NEAR(dc.GetDeviceCaps(PHYSICALWIDTH) * 254 / (10 * dc.GetDeviceCaps(LOGPIXELSX)), 210,
-                1); // A4 paper is 210 mm wide
+                1);                            // A4 paper is 210 mm wide
     EXPECT_EQ(dc.GetPixel(0, 0), CLR_INVALID); // paper cannot be read back
     dc.FillSolidRect(CRect(0, 0, 100, 100), kRed);
     AttachPainter(dc, nullptr);

@@ -1,15 +1,15 @@
+#include "ombrel/platform/Font.h"
+
 #include "ombrel/platform/Bitmap.h"
 #include "ombrel/platform/DC.h"
-#include "ombrel/platform/Font.h"
 #include "ombrel/platform/qt/QtDrawing.h"
 
 #include <QFont>
 #include <QString>
 
-#include <gtest/gtest.h>
-
 #include <climits>
 #include <cstring>
+#include <gtest/gtest.h>
 
 using namespace Ombrel;
 

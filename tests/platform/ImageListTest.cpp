@@ -1,6 +1,7 @@
+#include "ombrel/platform/ImageList.h"
+
 #include "ombrel/platform/Bitmap.h"
 #include "ombrel/platform/DC.h"
-#include "ombrel/platform/ImageList.h"
 #include "ombrel/platform/qt/QtDrawing.h"
 
 #include <QWidget>

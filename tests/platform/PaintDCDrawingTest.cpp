@@ -10,9 +10,8 @@
 #include "ombrel/platform/Pen.h"
 #include "ombrel/platform/qt/QtDrawing.h"
 
-#include <gtest/gtest.h>
-
 #include <functional>
+#include <gtest/gtest.h>
 
 using namespace Ombrel;
 using namespace Ombrel::Test;
@@ -25,7 +24,8 @@ constexpr int kHeight = 80;
 // A picture with single-pixel detail: a gradient, a dotted line, a frame and text.
 void DrawPicture(CDC& dc)
 {
-    const TRIVERTEX corners[] = {{0, 0, 0xFF00, 0x8000, 0, 0}, {kWidth, kHeight, 0, 0x4000, 0xFF00, 0}};
+    const TRIVERTEX corners[] = {{0, 0, 0xFF00, 0x8000, 0, 0},
+                                 {kWidth, kHeight, 0, 0x4000, 0xFF00, 0}};
     const GRADIENT_RECT rect{0, 1};
     dc.GradientFill(corners, 2, &rect, 1, GRADIENT_FILL_RECT_V);
     CPen dots(PS_ALTERNATE, 1, RGB(255, 255, 255));

@@ -1,4 +1,5 @@
 #include "ombrel/platform/SystemColors.h"
+
 #include "ombrel/platform/qt/QtDrawing.h"
 
 #include <QGuiApplication>
@@ -11,8 +12,10 @@ using namespace Ombrel;
 TEST(SystemColorsTest, ColoursComeFromTheApplicationPalette)
 {
     const QPalette palette = QGuiApplication::palette();
-    EXPECT_EQ(GetSysColor(COLOR_WINDOW), FromQColor(palette.color(QPalette::Active, QPalette::Base)));
-    EXPECT_EQ(GetSysColor(COLOR_BTNFACE), FromQColor(palette.color(QPalette::Active, QPalette::Button)));
+    EXPECT_EQ(GetSysColor(COLOR_WINDOW),
+              FromQColor(palette.color(QPalette::Active, QPalette::Base)));
+    EXPECT_EQ(GetSysColor(COLOR_BTNFACE),
+              FromQColor(palette.color(QPalette::Active, QPalette::Button)));
     EXPECT_EQ(GetSysColor(COLOR_GRAYTEXT),
               FromQColor(palette.color(QPalette::Disabled, QPalette::Text)));
     EXPECT_EQ(GetSysColor(COLOR_INFOBK),

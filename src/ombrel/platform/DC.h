@@ -77,7 +77,8 @@ public:
     CPoint OffsetViewportOrg(int dx, int dy);
     CPoint GetViewportOrg() const;
 
-    // Pushes the whole drawing state; returns its level (1, 2, …), 0 on failure.
+    // Pushes the drawing state (objects, colours, modes, origin, position, clip region; not
+    // the selected bitmap); returns its level (1, 2, …), 0 on failure.
     int SaveDC();
     // Restores the state saved at `savedLevel` and drops it and every later one; -1 means the
     // most recent. False when there is no such level.
@@ -106,7 +107,10 @@ public:
     // inside with the brush; with the null pen the fill reaches one pixel less far right
     // and down, as on the platform.
     bool Rectangle(int left, int top, int right, int bottom);
-    bool Rectangle(const CRect& rect) { return Rectangle(rect.left, rect.top, rect.right, rect.bottom); }
+    bool Rectangle(const CRect& rect)
+    {
+        return Rectangle(rect.left, rect.top, rect.right, rect.bottom);
+    }
     // A closed polygon filled with the brush (alternate fill) and outlined with the pen.
     bool Polygon(const CPoint* points, int count);
     COLORREF SetPixel(int x, int y, COLORREF color); // returns the colour set, CLR_INVALID
@@ -166,13 +170,16 @@ public:
     bool AlphaBlend(int x, int y, int width, int height, CDC* source, int xSource, int ySource,
                     int sourceWidth, int sourceHeight, BLENDFUNCTION blend);
     // Stretched copy (nearest pixel) in which source pixels of `transparentColor` are skipped.
-    bool TransparentBlt(int x, int y, int width, int height, CDC* source, int xSource,
-                        int ySource, int sourceWidth, int sourceHeight, UINT transparentColor);
+    // StretchBlt, AlphaBlend and TransparentBlt fail when the source rectangle does not lie
+    // within the source bitmap.
+    bool TransparentBlt(int x, int y, int width, int height, CDC* source, int xSource, int ySource,
+                        int sourceWidth, int sourceHeight, UINT transparentColor);
 
     // --- Device ------------------------------------------------------------------------------
-    // HORZRES, VERTRES (pixels), LOGPIXELSX/Y (dots per inch), HORZSIZE/VERTSIZE (mm),
-    // BITSPIXEL, PLANES, PHYSICALWIDTH/HEIGHT and PHYSICALOFFSETX/Y (printers: paper size
-    // and printable area offset in device pixels; elsewhere the surface size and 0).
+    // HORZRES, VERTRES (pixels of the surface: for a memory device context, its bitmap),
+    // LOGPIXELSX/Y (dots per inch; a memory device context has its reference's), HORZSIZE/VERTSIZE
+    // (mm), BITSPIXEL, PLANES, PHYSICALWIDTH/HEIGHT and PHYSICALOFFSETX/Y (printers: paper size and
+    // printable area offset in device pixels; elsewhere the surface size and 0).
     int GetDeviceCaps(int index) const;
 
 private:

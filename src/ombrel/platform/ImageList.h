@@ -23,9 +23,9 @@ constexpr UINT ILD_NORMAL = 0x0000;      // transparent pixels show the list's b
 constexpr UINT ILD_TRANSPARENT = 0x0001; // transparent pixels stay transparent
 constexpr UINT ILD_BLEND25 = 0x0002;     // blended 25% with the highlight colour
 constexpr UINT ILD_FOCUS = ILD_BLEND25;
-constexpr UINT ILD_BLEND50 = 0x0004;     // blended 50% with the highlight colour
+constexpr UINT ILD_BLEND50 = 0x0004; // blended 50% with the highlight colour
 constexpr UINT ILD_SELECTED = ILD_BLEND50;
-constexpr UINT ILD_MASK = 0x0010;        // the mask: black where opaque, white where transparent
+constexpr UINT ILD_MASK = 0x0010; // the mask: black where opaque, white where transparent
 
 struct IMAGEINFO
 {

@@ -9,7 +9,8 @@ namespace Ombrel {
 
 // A pen: line style (PS_*), width in pixels and colour. A one-pixel pen draws exactly the
 // pixels the platform would; a dotted pen (PS_DOT or PS_ALTERNATE) sets every other pixel,
-// starting with a line's first pixel.
+// starting with a line's first pixel. Wider pens are drawn by the toolkit along the pixel
+// centres with round ends (Rectangle keeps a wide frame inside the rectangle).
 class CPen : public CGdiObject
 {
 public:

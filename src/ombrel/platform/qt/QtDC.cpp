@@ -11,7 +11,6 @@
 // coordinates and handed to the painter whenever it changes.
 
 #include "ombrel/platform/DC.h"
-
 #include "ombrel/platform/qt/QtDrawing.h"
 #include "ombrel/platform/qt/QtGdiObjects.h"
 
@@ -69,19 +68,24 @@ struct DrawState
     LOGPEN penDesc{PS_SOLID, 1, 0};
     CBrush* brush = StockBrush();
     LOGBRUSH brushDesc{BS_SOLID, RGB(255, 255, 255), 0};
-    CFont* font = nullptr;          // null: the default GUI font; never read again
+    CFont* font = nullptr;           // null: the default GUI font; never read again
     std::optional<LOGFONT> fontDesc; // the selected font's description
-    std::optional<QFont> qtFont;    // resolved at selection or on first text operation
+    std::optional<QFont> qtFont;     // resolved at selection or on first text operation
     COLORREF textColor = RGB(0, 0, 0);
     COLORREF bkColor = RGB(255, 255, 255);
     int bkMode = OPAQUE;
     int stretchMode = BLACKONWHITE;
-    QPoint origin;                  // viewport origin: device = logical + origin
-    QPoint position;                // current position, logical
-    std::optional<QRegion> clip;    // device coordinates; none = the whole surface
+    QPoint origin;               // viewport origin: device = logical + origin
+    QPoint position;             // current position, logical
+    std::optional<QRegion> clip; // device coordinates; none = the whole surface
 };
 
-enum class Target { None, Painter, Memory };
+enum class Target
+{
+    None,
+    Painter,
+    Memory
+};
 
 // Coordinates reach a device context from stored state and may be anything. Every logical
 // coordinate and the viewport origin are clamped to +-kCoordinateLimit on entry, so that sums,
@@ -113,12 +117,17 @@ QColor Opaque(COLORREF color)
 std::vector<int> PatternOf(UINT style)
 {
     switch (style) {
-    case PS_DASH: return {6, 2};
+    case PS_DASH:
+        return {6, 2};
     case PS_DOT:
-    case PS_ALTERNATE: return {1, 1};
-    case PS_DASHDOT: return {6, 2, 1, 2};
-    case PS_DASHDOTDOT: return {6, 2, 1, 2, 1, 2};
-    default: return {};
+    case PS_ALTERNATE:
+        return {1, 1};
+    case PS_DASHDOT:
+        return {6, 2, 1, 2};
+    case PS_DASHDOTDOT:
+        return {6, 2, 1, 2, 1, 2};
+    default:
+        return {};
     }
 }
 
@@ -129,10 +138,10 @@ struct CDC::Impl
     DrawState state;
     std::vector<DrawState> saved;
     Target target = Target::None;
-    QPainter* painter = nullptr;             // what draws; owned by ownPainter or the caller
-    std::unique_ptr<QPainter> ownPainter;    // memory device context: paints the bitmap
-    std::optional<QRegion> baseClip;         // clip the attached painter came with
-    CBitmap* bitmap = nullptr;               // selected bitmap; null = the stock one
+    QPainter* painter = nullptr;          // what draws; owned by ownPainter or the caller
+    std::unique_ptr<QPainter> ownPainter; // memory device context: paints the bitmap
+    std::optional<QRegion> baseClip;      // clip the attached painter came with
+    CBitmap* bitmap = nullptr;            // selected bitmap; null = the stock one
     int referenceDpiX = 96;
     int referenceDpiY = 96;
     mutable std::optional<QFontMetrics> metrics; // of state.qtFont on the current device
@@ -424,8 +433,14 @@ CBitmap* CDC::SelectObject(CBitmap* bitmap)
     return previous;
 }
 
-CPen* CDC::GetCurrentPen() const { return m_impl->state.pen; }
-CBrush* CDC::GetCurrentBrush() const { return m_impl->state.brush; }
+CPen* CDC::GetCurrentPen() const
+{
+    return m_impl->state.pen;
+}
+CBrush* CDC::GetCurrentBrush() const
+{
+    return m_impl->state.brush;
+}
 CFont* CDC::GetCurrentFont() const
 {
     return m_impl->state.font ? m_impl->state.font : GetDefaultGuiFont();
@@ -445,14 +460,20 @@ COLORREF CDC::SetTextColor(COLORREF color)
     return std::exchange(m_impl->state.textColor, color & 0x00FFFFFF);
 }
 
-COLORREF CDC::GetTextColor() const { return m_impl->state.textColor; }
+COLORREF CDC::GetTextColor() const
+{
+    return m_impl->state.textColor;
+}
 
 COLORREF CDC::SetBkColor(COLORREF color)
 {
     return std::exchange(m_impl->state.bkColor, color & 0x00FFFFFF);
 }
 
-COLORREF CDC::GetBkColor() const { return m_impl->state.bkColor; }
+COLORREF CDC::GetBkColor() const
+{
+    return m_impl->state.bkColor;
+}
 
 int CDC::SetBkMode(int mode)
 {
@@ -462,7 +483,10 @@ int CDC::SetBkMode(int mode)
     return std::exchange(m_impl->state.bkMode, mode);
 }
 
-int CDC::GetBkMode() const { return m_impl->state.bkMode; }
+int CDC::GetBkMode() const
+{
+    return m_impl->state.bkMode;
+}
 
 int CDC::SetStretchBltMode(int mode)
 {
@@ -472,7 +496,10 @@ int CDC::SetStretchBltMode(int mode)
     return std::exchange(m_impl->state.stretchMode, mode);
 }
 
-int CDC::GetStretchBltMode() const { return m_impl->state.stretchMode; }
+int CDC::GetStretchBltMode() const
+{
+    return m_impl->state.stretchMode;
+}
 
 CPoint CDC::SetViewportOrg(int x, int y)
 {
@@ -483,8 +510,8 @@ CPoint CDC::SetViewportOrg(int x, int y)
 CPoint CDC::OffsetViewportOrg(int dx, int dy)
 {
     const QPoint previous = m_impl->state.origin;
-    m_impl->state.origin = QPoint(Bound(std::int64_t{previous.x()} + dx),
-                                  Bound(std::int64_t{previous.y()} + dy));
+    m_impl->state.origin =
+        QPoint(Bound(std::int64_t{previous.x()} + dx), Bound(std::int64_t{previous.y()} + dy));
     return {previous.x(), previous.y()};
 }
 
@@ -635,10 +662,10 @@ void PlotThinLine(DCImpl& impl, QPoint from, QPoint to, const LOGPEN& pen)
     const std::int64_t low = xMajor ? surface.left() : surface.top();
     const std::int64_t high = xMajor ? surface.right() : surface.bottom();
     // Steps i in [first, last] have their major coordinate on the surface.
-    const std::int64_t first = std::max<std::int64_t>(
-        0, majorStep > 0 ? low - majorStart : majorStart - high);
-    const std::int64_t last = std::min<std::int64_t>(
-        major - 1, majorStep > 0 ? high - majorStart : majorStart - low);
+    const std::int64_t first =
+        std::max<std::int64_t>(0, majorStep > 0 ? low - majorStart : majorStart - high);
+    const std::int64_t last =
+        std::min<std::int64_t>(major - 1, majorStep > 0 ? high - majorStart : majorStart - low);
     if (first > last) {
         return;
     }
@@ -694,12 +721,17 @@ void PlotThinLine(DCImpl& impl, QPoint from, QPoint to, const LOGPEN& pen)
 Qt::PenStyle QtPenStyle(UINT style)
 {
     switch (style) {
-    case PS_DASH: return Qt::DashLine;
+    case PS_DASH:
+        return Qt::DashLine;
     case PS_DOT:
-    case PS_ALTERNATE: return Qt::DotLine;
-    case PS_DASHDOT: return Qt::DashDotLine;
-    case PS_DASHDOTDOT: return Qt::DashDotDotLine;
-    default: return Qt::SolidLine;
+    case PS_ALTERNATE:
+        return Qt::DotLine;
+    case PS_DASHDOT:
+        return Qt::DashDotLine;
+    case PS_DASHDOTDOT:
+        return Qt::DashDotDotLine;
+    default:
+        return Qt::SolidLine;
     }
 }
 
@@ -800,9 +832,11 @@ bool CDC::Rectangle(int left, int top, int right, int bottom)
         // A wide frame lies inside the rectangle.
         const COLORREF color = state.penDesc.lopnColor;
         impl.Fill(impl.ToDevice(CRect(rect.left, rect.top, rect.right, rect.top + width)), color);
-        impl.Fill(impl.ToDevice(CRect(rect.left, rect.bottom - width, rect.right, rect.bottom)), color);
+        impl.Fill(impl.ToDevice(CRect(rect.left, rect.bottom - width, rect.right, rect.bottom)),
+                  color);
         impl.Fill(impl.ToDevice(CRect(rect.left, rect.top, rect.left + width, rect.bottom)), color);
-        impl.Fill(impl.ToDevice(CRect(rect.right - width, rect.top, rect.right, rect.bottom)), color);
+        impl.Fill(impl.ToDevice(CRect(rect.right - width, rect.top, rect.right, rect.bottom)),
+                  color);
         return true;
     }
     const QPoint topLeft = impl.ToDevice(rect.left, rect.top);
@@ -1006,14 +1040,21 @@ bool CDC::DrawFrameControl(const CRect& rect, UINT type, UINT state)
         }
     } else if (type == DFC_SCROLL) {
         switch (state & 0xFF) {
-        case DFCS_SCROLLUP: DrawArrowButton(style, painter, option, QStyle::PE_IndicatorArrowUp); break;
+        case DFCS_SCROLLUP:
+            DrawArrowButton(style, painter, option, QStyle::PE_IndicatorArrowUp);
+            break;
         case DFCS_SCROLLDOWN:
         case DFCS_SCROLLCOMBOBOX:
             DrawArrowButton(style, painter, option, QStyle::PE_IndicatorArrowDown);
             break;
-        case DFCS_SCROLLLEFT: DrawArrowButton(style, painter, option, QStyle::PE_IndicatorArrowLeft); break;
-        case DFCS_SCROLLRIGHT: DrawArrowButton(style, painter, option, QStyle::PE_IndicatorArrowRight); break;
-        default: drawn = false;
+        case DFCS_SCROLLLEFT:
+            DrawArrowButton(style, painter, option, QStyle::PE_IndicatorArrowLeft);
+            break;
+        case DFCS_SCROLLRIGHT:
+            DrawArrowButton(style, painter, option, QStyle::PE_IndicatorArrowRight);
+            break;
+        default:
+            drawn = false;
         }
     } else {
         drawn = false;
@@ -1034,7 +1075,8 @@ int Channel(COLOR16 from, COLOR16 to, int step, int steps)
 
 QColor VertexColor(const TRIVERTEX& from, const TRIVERTEX& to, int step, int steps)
 {
-    return QColor(Channel(from.Red, to.Red, step, steps), Channel(from.Green, to.Green, step, steps),
+    return QColor(Channel(from.Red, to.Red, step, steps),
+                  Channel(from.Green, to.Green, step, steps),
                   Channel(from.Blue, to.Blue, step, steps));
 }
 
@@ -1075,12 +1117,14 @@ bool CDC::GradientFill(const TRIVERTEX* vertices, std::uint32_t vertexCount, con
         if (visible.isEmpty()) {
             continue;
         }
-        const int firstStep = horizontal ? visible.left() - device.left() : visible.top() - device.top();
-        const int lastStep = horizontal ? visible.right() - device.left() : visible.bottom() - device.top();
+        const int firstStep =
+            horizontal ? visible.left() - device.left() : visible.top() - device.top();
+        const int lastStep =
+            horizontal ? visible.right() - device.left() : visible.bottom() - device.top();
         for (int step = firstStep; step <= lastStep; ++step) {
             const QRect band = horizontal
-                ? QRect(device.left() + step, device.top(), 1, device.height())
-                : QRect(device.left(), device.top() + step, device.width(), 1);
+                                   ? QRect(device.left() + step, device.top(), 1, device.height())
+                                   : QRect(device.left(), device.top() + step, device.width(), 1);
             impl.painter->fillRect(band, VertexColor(start, end, step, steps));
         }
     }
@@ -1113,7 +1157,8 @@ bool CDC::AlphaBlendSolid(const CRect& rect, COLORREF color, BYTE alpha)
     const QRegion area = impl.DrawableRegion() & QRegion(device);
     for (const QRect& part : area) {
         for (int y = part.top(); y <= part.bottom(); ++y) {
-            auto* row = reinterpret_cast<std::uint32_t*>(const_cast<uchar*>(image->constScanLine(y)));
+            auto* row =
+                reinterpret_cast<std::uint32_t*>(const_cast<uchar*>(image->constScanLine(y)));
             for (int x = part.left(); x <= part.right(); ++x) {
                 const std::uint32_t pixel = row[x];
                 row[x] = (mix(pixel >> 24, 255) << 24) | (mix((pixel >> 16) & 0xFF, r) << 16) |
@@ -1268,8 +1313,8 @@ int CDC::DrawText(CString& text, CRect& rect, UINT format)
     }
     const QFontMetrics& metrics = impl.Metrics();
     const int lineHeight = metrics.ascent() + metrics.descent();
-    std::vector<TextLine> lines = LayOut(QString::fromUtf8(text.GetString(), text.GetLength()),
-                                         format, box.Width(), metrics);
+    std::vector<TextLine> lines =
+        LayOut(QString::fromUtf8(text.GetString(), text.GetLength()), format, box.Width(), metrics);
     const int total = lineHeight * static_cast<int>(lines.size());
     if (format & DT_CALCRECT) {
         int widest = 0;
@@ -1372,9 +1417,9 @@ bool CDC::ExtTextOut(int x, int y, UINT options, const CRect* rect, const CStrin
     }
     const QPoint at = impl.ToDevice(x, y);
     if (impl.state.bkMode == OPAQUE) {
-        painter.fillRect(QRect(at, QSize(metrics.horizontalAdvance(line),
-                                         metrics.ascent() + metrics.descent())),
-                         Opaque(impl.state.bkColor));
+        painter.fillRect(
+            QRect(at, QSize(metrics.horizontalAdvance(line), metrics.ascent() + metrics.descent())),
+            Opaque(impl.state.bkColor));
     }
     painter.setFont(impl.Font());
     painter.setPen(Opaque(impl.state.textColor));
@@ -1440,11 +1485,16 @@ QImage SourcePixels(CDC* source, const QRect& logical)
 std::optional<QPainter::CompositionMode> ModeOf(DWORD rop)
 {
     switch (rop) {
-    case SRCCOPY: return QPainter::CompositionMode_Source;
-    case SRCPAINT: return QPainter::RasterOp_SourceOrDestination;
-    case SRCAND: return QPainter::RasterOp_SourceAndDestination;
-    case SRCINVERT: return QPainter::RasterOp_SourceXorDestination;
-    default: return std::nullopt;
+    case SRCCOPY:
+        return QPainter::CompositionMode_Source;
+    case SRCPAINT:
+        return QPainter::RasterOp_SourceOrDestination;
+    case SRCAND:
+        return QPainter::RasterOp_SourceAndDestination;
+    case SRCINVERT:
+        return QPainter::RasterOp_SourceXorDestination;
+    default:
+        return std::nullopt;
     }
 }
 
@@ -1453,8 +1503,12 @@ bool FillWithoutSource(DCImpl& impl, const QRect& device, DWORD rop)
 {
     QPainter& painter = *impl.painter;
     switch (rop) {
-    case BLACKNESS: impl.Fill(device, RGB(0, 0, 0)); return true;
-    case WHITENESS: impl.Fill(device, RGB(255, 255, 255)); return true;
+    case BLACKNESS:
+        impl.Fill(device, RGB(0, 0, 0));
+        return true;
+    case WHITENESS:
+        impl.Fill(device, RGB(255, 255, 255));
+        return true;
     case PATCOPY:
         if (impl.state.brushDesc.lbStyle == BS_SOLID) {
             impl.Fill(device, impl.state.brushDesc.lbColor);
@@ -1468,7 +1522,8 @@ bool FillWithoutSource(DCImpl& impl, const QRect& device, DWORD rop)
         painter.fillRect(device, Qt::black);
         painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
         return true;
-    default: return false;
+    default:
+        return false;
     }
 }
 
@@ -1567,8 +1622,8 @@ bool CDC::StretchBlt(int x, int y, int width, int height, CDC* source, int xSour
                      int sourceWidth, int sourceHeight, DWORD rop)
 {
     Impl& impl = *m_impl;
-    const auto transfer = MakeTransfer(impl, x, y, width, height, xSource, ySource, sourceWidth,
-                                       sourceHeight);
+    const auto transfer =
+        MakeTransfer(impl, x, y, width, height, xSource, ySource, sourceWidth, sourceHeight);
     if (!impl.CanDraw() || !transfer) {
         return false;
     }
@@ -1592,8 +1647,8 @@ bool CDC::AlphaBlend(int x, int y, int width, int height, CDC* source, int xSour
         blend.BlendOp != AC_SRC_OVER) {
         return false;
     }
-    const auto transfer = MakeTransfer(impl, x, y, width, height, xSource, ySource, sourceWidth,
-                                       sourceHeight);
+    const auto transfer =
+        MakeTransfer(impl, x, y, width, height, xSource, ySource, sourceWidth, sourceHeight);
     if (!impl.CanDraw() || !transfer) {
         return false;
     }
@@ -1618,15 +1673,15 @@ bool CDC::AlphaBlend(int x, int y, int width, int height, CDC* source, int xSour
     return drawn;
 }
 
-bool CDC::TransparentBlt(int x, int y, int width, int height, CDC* source, int xSource,
-                         int ySource, int sourceWidth, int sourceHeight, UINT transparentColor)
+bool CDC::TransparentBlt(int x, int y, int width, int height, CDC* source, int xSource, int ySource,
+                         int sourceWidth, int sourceHeight, UINT transparentColor)
 {
     Impl& impl = *m_impl;
     if (width < 0 || height < 0 || sourceWidth < 0 || sourceHeight < 0) {
         return false;
     }
-    const auto transfer = MakeTransfer(impl, x, y, width, height, xSource, ySource, sourceWidth,
-                                       sourceHeight);
+    const auto transfer =
+        MakeTransfer(impl, x, y, width, height, xSource, ySource, sourceWidth, sourceHeight);
     if (!impl.CanDraw() || !transfer) {
         return false;
     }
@@ -1669,14 +1724,22 @@ int CDC::GetDeviceCaps(int index) const
                         ? dynamic_cast<const QPrinter*>(device)
                         : nullptr;
     switch (index) {
-    case HORZRES: return width;
-    case VERTRES: return height;
-    case LOGPIXELSX: return dpiX;
-    case LOGPIXELSY: return dpiY;
-    case HORZSIZE: return static_cast<int>(width * 254L / (dpiX * 10L));
-    case VERTSIZE: return static_cast<int>(height * 254L / (dpiY * 10L));
-    case BITSPIXEL: return 32;
-    case PLANES: return 1;
+    case HORZRES:
+        return width;
+    case VERTRES:
+        return height;
+    case LOGPIXELSX:
+        return dpiX;
+    case LOGPIXELSY:
+        return dpiY;
+    case HORZSIZE:
+        return static_cast<int>(width * 254L / (dpiX * 10L));
+    case VERTSIZE:
+        return static_cast<int>(height * 254L / (dpiY * 10L));
+    case BITSPIXEL:
+        return 32;
+    case PLANES:
+        return 1;
     case PHYSICALWIDTH:
         return printer ? qRound(printer->paperRect(QPrinter::DevicePixel).width()) : width;
     case PHYSICALHEIGHT:
@@ -1689,7 +1752,8 @@ int CDC::GetDeviceCaps(int index) const
         return printer ? qRound(printer->pageRect(QPrinter::DevicePixel).top() -
                                 printer->paperRect(QPrinter::DevicePixel).top())
                        : 0;
-    default: return 0;
+    default:
+        return 0;
     }
 }
 

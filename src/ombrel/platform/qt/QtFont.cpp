@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <mutex>
 
 namespace Ombrel {
 
@@ -28,8 +29,8 @@ int ClampPixelSize(std::int64_t pixels)
 QString FaceNameOf(const LOGFONT& logFont)
 {
     const char* face = logFont.lfFaceName;
-    const std::size_t length = static_cast<std::size_t>(
-        std::find(face, face + LF_FACESIZE, '\0') - face);
+    const std::size_t length =
+        static_cast<std::size_t>(std::find(face, face + LF_FACESIZE, '\0') - face);
     return QString::fromUtf8(face, static_cast<qsizetype>(length));
 }
 
@@ -51,25 +52,37 @@ void SetFaceName(LOGFONT& logFont, const QByteArray& utf8)
 QFont::StyleHint StyleHintOf(BYTE pitchAndFamily)
 {
     switch (pitchAndFamily & 0xF0) {
-    case FF_ROMAN: return QFont::Serif;
-    case FF_SWISS: return QFont::SansSerif;
-    case FF_MODERN: return QFont::Monospace;
-    case FF_SCRIPT: return QFont::Cursive;
-    case FF_DECORATIVE: return QFont::Decorative;
-    default: return QFont::AnyStyle;
+    case FF_ROMAN:
+        return QFont::Serif;
+    case FF_SWISS:
+        return QFont::SansSerif;
+    case FF_MODERN:
+        return QFont::Monospace;
+    case FF_SCRIPT:
+        return QFont::Cursive;
+    case FF_DECORATIVE:
+        return QFont::Decorative;
+    default:
+        return QFont::AnyStyle;
     }
 }
 
 BYTE FamilyOf(QFont::StyleHint hint)
 {
     switch (hint) {
-    case QFont::Serif: return FF_ROMAN;
-    case QFont::SansSerif: return FF_SWISS;
+    case QFont::Serif:
+        return FF_ROMAN;
+    case QFont::SansSerif:
+        return FF_SWISS;
     case QFont::Monospace:
-    case QFont::TypeWriter: return FF_MODERN;
-    case QFont::Cursive: return FF_SCRIPT;
-    case QFont::Decorative: return FF_DECORATIVE;
-    default: return FF_DONTCARE;
+    case QFont::TypeWriter:
+        return FF_MODERN;
+    case QFont::Cursive:
+        return FF_SCRIPT;
+    case QFont::Decorative:
+        return FF_DECORATIVE;
+    default:
+        return FF_DONTCARE;
     }
 }
 
@@ -141,27 +154,48 @@ QFont MakeQFont(const LOGFONT& logFont)
     return font;
 }
 
+// Guards the cached Qt font of every CFont: the default GUI font is one object shared by the
+// whole process, and filling its cache is a write. Recursive because making a Qt font may
+// create the default GUI font, which copies a CFont.
+std::recursive_mutex& FontCacheMutex()
+{
+    static std::recursive_mutex mutex;
+    return mutex;
+}
+
 } // namespace
 
 CFont::CFont() : m_impl(std::make_unique<Impl>()) {}
 
 CFont::~CFont() = default;
 
-CFont::CFont(const CFont& other) : CGdiObject(other), m_impl(std::make_unique<Impl>(*other.m_impl))
+CFont::CFont(const CFont& other) : CGdiObject(other), m_impl(std::make_unique<Impl>())
 {
+    const std::lock_guard lock(FontCacheMutex());
+    *m_impl = *other.m_impl;
 }
 
 CFont& CFont::operator=(const CFont& other)
 {
-    *m_impl = *other.m_impl;
+    if (this != &other) {
+        const std::lock_guard lock(FontCacheMutex());
+        *m_impl = *other.m_impl;
+    }
     return *this;
 }
 
-CFont::CFont(CFont&& other) noexcept : m_impl(std::make_unique<Impl>(std::move(*other.m_impl))) {}
+CFont::CFont(CFont&& other) noexcept : m_impl(std::make_unique<Impl>())
+{
+    const std::lock_guard lock(FontCacheMutex());
+    *m_impl = std::move(*other.m_impl);
+}
 
 CFont& CFont::operator=(CFont&& other) noexcept
 {
-    *m_impl = std::move(*other.m_impl);
+    if (this != &other) {
+        const std::lock_guard lock(FontCacheMutex());
+        *m_impl = std::move(*other.m_impl);
+    }
     return *this;
 }
 
@@ -244,6 +278,7 @@ QFont ToQFont(const CFont& font)
     if (!impl->created) {
         return ToQFont(*GetDefaultGuiFont());
     }
+    const std::lock_guard lock(FontCacheMutex());
     if (!impl->qtFont) {
         impl->qtFont = MakeQFont(logFont);
     }
@@ -269,9 +304,8 @@ CFont FromQFont(const QFont& font)
     } else if (font.styleStrategy() & QFont::PreferAntialias) {
         logFont.lfQuality = ANTIALIASED_QUALITY;
     }
-    logFont.lfPitchAndFamily =
-        static_cast<BYTE>((font.fixedPitch() ? FIXED_PITCH : VARIABLE_PITCH) |
-                          FamilyOf(font.styleHint()));
+    logFont.lfPitchAndFamily = static_cast<BYTE>(
+        (font.fixedPitch() ? FIXED_PITCH : VARIABLE_PITCH) | FamilyOf(font.styleHint()));
     const QStringList families = font.families();
     SetFaceName(logFont, (families.isEmpty() ? font.family() : families.first()).toUtf8());
     CFont result;

@@ -82,10 +82,14 @@ bool CPen::CreatePen(UINT style, int width, const LOGBRUSH& brush)
 bool CPen::CreateStockObject(int index)
 {
     switch (index) {
-    case WHITE_PEN: return CreatePen(PS_SOLID, 1, RGB(255, 255, 255));
-    case BLACK_PEN: return CreatePen(PS_SOLID, 1, RGB(0, 0, 0));
-    case NULL_PEN: return CreatePen(PS_NULL, 1, COLORREF{0});
-    default: return false;
+    case WHITE_PEN:
+        return CreatePen(PS_SOLID, 1, RGB(255, 255, 255));
+    case BLACK_PEN:
+        return CreatePen(PS_SOLID, 1, RGB(0, 0, 0));
+    case NULL_PEN:
+        return CreatePen(PS_NULL, 1, COLORREF{0});
+    default:
+        return false;
     }
 }
 
@@ -122,7 +126,8 @@ CBrush::CBrush(COLORREF color) : CBrush()
 CBrush::~CBrush() = default;
 
 CBrush::CBrush(const CBrush& other)
-    : CGdiObject(other), m_impl(std::make_unique<Impl>(*other.m_impl)) {}
+    : CGdiObject(other), m_impl(std::make_unique<Impl>(*other.m_impl))
+{}
 
 CBrush& CBrush::operator=(const CBrush& other)
 {
@@ -150,16 +155,22 @@ bool CBrush::CreateBrushIndirect(const LOGBRUSH* logBrush)
 bool CBrush::CreateStockObject(int index)
 {
     switch (index) {
-    case WHITE_BRUSH: return CreateSolidBrush(RGB(255, 255, 255));
-    case LTGRAY_BRUSH: return CreateSolidBrush(RGB(192, 192, 192));
-    case GRAY_BRUSH: return CreateSolidBrush(RGB(128, 128, 128));
-    case DKGRAY_BRUSH: return CreateSolidBrush(RGB(64, 64, 64));
-    case BLACK_BRUSH: return CreateSolidBrush(RGB(0, 0, 0));
+    case WHITE_BRUSH:
+        return CreateSolidBrush(RGB(255, 255, 255));
+    case LTGRAY_BRUSH:
+        return CreateSolidBrush(RGB(192, 192, 192));
+    case GRAY_BRUSH:
+        return CreateSolidBrush(RGB(128, 128, 128));
+    case DKGRAY_BRUSH:
+        return CreateSolidBrush(RGB(64, 64, 64));
+    case BLACK_BRUSH:
+        return CreateSolidBrush(RGB(0, 0, 0));
     case NULL_BRUSH: {
         const LOGBRUSH hollow{BS_NULL, 0, 0};
         return CreateBrushIndirect(&hollow);
     }
-    default: return false;
+    default:
+        return false;
     }
 }
 
@@ -189,8 +200,7 @@ bool CBrush::DeleteObject()
 static bool ValidSize(int width, int height)
 {
     return width > 0 && height > 0 && width <= CBitmap::kMaxDimension &&
-           height <= CBitmap::kMaxDimension &&
-           std::int64_t{width} * height <= CBitmap::kMaxPixels;
+           height <= CBitmap::kMaxDimension && std::int64_t{width} * height <= CBitmap::kMaxPixels;
 }
 
 CBitmap::CBitmap() : m_impl(std::make_unique<Impl>()) {}
@@ -215,9 +225,8 @@ static QImage ImageFrom32BitPixels(int width, int height, const void* bits)
     }
     const auto* source = static_cast<const std::uint32_t*>(bits);
     const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
-    const bool anyAlpha = std::any_of(source, source + count, [](std::uint32_t pixel) {
-        return (pixel >> 24) != 0;
-    });
+    const bool anyAlpha =
+        std::any_of(source, source + count, [](std::uint32_t pixel) { return (pixel >> 24) != 0; });
     for (int y = 0; y < height; ++y) {
         auto* row = reinterpret_cast<std::uint32_t*>(image.scanLine(y));
         const std::uint32_t* from = source + static_cast<std::size_t>(y) * width;
@@ -248,8 +257,7 @@ static QImage ImageFrom24BitPixels(int width, int height, const void* bits)
     return image;
 }
 
-bool CBitmap::CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel,
-                           const void* bits)
+bool CBitmap::CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel, const void* bits)
 {
     if (m_impl->selectedInto || planes != 1 || !ValidSize(width, height) ||
         (bitsPerPixel != 32 && bitsPerPixel != 24)) {

@@ -20,7 +20,7 @@ class CDC;
 
 struct CPen::Impl
 {
-    LOGPEN pen;           // style holds only the PS_STYLE_MASK bits
+    LOGPEN pen; // style holds only the PS_STYLE_MASK bits
     bool created = false;
 };
 
@@ -40,7 +40,7 @@ struct CFont::Impl
 
 struct CBitmap::Impl
 {
-    QImage image;               // Format_ARGB32_Premultiplied; null while not created
+    QImage image;                // Format_ARGB32_Premultiplied; null while not created
     CDC* selectedInto = nullptr; // the device context drawing into `image`, if any
 };
 
@@ -54,11 +54,7 @@ public:
     using BitmapImpl = CBitmap::Impl;
     using DCImpl = CDC::Impl;
 
-    template <class T>
-    static auto* ImplOf(const T& object)
-    {
-        return object.m_impl.get();
-    }
+    template <class T> static auto* ImplOf(const T& object) { return object.m_impl.get(); }
     // Called when a bitmap selected into `dc` is destroyed: the device context stops drawing
     // into it and falls back to its stock bitmap.
     static void ForgetBitmap(CDC& dc);

@@ -1,7 +1,6 @@
-#include "ombrel/platform/ImageList.h"
-
 #include "ombrel/platform/Bitmap.h"
 #include "ombrel/platform/DC.h"
+#include "ombrel/platform/ImageList.h"
 #include "ombrel/platform/SystemColors.h"
 #include "ombrel/platform/Wnd.h"
 #include "ombrel/platform/qt/QtDrawing.h"
@@ -112,8 +111,8 @@ void ApplyKeyColor(QImage& image, COLORREF key)
 }
 
 // Images of a list from a bitmap: one per cx-wide slice.
-std::vector<QImage> Slices(QSize imageSize, UINT flags, const CBitmap& bitmap,
-                           const CBitmap* mask, const COLORREF* key)
+std::vector<QImage> Slices(QSize imageSize, UINT flags, const CBitmap& bitmap, const CBitmap* mask,
+                           const COLORREF* key)
 {
     const QImage& source = GetImage(bitmap);
     std::vector<QImage> slices;
@@ -216,7 +215,8 @@ int CImageList::Add(CBitmap* bitmap, COLORREF maskColor)
     if (!m_impl->created || !bitmap) {
         return -1;
     }
-    std::vector<QImage> added = Slices(ImageSize(*this), m_impl->flags, *bitmap, nullptr, &maskColor);
+    std::vector<QImage> added =
+        Slices(ImageSize(*this), m_impl->flags, *bitmap, nullptr, &maskColor);
     if (added.empty()) {
         return -1;
     }
@@ -230,7 +230,8 @@ bool CImageList::Replace(int index, CBitmap* bitmap, CBitmap* mask)
     if (index < 0 || index >= GetImageCount() || !bitmap) {
         return false;
     }
-    std::vector<QImage> replacement = Slices(ImageSize(*this), m_impl->flags, *bitmap, mask, nullptr);
+    std::vector<QImage> replacement =
+        Slices(ImageSize(*this), m_impl->flags, *bitmap, mask, nullptr);
     if (replacement.empty()) {
         return false;
     }

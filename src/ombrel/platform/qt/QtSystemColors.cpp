@@ -1,5 +1,4 @@
 #include "ombrel/platform/SystemColors.h"
-
 #include "ombrel/platform/qt/QtDrawing.h"
 
 #include <QGuiApplication>
@@ -53,7 +52,7 @@ const std::array<std::optional<PaletteEntry>, kColorCount>& Entries()
         PaletteEntry{G::Active, R::ToolTipText, RGB(0, 0, 0)},           // tooltip text
         PaletteEntry{G::Active, R::ToolTipBase, RGB(255, 255, 225)},     // tooltip background
         std::nullopt,
-        PaletteEntry{G::Active, R::Link, RGB(0, 102, 204)},              // hot-tracked item
+        PaletteEntry{G::Active, R::Link, RGB(0, 102, 204)}, // hot-tracked item
     }};
     return entries;
 }
