@@ -180,6 +180,22 @@ TEST(WindowMessagingThreadTest, PostedMessagesArriveInOrder)
         ASSERT_EQ(static_cast<WPARAM>(i), sequence[static_cast<std::size_t>(i)].wParam);
 }
 
+TEST(WindowMessagingThreadTest, WorkerCanEndTheApplicationLoopAfterItsPostedMessages)
+{
+    CRecordingWnd window;
+    ASSERT_TRUE(window.CreateEx(0, nullptr, nullptr, WS_POPUP, CRect(0, 0, 20, 20), nullptr, 0));
+    std::uint32_t applicationThread = GetCurrentThreadId();
+    std::thread worker([&] {
+        for (WPARAM i = 0; i < 3; ++i)
+            PostMessage(&window, kSequence, i);
+        PostQuitToThread(applicationThread, 5);
+    });
+    EXPECT_EQ(5, RunMessageLoop());
+    worker.join();
+    EXPECT_EQ(3, window.Count(kSequence));
+    EXPECT_FALSE(PostQuitToThread(0xFFFFFFF0u, 1)); // no such thread
+}
+
 TEST(WindowMessagingThreadTest, MessagesToAWindowWhoseThreadEndedFailAtOnce)
 {
     CRecordingWnd orphan;

@@ -216,6 +216,12 @@ std::optional<int> ThreadQueue::TakeQuit()
     return quit;
 }
 
+bool ThreadQueue::IsClosed()
+{
+    std::lock_guard lock(m_mutex);
+    return m_closed;
+}
+
 bool ThreadQueue::QuitRequested()
 {
     std::lock_guard lock(m_mutex);
@@ -354,6 +360,11 @@ std::shared_ptr<ThreadQueue> CurrentThreadQueue()
     return t_queue.queue;
 }
 
+ThreadQueue* CurrentThreadQueueIfAny()
+{
+    return t_queue.queue.get();
+}
+
 std::shared_ptr<ThreadQueue> FindThreadQueue(std::uint32_t threadId)
 {
     Registry& registry = TheRegistry();
@@ -438,7 +449,10 @@ LRESULT SendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
         if (found == registry.windows.end())
             return 0;
         std::shared_ptr<ThreadQueue> target = found->second;
-        if (target->ThreadId() == GetCurrentThreadId()) {
+        // Thread identifiers are reused: a window of an ended thread is never "ours".
+        if (target->IsClosed())
+            return 0;
+        if (target.get() == CurrentThreadQueueIfAny()) {
             lock.unlock();
             return DeliverMessage(MakeMessage(window, message, wParam, lParam), false);
         }

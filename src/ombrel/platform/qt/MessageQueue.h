@@ -71,6 +71,8 @@ public:
     // The quit request, cleared by taking it.
     std::optional<int> TakeQuit();
     bool QuitRequested();
+    // True once the owning thread has ended.
+    bool IsClosed();
     // Drops every queued message for `window`, releases the senders waiting on it with 0 and
     // stops its timers.
     void ForgetWindow(HWND window);
@@ -108,6 +110,8 @@ private:
 
 // The calling thread's queue, created on first use and closed when the thread ends.
 std::shared_ptr<ThreadQueue> CurrentThreadQueue();
+// The calling thread's queue if it has one, else null; never creates one.
+ThreadQueue* CurrentThreadQueueIfAny();
 // The queue of a live thread by its identifier, or null.
 std::shared_ptr<ThreadQueue> FindThreadQueue(std::uint32_t threadId);
 

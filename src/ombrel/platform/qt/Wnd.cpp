@@ -23,9 +23,10 @@ CRect ToCRect(const QRect& rect)
     return CRect(rect.left(), rect.top(), rect.left() + rect.width(), rect.top() + rect.height());
 }
 
+// True on the thread that owns the window (by its queue: thread identifiers are reused).
 bool IsOwnThread(const CWnd::Impl& impl)
 {
-    return impl.created && impl.threadId == GetCurrentThreadId();
+    return impl.created && impl.queue.get() == Internal::CurrentThreadQueueIfAny();
 }
 
 Qt::WindowFlags TopLevelFlags(DWORD style, DWORD exStyle)
