@@ -225,6 +225,9 @@ TEST(FormatRegistryThreadTest, ConcurrentRegistrationAndLookupStayConsistent)
 {
     constexpr int kThreads = 4;
     constexpr int kNamesPerThread = 50;
+    // Names are unique per run, so that the test also holds under --gtest_repeat.
+    static std::atomic<int> runs{0};
+    const std::string prefix = "Test::Concurrent" + std::to_string(runs++) + "_";
     std::atomic<int> registered{0};
     std::atomic<int> created{0};
     std::vector<std::thread> threads;
@@ -234,7 +237,7 @@ TEST(FormatRegistryThreadTest, ConcurrentRegistrationAndLookupStayConsistent)
             for (int i = 0; i < kNamesPerThread; ++i)
             {
                 // Every thread tries the same names: exactly one registration of each wins.
-                const std::string name = "Test::Concurrent" + std::to_string(i);
+                const std::string name = prefix + std::to_string(i);
                 if (CFormat::RegisterFormat(name, [] () -> CFormat* { return new CLongFormat(); }))
                     ++registered;
                 std::unique_ptr<CFormat> format(CFormat::CreateFormat(name));
