@@ -168,6 +168,7 @@ TEST(ColumnTest, StoredPaintFormatOfUnknownClassIsBadSchema)
     CColumn plain(4, "P", 10);
     plain.Serialize(out);
     Bytes bytes = out.GetBuffer();
+    ASSERT_GE(bytes.size(), 8u);
     bytes.resize(bytes.size() - 8);
     CArchive tail(CArchive::store);
     tail << std::int32_t(1) << std::string("GUI::CCellPaintFormat");

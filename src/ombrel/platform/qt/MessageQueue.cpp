@@ -326,7 +326,11 @@ void ThreadQueue::RunDueTimers()
             }
         }
     }
-    for (auto [window, id] : due) {
+    for (const auto& [dueWindow, dueId] : due) {
+        // Plain copies: lambdas may not capture structured bindings before C++20 in every
+        // compiler the fuzz build uses (clang 14).
+        CWnd* const window = dueWindow;
+        const auto id = dueId;
         {
             // A handler that ran before may have killed this timer.
             std::lock_guard lock(m_mutex);
