@@ -82,18 +82,13 @@ bool CLongDateFormat::IsSerializable() const { return true; }
 
 void CLongDateFormat::Serialize(CSerializer& serializer)
 {
+    // Version 1 holds the option flags alone.
+    if (SerializeVersion(serializer, kVersion) <= 0)
+        return;
     if (!serializer.IsRestoring()) {
-        serializer.Store(kVersion);
         serializer.Store(m_flags);
         return;
     }
-    std::int32_t version = 0;
-    serializer.Restore(version);
-    if (version > kVersion)
-        throw CSerializer::BadVersionException(
-            "CLongDateFormat doesn't support current version and can't be deserialized.");
-    if (version <= 0)
-        return;
     std::int32_t flags = 0;
     serializer.Restore(flags);
     m_flags = flags;
