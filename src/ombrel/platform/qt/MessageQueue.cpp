@@ -211,6 +211,10 @@ void ThreadQueue::WaitForWork(std::optional<Clock::time_point> deadline)
 std::optional<int> ThreadQueue::TakeQuit()
 {
     std::lock_guard lock(m_mutex);
+    // As on the platform, a quit request is taken only once no sent or posted message waits:
+    // whatever a thread posted before asking the loop to end is still delivered.
+    if (!m_sent.empty() || !m_posted.empty())
+        return std::nullopt;
     std::optional<int> quit = m_quit;
     m_quit.reset();
     return quit;
