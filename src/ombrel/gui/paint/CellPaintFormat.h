@@ -1,0 +1,64 @@
+#pragma once
+
+#include "ombrel/base/Color.h"
+#include "ombrel/base/Geometry.h"
+#include "ombrel/gui/paint/PaintContext.h"
+
+#include <cstdint>
+#include <string>
+
+namespace Ombrel {
+class CArchive;
+class CDC;
+} // namespace Ombrel
+
+namespace Ombrel::GUI {
+
+// Paints one cell. Paint runs the steps in a fixed order, each under its bit of `flags`
+// (PaintFlags.h): ScheduleHighlight, DrawBackground, DrawStep0x80 (tracking rectangle),
+// DrawText, DrawImage, DrawFocusFrame, DrawSelectionFrame, DrawTreeMarks, DrawVerticalLine,
+// DrawHorizontalLine. Each step checks its own bit, so a derived format may call steps on
+// their own. Stateless and shared by every cell. The order of the operations is the order
+// of the slots.
+//
+// Not here yet: the drag-and-drop marks (bits 0x800 and 0x1000), which need the drop
+// position of a drag in progress, and the in-place editing hint with its per-cell option
+// change, which need the editing policy.
+class ICellPaintFormat
+{
+public:
+    virtual ~ICellPaintFormat() = default;
+
+    virtual void Paint(CellPaintContext& context, CDC& dc, std::uint32_t flags) = 0;
+    // The background after the highlight, selection, sort-column and focus overlays.
+    virtual COLORREF GetBackgroundColor(const CellPaintContext& context,
+                                        std::uint32_t flags) const = 0;
+    // The text colour after the highlight overlay.
+    virtual COLORREF GetTextColor(const CellPaintContext& context, std::uint32_t flags) const = 0;
+    // Width in pixels the cell's content needs (text, margins, tree indent, image).
+    virtual int GetPreferredWidth(const CellPaintContext& context, CDC& dc,
+                                  std::uint32_t flags) const = 0;
+    // Where the image goes; empty (at the content's left edge) when no image is drawn.
+    virtual CRect GetImageRect(const CellPaintContext& context, std::uint32_t flags) const = 0;
+    virtual CRect GetTextRect(const CellPaintContext& context, std::uint32_t flags) const = 0;
+    // A new default instance of the same class, owned by the caller.
+    virtual ICellPaintFormat* CreateNew() const = 0;
+    virtual bool IsSerializable() const = 0;
+    // The registered name ("GUI::CCellPaintFormat" for the standard one).
+    virtual std::string GetClassName() const = 0;
+    virtual void Serialize(CArchive& archive) = 0;
+    virtual void DrawBackground(CellPaintContext& context, CDC& dc, std::uint32_t flags) = 0;
+    // The grid's tracking rectangle (bit 0x80).
+    virtual void DrawStep0x80(CellPaintContext& context, CDC& dc, std::uint32_t flags) = 0;
+    virtual void DrawText(CellPaintContext& context, CDC& dc, std::uint32_t flags) = 0;
+    virtual void DrawImage(CellPaintContext& context, CDC& dc, std::uint32_t flags) = 0;
+    virtual void DrawFocusFrame(CellPaintContext& context, CDC& dc, std::uint32_t flags) = 0;
+    virtual void DrawSelectionFrame(CellPaintContext& context, CDC& dc, std::uint32_t flags) = 0;
+    virtual void DrawTreeMarks(CellPaintContext& context, CDC& dc, std::uint32_t flags) = 0;
+    virtual void DrawVerticalLine(CellPaintContext& context, CDC& dc, std::uint32_t flags) = 0;
+    virtual void DrawHorizontalLine(CellPaintContext& context, CDC& dc, std::uint32_t flags) = 0;
+    // Asks the grid to repaint the cell when its highlight next changes.
+    virtual void ScheduleHighlight(const CellPaintContext& context, std::uint32_t flags) = 0;
+};
+
+} // namespace Ombrel::GUI

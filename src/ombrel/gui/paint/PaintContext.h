@@ -1,0 +1,147 @@
+#pragma once
+
+#include "ombrel/base/Color.h"
+#include "ombrel/base/Geometry.h"
+#include "ombrel/gui/grid/GridTypes.h"
+#include "ombrel/gui/paint/BackgroundImage.h"
+#include "ombrel/gui/paint/HighlightSettings.h"
+
+#include <cstdint>
+
+namespace Ombrel {
+class CDC;
+class CFont;
+class CImageList;
+} // namespace Ombrel
+
+namespace Ombrel::Common {
+class CFormat;
+}
+
+namespace Ombrel::GUI {
+
+class CColumn;
+class CGrid;
+class CGridItem;
+class CHeader;
+
+// What a paint format is told about the thing it paints. The paint pass fills a header
+// context for the header strip and a line context for every line; the line paint format
+// derives a cell context per cell from its line context, the header paint format a column
+// context per header cell. Contexts are plain records built on the stack for one call;
+// every pointer in them is borrowed and valid only during that call.
+//
+// Coordinates are client coordinates of the grid window (logical coordinates of the device
+// context). Rectangles exclude their right and bottom edges.
+
+// Header cell states: how a header cell looks while the mouse works on it.
+enum HeaderCellState : int
+{
+    HeaderCellNormal = 0,
+    HeaderCellTracked = 1, // the pointer holds the cell (pressed, about to sort or drag)
+    HeaderCellPressed = 2, // as 1, while the grid's second tracking flag is set
+};
+
+// The whole header strip.
+struct HeaderPaintContext
+{
+    CRect rect;                       // the strip: client width x header height
+    CRect updateRect;                 // the part being painted now
+    CGrid* grid = nullptr;
+    CHeader* header = nullptr;
+    CFont* font = nullptr;            // header's font, else grid's, else the default font
+    CImageList* imageList = nullptr;  // the header's image list; may be null
+    COLORREF textColor = 0;           // colour of the titles
+
+    // The column the mouse tracks in the header (-2: none) and whether the second tracking
+    // flag is set; together they give that cell HeaderCellTracked or HeaderCellPressed.
+    std::int32_t trackedFieldId = -2;
+    bool trackedPressed = false;
+
+    // While a column is dragged: the visible index it would be dropped at (0 .. visible
+    // column count; the count drops after the last column), -1 when no drop mark is shown.
+    int dropIndex = -1;
+};
+
+// One header cell, or the rest of the strip right of the last column (column null).
+struct ColumnPaintContext
+{
+    CRect rect;                       // the cell, kept right of the fixed area when scrolling
+    CRect updateRect;
+    CGrid* grid = nullptr;
+    CHeader* header = nullptr;
+    CColumn* column = nullptr;        // null for the rest of the strip
+    CFont* font = nullptr;            // null: the device context's current font
+    CImageList* imageList = nullptr;  // the header's image list; may be null
+    COLORREF textColor = 0;
+    int state = HeaderCellNormal;     // HeaderCellState
+};
+
+// One line: a row, or an empty line below the last row (row null).
+struct LinePaintContext
+{
+    COLORREF textColor = 0;           // by position parity, from the grid's appearance
+    COLORREF backgroundColor = 0xFFFFFF;
+    CRect rect;                       // the line: full client width, the row's height
+    CRect updateRect;                 // the part being painted now
+    CFont* font = nullptr;            // the grid's font; null: the device context's font
+    int leftMargin = 2;               // text margins in pixels
+    int rightMargin = 2;
+    HighlightSettings highlight;      // the grid's, copied for the pass
+    int rowType = ROW_NORMAL;         // ROW_FIXED or ROW_NORMAL
+    int position = -1;                // visible position within rowType; -1 for an empty line
+    CGridItem* row = nullptr;         // null for an empty line
+    // Whether the neighbouring rows are selected (across the separator between the last
+    // fixed and the first normal row); the selection frame leaves out shared edges.
+    bool previousSelected = false;
+    bool nextSelected = false;
+    CRect trackingRect;               // normalized rubber band; empty when none
+    CGrid* grid = nullptr;
+    CDC* dc = nullptr;                // the device context being painted
+    int focusIndex = -1;              // the grid's focus position and its row type
+    int focusType = ROW_DETACHED;
+    BackgroundImage backgroundImage;  // the picture under the rows, already drawn
+    CImageList* imageList = nullptr;  // the grid's image list; may be null
+    bool stretchImages = false;
+};
+
+// One cell of a line, or the rest of the line right of the last column (column null).
+struct CellPaintContext
+{
+    COLORREF textColor = 0;
+    COLORREF backgroundColor = 0xFFFFFF;
+    // The whole cell: the column's extent across the line. What may actually be drawn is
+    // narrowed by the device context's clip region (update area, fixed columns).
+    CRect rect;
+    CRect updateRect;
+    CFont* font = nullptr;            // null: the device context's current font
+    int leftMargin = 2;
+    int rightMargin = 2;
+    HighlightSettings highlight;
+    CGridItem* row = nullptr;         // null for an empty line
+    CGrid* grid = nullptr;
+    CColumn* column = nullptr;        // null for the area right of the last column
+    CImageList* imageList = nullptr;
+    int imageIndex = -1;              // the column's cell image; -1 for none
+    bool stretchImages = false;
+    // The column's value format, else the field's own format; null lets the field's value
+    // kind choose its default format.
+    Common::CFormat* format = nullptr;
+
+    // Where the cell's row stands, taken over from its line.
+    int rowType = ROW_NORMAL;
+    int position = -1;
+    bool previousSelected = false;
+    bool nextSelected = false;
+    int focusIndex = -1;
+    int focusType = ROW_DETACHED;
+    CRect trackingRect;
+    BackgroundImage backgroundImage;
+
+    bool IsFocusRow() const
+    {
+        return row != nullptr && position >= 0 && position == focusIndex && rowType == focusType;
+    }
+};
+
+} // namespace Ombrel::GUI
