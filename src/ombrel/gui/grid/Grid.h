@@ -1,0 +1,332 @@
+#pragma once
+
+#include "ombrel/base/Geometry.h"
+#include "ombrel/base/String.h"
+#include "ombrel/common/Value.h"
+#include "ombrel/gui/grid/GridOperations.h"
+#include "ombrel/gui/grid/GridSettingsRecords.h"
+#include "ombrel/gui/grid/GridTypes.h"
+#include "ombrel/gui/header/SortInfo.h"
+#include "ombrel/platform/Wnd.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace Ombrel {
+class CArchive;
+class CFont;
+class CImageList;
+} // namespace Ombrel
+
+namespace Ombrel::Common {
+class CDataObject;
+}
+
+namespace Ombrel::GUI {
+
+class CColumn;
+class CGridImpl;
+class CGridItem;
+class CHeader;
+class ICustomDraw;
+class IRowFilter;
+struct BackgroundImage;
+struct GridAppearance;
+struct HighlightSettings;
+
+// A keyboard command carried by operation 176. Only the type-ahead search is handled by the
+// grid itself; the movement kinds belong to a key manager and are refused without one.
+struct GridKeyCommand
+{
+    enum Kind : int
+    {
+        MoveUp = 0,
+        MoveDown = 1,
+        PageUp = 2,
+        PageDown = 3,
+        MoveHome = 4,
+        MoveEnd = 5,
+        TypeAhead = 6,
+    };
+
+    int kind = TypeAhead;
+    bool extend = false;    // movement kinds: extend the selection
+    bool focusOnly = false; // movement kinds: move the focus without selecting
+    char character = 0;     // TypeAhead: the typed letter or digit
+};
+
+// Called for each row of a walk until it returns false.
+using GridRowVisitor = std::function<bool(CGridItem* row)>;
+
+// The grid window: a tree of rows showing data objects, under an optional header of columns.
+//
+// A thin facade over CGridImpl. Every operation may be called from any thread: on the window
+// thread, or before the window exists, it runs directly; from another thread it is carried
+// to the window thread with the registered message "Ombrel.Grid.SyncMessage" and the caller
+// waits for the result. Once the window has been destroyed, calls from other threads return
+// the neutral result (false, null, 0 or -1) at once. A caller on another thread must not hold
+// anything the window thread may wait for.
+//
+// Row handles are CGridItem pointers; GRID_ROOT and GRID_FIXED_ROOT name the two roots.
+// Invalid handles, positions out of range and missing services give the neutral result and
+// change nothing. Positions are indices in the visible sequence of a row type.
+class CGrid : public CWnd
+{
+public:
+    CGrid();
+    ~CGrid() override;
+
+    // Creates the grid window of the registered class "Ombrel.Grid" (clip siblings and clip
+    // children are added to `style`); the window thread is the calling thread.
+    bool Create(DWORD style, const CRect& rect, CWnd* parent, UINT id);
+
+    // Stores or restores the grid's settings, header and sort state. Loading a newer version
+    // raises CArchiveException::badSchema; a header of an unknown class raises badClass.
+    virtual void Serialize(CArchive& archive);
+
+    // ---- Rows -------------------------------------------------------------------------------
+    CGridItem* Add(Common::CDataObject* object, CGridItem* parent = GRID_ROOT,
+                   CGridItem* insertAfter = GRID_LAST);
+    // Queues the addition on the window thread and returns at once (no row handle); false
+    // when the window does not exist.
+    bool PostAdd(Common::CDataObject* object, CGridItem* parent = GRID_ROOT,
+                 CGridItem* insertAfter = GRID_LAST);
+    bool Remove(CGridItem* row);
+    bool RemoveAt(int index, int rowType);
+    bool RemoveAll(int typeMask = ROW_ALL_TYPES);
+    // Rows showing `object`, in both row types as the mask allows; returns how many.
+    int FindRows(Common::CDataObject* object, std::vector<CGridItem*>& out,
+                 int typeMask = ROW_ALL_TYPES, bool visibleOnly = false);
+    CGridItem* FindRow(Common::CDataObject* object);
+    // Every row of the fixed tree, then of the normal tree, in pre-order.
+    void GetAllRows(int typeMask, std::vector<CGridItem*>& out);
+    // Puts a row taken out with Detach back into this grid.
+    bool Attach(CGridItem* row, CGridItem* parent = GRID_ROOT, CGridItem* insertAfter = GRID_LAST);
+    bool Detach(CGridItem* row);
+    // Moves `row` before or after `reference` (GRID_FIRST, GRID_LAST or a child of the new
+    // parent) under `parent` (GRID_ROOT, GRID_FIXED_ROOT, a row, or null for the current one).
+    void Move(CGridItem* row, CGridItem* reference, CGridItem* parent = nullptr,
+              bool before = false);
+    void Expand(CGridItem* row, bool recursive = false);
+    void Collapse(CGridItem* row, bool recursive = false);
+
+    int GetRowType(CGridItem* row);
+    bool IsValid(CGridItem* row);
+    bool IsVisible(CGridItem* row);
+    bool IsExpanded(CGridItem* row);
+    void GetChildren(CGridItem* parent, std::vector<CGridItem*>& out);
+    bool HasChildren(CGridItem* row);
+    int GetLevel(CGridItem* row);
+    CGridItem* GetParent(CGridItem* row);
+    int GetVisibleIndex(CGridItem* row);
+    CGridItem* GetRowAt(int index, int rowType);
+    int GetRowCount(int rowType);
+    // The row before `row` in its visible sequence; from the first normal row, the last fixed
+    // row when `crossTypes` is set.
+    CGridItem* GetPrevRow(CGridItem* row, bool crossTypes = false);
+    // The row after `row`; from the last fixed row, the first normal row when `crossTypes`.
+    CGridItem* GetNextRow(CGridItem* row, bool crossTypes = false);
+    Common::CDataObject* GetDataObject(CGridItem* row);
+    // Visits the rows of `start`'s tree from `start` on in pre-order (a root handle: the whole
+    // tree) until the visitor returns false; returns how many rows were visited.
+    int ForEachRow(CGridItem* start, const GridRowVisitor& visitor);
+    // The same over visible positions from `index` on.
+    int ForEachVisibleRow(int index, int rowType, const GridRowVisitor& visitor);
+
+    // ---- Field values of a row (a missing format: the header column's format) --------------
+    Common::CValue GetFieldValue(CGridItem* row, std::int32_t fieldId);
+    std::string GetFieldText(CGridItem* row, std::int32_t fieldId);
+    CString GetFieldTextString(CGridItem* row, std::int32_t fieldId);
+    bool SetFieldValue(CGridItem* row, std::int32_t fieldId, const Common::CValue& value);
+    // With `notify`, a successful setter is followed by the object's NotifyUpdate(fieldId).
+    bool SetFieldText(CGridItem* row, std::int32_t fieldId, const std::string& text,
+                      bool notify = true);
+    bool SetFieldTextString(CGridItem* row, std::int32_t fieldId, const CString& text,
+                            bool notify = true);
+
+    // ---- Layout and scrolling ---------------------------------------------------------------
+    CGridItem* HitTestRow(int x, int y);
+    CRect GetRowsArea(int rowType);
+    CRect GetRowRect(CGridItem* row);
+    CRect GetVisibleRowRect(CGridItem* row);
+    CRect GetCellRect(CGridItem* row, std::int32_t fieldId);
+    CRect GetVisibleCellRect(CGridItem* row, std::int32_t fieldId);
+    int GetPageRowCount();
+    int GetRowHeight(CGridItem* row);
+    void SetRowHeight(CGridItem* row, int height);
+    void UpdateLayout();
+    int GetTopRow();
+    bool SetTopRow(int index);
+    int GetLastVisibleIndex(int rowType);
+    void EnsureVisible(int index);
+    void EnsureVisible(CGridItem* row);
+    bool IsOnScreen(int index, int rowType);
+    bool IsOnScreen(CGridItem* row);
+    void ScrollToRow(CGridItem* row);
+    // Measures the default row height of each container from the grid's font with the custom
+    // draw, and gives it to every row (both row types).
+    void AutoSizeRows();
+    // The same for the containers of the row types in `typeMask`.
+    void RecalcRowHeights(int typeMask);
+    // Widest cell of the column of `fieldId` over the visible rows, with the column's header
+    // text; 0 for a field that has no column.
+    int GetOptimalWidth(std::int32_t fieldId);
+
+    // ---- Focus and selection ---------------------------------------------------------------
+    using CWnd::SetFocus;
+    // Focus on (index, rowType); (-1, 0) clears it. True when the focus is now exactly there.
+    bool SetFocus(int index, int rowType);
+    int GetFocusIndex();
+    int GetFocusType();
+    void SetFocusableTypes(int typeMask);
+    bool IsFocusable(int rowType);
+    bool Select(CGridItem* row, bool select = true);
+    bool SelectAt(int index, int rowType, bool select = true);
+    // Applies Select to every row that shows `object`; true when any row changed.
+    bool SelectObject(Common::CDataObject* object, bool select = true);
+    bool IsSelected(CGridItem* row);
+    bool IsSelectedAt(int index, int rowType);
+    int GetSelectedCount();
+    // Selected rows of the mask's types, fixed before normal, each in visible order.
+    void GetSelectedRows(int typeMask, std::vector<CGridItem*>& out);
+    void SelectAll();
+    void ClearSelection();
+    void EnableSelection(bool enable);
+    bool IsSelectionEnabled();
+    void EnableMultipleSelection(bool enable);
+    bool IsMultipleSelectionEnabled();
+    void SetSelectableTypes(int typeMask);
+    bool IsSelectable(int rowType);
+    void EnableNotifications(bool enable);
+    bool AreNotificationsEnabled();
+
+    // ---- Sorting and filtering -------------------------------------------------------------
+    void SetSortedTypes(int typeMask);
+    int GetSortedTypes();
+    void ClearSort();
+    // Sets a sort level of the header; `apply` re-sorts the rows at once.
+    void SetSortInfo(int level, const CSortInfo& info, bool apply = true);
+    CSortInfo GetSortInfo(int level);
+    int GetSortLevelCount();
+    void Resort();
+    // The filter is not owned; returns the previous one.
+    IRowFilter* SetFilter(IRowFilter* filter);
+    IRowFilter* GetFilter();
+    void RefreshFilter();
+
+    // ---- Header and columns ----------------------------------------------------------------
+    // Returns the previous header; the grid listens to the new one. The grid deletes the
+    // header it holds at destruction when the header is marked for automatic deletion.
+    CHeader* SetHeader(CHeader* header);
+    CHeader* GetHeader();
+    void ShowHeader(bool show);
+    bool IsHeaderShown();
+    // Fits the column of `fieldId` to its content (GetOptimalWidth).
+    void AutoSizeColumn(std::int32_t fieldId);
+    void AutoSizeColumnAt(int position);
+    void AutoSizeColumns();
+    // The custom draw's header height for the header's font, else the grid's, else the
+    // default font.
+    int MeasureHeaderHeight();
+    CColumn* HitTestColumn(int x, int y);
+    CColumn* GetFocusColumn();
+    // The field of the column that carries the tree: the first visible column; 0 without one.
+    std::int32_t GetHierarchyColumn();
+    void EnsureColumnVisible(std::int32_t fieldId);
+    void SetSortEnabled(bool enable);
+    bool IsSortEnabled();
+    void SetMultiSortEnabled(bool enable);
+    bool IsMultiSortEnabled();
+
+    // ---- Change highlighting ---------------------------------------------------------------
+    // A positive delay repaints the row after `delayMs`; otherwise it is repainted at once.
+    void ScheduleRepaint(CGridItem* row, std::int64_t delayMs);
+    void ScheduleRepaint(int index, int rowType, std::int64_t delayMs);
+    void ScheduleCellRepaint(CGridItem* row, std::int32_t fieldId, std::int64_t delayMs);
+    // Queues ScheduleCellRepaint on the window thread and returns at once.
+    bool PostScheduleCellRepaint(CGridItem* row, std::int32_t fieldId, std::int64_t delayMs);
+    // Milliseconds since the field (AllFields, NoField: the row) changed; -1 when unknown.
+    std::int64_t GetElapsedSinceChange(CGridItem* row, std::int32_t fieldId);
+    std::int64_t GetElapsedSinceChange(int index, int rowType, std::int32_t fieldId);
+
+    // ---- Appearance and drawing ------------------------------------------------------------
+    // Record getters return the grid's own record; it may be changed in place (repaint then).
+    GridAppearance* GetAppearance();
+    void SetAppearance(const GridAppearance& appearance);
+    BackgroundImage* GetBackgroundImage();
+    void SetBackgroundImage(const BackgroundImage& image);
+    void SetPaintOptions(std::uint32_t options);
+    std::uint32_t GetPaintOptions();
+    void SetDoubleBuffer(bool enable);
+    bool GetDoubleBuffer();
+    // The image list is not owned.
+    void SetImageList(CImageList* imageList, bool stretch);
+    CImageList* GetImageList();
+    void SetStretchImages(bool stretch);
+    bool GetStretchImages();
+    // Every row shows an expand button, not only rows with children.
+    void SetButtonsOnAllRows(bool enable);
+    bool HasButtonsOnAllRows();
+    HighlightSettings* GetHighlightSettings();
+    void SetHighlightSettings(const HighlightSettings& settings);
+    void ShowSeparator(bool show);
+    bool IsSeparatorShown();
+    void SetSeparatorThickness(int thickness);
+    int GetSeparatorThickness();
+    // Not owned unless it is marked for automatic deletion; returns the previous custom draw
+    // (null when the grid had none of its own). Measures the row heights again.
+    ICustomDraw* SetCustomDraw(ICustomDraw* customDraw);
+    // The grid's own custom draw, else the process default; never null.
+    ICustomDraw* GetCustomDraw();
+    // The grid's font (not owned); null when none was set, and painters use the default font.
+    CFont* GetFont();
+
+    // ---- Settings stored for the services ----------------------------------------------------
+    void SetTooltipKind(int kind);
+    int GetTooltipKind();
+    TooltipSettings* GetTooltipSettings();
+    void SetTooltipSettings(const TooltipSettings& settings);
+    TooltipSettings* GetInPlaceTooltipSettings();
+    void SetInPlaceTooltipSettings(const TooltipSettings& settings);
+    PasteSettings* GetPasteSettings();
+    void SetPasteSettings(const PasteSettings& settings);
+    void EnablePaste(bool enable);
+    bool IsPasteEnabled();
+    DropSettings* GetDropSettings();
+    void SetDropSettings(const DropSettings& settings);
+    void SetDropOption(bool enable);
+    bool GetDropOption();
+    void SetKeyboardTypes(int typeMask);
+    bool IsKeyboardType(int rowType);
+    EditInPlaceSettings* GetEditInPlaceSettings();
+    void SetEditInPlaceSettings(const EditInPlaceSettings& settings);
+
+    // ---- Keyboard --------------------------------------------------------------------------
+    // Runs a keyboard command; false when it did nothing (no normal rows, the left mouse
+    // button held, a kind the grid has no key manager for).
+    bool ProcessKeyCommand(const GridKeyCommand& command);
+
+    // ---- Platform hooks --------------------------------------------------------------------
+    bool PreCreateWindow(CREATESTRUCT& cs) override;
+    void PreSubclassWindow() override;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+    // The implementation behind a grid, or null for an object that is no live grid. Any
+    // thread may ask; the answer is only usable on the grid's window thread.
+    static CGridImpl* FindImpl(const CGrid* grid);
+
+    // The registered message that carries operations to the window thread.
+    static UINT GetSyncMessage();
+
+private:
+    template <GridOperation Op, class... Args>
+    auto Call(Args&&... args);
+    void Deliver(GridOperation op, void* record, bool* fromOtherThread);
+
+    std::unique_ptr<CGridImpl> m_impl;
+};
+
+} // namespace Ombrel::GUI
