@@ -1,0 +1,106 @@
+#include "DemoOptions.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+
+namespace Ombrel::Demo {
+namespace {
+
+// The whole text must be the number; strtol and strtod alone accept trailing garbage.
+bool ReadWholeNumber(const std::string& text, long long& out)
+{
+    if (text.empty())
+        return false;
+    char* end = nullptr;
+    errno = 0;
+    long long value = std::strtoll(text.c_str(), &end, 10);
+    if (errno != 0 || end != text.c_str() + text.size())
+        return false;
+    out = value;
+    return true;
+}
+
+bool ReadNumber(const std::string& text, double& out)
+{
+    if (text.empty())
+        return false;
+    char* end = nullptr;
+    errno = 0;
+    double value = std::strtod(text.c_str(), &end);
+    if (errno != 0 || end != text.c_str() + text.size() || !std::isfinite(value))
+        return false;
+    out = value;
+    return true;
+}
+
+} // namespace
+
+bool ParseDemoOptions(const std::vector<CString>& arguments, DemoOptions& options, std::string& error)
+{
+    DemoOptions parsed;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string option = arguments[i].ToStdString();
+        auto value = [&](std::string& out) {
+            if (i + 1 >= arguments.size()) {
+                error = option + " needs a value";
+                return false;
+            }
+            out = arguments[++i].ToStdString();
+            return true;
+        };
+        std::string text;
+        if (option == "--live") {
+            parsed.liveUpdates = true;
+        } else if (option == "--help" || option == "-h") {
+            parsed.showHelp = true;
+        } else if (option == "--objects") {
+            long long count = 0;
+            if (!value(text))
+                return false;
+            if (!ReadWholeNumber(text, count) || count < 1 || count > DemoOptions::kMaxObjects) {
+                error = "--objects takes a whole number from 1 to " + std::to_string(DemoOptions::kMaxObjects) +
+                        ", not '" + text + "'";
+                return false;
+            }
+            parsed.objectCount = static_cast<int>(count);
+        } else if (option == "--quit-after") {
+            double seconds = 0.0;
+            if (!value(text))
+                return false;
+            if (!ReadNumber(text, seconds) || seconds <= 0.0 || seconds > DemoOptions::kMaxQuitAfterSeconds) {
+                error = "--quit-after takes a number of seconds above 0, not '" + text + "'";
+                return false;
+            }
+            parsed.quitAfterSeconds = seconds;
+        } else if (option == "--screenshot") {
+            if (!value(text))
+                return false;
+            if (text.empty()) {
+                error = "--screenshot needs a file name";
+                return false;
+            }
+            parsed.screenshotPath = text;
+        } else {
+            error = "unknown option '" + option + "'";
+            return false;
+        }
+    }
+    options = parsed;
+    return true;
+}
+
+std::string DemoUsage()
+{
+    return "Usage: ombrel_demo [options]\n"
+           "  --objects N          show N objects instead of ten\n"
+           "  --live               start with live updates on\n"
+           "  --quit-after SECONDS close the window after that time\n"
+           "  --screenshot FILE    write the main window to a PNG file; without --quit-after\n"
+           "                       right after the first paint, with it when the time is up\n"
+           "  --help               show this text\n"
+           "Without a display the program runs offscreen and writes ombrel_demo.png unless\n"
+           "--quit-after or --screenshot says otherwise.\n";
+}
+
+} // namespace Ombrel::Demo

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "ombrel/base/String.h"
+
+namespace Ombrel::Demo {
+
+// What the command line asks of the demonstration.
+struct DemoOptions
+{
+    static constexpr int kMaxObjects = 10'000'000;
+    static constexpr double kMaxQuitAfterSeconds = 24.0 * 60 * 60;
+
+    int objectCount = 10;          // --objects N
+    bool liveUpdates = false;      // --live: live updates on from the start
+    double quitAfterSeconds = 0.0; // --quit-after SECONDS; 0 runs until the window is closed
+    std::string screenshotPath;    // --screenshot FILE; empty: none asked for
+    bool showHelp = false;         // --help
+};
+
+// Reads the arguments (without the program name). False, with a message in `error`, for an
+// unknown option, a missing value, or a value that is not a number in range: --objects takes
+// a whole number from 1 to kMaxObjects, --quit-after a number of seconds above 0 and at most
+// kMaxQuitAfterSeconds.
+bool ParseDemoOptions(const std::vector<CString>& arguments, DemoOptions& options, std::string& error);
+
+// The text --help prints.
+std::string DemoUsage();
+
+} // namespace Ombrel::Demo

@@ -1,0 +1,163 @@
+#include "DemoView.h"
+
+#include "DemoDocument.h"
+#include "LiveUpdates.h"
+#include "MainFrame.h"
+#include "TestClass.h"
+
+#include "ombrel/gui/grid/Grid.h"
+#include "ombrel/gui/header/Column.h"
+#include "ombrel/gui/header/Header.h"
+#include "ombrel/gui/paint/GridAppearance.h"
+
+namespace Ombrel::Demo {
+namespace {
+
+struct ColumnSpec
+{
+    std::int32_t fieldId;
+    const char* title;
+    std::int32_t width;
+    bool editable;
+};
+
+constexpr ColumnSpec kColumns[] = {
+    {CTestClass::kNameField, "Name", 70, false},   {CTestClass::kLongField, "Long", 60, true},
+    {CTestClass::kInt64Field, "Int64", 100, true}, {CTestClass::kDoubleField, "Double", 60, true},
+    {CTestClass::kDateField, "Date", 80, true},    {CTestClass::kCityField, "City", 80, true},
+};
+
+// Rows alternate between white and a light grey.
+constexpr COLORREF kOddRowBackground = 0xFFFFFF;
+constexpr COLORREF kEvenRowBackground = 0xF0F0F0;
+
+// The preselection: two positions of the sorted rows and every row of one object.
+constexpr int kPreselectedPositions[] = {3, 4};
+constexpr const char* kPreselectedObject = "object 7";
+
+GUI::CHeader* NewHeader()
+{
+    auto* header = new GUI::CHeader(true); // the grid deletes it
+    for (const ColumnSpec& spec : kColumns) {
+        auto* column = new GUI::CColumn(spec.fieldId, spec.title, spec.width, GUI::CColumn::AlignAuto,
+                                        spec.editable);
+        if (!header->AddColumn(column))
+            delete column;
+    }
+    return header;
+}
+
+} // namespace
+
+struct CDemoView::Impl
+{
+    explicit Impl(CDemoDocument& doc) : document(doc), live(doc) {}
+
+    CDemoDocument& document;
+    GUI::CGrid grid;
+    CLiveUpdates live;
+};
+
+CDemoView::CDemoView(CDemoDocument& document) : m_impl(std::make_unique<Impl>(document)) {}
+
+CDemoView::~CDemoView()
+{
+    if (IsWindow(this))
+        DestroyWindow();
+}
+
+CDemoDocument& CDemoView::GetDocument() const
+{
+    return m_impl->document;
+}
+
+GUI::CGrid& CDemoView::GetGrid() const
+{
+    return m_impl->grid;
+}
+
+int CDemoView::OnCreate(CREATESTRUCT* cs)
+{
+    if (CWnd::OnCreate(cs) == -1)
+        return -1;
+    return BuildGrid() ? 0 : -1;
+}
+
+bool CDemoView::BuildGrid()
+{
+    GUI::CGrid& grid = m_impl->grid;
+    if (!grid.Create(WS_CHILD | WS_VISIBLE, GetClientRect(), this, kGridId))
+        return false;
+    grid.SetHeader(NewHeader());
+
+    GUI::GridAppearance* appearance = grid.GetAppearance();
+    appearance->oddBackground = kOddRowBackground;
+    appearance->evenBackground = kEvenRowBackground;
+    // A single click does not start editing.
+    grid.GetEditInPlaceSettings()->startMode = 0;
+
+    for (const auto& object : m_impl->document.GetObjects())
+        grid.Add(object.get(), GUI::GRID_ROOT, GUI::GRID_LAST);
+
+    grid.SetSortInfo(0, GUI::CSortInfo(CTestClass::kLongField, false));
+    grid.SetSortInfo(1, GUI::CSortInfo(CTestClass::kInt64Field, true));
+
+    for (int position : kPreselectedPositions)
+        grid.SelectAt(position, GUI::ROW_NORMAL, true);
+    if (CTestClass* object = m_impl->document.FindObject(kPreselectedObject))
+        grid.SelectObject(object, true);
+    return true;
+}
+
+void CDemoView::OnDestroy()
+{
+    // The workers go first: nothing may change the objects while their rows are removed, and
+    // the document may delete them once this window is gone.
+    m_impl->live.Stop();
+    if (IsWindow(&m_impl->grid))
+        m_impl->grid.RemoveAll(GUI::ROW_ALL_TYPES);
+    CWnd::OnDestroy();
+}
+
+void CDemoView::OnSize(UINT type, int cx, int cy)
+{
+    CWnd::OnSize(type, cx, cy);
+    if (IsWindow(&m_impl->grid))
+        m_impl->grid.MoveWindow(0, 0, cx, cy, true);
+}
+
+bool CDemoView::OnCmdMsg(UINT id, int code)
+{
+    if (id == ID_VIEW_LIVE_UPDATES) {
+        SetLiveUpdates(!IsLiveUpdating());
+        return true;
+    }
+    return CWnd::OnCmdMsg(id, code);
+}
+
+void CDemoView::SetLiveUpdates(bool on)
+{
+    if (on)
+        m_impl->live.Start();
+    else
+        m_impl->live.Stop();
+    ShowStatus();
+}
+
+bool CDemoView::IsLiveUpdating() const
+{
+    return m_impl->live.IsRunning();
+}
+
+void CDemoView::ShowStatus()
+{
+    auto* frame = dynamic_cast<CFrameWnd*>(GetParent());
+    if (frame == nullptr)
+        return;
+    CString text;
+    text.Format("%s: %d objects. Live updates %s.", m_impl->document.GetTitle().GetString(),
+                m_impl->document.GetObjectCount(), IsLiveUpdating() ? "on" : "off (View > Live updates)");
+    frame->SetStatusText(text);
+}
+
+} // namespace Ombrel::Demo

@@ -1,0 +1,91 @@
+#include "MainFrame.h"
+
+#include "DemoView.h"
+
+namespace Ombrel::Demo {
+namespace {
+
+constexpr UINT_PTR kCloseTimer = 1;
+
+constexpr const char* kAboutText =
+    "Corvane\n\n"
+    "A demonstration of the Ombrel data grid: typed fields declared once per class, "
+    "multi-level sorting, selection, and rows that follow changes made on other threads.\n\n"
+    "View > Live updates lets two worker threads change the objects.";
+
+} // namespace
+
+struct CMainFrame::Impl
+{
+    std::unique_ptr<CDemoView> view;
+    std::function<void()> beforeClose;
+};
+
+CMainFrame::CMainFrame() : m_impl(std::make_unique<Impl>()) {}
+
+CMainFrame::~CMainFrame()
+{
+    if (IsWindow(this))
+        DestroyWindow();
+}
+
+bool CMainFrame::Create(CDemoDocument& document, const CRect& rect)
+{
+    if (IsWindow(this) || !CreateFrame(kTitle, rect))
+        return false;
+    int file = AddMenu("&File");
+    AddMenuItem(file, ID_APP_EXIT, "E&xit", "Ctrl+Q");
+    int view = AddMenu("&View");
+    AddMenuItem(view, ID_VIEW_LIVE_UPDATES, "&Live updates", "F5");
+    int help = AddMenu("&Help");
+    AddMenuItem(help, ID_APP_ABOUT, "&About Corvane...", "F1");
+    AddToolBarButton(ID_VIEW_LIVE_UPDATES, "Live updates", "Start or stop changing the objects from worker threads");
+    AddToolBarSeparator();
+    AddToolBarButton(ID_APP_ABOUT, "About", "About Corvane");
+
+    auto demoView = std::make_unique<CDemoView>(document);
+    if (!demoView->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, rect.Width(), rect.Height()),
+                          this, AFX_IDW_PANE_FIRST) ||
+        !SetView(demoView.get())) {
+        DestroyWindow();
+        return false;
+    }
+    m_impl->view = std::move(demoView);
+    m_impl->view->ShowStatus();
+    return true;
+}
+
+CDemoView* CMainFrame::GetDemoView() const
+{
+    CDemoView* view = m_impl->view.get();
+    return IsWindow(view) ? view : nullptr;
+}
+
+bool CMainFrame::CloseAfter(UINT milliseconds, std::function<void()> beforeClose)
+{
+    m_impl->beforeClose = std::move(beforeClose);
+    return SetTimer(kCloseTimer, milliseconds) != 0;
+}
+
+bool CMainFrame::OnCmdMsg(UINT id, int code)
+{
+    if (id == ID_APP_ABOUT) {
+        AfxMessageBox(kAboutText, MB_OK | MB_ICONINFORMATION);
+        return true;
+    }
+    return CFrameWnd::OnCmdMsg(id, code);
+}
+
+void CMainFrame::OnTimer(UINT_PTR id)
+{
+    if (id != kCloseTimer) {
+        CFrameWnd::OnTimer(id);
+        return;
+    }
+    KillTimer(kCloseTimer);
+    if (auto beforeClose = std::move(m_impl->beforeClose))
+        beforeClose();
+    SendMessage(WM_CLOSE);
+}
+
+} // namespace Ombrel::Demo

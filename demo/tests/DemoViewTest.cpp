@@ -1,0 +1,194 @@
+// The demonstration's main frame and view: the grid they build over a new document, command
+// routing, and what closing the window leaves behind.
+
+#include "DemoDocument.h"
+#include "DemoView.h"
+#include "LiveUpdates.h"
+#include "MainFrame.h"
+#include "TestClass.h"
+
+#include "ombrel/gui/grid/Grid.h"
+#include "ombrel/gui/header/Column.h"
+#include "ombrel/gui/header/Header.h"
+#include "ombrel/gui/paint/GridAppearance.h"
+
+#include "support/Harness.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace Ombrel::Demo {
+namespace {
+
+using GUI::CGrid;
+using GUI::ROW_NORMAL;
+
+// The objects' long values in the grid's row order.
+std::vector<std::int32_t> LongsInRowOrder(CGrid& grid)
+{
+    std::vector<std::int32_t> longs;
+    for (int i = 0; i < grid.GetRowCount(ROW_NORMAL); ++i)
+        longs.push_back(grid.GetDataObject(grid.GetRowAt(i, ROW_NORMAL))->GetLong(CTestClass::kLongField));
+    return longs;
+}
+
+bool IsAscending(const std::vector<std::int32_t>& values)
+{
+    return std::is_sorted(values.begin(), values.end());
+}
+
+class DemoFrame : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(frame.Create(*document, CRect(0, 0, CMainFrame::kDefaultWidth, CMainFrame::kDefaultHeight)));
+        frame.ShowWindow(SW_SHOW);
+        ASSERT_NE(frame.GetDemoView(), nullptr);
+    }
+
+    CDemoView& View() { return *frame.GetDemoView(); }
+    CGrid& Grid() { return View().GetGrid(); }
+
+    std::unique_ptr<CDemoDocument> document = std::make_unique<CDemoDocument>();
+    CMainFrame frame;
+};
+
+using DemoViewTest = DemoFrame;
+using DemoViewThreadTest = DemoFrame;
+
+TEST_F(DemoViewTest, FrameIsTitledCorvaneAndShowsTheDocumentInItsStatusBar)
+{
+    EXPECT_EQ(frame.GetWindowText(), CString("Corvane"));
+    EXPECT_EQ(frame.GetView(), &View());
+    CString status = frame.GetStatusText();
+    EXPECT_NE(status.Find("Ombrel: 10 objects"), -1) << status.GetString();
+    EXPECT_NE(status.Find("Live updates off"), -1) << status.GetString();
+}
+
+TEST_F(DemoViewTest, GridFillsTheViewAndFollowsItsSize)
+{
+    ASSERT_TRUE(IsWindow(&Grid()));
+    EXPECT_EQ(Grid().GetDlgCtrlID(), CDemoView::kGridId);
+    EXPECT_EQ(Grid().CWnd::GetParent(), &View());
+    View().MoveWindow(0, 0, 500, 300, true);
+    CRect grid;
+    Grid().GetWindowRect(&grid);
+    View().ScreenToClient(&grid);
+    EXPECT_EQ(grid, CRect(0, 0, 500, 300));
+}
+
+TEST_F(DemoViewTest, HeaderHasTheSixColumnsInOrder)
+{
+    struct Expected
+    {
+        std::int32_t fieldId;
+        const char* title;
+        std::int32_t width;
+        bool editable;
+    };
+    const Expected expected[] = {{1234, "Name", 70, false}, {5000, "Long", 60, true},
+                                 {5001, "Int64", 100, true}, {5002, "Double", 60, true},
+                                 {5003, "Date", 80, true},   {5004, "City", 80, true}};
+    GUI::CHeader* header = Grid().GetHeader();
+    ASSERT_NE(header, nullptr);
+    ASSERT_EQ(header->GetColumnCount(), 6);
+    for (int i = 0; i < 6; ++i) {
+        GUI::CColumn* column = header->GetColumn(i);
+        SCOPED_TRACE(expected[i].title);
+        EXPECT_EQ(column->GetFieldId(), expected[i].fieldId);
+        EXPECT_EQ(column->GetTitle(), expected[i].title);
+        EXPECT_EQ(column->GetWidth(), expected[i].width);
+        EXPECT_EQ(column->IsEditable(), expected[i].editable);
+        EXPECT_EQ(column->GetAlignment(), GUI::CColumn::AlignAuto);
+        EXPECT_EQ(column->GetFormat(), nullptr);
+        EXPECT_TRUE(column->IsVisible());
+    }
+}
+
+TEST_F(DemoViewTest, RowsAreSortedByLongThenInt64Descending)
+{
+    ASSERT_EQ(Grid().GetRowCount(ROW_NORMAL), 10);
+    EXPECT_EQ(LongsInRowOrder(Grid()), (std::vector<std::int32_t>{121, 122, 123, 124, 125, 126, 127, 128, 129, 130}));
+    ASSERT_EQ(Grid().GetSortLevelCount(), 2);
+    EXPECT_EQ(Grid().GetSortInfo(0).GetFieldId(), CTestClass::kLongField);
+    EXPECT_FALSE(Grid().GetSortInfo(0).IsDescending());
+    EXPECT_EQ(Grid().GetSortInfo(1).GetFieldId(), CTestClass::kInt64Field);
+    EXPECT_TRUE(Grid().GetSortInfo(1).IsDescending());
+}
+
+TEST_F(DemoViewTest, PositionsThreeAndFourAndObjectSevenAreSelected)
+{
+    std::vector<GUI::CGridItem*> selected;
+    Grid().GetSelectedRows(ROW_NORMAL, selected);
+    std::vector<CString> names;
+    for (GUI::CGridItem* row : selected)
+        names.push_back(Grid().GetDataObject(row)->GetString(CTestClass::kNameField));
+    EXPECT_EQ(names, (std::vector<CString>{"object 4", "object 5", "object 7"}));
+    EXPECT_EQ(Grid().GetSelectedCount(), 3);
+}
+
+TEST_F(DemoViewTest, RowsAlternateWhiteAndLightGreyAndASingleClickDoesNotEdit)
+{
+    EXPECT_EQ(Grid().GetAppearance()->oddBackground, 0xFFFFFFu);
+    EXPECT_EQ(Grid().GetAppearance()->evenBackground, 0xF0F0F0u);
+    EXPECT_EQ(Grid().GetEditInPlaceSettings()->startMode, 0);
+}
+
+TEST_F(DemoViewTest, ChangingALongMovesTheRowToItsSortedPlace)
+{
+    CTestClass* first = document->GetObject(0); // long 121, at the top
+    first->SetSomeLong(1000);
+    ASSERT_TRUE(Ombrel::Test::PumpUntil([&] { return Grid().GetDataObject(Grid().GetRowAt(9, ROW_NORMAL)) == first; }));
+    EXPECT_TRUE(IsAscending(LongsInRowOrder(Grid())));
+}
+
+TEST_F(DemoViewTest, ClosingTheFrameRemovesTheRowsBeforeTheObjectsGo)
+{
+    CGrid& grid = Grid();
+    frame.SendMessage(WM_CLOSE);
+    EXPECT_FALSE(IsWindow(&frame));
+    EXPECT_FALSE(IsWindow(&grid));
+    EXPECT_EQ(frame.GetDemoView(), nullptr);
+    // The objects no longer have rows: destroying them and changing nothing afterwards is
+    // quiet under the address sanitizer.
+    document.reset();
+    Ombrel::Test::PumpFor(std::chrono::milliseconds(20));
+}
+
+TEST_F(DemoViewThreadTest, LiveUpdatesCommandTogglesTheWorkersAndTheStatus)
+{
+    frame.SendMessage(WM_COMMAND, MAKEWPARAM(ID_VIEW_LIVE_UPDATES, 0));
+    EXPECT_TRUE(View().IsLiveUpdating());
+    EXPECT_NE(frame.GetStatusText().Find("Live updates on"), -1);
+    frame.SendMessage(WM_COMMAND, MAKEWPARAM(ID_VIEW_LIVE_UPDATES, 0));
+    EXPECT_FALSE(View().IsLiveUpdating());
+    EXPECT_NE(frame.GetStatusText().Find("Live updates off"), -1);
+}
+
+TEST_F(DemoViewThreadTest, RowsFollowLiveChangesAndEndSorted)
+{
+    std::vector<std::int32_t> initial = LongsInRowOrder(Grid());
+    View().SetLiveUpdates(true);
+    // Long changes made on the workers reach the grid through the window thread's messages.
+    ASSERT_TRUE(Ombrel::Test::PumpUntil([&] { return LongsInRowOrder(Grid()) != initial; }, std::chrono::seconds(20)));
+    View().SetLiveUpdates(false);
+    // Once the last changes have been delivered the rows are in order again.
+    EXPECT_TRUE(Ombrel::Test::PumpUntil([&] { return IsAscending(LongsInRowOrder(Grid())); }));
+    EXPECT_EQ(Grid().GetRowCount(ROW_NORMAL), 10);
+}
+
+TEST_F(DemoViewThreadTest, ClosingTheFrameWhileLiveStopsTheWorkersFirst)
+{
+    View().SetLiveUpdates(true);
+    Ombrel::Test::PumpFor(std::chrono::milliseconds(300));
+    frame.SendMessage(WM_CLOSE);
+    EXPECT_FALSE(IsWindow(&frame));
+    document.reset(); // no worker may still touch an object
+    Ombrel::Test::PumpFor(std::chrono::milliseconds(20));
+}
+
+} // namespace
+} // namespace Ombrel::Demo
