@@ -1,0 +1,48 @@
+#include "Measure.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <fstream>
+#include <limits>
+
+namespace OmbrelBench {
+
+std::int64_t NowNs()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+double ElapsedMs(std::int64_t startNs, std::int64_t endNs)
+{
+    return static_cast<double>(endNs - startNs) / 1e6;
+}
+
+std::size_t ResidentBytes()
+{
+    std::ifstream statm("/proc/self/statm");
+    std::size_t totalPages = 0;
+    std::size_t residentPages = 0;
+    if (!(statm >> totalPages >> residentPages))
+        return 0;
+    return residentPages * static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+}
+
+double Quantile(std::vector<double> samples, double q)
+{
+    if (samples.empty())
+        return std::numeric_limits<double>::quiet_NaN();
+    const double clamped = std::clamp(q, 0.0, 1.0);
+    // Nearest rank: the smallest sample with at least q of all samples at or below it.
+    auto rank = static_cast<std::size_t>(std::ceil(clamped * static_cast<double>(samples.size())));
+    const std::size_t index = rank == 0 ? 0 : rank - 1;
+    std::nth_element(samples.begin(), samples.begin() + static_cast<std::ptrdiff_t>(index),
+                     samples.end());
+    return samples[index];
+}
+
+} // namespace OmbrelBench

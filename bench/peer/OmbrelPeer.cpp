@@ -1,0 +1,165 @@
+#include "OmbrelPeer.h"
+
+#include <QPixmap>
+
+#include <cstdlib>
+#include <vector>
+
+#include "Measure.h"
+#include "Record.h"
+#include "UpdateLoad.h"
+#include "ombrel/GUI.h"
+#include "ombrel/gui/grid/Grid.h"
+#include "ombrel/gui/paint/CellPaintFormat.h"
+#include "ombrel/platform/MessageLoop.h"
+#include "ombrel/platform/QtInterop.h"
+
+namespace OmbrelBench {
+
+namespace {
+
+using namespace Ombrel;
+using namespace Ombrel::GUI;
+
+// Paints quantity cells as the standard format does and reports the text each one shows to
+// the update load, so that a probe's latency ends when its new value is on screen.
+class CProbeCellFormat final : public CCellPaintFormat
+{
+public:
+    explicit CProbeCellFormat(CUpdateLoad* const& load) : m_load(load) {}
+
+    ICellPaintFormat* CreateNew() const override { return new CProbeCellFormat(m_load); }
+
+protected:
+    CString GetCellText(const CellPaintContext& context) const override
+    {
+        CString text = CCellPaintFormat::GetCellText(context);
+        if (m_load != nullptr && context.row != nullptr) {
+            const auto* record = static_cast<const CRecord*>(context.row->GetDataObject());
+            char* end = nullptr;
+            const long shown = std::strtol(text.GetString(), &end, 10);
+            if (record != nullptr && end != text.GetString())
+                m_load->OnPainted(record->GetIndex(), static_cast<std::int32_t>(shown));
+        }
+        return text;
+    }
+
+private:
+    CUpdateLoad* const& m_load; // the side's current load; window thread only
+};
+
+// Receives the workers' acknowledgement requests behind their changes in the window thread's
+// queue, which delivers posted messages in order.
+class CAckWindow final : public CWnd
+{
+public:
+    static constexpr UINT kAckMessage = WM_APP + 1; // wParam: worker, lParam: change count
+
+    explicit CAckWindow(CUpdateLoad* const& load) : m_load(load) {}
+
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        if (message != kAckMessage)
+            return CWnd::WindowProc(message, wParam, lParam);
+        if (m_load != nullptr)
+            m_load->OnApplied(static_cast<int>(wParam), static_cast<int>(lParam));
+        return 0;
+    }
+
+private:
+    CUpdateLoad* const& m_load;
+};
+
+class COmbrelSide final : public IPeerSide, public IUpdateTarget
+{
+public:
+    COmbrelSide() : m_ackWindow(m_load)
+    {
+        auto* header = new CHeader();
+        header->AddColumn(new CColumn(kNameField, "Name", 220));
+        header->AddColumn(new CColumn(kQuantityField, "Quantity", 160, CColumn::AlignAuto, true,
+                                      -1, -1, nullptr, new CProbeCellFormat(m_load)));
+        header->AddColumn(new CColumn(kVolumeField, "Volume", 200));
+        header->AddColumn(new CColumn(kPriceField, "Price", 200));
+        header->AddColumn(new CColumn(kDateField, "Date", 200));
+        header->AddColumn(new CColumn(kCityField, "City", 200));
+        m_grid.Create(WS_OVERLAPPED | WS_VSCROLL | WS_HSCROLL,
+                      CRect(0, 0, kWindowWidth, kWindowHeight), nullptr, 0);
+        m_grid.SetHeader(header);
+        m_grid.SetSortInfo(0, CSortInfo(kQuantityField, false), false);
+        m_grid.SetSortInfo(1, CSortInfo(kNameField, false), true);
+        m_grid.ShowWindow(SW_SHOW);
+        m_ackWindow.CreateMessageOnly(nullptr);
+        ProcessEvents();
+    }
+
+    // Rows go before their objects: a row must not outlive what it shows.
+    ~COmbrelSide() override { m_grid.DestroyWindow(); }
+
+    void Load(const std::vector<RowValues>& rows) override
+    {
+        m_records.reserve(rows.size());
+        m_grid.EnableNotifications(false);
+        for (const RowValues& values : rows) {
+            m_records.push_back(
+                std::make_unique<CRecord>(static_cast<int>(m_records.size()), values));
+            m_grid.Add(m_records.back().get());
+        }
+        m_grid.EnableNotifications(true);
+    }
+
+    int GetLoadedRowCount() const override { return static_cast<int>(m_records.size()); }
+
+    void ProcessEvents() override { PumpMessages(); }
+
+    void RunEventLoopFor(int milliseconds) override
+    {
+        const std::int64_t deadline = NowNs() + static_cast<std::int64_t>(milliseconds) * 1000000;
+        for (std::int64_t now = NowNs(); now < deadline; now = NowNs())
+            PumpMessagesFor(static_cast<std::uint32_t>((deadline - now) / 1000000 + 1));
+    }
+
+    void Grab() override { m_image = GetWidget(m_grid)->grab(); }
+
+    int GetTopRow() override { return m_grid.GetTopRow(); }
+    void SetTopRow(int index) override { m_grid.SetTopRow(index); }
+    int GetPageRowCount() override { return m_grid.GetPageRowCount(); }
+
+    bool PageDown() override
+    {
+        const int before = m_grid.GetTopRow();
+        m_grid.SendMessage(WM_VSCROLL, SB_PAGEDOWN, 0);
+        return m_grid.GetTopRow() != before;
+    }
+
+    IUpdateTarget& GetUpdateTarget() override { return *this; }
+    void SetUpdateLoad(CUpdateLoad* load) override { m_load = load; }
+
+    // Worker threads. The records are not added or removed while the workers run.
+    void Change(int record, std::int32_t quantity) override
+    {
+        m_records[static_cast<std::size_t>(record)]->SetQuantity(quantity);
+    }
+
+    void RequestAck(int worker, int count) override
+    {
+        m_ackWindow.PostMessage(CAckWindow::kAckMessage, static_cast<WPARAM>(worker),
+                                static_cast<LPARAM>(count));
+    }
+
+private:
+    CUpdateLoad* m_load = nullptr; // window thread only
+    std::vector<std::unique_ptr<CRecord>> m_records;
+    CGrid m_grid;
+    CAckWindow m_ackWindow;
+    QPixmap m_image;
+};
+
+} // namespace
+
+std::unique_ptr<IPeerSide> CreateOmbrelSide()
+{
+    return std::make_unique<COmbrelSide>();
+}
+
+} // namespace OmbrelBench

@@ -1,0 +1,338 @@
+// Side-by-side benchmark of the Ombrel grid and Qt's model/view (QStandardItemModel +
+// QSortFilterProxyModel with dynamic sorting + QTreeView) doing the same work on the same data.
+//
+// Without arguments it runs every workload at 10 000, 100 000 and 1 000 000 rows and prints a
+// Markdown table. Each (side, row count) runs in a child process of its own (this program with
+// --child), so that resident memory is measured in a fresh process and one side's heap never
+// weighs on the other's times.
+//
+//   ombrel_bench_peer [--sizes 10000,100000] [--seconds 10] [--pages 1000] [--limit-ms 20000]
+//   ombrel_bench_peer --child ombrel|qt|qt-rowwise ROWS [same options]
+
+#include <QApplication>
+#include <QtGlobal>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "Measure.h"
+#include "OmbrelPeer.h"
+#include "QtPeer.h"
+#include "Workloads.h"
+
+namespace {
+
+using namespace OmbrelBench;
+using Results = std::map<std::string, double>;
+
+struct Options
+{
+    std::vector<int> sizes{10000, 100000, 1000000};
+    int updateSeconds = 10;
+    int maxPages = 1000;
+    int rowWiseLimitMs = 20000;
+    std::string childSide; // empty: the parent
+    int childRows = 0;
+};
+
+bool ParseOptions(int argc, char** argv, Options& options)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (argument == "--sizes" && hasValue) {
+            options.sizes.clear();
+            std::stringstream list(argv[++i]);
+            for (std::string item; std::getline(list, item, ',');)
+                options.sizes.push_back(std::atoi(item.c_str()));
+        } else if (argument == "--seconds" && hasValue) {
+            options.updateSeconds = std::atoi(argv[++i]);
+        } else if (argument == "--pages" && hasValue) {
+            options.maxPages = std::atoi(argv[++i]);
+        } else if (argument == "--limit-ms" && hasValue) {
+            options.rowWiseLimitMs = std::atoi(argv[++i]);
+        } else if (argument == "--child" && i + 2 < argc) {
+            options.childSide = argv[++i];
+            options.childRows = std::atoi(argv[++i]);
+        } else {
+            std::fprintf(stderr, "unknown or incomplete argument: %s\n", argument.c_str());
+            return false;
+        }
+    }
+    for (int size : options.sizes)
+        if (size < kProbeCount + 1) {
+            std::fprintf(stderr, "row counts must be above %d\n", kProbeCount);
+            return false;
+        }
+    return options.updateSeconds > 0 && options.maxPages >= kPageRuns;
+}
+
+// ---- Child: one side, one row count ------------------------------------------------------
+
+int RunChild(int argc, char** argv, const Options& options)
+{
+    QApplication application(argc, argv);
+    std::unique_ptr<IPeerSide> side;
+    WorkloadOptions workload;
+    workload.rowCount = options.childRows;
+    workload.updateSeconds = options.updateSeconds;
+    workload.maxPages = options.maxPages;
+    if (options.childSide == "ombrel") {
+        side = CreateOmbrelSide();
+    } else if (options.childSide == "qt") {
+        side = CreateQtSide(QtLoadMode::AttachAfterFilling, 0);
+    } else if (options.childSide == "qt-rowwise") {
+        side = CreateQtSide(QtLoadMode::RowWiseIntoSortedProxy, options.rowWiseLimitMs);
+        workload.loadOnly = true;
+    } else {
+        std::fprintf(stderr, "unknown side: %s\n", options.childSide.c_str());
+        return 2;
+    }
+    RunWorkloads(*side, workload, stdout);
+    std::fflush(stdout);
+    // Tearing down a million rows is no workload: leave without it.
+    std::_Exit(0);
+}
+
+// ---- Parent: children, machine, table -----------------------------------------------------
+
+std::string SelfPath()
+{
+    char path[4096];
+    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+    if (length <= 0)
+        return {};
+    return std::string(path, static_cast<std::size_t>(length));
+}
+
+// Runs a child and reads its "key value" lines; `failure` is set when it did not end well.
+Results RunSide(const Options& options, const std::string& side, int rows, std::string& failure)
+{
+    std::ostringstream command;
+    command << '\'' << SelfPath() << "' --child " << side << ' ' << rows << " --seconds "
+            << options.updateSeconds << " --pages " << options.maxPages << " --limit-ms "
+            << options.rowWiseLimitMs;
+    std::fprintf(stderr, "running %s at %d rows ...\n", side.c_str(), rows);
+    const std::int64_t start = NowNs();
+    Results results;
+    FILE* pipe = popen(command.str().c_str(), "r");
+    if (pipe == nullptr) {
+        failure = "could not start";
+        return results;
+    }
+    char key[64];
+    double value = 0;
+    while (std::fscanf(pipe, "%63s %lf", key, &value) == 2)
+        results[key] = value;
+    const int status = pclose(pipe);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        failure = WIFSIGNALED(status) ? "ended by signal " + std::to_string(WTERMSIG(status))
+                                      : "exit status " + std::to_string(WEXITSTATUS(status));
+    std::fprintf(stderr, "  %s at %d rows took %.1f s%s%s\n", side.c_str(), rows,
+                 ElapsedMs(start, NowNs()) / 1000.0, failure.empty() ? "" : ": ",
+                 failure.c_str());
+    return results;
+}
+
+std::string CpuModel()
+{
+    std::ifstream cpuinfo("/proc/cpuinfo");
+    for (std::string line; std::getline(cpuinfo, line);)
+        if (line.rfind("model name", 0) == 0)
+            return line.substr(line.find(':') + 2);
+    return "unknown";
+}
+
+double MemoryGiB()
+{
+    std::ifstream meminfo("/proc/meminfo");
+    std::string label;
+    double kilobytes = 0;
+    meminfo >> label >> kilobytes;
+    return kilobytes / (1024.0 * 1024.0);
+}
+
+std::string Number(double value, int decimals)
+{
+    if (std::isnan(value))
+        return "n/a";
+    char text[64];
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    return text;
+}
+
+struct Cell
+{
+    bool present = false;
+    double value = 0;
+    std::string text;
+};
+
+Cell Read(const Results& results, const std::string& key, int decimals)
+{
+    const auto found = results.find(key);
+    if (found == results.end())
+        return {false, 0, "—"};
+    return {true, found->second, Number(found->second, decimals)};
+}
+
+// How many times better Ombrel does: the peer's figure over Ombrel's for costs, the reverse
+// for rates.
+std::string Advantage(const Cell& ombrel, const Cell& qt, bool higherIsBetter,
+                      const char* prefix = "")
+{
+    if (!ombrel.present || !qt.present || ombrel.value <= 0 || qt.value <= 0)
+        return "—";
+    const double ratio = higherIsBetter ? ombrel.value / qt.value : qt.value / ombrel.value;
+    return prefix + Number(ratio, ratio < 10 ? 2 : 1) + "×";
+}
+
+struct SizeResults
+{
+    int rows = 0;
+    Results ombrel, qt, qtRowWise;
+};
+
+void PrintRow(const char* workload, int rows, const std::string& ombrel, const std::string& qt,
+              const std::string& advantage)
+{
+    std::printf("| %s | %d | %s | %s | %s |\n", workload, rows, ombrel.c_str(), qt.c_str(),
+                advantage.c_str());
+}
+
+void PrintTable(const std::vector<SizeResults>& all, const Options& options)
+{
+    std::printf("| Workload | Rows | Ombrel | Qt model/view | Ombrel advantage |\n");
+    std::printf("|---|---:|---:|---:|---:|\n");
+    for (const SizeResults& size : all) {
+        // 1. bulk load, two ways of loading on the Qt side
+        Cell ombrel = Read(size.ombrel, "load_ms", 0);
+        Cell qt = Read(size.qtRowWise, "load_ms", 0);
+        if (qt.present && size.qtRowWise.count("load_complete") &&
+            size.qtRowWise.at("load_complete") == 0) {
+            const int loaded = static_cast<int>(size.qtRowWise.at("loaded_rows"));
+            qt.text = "> " + Number(options.rowWiseLimitMs, 0) + " (gave up at " +
+                      std::to_string(loaded) + " rows)";
+            PrintRow("1. Bulk load + first frame (ms); Qt: appendRow into the sorted proxy",
+                     size.rows, ombrel.text, qt.text, Advantage(ombrel, qt, false, "> "));
+        } else {
+            PrintRow("1. Bulk load + first frame (ms); Qt: appendRow into the sorted proxy",
+                     size.rows, ombrel.text, qt.text, Advantage(ombrel, qt, false));
+        }
+        qt = Read(size.qt, "load_ms", 0);
+        PrintRow("1b. Bulk load + first frame (ms); Qt: fill the model, then attach the proxy",
+                 size.rows, ombrel.text, qt.text, Advantage(ombrel, qt, false));
+        // 2. sustained updates
+        ombrel = Read(size.ombrel, "updates_per_s", 0);
+        qt = Read(size.qt, "updates_per_s", 0);
+        PrintRow("2. Sustained updates, applied per second", size.rows, ombrel.text, qt.text,
+                 Advantage(ombrel, qt, true));
+        ombrel = Read(size.ombrel, "latency_median_ms", 2);
+        qt = Read(size.qt, "latency_median_ms", 2);
+        PrintRow("2. Change-to-repaint latency, median (ms)", size.rows, ombrel.text, qt.text,
+                 Advantage(ombrel, qt, false));
+        ombrel = Read(size.ombrel, "latency_p99_ms", 2);
+        qt = Read(size.qt, "latency_p99_ms", 2);
+        PrintRow("2. Change-to-repaint latency, 99th percentile (ms)", size.rows, ombrel.text,
+                 qt.text, Advantage(ombrel, qt, false));
+        // 3. full repaint
+        ombrel = Read(size.ombrel, "repaint_ms", 2);
+        qt = Read(size.qt, "repaint_ms", 2);
+        PrintRow("3. Full repaint, 1280×800 (ms)", size.rows, ombrel.text, qt.text,
+                 Advantage(ombrel, qt, false));
+        // 4. page-down walk
+        ombrel = Read(size.ombrel, "page_ms", 2);
+        qt = Read(size.qt, "page_ms", 2);
+        const bool sampled = size.ombrel.count("page_sampled") && size.ombrel.at("page_sampled");
+        PrintRow(sampled ? "4. Page-down to the bottom, per page (ms; sampled)"
+                         : "4. Page-down to the bottom, per page (ms)",
+                 size.rows, ombrel.text, qt.text, Advantage(ombrel, qt, false));
+        // 5. memory
+        ombrel = Read(size.ombrel, "bytes_per_row", 0);
+        qt = Read(size.qt, "bytes_per_row", 0);
+        PrintRow("5. Resident memory per row (bytes)", size.rows, ombrel.text, qt.text,
+                 Advantage(ombrel, qt, false));
+    }
+}
+
+void PrintDetails(const std::vector<SizeResults>& all)
+{
+    std::printf("\nDetails (latency samples = probe changes whose new value was seen painted; "
+                "pages timed / pages to the bottom; rows per page):\n\n");
+    std::printf("| Rows | Side | Latency samples | Probes unpainted at the end | Pages timed "
+                "| Pages to bottom | Rows per page | Page p99 (ms) |\n");
+    std::printf("|---:|---|---:|---:|---:|---:|---:|---:|\n");
+    for (const SizeResults& size : all) {
+        for (const auto& [name, results] :
+             {std::pair<const char*, const Results*>{"Ombrel", &size.ombrel},
+              std::pair<const char*, const Results*>{"Qt", &size.qt}}) {
+            std::printf("| %d | %s | %s | %s | %s | %s | %s | %s |\n", size.rows, name,
+                        Read(*results, "latency_samples", 0).text.c_str(),
+                        Read(*results, "probes_unpainted", 0).text.c_str(),
+                        Read(*results, "pages_timed", 0).text.c_str(),
+                        Read(*results, "pages_total", 0).text.c_str(),
+                        Read(*results, "page_rows", 0).text.c_str(),
+                        Read(*results, "page_p99_ms", 2).text.c_str());
+        }
+    }
+}
+
+int RunParent(const Options& options)
+{
+    const std::int64_t start = NowNs();
+    std::vector<SizeResults> all;
+    std::vector<std::string> failures;
+    for (int rows : options.sizes) {
+        SizeResults size;
+        size.rows = rows;
+        for (auto [side, target] : {std::pair<const char*, Results*>{"ombrel", &size.ombrel},
+                                    std::pair<const char*, Results*>{"qt", &size.qt},
+                                    std::pair<const char*, Results*>{"qt-rowwise",
+                                                                     &size.qtRowWise}}) {
+            std::string failure;
+            *target = RunSide(options, side, rows, failure);
+            if (!failure.empty())
+                failures.push_back(std::string(side) + " at " + std::to_string(rows) +
+                                   " rows: " + failure);
+        }
+        all.push_back(std::move(size));
+    }
+    std::printf("Machine: %u cores (nproc), %s, %.1f GiB RAM, Qt %s, platform %s\n\n",
+                std::thread::hardware_concurrency(), CpuModel().c_str(), MemoryGiB(), qVersion(),
+                std::getenv("QT_QPA_PLATFORM"));
+    PrintTable(all, options);
+    PrintDetails(all);
+    for (const std::string& failure : failures)
+        std::printf("\nFailed: %s\n", failure.c_str());
+    std::printf("\nUpdates ran %d s per side and size; page walks longer than %d pages were "
+                "sampled in %d runs; the row-wise Qt load gave up after %d ms. Total %.0f s.\n",
+                options.updateSeconds, options.maxPages, kPageRuns, options.rowWiseLimitMs,
+                ElapsedMs(start, NowNs()) / 1000.0);
+    return failures.empty() ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // Figures are taken without a display, the same way on every machine.
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    Options options;
+    if (!ParseOptions(argc, argv, options))
+        return 2;
+    if (!options.childSide.empty())
+        return RunChild(argc, argv, options);
+    return RunParent(options);
+}
