@@ -178,7 +178,7 @@ struct CGridPainter::Impl
 
     // ---- 4. Back buffer and background picture -----------------------------------------------
     void SyncBackBuffer();
-    void CopyBackgroundPicture(CDC& target, CDC& picture, const BackgroundImage& image,
+    void CopyBackgroundPicture(CDC& target, CDC* picture, const BackgroundImage& image,
                                const CRect& updateRect);
 };
 
@@ -382,23 +382,24 @@ void CGridPainter::Impl::SyncBackBuffer()
     }
 }
 
-// The picture covers its rectangle from the rectangle's top-left corner, unscaled; where the
-// bitmap is smaller than the rectangle the window colour shows, never an old frame.
-void CGridPainter::Impl::CopyBackgroundPicture(CDC& target, CDC& picture,
+// The picture covers its rectangle from the rectangle's top-left corner, unscaled. Cells blend
+// over whatever lies under the rectangle, so where there is no picture to copy (the bitmap is
+// smaller than the rectangle, or it could not be selected: `picture` null) the window colour
+// goes there instead of an old frame of the back buffer.
+void CGridPainter::Impl::CopyBackgroundPicture(CDC& target, CDC* picture,
                                                const BackgroundImage& image,
                                                const CRect& updateRect)
 {
     CRect covered;
     if (!covered.IntersectRect(updateRect, image.rect))
         return;
-    const CSize size = image.bitmap->GetSize();
-    const CRect bitmapRect(image.rect.TopLeft(), size);
+    const CRect bitmapRect(image.rect.TopLeft(), image.bitmap->GetSize());
     CRect copied;
-    const bool anyCopied = copied.IntersectRect(covered, bitmapRect);
+    const bool anyCopied = picture != nullptr && copied.IntersectRect(covered, bitmapRect);
     if (!anyCopied || copied != covered)
         target.FillSolidRect(covered, GetSysColor(COLOR_WINDOW));
     if (anyCopied) {
-        target.BitBlt(copied.left, copied.top, copied.Width(), copied.Height(), &picture,
+        target.BitBlt(copied.left, copied.top, copied.Width(), copied.Height(), picture,
                       copied.left - image.rect.left, copied.top - image.rect.top, SRCCOPY);
     }
 }
@@ -452,8 +453,8 @@ void CGridPainter::Paint()
     const std::uint32_t flags = impl.options.paintOptions;
     for (const CRect& rect : impl.updateRects) {
         CDC& target = buffered ? buffer.GetDC() : paintDC;
-        if (hasPicture)
-            impl.CopyBackgroundPicture(target, picture.GetDC(), image, rect);
+        if (image.IsSet())
+            impl.CopyBackgroundPicture(target, hasPicture ? &picture.GetDC() : nullptr, image, rect);
         impl.PaintRectangle(target, rect, flags);
         if (buffered) {
             paintDC.BitBlt(rect.left, rect.top, rect.Width(), rect.Height(), &buffer.GetDC(),
