@@ -87,7 +87,8 @@ TEST(ColumnTest, DestructorAnnouncesItself)
 
 TEST(ColumnTest, StoredBytesFollowTheFieldOrder)
 {
-    CColumn column(5, "Ab", 60, CColumn::AlignRight, false, 3, -1, nullptr, "u");
+    CColumn column(5, "Ab", 60, CColumn::AlignRight, false, 3, -1, nullptr, nullptr, nullptr,
+                   "u");
     const Bytes expected = {1, 0, 0, 0,   5, 0, 0, 0,   2, 'A', 'b', 60, 0, 0, 0,
                             2, 0, 0, 0,   3, 0, 0, 0,   0xFF, 0xFF, 0xFF, 0xFF,
                             1, 0,         1, 'u',       0,
@@ -98,7 +99,7 @@ TEST(ColumnTest, StoredBytesFollowTheFieldOrder)
 TEST(ColumnTest, RoundTripKeepsPropertiesAndFormatOptions)
 {
     CColumn original(5003, "Date", 80, CColumn::AlignCenter, true, 2, 4,
-                     new Common::CDoubleFormat(5, true), "note");
+                     new Common::CDoubleFormat(5, true), nullptr, nullptr, "note");
     original.SetVisible(false);
     const Bytes bytes = Store(original);
 
@@ -171,7 +172,7 @@ TEST(ColumnTest, StoredPaintFormatOfUnknownClassIsBadSchema)
     ASSERT_GE(bytes.size(), 8u);
     bytes.resize(bytes.size() - 8);
     CArchive tail(CArchive::store);
-    tail << std::int32_t(1) << std::string("GUI::CCellPaintFormat");
+    tail << std::int32_t(1) << std::string("GUI::CNoSuchPaintFormat");
     bytes.insert(bytes.end(), tail.GetBuffer().begin(), tail.GetBuffer().end());
 
     CColumn restored;

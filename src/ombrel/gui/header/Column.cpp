@@ -4,6 +4,9 @@
 #include "ombrel/common/CommonException.h"
 #include "ombrel/common/Format.h"
 #include "ombrel/common/Serializer.h"
+#include "ombrel/gui/paint/CellPaintFormat.h"
+#include "ombrel/gui/paint/ColumnPaintFormat.h"
+#include "ombrel/gui/paint/PaintFormatRegistry.h"
 
 #include <algorithm>
 #include <mutex>
@@ -74,16 +77,36 @@ std::unique_ptr<CFormat> ReadFormat(CArchive& archive)
     return format;
 }
 
-// Reads a paint format slot. No paint format class is registered in this library, so a set
-// slot always names an unknown class, which is a schema error: its data cannot be skipped.
-void ReadPaintFormatSlot(CArchive& archive)
+// Writes a paint format slot: int 1, the class name and the format's own data for a
+// serializable format, else int 0.
+template <class TFormat>
+void WritePaintFormat(CArchive& archive, TFormat* format)
+{
+    const bool store = format && format->IsSerializable();
+    archive << std::int32_t(store ? 1 : 0);
+    if (store) {
+        archive << format->GetClassName();
+        format->Serialize(archive);
+    }
+}
+
+// Reads a paint format slot; null when the flag is clear. A class name missing from the
+// registry is a schema error: the data that follows it cannot be skipped.
+template <class TFormat>
+std::unique_ptr<TFormat> ReadPaintFormat(CArchive& archive)
 {
     std::int32_t present = 0;
     archive >> present;
-    if (present != 0) {
-        const std::string className = archive.ReadString();
+    if (present == 0) {
+        return nullptr;
+    }
+    const std::string className = archive.ReadString();
+    std::unique_ptr<TFormat> format = CPaintFormatRegistry<TFormat>::Create(className);
+    if (!format) {
         throw CArchiveException(CArchiveException::badSchema, className.c_str());
     }
+    format->Serialize(archive);
+    return format;
 }
 
 } // namespace
@@ -98,6 +121,8 @@ struct CColumn::Impl
     std::int32_t imageIndex = -1;
     std::int32_t headerImageIndex = -1;
     std::unique_ptr<CFormat> format;
+    std::unique_ptr<ICellPaintFormat> cellPaintFormat;
+    std::unique_ptr<IColumnPaintFormat> columnPaintFormat;
     bool visible = true;
     bool editable = false;
     std::string userText;
@@ -118,6 +143,7 @@ CColumn::CColumn() : m_impl(std::make_unique<Impl>()) {}
 CColumn::CColumn(std::int32_t fieldId, const std::string& title, std::int32_t width,
                  std::int32_t alignment, bool editable, std::int32_t imageIndex,
                  std::int32_t headerImageIndex, Common::CFormat* format,
+                 ICellPaintFormat* cellPaintFormat, IColumnPaintFormat* columnPaintFormat,
                  const std::string& userText)
     : m_impl(std::make_unique<Impl>())
 {
@@ -129,6 +155,8 @@ CColumn::CColumn(std::int32_t fieldId, const std::string& title, std::int32_t wi
     m_impl->imageIndex = imageIndex;
     m_impl->headerImageIndex = headerImageIndex;
     m_impl->format.reset(format);
+    m_impl->cellPaintFormat.reset(cellPaintFormat);
+    m_impl->columnPaintFormat.reset(columnPaintFormat);
     m_impl->userText = userText;
 }
 
@@ -151,6 +179,37 @@ Common::CFormat* CColumn::GetFormat() const
 {
     std::lock_guard<std::mutex> guard(m_impl->propertyLock);
     return m_impl->format.get();
+}
+
+ICellPaintFormat* CColumn::GetCellPaintFormat() const
+{
+    std::lock_guard<std::mutex> guard(m_impl->propertyLock);
+    return m_impl->cellPaintFormat.get();
+}
+
+IColumnPaintFormat* CColumn::GetColumnPaintFormat() const
+{
+    std::lock_guard<std::mutex> guard(m_impl->propertyLock);
+    return m_impl->columnPaintFormat.get();
+}
+
+void CColumn::SetCellPaintFormat(ICellPaintFormat* format)
+{
+    std::unique_ptr<ICellPaintFormat> previous(format);
+    {
+        std::lock_guard<std::mutex> guard(m_impl->propertyLock);
+        m_impl->cellPaintFormat.swap(previous);
+    }
+    // `previous` (now the old format) is deleted here, outside the lock.
+}
+
+void CColumn::SetColumnPaintFormat(IColumnPaintFormat* format)
+{
+    std::unique_ptr<IColumnPaintFormat> previous(format);
+    {
+        std::lock_guard<std::mutex> guard(m_impl->propertyLock);
+        m_impl->columnPaintFormat.swap(previous);
+    }
 }
 
 bool CColumn::SetWidth(std::int32_t width)
@@ -237,9 +296,8 @@ void CColumn::Store(CArchive& archive)
         archive << s.format->GetClassName() << static_cast<std::int32_t>(options.size());
         archive.Write(options.data(), options.size());
     }
-    // Neither paint format slot is ever filled here: no paint format can be given to a
-    // column yet, so both are stored as absent.
-    archive << std::int32_t(0) << std::int32_t(0);
+    WritePaintFormat(archive, s.cellPaintFormat.get());
+    WritePaintFormat(archive, s.columnPaintFormat.get());
 }
 
 void CColumn::Restore(CArchive& archive)
@@ -274,8 +332,20 @@ void CColumn::Restore(CArchive& archive)
         std::lock_guard<std::mutex> guard(m_impl->propertyLock);
         m_impl->format = std::move(format);
     }
-    ReadPaintFormatSlot(archive);
-    ReadPaintFormatSlot(archive);
+    RestorePaintFormats(archive);
+}
+
+void CColumn::RestorePaintFormats(CArchive& archive)
+{
+    // Each slot is emptied before it is read, so that a failed read leaves it empty rather
+    // than holding a format the stored column did not have.
+    SetCellPaintFormat(nullptr);
+    std::unique_ptr<ICellPaintFormat> cellFormat = ReadPaintFormat<ICellPaintFormat>(archive);
+    SetCellPaintFormat(cellFormat.release());
+
+    SetColumnPaintFormat(nullptr);
+    std::unique_ptr<IColumnPaintFormat> columnFormat = ReadPaintFormat<IColumnPaintFormat>(archive);
+    SetColumnPaintFormat(columnFormat.release());
 }
 
 } // namespace Ombrel::GUI

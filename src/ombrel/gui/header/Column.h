@@ -12,9 +12,12 @@ class CFormat;
 
 namespace Ombrel::GUI {
 
+class ICellPaintFormat;
+class IColumnPaintFormat;
+
 // One column of the grid: the field it shows (by field identifier), title, width, text
-// alignment, whether its cells may be edited in place, its images and an optional value
-// format overriding the field's own. Created by the application and handed to a CHeader,
+// alignment, whether its cells may be edited in place, its images, an optional value format
+// overriding the field's own and optional paint formats for its cells and its header cell. Created by the application and handed to a CHeader,
 // which then owns it and listens to it.
 //
 // Threads: every accessor and setter may be called from any thread; the properties are
@@ -25,8 +28,8 @@ namespace Ombrel::GUI {
 // field id; string title; int width; int alignment; int cell image; int header image; byte
 // visible; byte editable; string user text; byte format flag, and when 1 the format's class
 // name, int N and N bytes of the format's own serialized options; int cell paint format
-// flag; int column paint format flag (each followed, when 1, by the paint format's class
-// name and its own data).
+// flag; int column paint format flag (each 1 only for a paint format that is serializable,
+// and then followed by the paint format's class name and what its Serialize writes).
 class CColumn : public CObject
 {
     DECLARE_SERIAL(CColumn)
@@ -60,11 +63,13 @@ public:
     // A column bound to no field (-2), empty title, width 0, left-aligned, visible, not
     // editable; the form a column takes before it is restored.
     CColumn();
-    // `format` passes to the column, which deletes it. Field identifiers -1 and -2 are
-    // accepted here but refused by CHeader::AddColumn.
+    // `format` and both paint formats pass to the column, which deletes them. Field
+    // identifiers -1 and -2 are accepted here but refused by CHeader::AddColumn.
     CColumn(std::int32_t fieldId, const std::string& title, std::int32_t width,
             std::int32_t alignment = AlignAuto, bool editable = true, std::int32_t imageIndex = -1,
             std::int32_t headerImageIndex = -1, Common::CFormat* format = nullptr,
+            ICellPaintFormat* cellPaintFormat = nullptr,
+            IColumnPaintFormat* columnPaintFormat = nullptr,
             const std::string& userText = std::string());
     ~CColumn() override;
 
@@ -81,6 +86,12 @@ public:
     // The column's own value format, or null when the field's format applies. Owned by the
     // column; valid until the column is restored or destroyed.
     Common::CFormat* GetFormat() const;
+    // The format that paints this column's cells instead of the grid's default, or null.
+    // Owned by the column; valid until it is replaced, the column is restored or destroyed.
+    ICellPaintFormat* GetCellPaintFormat() const;
+    // The header-cell paint format given to the column, or null. It is kept and stored with
+    // the column; the standard custom draw paints header cells with its default format.
+    IColumnPaintFormat* GetColumnPaintFormat() const;
     bool IsVisible() const;
     // Free text of the application, kept and stored with the column.
     std::string GetUserText() const;
@@ -91,6 +102,10 @@ public:
     // ColumnVisibilityChanged follows when the flag changed. Applications show and hide
     // columns through the header.
     void SetVisible(bool visible);
+    // Install a paint format (null: none), taking ownership; the previous one is deleted at
+    // once, so replace it on the window thread while the grid is not painting.
+    void SetCellPaintFormat(ICellPaintFormat* format);
+    void SetColumnPaintFormat(IColumnPaintFormat* format);
 
     // Null and already registered listeners are ignored.
     void AddNotify(INotify* listener);
@@ -105,12 +120,14 @@ public:
     // are replaced without events. A value format of an unregistered class is skipped and
     // the column ends with no format; one whose options cannot be restored raises
     // badSchema (newer options) or genericException (malformed options). A paint format of
-    // an unregistered class raises badSchema.
+    // a class missing from its paint-format registry raises badSchema; the paint format it
+    // replaces is gone by then and the slot stays empty.
     void Serialize(CArchive& archive) override;
 
 private:
     void Store(CArchive& archive);
     void Restore(CArchive& archive);
+    void RestorePaintFormats(CArchive& archive);
 
     struct Impl;
     std::unique_ptr<Impl> m_impl;

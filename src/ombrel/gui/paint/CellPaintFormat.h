@@ -2,7 +2,10 @@
 
 #include "ombrel/base/Color.h"
 #include "ombrel/base/Geometry.h"
+#include "ombrel/base/String.h"
+#include "ombrel/gui/paint/Highlight.h"
 #include "ombrel/gui/paint/PaintContext.h"
+#include "ombrel/platform/GdiTypes.h"
 
 #include <cstdint>
 #include <string>
@@ -59,6 +62,58 @@ public:
     virtual void DrawHorizontalLine(CellPaintContext& context, CDC& dc, std::uint32_t flags) = 0;
     // Asks the grid to repaint the cell when its highlight next changes.
     virtual void ScheduleHighlight(const CellPaintContext& context, std::uint32_t flags) = 0;
+};
+
+// The standard cell paint format. Holds no data; its stored form is empty.
+//
+// Colours: the background starts from the context's and takes, in this order and each at its
+// alpha, the highlight of a recently changed cell, the selection colour (selected row), the
+// sort-column colour (the column is a sort level) and the focus colour (focus row). The text
+// colour takes only the highlight.
+class CCellPaintFormat : public ICellPaintFormat
+{
+public:
+    void Paint(CellPaintContext& context, CDC& dc, std::uint32_t flags) override;
+    COLORREF GetBackgroundColor(const CellPaintContext& context,
+                                std::uint32_t flags) const override;
+    COLORREF GetTextColor(const CellPaintContext& context, std::uint32_t flags) const override;
+    int GetPreferredWidth(const CellPaintContext& context, CDC& dc,
+                          std::uint32_t flags) const override;
+    CRect GetImageRect(const CellPaintContext& context, std::uint32_t flags) const override;
+    CRect GetTextRect(const CellPaintContext& context, std::uint32_t flags) const override;
+    ICellPaintFormat* CreateNew() const override;
+    bool IsSerializable() const override;
+    std::string GetClassName() const override;
+    void Serialize(CArchive& archive) override;
+    // Fills the cell with its background colour; over a background picture the cell is drawn
+    // in layers instead, so that the picture shows through (see BackgroundImage).
+    void DrawBackground(CellPaintContext& context, CDC& dc, std::uint32_t flags) override;
+    void DrawStep0x80(CellPaintContext& context, CDC& dc, std::uint32_t flags) override;
+    // The row's value for the column's field through the context's format: one line,
+    // vertically centred, ending in an ellipsis when it does not fit.
+    void DrawText(CellPaintContext& context, CDC& dc, std::uint32_t flags) override;
+    void DrawImage(CellPaintContext& context, CDC& dc, std::uint32_t flags) override;
+    void DrawFocusFrame(CellPaintContext& context, CDC& dc, std::uint32_t flags) override;
+    void DrawSelectionFrame(CellPaintContext& context, CDC& dc, std::uint32_t flags) override;
+    void DrawTreeMarks(CellPaintContext& context, CDC& dc, std::uint32_t flags) override;
+    void DrawVerticalLine(CellPaintContext& context, CDC& dc, std::uint32_t flags) override;
+    void DrawHorizontalLine(CellPaintContext& context, CDC& dc, std::uint32_t flags) override;
+    void ScheduleHighlight(const CellPaintContext& context, std::uint32_t flags) override;
+
+protected:
+    // The text the cell shows: the row's value for the column's field through the context's
+    // format; empty without a row, a column or a data object.
+    virtual CString GetCellText(const CellPaintContext& context) const;
+    // DT_LEFT, DT_RIGHT or DT_CENTER from the column's alignment; automatic alignment gives
+    // right for the numeric value kinds and left otherwise.
+    virtual UINT GetTextAlignment(const CellPaintContext& context) const;
+    // Whether the cell is in the grid's tree column with bit 0x2000 set.
+    static bool IsTreeCell(const CellPaintContext& context, std::uint32_t flags);
+    // Whether the row shows an expand button: every row when the grid says so, otherwise a
+    // row with children that is either collapsed or followed by one of its children.
+    static bool ShowsButton(const CellPaintContext& context);
+    // The current highlight of the cell (inactive without bit 0x400, a row or a column).
+    static CellHighlight CurrentHighlight(const CellPaintContext& context, std::uint32_t flags);
 };
 
 } // namespace Ombrel::GUI

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "ombrel/gui/AutoDelete.h"
 #include "ombrel/gui/paint/PaintContext.h"
 
 #include <cstdint>
+#include <memory>
 
 namespace Ombrel {
 class CDC;
@@ -41,6 +43,44 @@ public:
     virtual int GetRowHeight(CFont* font, CDC* dc) = 0;
     // Width in pixels the cell's content needs.
     virtual int GetCellWidth(const CellPaintContext& context, CDC* dc, std::uint32_t flags) = 0;
+};
+
+// The standard custom draw: the header strip and header cells through the default header and
+// column paint formats, lines through GetLinePaintFormat, cells through the format
+// GetCellPaintFormat picks for their column. Meant to be derived from. A grid that drops or
+// replaces its custom draw deletes it only when IsAutoDelete answers true.
+class CCustomDraw : public ICustomDraw, public IAutoDelete
+{
+public:
+    explicit CCustomDraw(bool autoDelete = true);
+    ~CCustomDraw() override;
+    CCustomDraw(const CCustomDraw&) = delete;
+    CCustomDraw& operator=(const CCustomDraw&) = delete;
+
+    bool IsAutoDelete() const override;
+
+    void DrawHeader(HeaderPaintContext& context, CDC& dc, std::uint32_t flags) override;
+    // Header cells always use the default column paint format; the one a column carries is
+    // kept and stored with the column but not consulted here.
+    void DrawColumn(ColumnPaintContext& context, CDC& dc, std::uint32_t flags) override;
+    void DrawLine(LinePaintContext& context, CDC& dc, std::uint32_t flags) override;
+    void DrawCell(CellPaintContext& context, CDC& dc, std::uint32_t flags) override;
+    // The default line paint format.
+    ILinePaintFormat* GetLinePaintFormat(const LinePaintContext& context) override;
+    // The column's own cell paint format, else the default one.
+    ICellPaintFormat* GetCellPaintFormat(CColumn* column, const CellPaintContext& context) override;
+    // 20 without a font or a device context; otherwise, measured with the context's font,
+    // text height + internal leading + 4.
+    int GetHeaderHeight(const HeaderPaintContext& context, CDC* dc) override;
+    // 0 without a font; otherwise text height + internal leading / 2 of that font, measured
+    // on `dc` or, without one, on a memory device context of the screen.
+    int GetRowHeight(CFont* font, CDC* dc) override;
+    // The cell paint format's preferred width; 0 without a device context.
+    int GetCellWidth(const CellPaintContext& context, CDC* dc, std::uint32_t flags) override;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
 };
 
 } // namespace Ombrel::GUI

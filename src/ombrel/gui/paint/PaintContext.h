@@ -128,6 +128,11 @@ struct CellPaintContext
     // kind choose its default format.
     Common::CFormat* format = nullptr;
 
+    // The row's first and last cell carry the left and right edges of the selection and
+    // focus frames. The rest of a line right of the last column counts as its last cell.
+    bool isFirstCell = false;
+    bool isLastCell = false;
+
     // Where the cell's row stands, taken over from its line.
     int rowType = ROW_NORMAL;
     int position = -1;

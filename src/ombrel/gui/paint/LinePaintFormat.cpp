@@ -1,0 +1,148 @@
+#include "ombrel/gui/paint/LinePaintFormat.h"
+
+#include "ombrel/common/DataObject.h"
+#include "ombrel/gui/grid/Grid.h"
+#include "ombrel/gui/grid/GridItem.h"
+#include "ombrel/gui/header/Column.h"
+#include "ombrel/gui/header/Header.h"
+#include "ombrel/gui/paint/CustomDraw.h"
+#include "ombrel/gui/paint/PaintDefaults.h"
+#include "ombrel/platform/DC.h"
+
+#include <algorithm>
+
+namespace Ombrel::GUI {
+
+namespace {
+
+// The column's own value format, else the format of the field in the row's field map.
+Common::CFormat* ValueFormatOf(CColumn& column, CGridItem* row)
+{
+    if (Common::CFormat* own = column.GetFormat()) {
+        return own;
+    }
+    Common::CDataObject* object = row ? row->GetDataObject() : nullptr;
+    return object ? object->GetFieldFormat(column.GetFieldId()) : nullptr;
+}
+
+// Paints one cell confined to `visible`, its part inside the line and the update area.
+void PaintCell(CellPaintContext& cell, const CRect& visible, CDC& dc, std::uint32_t flags,
+               ICustomDraw& customDraw)
+{
+    const int saved = dc.SaveDC();
+    dc.IntersectClipRect(visible);
+    customDraw.DrawCell(cell, dc, flags);
+    if (saved > 0) {
+        dc.RestoreDC(saved);
+    }
+}
+
+// Paints the cells of the visible columns that meet `area`; returns the right edge of the
+// last visible column, where the rest of the line begins.
+int PaintColumns(LinePaintContext& line, const CRect& area, CDC& dc, std::uint32_t flags,
+                 ICustomDraw& customDraw, CHeader& header)
+{
+    CWnd* window = line.grid;
+    int first = 0;
+    if (CColumn* atLeft = header.ColumnFromPoint(window, area.left)) {
+        first = std::max(0, header.GetVisibleColumnIndex(atLeft->GetFieldId()));
+    }
+    const int count = header.GetVisibleColumnCount();
+    for (int index = first; index < count; ++index) {
+        CColumn* column = header.GetVisibleColumn(index);
+        if (!column) {
+            break;
+        }
+        // Clipped rectangles grow from left to right: fixed columns first, then scrolling
+        // ones kept right of the fixed area.
+        CRect shown = header.GetClippedColumnRect(window, column->GetFieldId());
+        if (shown.left >= area.right) {
+            break;
+        }
+        shown.top = line.rect.top;
+        shown.bottom = line.rect.bottom;
+        CRect visible;
+        if (!visible.IntersectRect(shown, area)) {
+            continue;
+        }
+        CRect full = header.GetColumnRect(window, column->GetFieldId());
+        full.top = line.rect.top;
+        full.bottom = line.rect.bottom;
+        CellPaintContext cell = CLinePaintFormat::MakeCellContext(line, column, full);
+        PaintCell(cell, visible, dc, flags, customDraw);
+    }
+    CColumn* last = header.GetLastVisibleColumn();
+    return last ? header.GetClippedColumnRect(window, last->GetFieldId()).right : line.rect.left;
+}
+
+} // namespace
+
+CellPaintContext CLinePaintFormat::MakeCellContext(const LinePaintContext& line, CColumn* column,
+                                                   const CRect& cellRect)
+{
+    CellPaintContext cell;
+    cell.textColor = line.textColor;
+    cell.backgroundColor = line.backgroundColor;
+    cell.rect = cellRect;
+    cell.updateRect = line.updateRect;
+    cell.font = line.font;
+    cell.leftMargin = line.leftMargin;
+    cell.rightMargin = line.rightMargin;
+    cell.highlight = line.highlight;
+    cell.row = line.row;
+    cell.grid = line.grid;
+    cell.column = column;
+    if (column) {
+        cell.imageList = line.imageList;
+        cell.imageIndex = column->GetImageIndex();
+        cell.format = ValueFormatOf(*column, line.row);
+    }
+    cell.stretchImages = line.stretchImages;
+    cell.rowType = line.rowType;
+    cell.position = line.position;
+    cell.previousSelected = line.previousSelected;
+    cell.nextSelected = line.nextSelected;
+    cell.focusIndex = line.focusIndex;
+    cell.focusType = line.focusType;
+    cell.trackingRect = line.trackingRect;
+    cell.backgroundImage = line.backgroundImage;
+
+    CHeader* header = line.grid ? line.grid->GetHeader() : nullptr;
+    if (!column) {
+        cell.isLastCell = true;
+    } else if (header) {
+        cell.isFirstCell = column == header->GetFirstVisibleColumn();
+        cell.isLastCell =
+            column == header->GetLastVisibleColumn() && cellRect.right >= line.rect.right;
+    }
+    return cell;
+}
+
+void CLinePaintFormat::Paint(LinePaintContext& context, CDC& dc, std::uint32_t flags,
+                             ICustomDraw* customDraw)
+{
+    if (!customDraw) {
+        customDraw = CPaintDefaults::Get().GetCustomDraw();
+    }
+    CRect area;
+    if (!area.IntersectRect(context.rect, context.updateRect)) {
+        return;
+    }
+    int restLeft = context.rect.left;
+    if (CHeader* header = context.grid ? context.grid->GetHeader() : nullptr) {
+        restLeft = PaintColumns(context, area, dc, flags, *customDraw, *header);
+    }
+    const CRect rest(std::max(restLeft, context.rect.left), context.rect.top, context.rect.right,
+                     context.rect.bottom);
+    CRect visible;
+    if (visible.IntersectRect(rest, area)) {
+        CellPaintContext cell = MakeCellContext(context, nullptr, rest);
+        PaintCell(cell, visible, dc, flags, *customDraw);
+    }
+}
+
+bool CLinePaintFormat::IsSerializable() const { return true; }
+std::string CLinePaintFormat::GetClassName() const { return "GUI::CLinePaintFormat"; }
+void CLinePaintFormat::Serialize(CArchive&) {}
+
+} // namespace Ombrel::GUI
