@@ -18,6 +18,8 @@
 #include "ombrel/gui/grid/GridTypeAhead.h"
 #include "ombrel/gui/header/Column.h"
 #include "ombrel/gui/header/Header.h"
+#include "ombrel/platform/PaintDC.h"
+#include "support/Harness.h"
 #include "ombrel/platform/Wnd.h"
 
 namespace Ombrel::GUI {
@@ -87,6 +89,42 @@ public:
     CGridLayout* layout = nullptr;
     std::vector<Notification> notifications;
     std::function<void(int, CGridItem*)> onNotify;
+};
+
+// A window that records what each paint had to repaint.
+class CPaintRecorder final : public CWnd
+{
+public:
+    void OnPaint() override
+    {
+        CPaintDC dc(this);
+        ++paints;
+        for (const CRect& rect : dc.GetUpdateRects())
+            painted.UnionRect(painted.IsRectEmpty() ? rect : painted, rect);
+    }
+
+    // Shows the window, paints what is pending and forgets it.
+    void Settle()
+    {
+        if (!IsWindowVisible()) {
+            ShowWindow(SW_SHOWNOACTIVATE);
+            Invalidate(false);
+            ASSERT_TRUE(Test::PumpUntil([this] { return paints > 0; }));
+            Test::PumpFor(std::chrono::milliseconds(20));
+        }
+        UpdateWindow();
+        painted = CRect();
+    }
+
+    // The bounds of everything invalidated since the last Settle.
+    CRect PaintNow()
+    {
+        UpdateWindow();
+        return painted;
+    }
+
+    CRect painted;
+    int paints = 0;
 };
 
 class GridSelectionTest : public ::testing::Test
@@ -162,7 +200,7 @@ protected:
 
     // Declared first so that the rows showing them go away before they do.
     std::vector<std::unique_ptr<Common::CDynamicObject>> objects;
-    CWnd window;
+    CPaintRecorder window;
     CHeader header{false};
     GridOptions options;
     CTestGridSide side;
@@ -312,6 +350,39 @@ TEST_F(GridSelectionTest, SwitchingSelectionOffClearsItAndNotifiesEachRow)
     options.multipleSelection = true;
     options.selectionEnabled = false;
     EXPECT_FALSE(selection.SelectAt(0, ROW_NORMAL, true));
+}
+
+TEST_F(GridSelectionTest, SelectingRepaintsTheRowWithSharedBordersAndTheSeparator)
+{
+    AddNames({"f0", "f1"}, ROW_FIXED);
+    AddNames({"a", "b", "c", "d"});
+    selection.SelectAt(1, ROW_NORMAL, true);
+    selection.SelectAt(3, ROW_NORMAL, true);
+    window.Settle();
+
+    // Both neighbours selected: one pixel of each, whose border line the row shares.
+    CRect expected = layout.GetRowRectAt(2, ROW_NORMAL);
+    expected.InflateRect(0, 1);
+    ASSERT_TRUE(selection.SelectAt(2, ROW_NORMAL, true));
+    EXPECT_EQ(window.PaintNow(), expected);
+
+    // Deselecting a row with no selected neighbour repaints just the row.
+    selection.ClearSelection();
+    window.Settle();
+    selection.SelectAt(0, ROW_NORMAL, true);
+    window.Settle();
+    ASSERT_TRUE(selection.SelectAt(0, ROW_NORMAL, false));
+    const int separator = layout.GetSeparatorArea().Height();
+    ASSERT_EQ(separator, 2);
+    expected = layout.GetRowRectAt(0, ROW_NORMAL);
+    expected.top -= separator; // the first normal row on screen reaches across the separator
+    EXPECT_EQ(window.PaintNow(), expected);
+
+    window.Settle();
+    selection.SelectAt(1, ROW_FIXED, true);
+    expected = layout.GetRowRectAt(1, ROW_FIXED);
+    expected.bottom += separator;
+    EXPECT_EQ(window.PaintNow(), expected);
 }
 
 TEST_F(GridSelectionTest, SelectObjectReachesEveryRowOfTheObject)
