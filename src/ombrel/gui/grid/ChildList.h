@@ -1,51 +1,60 @@
 #pragma once
 
+#include <memory>
+#include <span>
 #include <vector>
+
+#include "ombrel/gui/grid/RowBlockList.h"
 
 namespace Ombrel::GUI {
 
 class CGridItem;
 
-// The ordered children of one row, with each child's cached slot ("index in parent").
-//
-// Cached slots are trusted up to and including the watermark; an insertion or removal in the
-// middle only lowers the watermark, and IndexOf renumbers lazily from there. A cached slot
-// beyond the watermark is still used when the child is found sitting at it.
+// The ordered children of one row. A child knows its block in the list, so finding its slot,
+// inserting and erasing cost O(block size + log(children)) however many children there are.
+// A row without children holds no list at all: leaves, the bulk of a grid, pay one pointer.
 class CChildList
 {
 public:
-    int Size() const { return static_cast<int>(m_rows.size()); }
-    bool IsEmpty() const { return m_rows.empty(); }
-    CGridItem* At(int slot) const { return m_rows[static_cast<std::size_t>(slot)]; }
-    CGridItem* First() const { return m_rows.front(); }
-    CGridItem* Last() const { return m_rows.back(); }
-    auto begin() const { return m_rows.begin(); }
-    const std::vector<CGridItem*>& Items() const { return m_rows; }
-    auto end() const { return m_rows.end(); }
+    CChildList();
+    ~CChildList();
+    CChildList(const CChildList&) = delete;
+    CChildList& operator=(const CChildList&) = delete;
 
-    // Puts `row` at `slot` (0..Size()) and gives it that cached slot.
+    int Size() const { return m_list ? m_list->Size() : 0; }
+    bool IsEmpty() const { return Size() == 0; }
+    CGridItem* At(int slot) const { return m_list->At(slot); }
+    CGridItem* First() const { return At(0); }
+    CGridItem* Last() const { return At(Size() - 1); }
+    CRowBlockList::Iterator begin() const { return m_list ? m_list->begin() : CRowBlockList::Iterator(); }
+    CRowBlockList::Iterator end() const { return m_list ? m_list->end() : CRowBlockList::Iterator(); }
+
+    // Puts `row` at `slot` (0..Size()).
     void Insert(int slot, CGridItem* row);
-    // Takes the child at `slot` out; its cached slot becomes -1.
+    // Takes the child at `slot` out.
     void Erase(int slot);
-    // The slot of `row` when its cached slot is still right, else -1 (no renumbering).
-    int CachedIndexOf(const CGridItem* row) const;
-    // The slot of `row`, renumbering from the watermark when needed; -1 when it is not a child.
-    int IndexOf(CGridItem* row);
+    // The slot of `row`, -1 when it is not a child.
+    int IndexOf(const CGridItem* row) const { return m_list ? m_list->IndexOf(row) : -1; }
+    int CachedIndexOf(const CGridItem* row) const { return IndexOf(row); }
     // Moves the child at `from` to `to`; the others keep their order.
     void Move(int from, int to);
-    // Replaces the order after a sort; cached slots are renumbered at once.
-    std::vector<CGridItem*>& BeginReorder() { return m_rows; }
-    void EndReorder();
+    // The children in order.
+    std::vector<CGridItem*> CopyAll() const;
+    // Replaces the order (after a sort) by `rows`, which must be the same children.
+    void Reorder(std::span<CGridItem* const> rows);
     // Empties the list and hands the former children over.
     std::vector<CGridItem*> TakeAll();
 
-    int GetWatermark() const { return m_indexedThrough; }
+    // First slot in [first, last) whose child does not satisfy `holds`, the children that
+    // satisfy it coming first.
+    template <class Predicate>
+    int PartitionPoint(int first, int last, Predicate&& holds) const
+    {
+        return m_list ? m_list->PartitionPoint(first, last, holds) : first;
+    }
 
 private:
-    void Renumber(int first, int last);
-
-    std::vector<CGridItem*> m_rows;
-    int m_indexedThrough = -1; // cached slots of children 0..m_indexedThrough are correct
+    std::unique_ptr<CRowBlockList> m_list; // made with the first child, dropped with the last
 };
 
 } // namespace Ombrel::GUI

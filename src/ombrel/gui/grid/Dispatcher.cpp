@@ -1,6 +1,7 @@
 #include "ombrel/gui/grid/Dispatcher.h"
 
-#include <map>
+#include <algorithm>
+#include <unordered_map>
 
 #include "ombrel/base/CriticalSection.h"
 #include "ombrel/base/ThreadId.h"
@@ -71,20 +72,75 @@ private:
     std::uint32_t m_ownerThreadId = 0;
 };
 
+// The rows that show one object, in registration order. Nearly every object has one row, so the
+// first is kept inline and only further rows take an array.
+class CObjectRows
+{
+public:
+    explicit CObjectRows(CGridItem* first) : m_first(first) {}
+
+    bool Contains(const CGridItem* row) const
+    {
+        return m_first == row || (m_more && std::ranges::find(*m_more, row) != m_more->end());
+    }
+    void Append(CGridItem* row)
+    {
+        if (!m_more)
+            m_more = std::make_unique<std::vector<CGridItem*>>();
+        m_more->push_back(row);
+    }
+    // Removes the first entry of `row`; false when there is none.
+    bool Remove(const CGridItem* row)
+    {
+        if (m_first == row) {
+            m_first = m_more ? m_more->front() : nullptr;
+            if (m_more)
+                m_more->erase(m_more->begin());
+        } else {
+            if (!m_more)
+                return false;
+            const auto it = std::ranges::find(*m_more, row);
+            if (it == m_more->end())
+                return false;
+            m_more->erase(it);
+        }
+        if (m_more && m_more->empty())
+            m_more.reset();
+        return true;
+    }
+    bool IsEmpty() const { return m_first == nullptr; }
+    bool IsSingle() const { return !m_more; }
+    CGridItem* First() const { return m_first; }
+    void CopyTo(std::vector<CGridItem*>& out) const
+    {
+        out.push_back(m_first);
+        if (m_more)
+            out.insert(out.end(), m_more->begin(), m_more->end());
+    }
+
+private:
+    CGridItem* m_first;
+    std::unique_ptr<std::vector<CGridItem*>> m_more;
+};
+
 struct CDispatcher::Impl
 {
-    using Registry = std::multimap<Common::CDataObject*, CGridItem*>;
+    using Registry = std::unordered_map<const Common::CDataObject*, CObjectRows>;
 
     // Guards the registry and the object being destroyed. Re-entrant: removing rows during
     // delivery or destruction unregisters them on the same thread.
     mutable CCriticalSection lock;
-    Registry registry; // by object address; one object's entries in registration order
+    Registry registry; // by object address
     // The object whose destruction is being processed: its last entries leave without an
     // unsubscribe, its sink list being empty already.
     const Common::CDataObject* destroying = nullptr;
     CDispatcherWindow window{*this};
 
-    Registry::iterator Find(const Common::CDataObject* object, const CGridItem* row);
+    bool Contains(const Common::CDataObject* object, const CGridItem* row) const;
+    // Removes one entry; true when it was the object's last one and the object should be
+    // unsubscribed. Called with the lock held.
+    bool RemoveEntry(Common::CDataObject* object, const CGridItem* row);
+    std::vector<CGridItem*> RowsOf(const Common::CDataObject* object) const;
     void Deliver(Common::CDataObject* object, int fieldId);
     void ProcessDestroy(Common::CDataObject* object);
 };
@@ -134,33 +190,42 @@ LRESULT CDispatcherWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam
 
 // ---- Registry -----------------------------------------------------------------------------
 
-CDispatcher::Impl::Registry::iterator CDispatcher::Impl::Find(const Common::CDataObject* object,
-                                                              const CGridItem* row)
+bool CDispatcher::Impl::Contains(const Common::CDataObject* object, const CGridItem* row) const
 {
-    auto [first, last] = registry.equal_range(const_cast<Common::CDataObject*>(object));
-    for (; first != last; ++first) {
-        if (first->second == row)
-            return first;
-    }
-    return registry.end();
+    const auto entry = registry.find(object);
+    return entry != registry.end() && entry->second.Contains(row);
+}
+
+bool CDispatcher::Impl::RemoveEntry(Common::CDataObject* object, const CGridItem* row)
+{
+    const auto entry = registry.find(object);
+    if (entry == registry.end() || !entry->second.Remove(row) || !entry->second.IsEmpty())
+        return false;
+    registry.erase(entry);
+    return object != destroying;
+}
+
+std::vector<CGridItem*> CDispatcher::Impl::RowsOf(const Common::CDataObject* object) const
+{
+    std::vector<CGridItem*> rows;
+    if (const auto entry = registry.find(object); entry != registry.end())
+        entry->second.CopyTo(rows);
+    return rows;
 }
 
 void CDispatcher::Impl::Deliver(Common::CDataObject* object, int fieldId)
 {
     CScopedLock guard(lock);
-    auto [first, last] = registry.equal_range(object);
-    if (first == last)
+    const auto entry = registry.find(object);
+    if (entry == registry.end())
         return; // the object lost its rows (or was destroyed) after posting
-    if (std::next(first) == last) {
-        first->second->OnUpdate(fieldId);
+    if (entry->second.IsSingle()) {
+        entry->second.First()->OnUpdate(fieldId);
         return;
     }
     // Handing a row the update may remove rows of this object: walk a copy, re-checking each.
-    std::vector<CGridItem*> rows;
-    for (; first != last; ++first)
-        rows.push_back(first->second);
-    for (CGridItem* row : rows) {
-        if (Find(object, row) != registry.end())
+    for (CGridItem* row : RowsOf(object)) {
+        if (Contains(object, row))
             row->OnUpdate(fieldId);
     }
 }
@@ -170,12 +235,8 @@ void CDispatcher::Impl::ProcessDestroy(Common::CDataObject* object)
     CScopedLock guard(lock);
     const Common::CDataObject* outer = destroying;
     destroying = object;
-    std::vector<CGridItem*> rows;
-    auto [first, last] = registry.equal_range(object);
-    for (; first != last; ++first)
-        rows.push_back(first->second);
-    for (CGridItem* row : rows) {
-        if (Find(object, row) == registry.end())
+    for (CGridItem* row : RowsOf(object)) {
+        if (!Contains(object, row))
             continue; // went with a subtree removed before it
         CGridRows* grid = row->GetContainer()->GetGridRows();
         if (!grid || !grid->Remove(row))
@@ -214,8 +275,10 @@ void CDispatcher::Register(Common::CDataObject* object, CGridItem* row)
     bool first = false;
     {
         CScopedLock guard(m_impl->lock);
-        first = !m_impl->registry.contains(object);
-        m_impl->registry.emplace(object, row);
+        const auto [entry, inserted] = m_impl->registry.try_emplace(object, row);
+        if (!inserted)
+            entry->second.Append(row);
+        first = inserted;
     }
     if (first)
         object->Subscribe(&m_impl->window);
@@ -226,37 +289,48 @@ void CDispatcher::Unregister(Common::CDataObject* object, CGridItem* row)
     bool unsubscribe = false;
     {
         CScopedLock guard(m_impl->lock);
-        const auto entry = m_impl->Find(object, row);
-        if (entry == m_impl->registry.end())
-            return;
-        m_impl->registry.erase(entry);
-        unsubscribe = !m_impl->registry.contains(object) && object != m_impl->destroying;
+        unsubscribe = m_impl->RemoveEntry(object, row);
     }
     if (unsubscribe)
+        object->Unsubscribe(&m_impl->window);
+}
+
+void CDispatcher::UnregisterRows(std::span<CGridItem* const> rows)
+{
+    std::vector<Common::CDataObject*> released;
+    {
+        CScopedLock guard(m_impl->lock);
+        for (CGridItem* row : rows) {
+            Common::CDataObject* object = row->GetDataObject();
+            if (object && m_impl->RemoveEntry(object, row))
+                released.push_back(object);
+        }
+    }
+    // Outside the lock, as Unregister does: an unsubscribe waits for running deliveries.
+    for (Common::CDataObject* object : released)
         object->Unsubscribe(&m_impl->window);
 }
 
 bool CDispatcher::IsRegistered(const Common::CDataObject* object, const CGridItem* row) const
 {
     CScopedLock guard(m_impl->lock);
-    return object && m_impl->Find(object, row) != m_impl->registry.end();
+    return object && m_impl->Contains(object, row);
 }
 
 bool CDispatcher::HasObject(const Common::CDataObject* object) const
 {
     CScopedLock guard(m_impl->lock);
-    return m_impl->registry.contains(const_cast<Common::CDataObject*>(object));
+    return m_impl->registry.contains(object);
 }
 
 void CDispatcher::GetRows(const Common::CDataObject* object, std::vector<CGridItem*>& out,
                           const CGridRows* grid) const
 {
     CScopedLock guard(m_impl->lock);
-    auto [first, last] = m_impl->registry.equal_range(const_cast<Common::CDataObject*>(object));
-    for (; first != last; ++first) {
-        const CGridRows* owner = first->second->GetContainer()->GetGridRows();
+    for (CGridItem* row : m_impl->RowsOf(object)) {
+        const CGridRows* owner = row->GetContainer()->GetGridRows();
         if (owner && (!grid || owner == grid))
-            out.push_back(first->second);
+            out.push_back(row);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <vector>
 
 namespace Ombrel::Common {
@@ -40,6 +41,9 @@ public:
     // Removes the first (object, row) entry; unsubscribes when it was the object's last one,
     // unless the object is being destroyed.
     void Unregister(Common::CDataObject* object, CGridItem* row);
+    // Unregister for each row and its present data object, under one lock: how a whole tree of
+    // rows leaves at once. Rows without an object are skipped.
+    void UnregisterRows(std::span<CGridItem* const> rows);
     bool IsRegistered(const Common::CDataObject* object, const CGridItem* row) const;
     bool HasObject(const Common::CDataObject* object) const;
     // Appends, in registration order, the object's rows that belong to a grid (to `grid` only,

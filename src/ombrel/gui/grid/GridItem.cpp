@@ -15,13 +15,13 @@
 
 namespace Ombrel::GUI {
 
-// A row holds: vtable (8), data object, parent, container (3 x 8), children array and its
-// watermark (32), index in parent, visible position, visible descendants, height (4 x 4),
-// state flags (8 with padding), five cached sort keys (5 x 16), change records (24), the row's
-// change and repaint times (2 x 8) and the embedded-control map (8). Keys are kept inline
-// because sorted grids read them on every comparison; growing this costs every row of every
-// grid, so change it deliberately.
-static_assert(sizeof(CGridItem) <= 216, "CGridItem grew: per-row memory is a product goal");
+// A row holds: vtable (8), data object, parent, container (3 x 8), its children list (8, a list
+// exists only while there are children), its blocks in the parent's children and in the visible
+// sequence (2 x 8), visible descendants and height (2 x 4), state flags (8 with padding), five
+// cached sort keys (5 x 16), change records (24), the row's change and repaint times (2 x 8)
+// and the embedded-control map (8). Keys are kept inline because sorted grids read them on
+// every comparison; growing this costs every row of every grid, so change it deliberately.
+static_assert(sizeof(CGridItem) <= 200, "CGridItem grew: per-row memory is a product goal");
 
 namespace {
 
@@ -149,8 +149,11 @@ bool CGridItem::InsertChild(CGridItem* child, int slot, bool show)
     assert(child->m_container == m_container && "a child joins its parent's container first");
     if (m_container->IsSorted()) {
         child->UpdateSortKeys();
+        // After every sibling that the child does not sort before.
         const CRowComparator comparator(m_container->GetSortLevels());
-        slot = comparator.UpperBound(m_children.Items(), 0, m_children.Size(), *child);
+        slot = m_children.PartitionPoint(0, m_children.Size(), [&](const CGridItem* sibling) {
+            return !comparator.Before(*child, *sibling);
+        });
     } else {
         slot = std::clamp(slot, 0, m_children.Size());
     }
@@ -193,40 +196,7 @@ int CGridItem::FindChild(CGridItem* child)
 {
     if (!child || child->m_parent != this)
         return -1;
-    if (const int cached = m_children.CachedIndexOf(child); cached >= 0)
-        return cached;
-    if (m_container->IsSorted()) {
-        if (const int found = FindSortedChild(child); found >= 0) {
-            child->m_indexInParent = found;
-            return found;
-        }
-    }
     return m_children.IndexOf(child);
-}
-
-int CGridItem::FindSortedChild(const CGridItem* child) const
-{
-    // Siblings are in comparator order, so the child lies at or just after the first sibling
-    // that does not sort before it; a comparator that is no strict order (empty keys, unordered
-    // numbers) may put it elsewhere, and then the caller renumbers instead.
-    constexpr int kScanLimit = 32;
-    const CRowComparator comparator(m_container->GetSortLevels());
-    const std::vector<CGridItem*>& items = m_children.Items();
-    int first = 0;
-    int last = m_children.Size();
-    while (first < last) {
-        const int middle = first + (last - first) / 2;
-        if (comparator.Before(*items[static_cast<std::size_t>(middle)], *child))
-            first = middle + 1;
-        else
-            last = middle;
-    }
-    const int end = std::min(m_children.Size(), first + kScanLimit);
-    for (int slot = std::max(0, first - 1); slot < end; ++slot) {
-        if (items[static_cast<std::size_t>(slot)] == child)
-            return slot;
-    }
-    return -1;
 }
 
 // ---- Display ------------------------------------------------------------------------------
@@ -265,7 +235,7 @@ void CGridItem::ShowRow()
         return;
     CFocusKeeper focusKeeper(rows);
     CVisibleSequence& sequence = m_container->GetVisibleSequence();
-    const int position = m_container->FindVisibleInsertPosition(this, 0, sequence.Size());
+    const int position = m_container->VisibleInsertPosition(this);
 
     // A collapsed row or a leaf enters alone, which needs no block to be built.
     std::vector<CGridItem*> block;
@@ -302,7 +272,7 @@ void CGridItem::HideRow()
     const int count = 1 + m_visibleDescendants;
     std::vector<CGridItem*> leaving;
     if (count > 1)
-        leaving.assign(sequence.begin() + position, sequence.begin() + position + count);
+        sequence.CopyOut(position, count, leaving);
     sequence.Erase(position, count);
     CGridItem* self = this;
     std::span<CGridItem* const> left = count > 1 ? std::span<CGridItem* const>(leaving)
@@ -420,9 +390,12 @@ void CGridItem::SortChildren()
     if (m_children.IsEmpty())
         return;
     const CRowComparator comparator(m_container->GetSortLevels());
-    comparator.Sort(m_children.BeginReorder());
-    m_children.EndReorder();
-    for (CGridItem* child : m_children)
+    std::vector<CGridItem*> order = m_children.CopyAll();
+    if (!comparator.IsOrdered(order)) {
+        comparator.Sort(order);
+        m_children.Reorder(order);
+    }
+    for (CGridItem* child : order)
         child->SortChildren();
 }
 

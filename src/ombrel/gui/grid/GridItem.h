@@ -76,7 +76,7 @@ public:
     int FindChild(CGridItem* child);
 
     // --- Display ---------------------------------------------------------------------------
-    bool IsVisible() const { return m_visiblePosition >= 0; }
+    bool IsVisible() const { return m_visibleBlock != nullptr; }
     bool IsExpanded() const { return (m_state & kExpanded) != 0; }
     bool IsSelected() const { return (m_state & kSelected) != 0; }
     // Number of descendants that are visible.
@@ -133,6 +133,7 @@ private:
     friend class CChildList;
     friend class CVisibleSequence;
     friend class CItemContainer;
+    friend class CGridRows;
 
     // The root row of `container`: expanded, unregistered, never shown.
     explicit CGridItem(CItemContainer* rootOf);
@@ -149,7 +150,6 @@ private:
     void AddVisibleDescendants(int delta);
     void CollectShownSubtree(std::vector<CGridItem*>& out);
     bool ShouldShowChildren() const;
-    int FindSortedChild(const CGridItem* child) const;
     ChangeRecord* FindChangeRecord(int fieldId);
     const ChangeRecord* FindChangeRecord(int fieldId) const;
 
@@ -157,8 +157,8 @@ private:
     CGridItem* m_parent = nullptr;
     CItemContainer* m_container = nullptr; // never null after construction
     CChildList m_children;
-    int m_indexInParent = -1;     // cached slot in the parent's children, checked before use
-    int m_visiblePosition = -1;   // cached visible position; -1 exactly while not visible
+    CRowBlock* m_childBlock = nullptr;   // block of the parent's children holding this row
+    CRowBlock* m_visibleBlock = nullptr; // block of the visible sequence; null exactly while hidden
     int m_visibleDescendants = 0; // descendants with a visible entry
     std::int32_t m_height = 14;   // pixels
     std::uint8_t m_state = 0;     // StateBits

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cassert>
 
+#include "ombrel/gui/grid/Dispatcher.h"
 #include "ombrel/gui/grid/GridItem.h"
 #include "ombrel/gui/grid/RowComparator.h"
 #include "ombrel/gui/grid/VisibleSequence.h"
@@ -29,6 +30,15 @@ void RefreshKeysBelow(CGridItem* row)
     }
 }
 
+// Every row below `row`, in pre-order.
+void CollectSubtrees(const CGridItem* row, std::vector<CGridItem*>& out)
+{
+    for (CGridItem* child : row->GetChildren()) {
+        out.push_back(child);
+        CollectSubtrees(child, out);
+    }
+}
+
 void CollectVisibleBelow(const CGridItem* row, std::vector<CGridItem*>& out)
 {
     for (CGridItem* child : row->GetChildren()) {
@@ -51,6 +61,7 @@ struct CItemContainer::Impl
     std::vector<CSortInfo> levels; // at most kMaxSortLevels; empty: unsorted
     std::set<CGridItem*> registered;
     std::set<CGridItem*> selected;
+    bool deletingAll = false; // DeleteAllRows is running: rows leave the sets all at once
 };
 
 CItemContainer::CItemContainer(RowType kind, CGridRows* rows) : m_impl(std::make_unique<Impl>())
@@ -110,24 +121,26 @@ int CItemContainer::GetVisibleIndex(CGridItem* row)
 {
     if (!row || row->GetContainer() != this || !row->IsVisible())
         return -1;
-    CVisibleSequence& sequence = m_impl->sequence;
-    if (const int cached = sequence.CachedPositionOf(row); cached >= 0)
-        return cached;
-    // The sequence is in tree order: the row is the first entry that does not precede it.
-    int first = 0;
-    int last = sequence.Size();
-    while (first < last) {
-        const int middle = first + (last - first) / 2;
-        if (PrecedesInTree(sequence.At(middle), row))
-            first = middle + 1;
-        else
-            last = middle;
+    return m_impl->sequence.PositionOf(row);
+}
+
+int CItemContainer::VisibleInsertPosition(CGridItem* row)
+{
+    // In pre-order the row comes right after its nearest shown elder sibling's visible subtree,
+    // or right after its parent when no elder sibling is shown. Only a short run of hidden
+    // siblings is walked; past it the tree order is bisected instead.
+    constexpr int kSiblingScan = 32;
+    CGridItem* parent = row->GetParent();
+    const int slot = parent->FindChild(row);
+    const int stop = std::max(0, slot - kSiblingScan);
+    for (int sibling = slot - 1; sibling >= stop; --sibling) {
+        CGridItem* elder = parent->GetChild(sibling);
+        if (elder->IsVisible())
+            return GetVisibleIndex(elder) + 1 + elder->GetVisibleDescendantCount();
     }
-    if (first < sequence.Size() && sequence.At(first) == row) {
-        row->m_visiblePosition = first;
-        return first;
-    }
-    return sequence.PositionOf(row);
+    if (stop == 0)
+        return parent->IsRoot() ? 0 : GetVisibleIndex(parent) + 1;
+    return FindVisibleInsertPosition(row, 0, GetRowCount());
 }
 
 int CItemContainer::GetDefaultRowHeight() const
@@ -165,12 +178,16 @@ void CItemContainer::Register(CGridItem* row)
 
 void CItemContainer::Unregister(CGridItem* row)
 {
+    if (m_impl->deletingAll)
+        return; // the sets are emptied once when the rows are gone
     m_impl->registered.erase(row);
     m_impl->selected.erase(row);
 }
 
 void CItemContainer::SetSelectedMember(CGridItem* row, bool selected)
 {
+    if (m_impl->deletingAll)
+        return;
     if (selected)
         m_impl->selected.insert(row);
     else
@@ -267,18 +284,14 @@ CItemContainer::SequenceMove CItemContainer::Reposition(CGridItem* row)
     // Left: after the last predecessor that does not come after the row. Right: just before
     // the first successor that the row does not come after. Equal siblings keep their order.
     const CRowComparator comparator(m_impl->levels);
-    const std::vector<CGridItem*>& items = siblings.Items();
-    int newSlot = comparator.UpperBound(items, 0, oldSlot, *row);
+    int newSlot = siblings.PartitionPoint(0, oldSlot, [&](const CGridItem* sibling) {
+        return !comparator.Before(*row, *sibling);
+    });
     if (newSlot == oldSlot) {
-        int first = oldSlot + 1;
-        int last = siblings.Size();
-        while (first < last) {
-            const int middle = first + (last - first) / 2;
-            if (comparator.Before(*items[static_cast<std::size_t>(middle)], *row))
-                first = middle + 1;
-            else
-                last = middle;
-        }
+        const int first = siblings.PartitionPoint(oldSlot + 1, siblings.Size(),
+                                                  [&](const CGridItem* sibling) {
+                                                      return comparator.Before(*sibling, *row);
+                                                  });
         newSlot = first > oldSlot + 1 ? first - 1 : oldSlot;
     }
     if (newSlot == oldSlot)
@@ -288,14 +301,15 @@ CItemContainer::SequenceMove CItemContainer::Reposition(CGridItem* row)
     if (oldPosition < 0)
         return result;
 
-    // The block (row and visible descendants) is out of the search, then rotated in one go.
+    // The block (row and visible descendants) leaves the sequence and comes back where the
+    // tree now puts it.
+    CVisibleSequence& sequence = m_impl->sequence;
     const int count = 1 + row->GetVisibleDescendantCount();
-    int target = 0;
-    if (newSlot < oldSlot)
-        target = FindVisibleInsertPosition(row, 0, oldPosition);
-    else
-        target = FindVisibleInsertPosition(row, oldPosition + count, GetRowCount()) - count;
-    m_impl->sequence.MoveBlock(oldPosition, count, target);
+    std::vector<CGridItem*> block;
+    sequence.CopyOut(oldPosition, count, block);
+    sequence.Erase(oldPosition, count);
+    const int target = VisibleInsertPosition(row);
+    sequence.Insert(target, block);
     result.from = oldPosition;
     result.to = target;
     result.count = count;
@@ -308,10 +322,29 @@ int CItemContainer::DeleteAllRows()
     m_impl->sequence.Clear();
     CGridItem* root = m_impl->root.get();
     root->m_visibleDescendants = 0;
+    // Selected rows are deselected while the tree is whole, so that whoever hears of it finds
+    // the other rows intact.
+    const std::vector<CGridItem*> selected(m_impl->selected.begin(), m_impl->selected.end());
+    for (CGridItem* row : selected) {
+        if (IsRegistered(row))
+            row->SetSelected(false);
+    }
+    std::vector<CGridItem*> rows;
+    rows.reserve(m_impl->registered.size());
+    CollectSubtrees(root, rows);
+    // Every binding leaves the dispatcher in one pass; the rows then go without touching the
+    // registry or this container's sets one by one.
+    CDispatcher::GetInstance().UnregisterRows(rows);
+    for (CGridItem* row : rows)
+        row->m_dataObject = nullptr;
+    m_impl->deletingAll = true;
     for (CGridItem* child : root->m_children.TakeAll()) {
         child->m_parent = nullptr;
         delete child;
     }
+    m_impl->deletingAll = false;
+    m_impl->registered.clear();
+    m_impl->selected.clear();
     return visible;
 }
 

@@ -90,6 +90,8 @@ private:
     void Register(CGridItem* row);
     void Unregister(CGridItem* row);
     void SetSelectedMember(CGridItem* row, bool selected);
+    // Place in the sequence for a row that is not in it and whose parent shows its children.
+    int VisibleInsertPosition(CGridItem* row);
 
     struct Impl;
     std::unique_ptr<Impl> m_impl;

@@ -47,6 +47,15 @@ int CRowComparator::UpperBound(const std::vector<CGridItem*>& rows, int first, i
     return first;
 }
 
+bool CRowComparator::IsOrdered(const std::vector<CGridItem*>& rows) const
+{
+    for (std::size_t slot = 1; slot < rows.size(); ++slot) {
+        if (Before(*rows[slot], *rows[slot - 1]))
+            return false;
+    }
+    return true;
+}
+
 void CRowComparator::Sort(std::vector<CGridItem*>& rows) const
 {
     if (rows.size() < 2)

@@ -29,6 +29,9 @@ public:
     // weak order: no loop relies on a sentinel.
     void Sort(std::vector<CGridItem*>& rows) const;
 
+    // True when no row sorts strictly before the one preceding it.
+    bool IsOrdered(const std::vector<CGridItem*>& rows) const;
+
     // First slot in [first, last) whose row `row` sorts strictly before (an upper bound).
     int UpperBound(const std::vector<CGridItem*>& rows, int first, int last,
                    const CGridItem& row) const;

@@ -1,0 +1,134 @@
+#pragma once
+
+#include <cstddef>
+#include <iterator>
+#include <memory>
+#include <span>
+#include <vector>
+
+namespace Ombrel::GUI {
+
+class CGridItem;
+class CRowBlockList;
+
+// A run of consecutive entries of a CRowBlockList.
+struct CRowBlock
+{
+    CRowBlockList* list = nullptr;
+    int index = 0;                 // place among the list's blocks
+    std::vector<CGridItem*> rows;  // never empty while the block is in a list
+};
+
+// An ordered sequence of rows cut into blocks of at most kMaxBlockSize entries, with a Fenwick
+// tree over the block sizes. Every row in the list records its block in the CGridItem member
+// named by the list's link, so a row finds its own index without searching the list.
+//
+// At, IndexOf, inserting and erasing one row cost O(kMaxBlockSize + log(blocks)); splitting or
+// removing a block renumbers the blocks after it, which happens once per many changes. A row is
+// in at most one list per link member; a row in none has a null link.
+class CRowBlockList
+{
+public:
+    using Link = CRowBlock* CGridItem::*;
+    static constexpr int kMaxBlockSize = 512;
+
+    explicit CRowBlockList(Link link);
+    // Clears the links of the rows still in the list.
+    ~CRowBlockList();
+    CRowBlockList(const CRowBlockList&) = delete;
+    CRowBlockList& operator=(const CRowBlockList&) = delete;
+
+    int Size() const { return m_size; }
+    bool IsEmpty() const { return m_size == 0; }
+    CGridItem* At(int index) const;
+    // Index of `row`, -1 when it is not an entry of this list.
+    int IndexOf(const CGridItem* row) const;
+
+    // Inserts `rows` (in no list of this link) contiguously at `index` (0..Size()).
+    void Insert(int index, std::span<CGridItem* const> rows);
+    // Removes [index, index + count); the rows' links are cleared.
+    void Erase(int index, int count);
+    // Appends the entries [first, first + count) to `out`.
+    void CopyOut(int first, int count, std::vector<CGridItem*>& out) const;
+    // Replaces every entry by `rows` (which may include present entries) in that order.
+    void Assign(std::span<CGridItem* const> rows);
+    // Removes every entry.
+    void Clear();
+
+    // First index in [first, last) whose row does not satisfy `holds`, given that the rows that
+    // do satisfy it all come before the rows that do not (bisection).
+    template <class Predicate>
+    int PartitionPoint(int first, int last, Predicate&& holds) const
+    {
+        while (first < last) {
+            const int middle = first + (last - first) / 2;
+            if (holds(At(middle)))
+                first = middle + 1;
+            else
+                last = middle;
+        }
+        return first;
+    }
+
+    class Iterator
+    {
+    public:
+        using iterator_category = std::forward_iterator_tag;
+        using value_type = CGridItem*;
+        using difference_type = std::ptrdiff_t;
+        using pointer = CGridItem* const*;
+        using reference = CGridItem* const&;
+
+        Iterator() = default;
+        Iterator(const CRowBlockList* list, std::size_t block) : m_list(list), m_block(block) {}
+
+        reference operator*() const { return m_list->m_blocks[m_block]->rows[m_offset]; }
+        Iterator& operator++();
+        Iterator operator++(int)
+        {
+            Iterator before = *this;
+            ++*this;
+            return before;
+        }
+        bool operator==(const Iterator& other) const
+        {
+            return m_block == other.m_block && m_offset == other.m_offset;
+        }
+
+    private:
+        const CRowBlockList* m_list = nullptr;
+        std::size_t m_block = 0;
+        std::size_t m_offset = 0;
+    };
+
+    Iterator begin() const { return Iterator(this, 0); }
+    Iterator end() const { return Iterator(this, m_blocks.size()); }
+
+private:
+    struct Place
+    {
+        std::size_t block;
+        int offset;
+    };
+
+    Place Locate(int index) const;
+    int StartOf(std::size_t block) const;
+    void AddToBlockSize(std::size_t block, int delta);
+    void LinkRows(CRowBlock& block, std::size_t from);
+    void Unlink(std::span<CGridItem* const> rows);
+    void InsertSplitting(Place place, std::span<CGridItem* const> rows, bool appending);
+    void RemoveEmptyBlocks();
+    void MergeIfSmall(std::size_t block);
+    // Renumbers the blocks from `first` on and rebuilds the size tree.
+    void Reindex(std::size_t first);
+    std::vector<std::unique_ptr<CRowBlock>> MakeBlocks(std::span<CGridItem* const> rows,
+                                                       int perBlock);
+
+    Link m_link;
+    std::vector<std::unique_ptr<CRowBlock>> m_blocks;
+    // 1-based Fenwick tree of block sizes; empty while there is at most one block.
+    std::vector<int> m_sizeTree;
+    int m_size = 0;
+};
+
+} // namespace Ombrel::GUI
