@@ -120,6 +120,9 @@ public:
     void GetChildren(CGridItem* parent, std::vector<CGridItem*>& out);
     bool HasChildren(CGridItem* row);
     int GetLevel(CGridItem* row);
+    // The parent row (a container's root handle for a top-level row); GetParent() without an
+    // argument stays the parent window.
+    using CWnd::GetParent;
     CGridItem* GetParent(CGridItem* row);
     int GetVisibleIndex(CGridItem* row);
     CGridItem* GetRowAt(int index, int rowType);
@@ -276,8 +279,9 @@ public:
     bool IsSeparatorShown();
     void SetSeparatorThickness(int thickness);
     int GetSeparatorThickness();
-    // Not owned unless it is marked for automatic deletion; returns the previous custom draw
-    // (null when the grid had none of its own). Measures the row heights again.
+    // Returns the previous custom draw (null when the grid had none of its own), which the
+    // caller owns from then on. The grid deletes the custom draw it holds when it is destroyed
+    // if that object is marked for automatic deletion. Measures the row heights again.
     ICustomDraw* SetCustomDraw(ICustomDraw* customDraw);
     // The grid's own custom draw, else the process default; never null.
     ICustomDraw* GetCustomDraw();

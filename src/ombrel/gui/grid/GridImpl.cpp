@@ -1,0 +1,611 @@
+// The grid implementation: construction, the window's messages and timers, the rows' owner,
+// owner notifications and the header listener.
+
+#include "ombrel/gui/grid/GridImpl.h"
+
+#include "ombrel/base/ThreadId.h"
+#include "ombrel/gui/grid/GridCallRecords.h"
+#include "ombrel/gui/grid/GridClock.h"
+#include "ombrel/gui/grid/GridItem.h"
+#include "ombrel/gui/grid/GridNotifications.h"
+#include "ombrel/gui/grid/GridPainter.h"
+#include "ombrel/gui/grid/GridRows.h"
+#include "ombrel/gui/grid/GridSelection.h"
+#include "ombrel/gui/grid/ItemContainer.h"
+#include "ombrel/gui/header/Column.h"
+#include "ombrel/platform/Font.h"
+#include "ombrel/platform/Input.h"
+#include "ombrel/platform/WindowMessaging.h"
+
+#include <algorithm>
+
+namespace Ombrel::GUI {
+
+CGridImpl::CGridImpl(CGrid& grid) : m_grid(grid)
+{
+    m_options.wheelScrollLines = ReadWheelScrollLines();
+    InitializeDrawingDefaults();
+    m_rows = std::make_unique<CGridRows>(*this);
+    m_layout = std::make_unique<CGridLayout>(grid, *m_rows, m_options, *this);
+    m_selection = std::make_unique<CGridSelection>(grid, *m_rows, m_options, *m_layout);
+    m_painter = std::make_unique<CGridPainter>(grid, *m_rows, *m_layout, m_options);
+}
+
+CGridImpl::~CGridImpl()
+{
+    if (CHeader* header = m_options.header) {
+        header->RemoveNotify(this);
+        m_options.header = nullptr;
+        if (header->IsAutoDelete())
+            delete header;
+    }
+    ReleaseCustomDraw();
+    m_painter.reset();
+    // The rows go while layout and selection still answer for them.
+    m_rows.reset();
+    m_selection.reset();
+    m_layout.reset();
+}
+
+// ---- Cross-thread calls ---------------------------------------------------------------------
+
+std::uint32_t CGridImpl::GetWindowThreadId() const
+{
+    return m_windowThread.load(std::memory_order_acquire);
+}
+
+void CGridImpl::Deliver(GridOperation op, void* record, bool* fromOtherThread)
+{
+    const std::uint32_t windowThread = GetWindowThreadId();
+    if (windowThread != 0 && windowThread != GetCurrentThreadId()) {
+        // A window that is gone leaves the neutral result; SendMessage also gives up without
+        // blocking when the window goes away before the message is handled.
+        if (!IsWindow(&m_grid))
+            return;
+        *fromOtherThread = true;
+        SendMessage(&m_grid, CGrid::GetSyncMessage(), static_cast<WPARAM>(op),
+                    reinterpret_cast<LPARAM>(record));
+        return;
+    }
+    Dispatch(static_cast<WPARAM>(op), reinterpret_cast<LPARAM>(record));
+}
+
+template <GridOperation Op, class Record>
+bool CGridImpl::PostRecord(std::shared_ptr<Record> record)
+{
+    const void* key = record.get();
+    {
+        std::lock_guard lock(m_postedLock);
+        m_posted.emplace(key, std::move(record));
+    }
+    if (PostMessage(&m_grid, CGrid::GetSyncMessage(), static_cast<WPARAM>(Op),
+                    reinterpret_cast<LPARAM>(key)))
+        return true;
+    std::lock_guard lock(m_postedLock);
+    m_posted.erase(key);
+    return false;
+}
+
+template <class Record>
+std::shared_ptr<Record> CGridImpl::TakePosted(LPARAM record)
+{
+    std::lock_guard lock(m_postedLock);
+    auto found = m_posted.find(reinterpret_cast<const void*>(record));
+    if (found == m_posted.end())
+        return nullptr;
+    std::shared_ptr<Record> taken = std::static_pointer_cast<Record>(found->second);
+    m_posted.erase(found);
+    return taken;
+}
+
+bool CGridImpl::PostAdd(Common::CDataObject* object, CGridItem* parent, CGridItem* insertAfter)
+{
+    using Record = GridCallOf<GridOperation::AddPosted>::Record;
+    auto record = std::make_shared<Record>(Record{{object, parent, insertAfter}, {}});
+    return PostRecord<GridOperation::AddPosted>(std::move(record));
+}
+
+bool CGridImpl::PostCellRepaint(CGridItem* row, std::int32_t fieldId, std::int64_t delayMs)
+{
+    using Record = GridCallOf<GridOperation::ScheduleCellRepaintPosted>::Record;
+    auto record = std::make_shared<Record>(Record{{row, fieldId, delayMs}, {}});
+    return PostRecord<GridOperation::ScheduleCellRepaintPosted>(std::move(record));
+}
+
+LRESULT CGridImpl::RunPosted(WPARAM code, LPARAM param)
+{
+    switch (static_cast<GridOperation>(code)) {
+    case GridOperation::AddPosted:
+        if (auto record = TakePosted<GridCallOf<GridOperation::AddPosted>::Record>(param)) {
+            auto [object, parent, insertAfter] = record->args;
+            m_rows->Add(object, parent, insertAfter);
+            return 1;
+        }
+        return 0;
+    case GridOperation::ScheduleCellRepaintPosted:
+        if (auto record =
+                TakePosted<GridCallOf<GridOperation::ScheduleCellRepaintPosted>::Record>(param)) {
+            auto [row, fieldId, delayMs] = record->args;
+            ScheduleCellRepaint(row, fieldId, delayMs);
+            return 1;
+        }
+        return 0;
+    case GridOperation::DeferredUpdateLayout:
+        m_rows->OnDeferredLayout();
+        return 1;
+    case GridOperation::RebuildResources:
+        m_painter->RebuildResources();
+        Invalidate();
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+// ---- Window -----------------------------------------------------------------------------------
+
+bool CGridImpl::HasWindow() const
+{
+    return IsWindow(&m_grid);
+}
+
+void CGridImpl::Invalidate()
+{
+    if (HasWindow())
+        m_grid.InvalidateRect(nullptr, false);
+}
+
+void CGridImpl::OnPreSubclassWindow()
+{
+    m_windowThread.store(GetCurrentThreadId(), std::memory_order_release);
+    PostMessage(&m_grid, CGrid::GetSyncMessage(), static_cast<WPARAM>(GridOperation::Initialize), 0);
+}
+
+void CGridImpl::Initialize()
+{
+    if (m_initialized)
+        return;
+    m_initialized = true;
+    m_windowThread.store(GetCurrentThreadId(), std::memory_order_release);
+    if (m_ownFont && m_grid.CWnd::GetFont() == nullptr)
+        m_grid.SetFont(m_ownFont.get(), false);
+    m_painter->RebuildResources();
+    if (m_deferredLayoutOwed) {
+        m_deferredLayoutOwed = false;
+        m_rows->OnDeferredLayout();
+    }
+    m_layout->UpdateLayout();
+}
+
+LRESULT CGridImpl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam,
+                              const PlatformProc& platform)
+{
+    if (message == CGrid::GetSyncMessage())
+        return Dispatch(wParam, lParam);
+    switch (message) {
+    case WM_CREATE: {
+        const LRESULT result = platform();
+        if (result != -1)
+            Initialize();
+        return result;
+    }
+    case WM_DESTROY:
+        OnDestroy();
+        return platform();
+    case WM_PAINT:
+        m_painter->BeforePaint();
+        m_layout->OnPaint();
+        m_painter->Paint();
+        m_painter->AfterPaint();
+        return 0;
+    case WM_ERASEBKGND:
+        // The paint pass covers every pixel; erasing first would only flicker.
+        return 1;
+    case WM_SIZE: {
+        const LRESULT result = platform();
+        m_layout->OnSize(static_cast<UINT>(wParam), LOWORD(static_cast<std::uint64_t>(lParam)),
+                         HIWORD(static_cast<std::uint64_t>(lParam)));
+        m_painter->RebuildResources();
+        return result;
+    }
+    case WM_VSCROLL:
+        m_layout->OnVScroll(LOWORD(wParam), HIWORD(wParam));
+        return 0;
+    case WM_HSCROLL:
+        m_layout->OnHScroll(LOWORD(wParam), HIWORD(wParam));
+        return 0;
+    case WM_KEYDOWN:
+        OnKeyDown(static_cast<UINT>(wParam));
+        return platform();
+    case WM_LBUTTONDOWN:
+        OnLButtonDown(GET_KEYSTATE_WPARAM(wParam), CPoint(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)));
+        return 0;
+    case WM_LBUTTONUP:
+        if (GetCapture() == &m_grid)
+            ReleaseCapture();
+        return platform();
+    case WM_MOUSEWHEEL: {
+        const CPoint point(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        if (m_layout->OnMouseWheel(GET_KEYSTATE_WPARAM(wParam), GET_WHEEL_DELTA_WPARAM(wParam), point))
+            return 0;
+        return platform();
+    }
+    case WM_TIMER:
+        OnTimer(static_cast<UINT_PTR>(wParam));
+        return 0;
+    case WM_SETFONT: {
+        const LRESULT result = platform();
+        OnFontChanged();
+        return result;
+    }
+    default:
+        return platform();
+    }
+}
+
+void CGridImpl::OnDestroy()
+{
+    m_destroying = true;
+    // Every row leaves with its GN_ROWREMOVED while the window can still send it.
+    m_rows->RemoveAll(ROW_ALL_TYPES);
+    for (UINT_PTR timer = 0; timer <= 5; ++timer)
+        m_grid.KillTimer(timer);
+    m_repaintTimerDue = -1;
+}
+
+void CGridImpl::OnTimer(UINT_PTR id)
+{
+    switch (id) {
+    case kRepaintTimer:
+        OnRepaintTimer();
+        break;
+    case kLayoutTimer:
+        m_grid.KillTimer(kLayoutTimer);
+        m_layout->UpdateLayout();
+        break;
+    case kEnsureVisibleTimer:
+        m_layout->OnEnsureVisibleTimer();
+        break;
+    case kHeaderLayoutTimer:
+        m_grid.KillTimer(kHeaderLayoutTimer);
+        m_layout->UpdateLayout();
+        Invalidate();
+        break;
+    default:
+        break;
+    }
+}
+
+void CGridImpl::ArmRepaintTimer(std::int64_t delayMs)
+{
+    if (delayMs <= 0) {
+        OnRepaintTimer();
+        return;
+    }
+    if (!HasWindow())
+        return;
+    delayMs = std::max(delayMs, kMinimumRepaintDelayMs);
+    const std::int64_t due = GetGridTime() + delayMs;
+    // A pending timer that fires no later than the new request serves it too.
+    if (m_repaintTimerDue >= 0 && m_repaintTimerDue <= due)
+        return;
+    const auto elapse = static_cast<UINT>(std::min<std::int64_t>(delayMs, 0x7FFFFFFF));
+    if (m_grid.SetTimer(kRepaintTimer, elapse) != 0)
+        m_repaintTimerDue = due;
+}
+
+void CGridImpl::OnRepaintTimer()
+{
+    if (m_repaintTimerDue >= 0)
+        m_grid.KillTimer(kRepaintTimer);
+    m_repaintTimerDue = -1;
+    if (!HasWindow())
+        return;
+    std::int64_t next = -1;
+    auto refresh = [&](int rowType, int first) {
+        const int last = m_layout->GetLastVisibleIndex(rowType);
+        for (int position = std::max(first, 0); position <= last; ++position) {
+            CGridItem* row = m_rows->GetRowAt(position, rowType);
+            if (!row)
+                break;
+            row->RefreshDueRepaints();
+            const std::int64_t time = row->GetNextRepaintTime();
+            if (time >= 0 && (next < 0 || time < next))
+                next = time;
+        }
+    };
+    refresh(ROW_FIXED, 0);
+    if (m_layout->GetTopRow() >= 0)
+        refresh(ROW_NORMAL, m_layout->GetTopRow());
+    // Due times still scheduled lie in the future; at least 1 ms keeps this from recursing.
+    if (next >= 0)
+        ArmRepaintTimer(std::max<std::int64_t>(next - GetGridTime(), 1));
+}
+
+void CGridImpl::OnKeyDown(UINT virtualKey)
+{
+    const bool shift = GetKeyState(VK_SHIFT) < 0;
+    const bool control = GetKeyState(VK_CONTROL) < 0;
+    if (shift || control)
+        return;
+    const char character = CGridSelection::CharFromVirtualKey(virtualKey);
+    if (character == 0)
+        return;
+    GridKeyCommand command;
+    command.kind = GridKeyCommand::TypeAhead;
+    command.character = character;
+    ProcessKeyCommand(command);
+}
+
+void CGridImpl::OnLButtonDown(UINT flags, CPoint point)
+{
+    m_grid.SetCapture();
+    if (CWnd::GetFocus() != &m_grid)
+        m_grid.CWnd::SetFocus();
+    if (m_layout->OnExpandButtonPress(point))
+        return;
+    m_selection->OnLButtonDown(flags, point, true);
+}
+
+bool CGridImpl::ProcessKeyCommand(const GridKeyCommand& command)
+{
+    // Movement commands need a key manager, which this grid does not have.
+    if (command.kind != GridKeyCommand::TypeAhead)
+        return false;
+    return m_selection->SearchByChar(command.character);
+}
+
+CFont* CGridImpl::GetFont()
+{
+    const std::uint32_t windowThread = GetWindowThreadId();
+    if (!HasWindow()) {
+        // Before the window exists only a restored font can be pending; after it is gone the
+        // neutral answer is "none".
+        return windowThread == 0 ? m_ownFont.get() : nullptr;
+    }
+    if (windowThread != GetCurrentThreadId())
+        return reinterpret_cast<CFont*>(SendMessage(&m_grid, WM_GETFONT, 0, 0));
+    return m_grid.CWnd::GetFont();
+}
+
+// ---- Owner notifications ----------------------------------------------------------------------
+
+void CGridImpl::SendNotify(NMHDR& header)
+{
+    if (!m_options.notificationsEnabled || !HasWindow())
+        return;
+    CWnd* receiver = m_grid.GetOwner();
+    if (!receiver)
+        receiver = m_grid.GetParent();
+    if (!receiver || !IsWindow(receiver))
+        return;
+    header.hwndFrom = &m_grid;
+    header.idFrom = m_grid.GetDlgCtrlID();
+    SendMessage(receiver, WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
+}
+
+void CGridImpl::NotifyRow(int code, CGridItem* row)
+{
+    if (!m_options.notificationsEnabled || !row || row->IsRoot())
+        return;
+    CItemContainer* container = row->GetContainer();
+    if (!container || container->IsPool())
+        return;
+    NMGRIDROW payload;
+    payload.hdr.code = static_cast<UINT>(code);
+    payload.code = static_cast<UINT>(code);
+    payload.grid = &m_grid;
+    payload.row = row;
+    payload.object = row->GetDataObject();
+    payload.rowType = container->GetKind();
+    payload.position = row->IsVisible() ? m_rows->GetVisibleIndex(row) : -1;
+    std::uint32_t state = GRS_IN_GRID;
+    if (row->IsSelected())
+        state |= GRS_SELECTED;
+    if (payload.position >= 0 && m_selection->GetFocus() == RowPosition{payload.position, payload.rowType})
+        state |= GRS_FOCUSED;
+    if (row->IsVisible())
+        state |= GRS_VISIBLE;
+    if (row->IsExpanded())
+        state |= GRS_EXPANDED;
+    if (m_rows->IsHiddenByFilter(row))
+        state |= GRS_FILTERED;
+    payload.rowState = state;
+    SendNotify(payload.hdr);
+}
+
+void CGridImpl::NotifyColumn(int code, CColumn* column)
+{
+    NMGRIDCOLUMN payload;
+    payload.hdr.code = static_cast<UINT>(code);
+    payload.code = static_cast<UINT>(code);
+    payload.grid = &m_grid;
+    payload.column = column;
+    SendNotify(payload.hdr);
+}
+
+// ---- IGridRowsOwner -------------------------------------------------------------------------
+
+CGrid* CGridImpl::GetGrid() const
+{
+    return HasWindow() ? &m_grid : nullptr;
+}
+
+void CGridImpl::RepaintRow(CGridItem* row)
+{
+    if (HasWindow())
+        m_layout->InvalidateRow(row);
+}
+
+void CGridImpl::RepaintCell(CGridItem* row, int fieldId)
+{
+    if (HasWindow())
+        m_layout->InvalidateCell(row, fieldId);
+}
+
+void CGridImpl::RepaintPositions(int rowType, int first, int last)
+{
+    if (HasWindow())
+        m_layout->InvalidatePositions(rowType, first, last);
+}
+
+void CGridImpl::RepaintAll()
+{
+    Invalidate();
+}
+
+RowPosition CGridImpl::GetFocus() const
+{
+    return m_selection->GetFocus();
+}
+
+void CGridImpl::SetFocus(RowPosition focus)
+{
+    m_selection->StoreFocus(focus);
+}
+
+int CGridImpl::GetTopRow() const
+{
+    return m_layout->GetTopRow();
+}
+
+void CGridImpl::SetTopRow(int index)
+{
+    m_layout->StoreTopRow(index);
+}
+
+void CGridImpl::OnRowsEntered(int rowType, int position, int count)
+{
+    m_layout->OnRowsEntered(rowType, position, count);
+}
+
+void CGridImpl::OnRowsLeft(int rowType, int position, int count)
+{
+    m_layout->OnRowsLeft(rowType, position, count);
+}
+
+void CGridImpl::StartLayoutTimer()
+{
+    // Without a window the layout is computed when the window is created.
+    if (HasWindow() && !m_destroying)
+        m_grid.SetTimer(kLayoutTimer, kLayoutDelayMs);
+}
+
+void CGridImpl::PostDeferredLayout()
+{
+    if (HasWindow() && !m_destroying &&
+        PostMessage(&m_grid, CGrid::GetSyncMessage(),
+                    static_cast<WPARAM>(GridOperation::DeferredUpdateLayout), 0))
+        return;
+    // The rows wait for this request before they post another one: answer it at creation.
+    m_deferredLayoutOwed = true;
+}
+
+void CGridImpl::UpdateLayout()
+{
+    m_layout->UpdateLayout();
+}
+
+IGridRowsOwner::SelectionMode CGridImpl::GetSelectionMode() const
+{
+    return m_selection->GetSelectionMode();
+}
+
+std::vector<CSortInfo> CGridImpl::GetHeaderSortLevels() const
+{
+    std::vector<CSortInfo> levels;
+    if (CHeader* header = m_options.header) {
+        const int count = header->GetSortCount();
+        for (int level = 0; level < count; ++level)
+            levels.push_back(header->GetSort(level));
+    }
+    return levels;
+}
+
+// ---- IGridLayoutHost ------------------------------------------------------------------------
+
+bool CGridImpl::CanScrollPixels() const
+{
+    // Moved pixels would carry the background picture along with the rows.
+    return !m_backgroundImage.IsSet();
+}
+
+void CGridImpl::HideTooltips()
+{
+    // This grid shows no tooltips, so there is nothing to hide.
+}
+
+bool CGridImpl::IsEditing() const
+{
+    // Cells are not edited in place by this grid.
+    return false;
+}
+
+void CGridImpl::OnViewScrolled()
+{
+    // No controls are embedded in the rows, so none has to follow the view.
+}
+
+// ---- Header listener ----------------------------------------------------------------------
+
+void CGridImpl::OnHeaderChanged(CHeader* header, CColumn* column, int code)
+{
+    using Record = GridCallOf<GridOperation::HeaderChanged>::Record;
+    Record record{{header, column, code}, {}};
+    Deliver(GridOperation::HeaderChanged, &record, &record.fromOtherThread);
+}
+
+void CGridImpl::OnHeaderChange(CHeader* header, CColumn* column, int code)
+{
+    if (header == nullptr || header != m_options.header)
+        return;
+    switch (code) {
+    case CHeader::HeaderColumnAdded:
+        NotifyColumn(GN_COLUMNADDED, column);
+        m_layout->UpdateLayout();
+        break;
+    case CHeader::HeaderColumnRemoved:
+        NotifyColumn(GN_COLUMNREMOVED, column);
+        m_layout->UpdateLayout();
+        break;
+    case CHeader::HeaderColumnResized:
+        NotifyColumn(GN_COLUMNRESIZED, column);
+        // Dragging a border resizes many times a second: one layout and repaint after it.
+        if (HasWindow())
+            m_grid.SetTimer(kHeaderLayoutTimer, kLayoutDelayMs);
+        return;
+    case CHeader::HeaderColumnChanged:
+    case 8:
+    case CHeader::HeaderImageListChanged:
+        NotifyColumn(GN_COLUMNCHANGED, column);
+        break;
+    case CHeader::HeaderColumnVisibility:
+        NotifyColumn(GN_COLUMNCHANGED, column);
+        m_layout->UpdateLayout();
+        break;
+    case CHeader::HeaderColumnMoved:
+        NotifyColumn(GN_COLUMNMOVED, column);
+        m_layout->UpdateLayout();
+        break;
+    case CHeader::HeaderFixedColumnsChanged:
+        break;
+    case CHeader::HeaderSortChanged:
+        NotifyColumn(GN_SORTCHANGED, column);
+        if (m_applySortChanges)
+            m_rows->Resort();
+        return;
+    case CHeader::HeaderHeightChanged:
+        m_layout->UpdateLayout();
+        break;
+    case CHeader::HeaderFontChanged:
+        NotifyColumn(GN_COLUMNCHANGED, column);
+        header->SetHeight(MeasureHeaderHeight());
+        m_layout->UpdateLayout();
+        break;
+    default:
+        return;
+    }
+    Invalidate();
+}
+
+} // namespace Ombrel::GUI

@@ -1,0 +1,148 @@
+// The grid implementation's measuring through the custom draw: row heights, header height,
+// column widths, and the custom draw itself.
+
+#include "ombrel/gui/grid/GridImpl.h"
+
+#include "ombrel/gui/grid/GridRows.h"
+#include "ombrel/gui/header/Column.h"
+#include "ombrel/gui/paint/CustomDraw.h"
+#include "ombrel/gui/paint/PaintContext.h"
+#include "ombrel/gui/paint/PaintDefaults.h"
+#include "ombrel/platform/DC.h"
+#include "ombrel/platform/SystemColors.h"
+
+#include <algorithm>
+
+namespace Ombrel::GUI {
+
+namespace {
+
+// A device context with the screen's resolution for measuring text.
+class CMeasureDC : public CDC
+{
+public:
+    CMeasureDC() { CreateCompatibleDC(nullptr); }
+};
+
+} // namespace
+
+void CGridImpl::InitializeDrawingDefaults()
+{
+    m_appearance = CPaintDefaults::Get().GetAppearance();
+}
+
+void CGridImpl::ReleaseCustomDraw()
+{
+    auto* owned = dynamic_cast<IAutoDelete*>(m_customDraw);
+    if (owned != nullptr && owned->IsAutoDelete())
+        delete m_customDraw;
+    m_customDraw = nullptr;
+}
+
+ICustomDraw* CGridImpl::SetCustomDraw(ICustomDraw* customDraw)
+{
+    ICustomDraw* previous = m_customDraw;
+    m_customDraw = customDraw;
+    RecalcRowHeights(ROW_ALL_TYPES);
+    m_layout->UpdateLayout();
+    Invalidate();
+    return previous;
+}
+
+ICustomDraw* CGridImpl::GetCustomDraw() const
+{
+    return m_customDraw != nullptr ? m_customDraw : CPaintDefaults::Get().GetCustomDraw();
+}
+
+CFont* CGridImpl::GetEffectiveFont() const
+{
+    CFont* font = HasWindow() ? m_grid.CWnd::GetFont() : m_ownFont.get();
+    return font != nullptr ? font : CPaintDefaults::Get().GetFont();
+}
+
+void CGridImpl::RecalcRowHeights(int typeMask)
+{
+    CMeasureDC dc;
+    const int height = GetCustomDraw()->GetRowHeight(GetEffectiveFont(), &dc);
+    for (int rowType : {ROW_FIXED, ROW_NORMAL}) {
+        if (typeMask & rowType)
+            m_layout->ApplyMeasuredRowHeight(rowType, height);
+    }
+}
+
+int CGridImpl::MeasureHeaderHeight()
+{
+    CHeader* header = m_options.header;
+    HeaderPaintContext context;
+    context.grid = &m_grid;
+    context.header = header;
+    context.font = header != nullptr ? header->GetFont() : nullptr;
+    if (context.font == nullptr)
+        context.font = GetEffectiveFont();
+    context.imageList = header != nullptr ? header->GetImageList() : nullptr;
+    context.textColor = GetSysColor(COLOR_WINDOWTEXT);
+    CMeasureDC dc;
+    return GetCustomDraw()->GetHeaderHeight(context, &dc);
+}
+
+void CGridImpl::OnFontChanged()
+{
+    RecalcRowHeights(ROW_ALL_TYPES);
+    if (CHeader* header = m_options.header)
+        header->SetHeight(MeasureHeaderHeight());
+    m_layout->UpdateLayout();
+    Invalidate();
+}
+
+int CGridImpl::GetOptimalWidth(std::int32_t fieldId)
+{
+    CHeader* header = m_options.header;
+    CColumn* column = header != nullptr ? header->GetColumnById(fieldId) : nullptr;
+    if (column == nullptr)
+        return 0;
+    ICustomDraw* customDraw = GetCustomDraw();
+    CMeasureDC dc;
+    CellPaintContext context;
+    context.grid = &m_grid;
+    context.column = column;
+    context.font = GetEffectiveFont();
+    context.imageList = m_imageList;
+    context.imageIndex = column->GetImageIndex();
+    context.stretchImages = m_stretchImages;
+    context.format = column->GetFormat();
+    context.highlight = m_highlight;
+    int widest = 0;
+    for (int rowType : {ROW_FIXED, ROW_NORMAL}) {
+        const int count = m_rows->GetRowCount(rowType);
+        for (int position = 0; position < count; ++position) {
+            CGridItem* row = m_rows->GetRowAt(position, rowType);
+            context.row = row;
+            context.rowType = rowType;
+            context.position = position;
+            const int height = m_layout->GetRowHeight(row);
+            context.rect = CRect(0, 0, column->GetWidth(), std::max(height, 0));
+            widest = std::max(widest, customDraw->GetCellWidth(context, &dc, m_options.paintOptions));
+        }
+    }
+    return widest;
+}
+
+void CGridImpl::AutoSizeColumn(CColumn* column)
+{
+    if (column == nullptr)
+        return;
+    const int width = GetOptimalWidth(column->GetFieldId());
+    if (width > 0)
+        column->SetWidth(width);
+}
+
+void CGridImpl::AutoSizeColumns()
+{
+    CHeader* header = m_options.header;
+    if (header == nullptr)
+        return;
+    for (int position = 0; position < header->GetColumnCount(); ++position)
+        AutoSizeColumn(header->GetColumn(position));
+}
+
+} // namespace Ombrel::GUI

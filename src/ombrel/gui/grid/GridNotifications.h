@@ -1,0 +1,69 @@
+#pragma once
+
+#include "ombrel/platform/Messages.h"
+
+#include <cstdint>
+
+namespace Ombrel::Common {
+class CDataObject;
+}
+
+namespace Ombrel::GUI {
+
+class CColumn;
+class CGrid;
+class CGridItem;
+
+// Column notification codes sent to the grid's owner window (row codes are in GridTypes.h).
+enum GridColumnNotification : int
+{
+    GN_BEGINDRAG = 11,      // before a drag the grid starts from its rows
+    GN_ENDDRAG = 12,        // after it; the integer argument is the drag result
+    GN_BEGINDROP = 13,      // before a drop onto the grid is processed
+    GN_ENDDROP = 14,        // after it; the integer argument is the effect, 0 when refused
+    GN_COLUMNADDED = 17,
+    GN_COLUMNREMOVED = 18,
+    GN_COLUMNMOVED = 19,
+    GN_COLUMNRESIZED = 20,
+    GN_COLUMNCHANGED = 21,  // any other change of a column, the header's font or images
+    GN_SORTCHANGED = 22,    // the header's sort levels changed
+};
+
+// Bits of NMGRIDROW::rowState.
+enum GridRowStateBits : std::uint32_t
+{
+    GRS_SELECTED = 1u << 0,
+    GRS_FOCUSED = 1u << 1,
+    GRS_VISIBLE = 1u << 2,
+    GRS_EXPANDED = 1u << 3,
+    GRS_FILTERED = 1u << 4, // hidden by the row filter
+    GRS_IN_GRID = 1u << 5,  // in a grid container (not in the pool of detached rows)
+};
+
+// Payload of a row notification: WM_NOTIFY with the grid's control identifier in wParam and
+// the payload's address in lParam. It lives only for the duration of the call. Addresses are
+// full width; the fields keep the order of the 32-bit layout that older receivers knew.
+struct NMGRIDROW
+{
+    NMHDR hdr;            // sender (the grid window), control identifier, code
+    UINT code = 0;        // the code again
+    CGrid* grid = nullptr;
+    std::uint32_t rowState = 0; // GridRowStateBits
+    CGridItem* row = nullptr;
+    Common::CDataObject* object = nullptr;
+    std::int32_t rowType = 0;   // ROW_FIXED or ROW_NORMAL
+    std::int32_t position = -1; // visible position, -1 when the row has none
+};
+
+// Payload of a column notification, sent the same way.
+struct NMGRIDCOLUMN
+{
+    NMHDR hdr;
+    UINT code = 0;
+    CGrid* grid = nullptr;
+    CColumn* column = nullptr;
+    void* pointerArgument = nullptr;
+    std::int32_t integerArgument = 0;
+};
+
+} // namespace Ombrel::GUI
