@@ -36,7 +36,7 @@ class CUpdateLoad
 public:
     static constexpr int kWorkerCount = 2;
     static constexpr int kAckEvery = 16;
-    static constexpr int kWindow = 8 * kAckEvery; // unacknowledged changes per worker
+    static constexpr int kWindow = 4 * kAckEvery; // unacknowledged changes per worker
     static constexpr int kProbeEvery = 8;
 
     CUpdateLoad(int recordCount, IUpdateTarget& target);
