@@ -1,10 +1,5 @@
 #include "ombrel/gui/grid/GridSelection.h"
 
-#include <algorithm>
-#include <cstdint>
-#include <set>
-#include <utility>
-
 #include "ombrel/base/Clock.h"
 #include "ombrel/gui/grid/GridItem.h"
 #include "ombrel/gui/grid/GridLayout.h"
@@ -15,6 +10,11 @@
 #include "ombrel/gui/header/Header.h"
 #include "ombrel/platform/Input.h"
 #include "ombrel/platform/Wnd.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <set>
+#include <utility>
 
 // Contents: focus; repaint bands; selection of one row, ranges, all, none; listing the
 // selection; reactions to option changes; the left-button press rules; type-ahead search.
@@ -49,16 +49,15 @@ struct CGridSelection::Impl
 {
     Impl(CWnd& window_, CGridRows& rows_, const GridOptions& options_, CGridLayout& layout_)
         : window(window_), rows(rows_), options(options_), layout(layout_)
-    {
-    }
+    {}
 
     CWnd& window;
     CGridRows& rows;
     const GridOptions& options;
     CGridLayout& layout;
 
-    RowPosition focus;  // {-1, ROW_DETACHED} or a position the rows keep current
-    Press press;        // last remembered left-button press over the rows
+    RowPosition focus; // {-1, ROW_DETACHED} or a position the rows keep current
+    Press press;       // last remembered left-button press over the rows
     CGridTypeAhead typeAhead;
 
     // --- Lookups ---------------------------------------------------------------------------
@@ -213,8 +212,7 @@ struct CGridSelection::Impl
 CGridSelection::CGridSelection(CWnd& window, CGridRows& rows, const GridOptions& options,
                                CGridLayout& layout)
     : m_impl(std::make_unique<Impl>(window, rows, options, layout))
-{
-}
+{}
 
 CGridSelection::~CGridSelection() = default;
 
@@ -465,7 +463,8 @@ bool CGridSelection::OnLButtonDown(UINT flags, CPoint point, bool rememberPress)
 
     const bool shift = (flags & MK_SHIFT) != 0;
     const bool ctrl = (flags & MK_CONTROL) != 0;
-    if (shift && !d.focus.IsNone() && GetSelectionMode() == IGridRowsOwner::SelectionMode::Multiple) {
+    if (shift && !d.focus.IsNone() &&
+        GetSelectionMode() == IGridRowsOwner::SelectionMode::Multiple) {
         RowPosition target = hit;
         // Below the last row of an area: up to that area's last row.
         if (!row && areaType != ROW_DETACHED && d.rows.GetRowCount(areaType) > 0)

@@ -1,13 +1,13 @@
 #pragma once
 
-#include <memory>
-#include <string>
-#include <vector>
-
 #include "ombrel/base/Geometry.h"
 #include "ombrel/gui/grid/GridRowsOwner.h"
 #include "ombrel/gui/grid/GridTypes.h"
 #include "ombrel/platform/Messages.h"
+
+#include <memory>
+#include <string>
+#include <vector>
 
 namespace Ombrel {
 class CWnd;

@@ -1,12 +1,12 @@
 #include "ombrel/gui/grid/GridTypeAhead.h"
 
-#include <algorithm>
-
 #include "ombrel/base/String.h"
 #include "ombrel/common/DataObject.h"
 #include "ombrel/common/Value.h"
 #include "ombrel/gui/grid/GridRows.h"
 #include "ombrel/gui/header/Column.h"
+
+#include <algorithm>
 
 namespace Ombrel::GUI {
 
@@ -55,8 +55,8 @@ std::size_t Utf8PrefixLength(std::string_view text, std::size_t count)
 
 std::size_t Utf8Length(std::string_view text)
 {
-    return static_cast<std::size_t>(
-        std::count_if(text.begin(), text.end(), [](char byte) { return !IsUtf8Continuation(byte); }));
+    return static_cast<std::size_t>(std::count_if(
+        text.begin(), text.end(), [](char byte) { return !IsUtf8Continuation(byte); }));
 }
 
 // The fixed rows followed by the normal rows, as one run of display indices.
@@ -66,8 +66,7 @@ public:
     explicit CDisplayOrder(const CGridRows& rows)
         : m_fixedCount(rows.GetRowCount(ROW_FIXED)),
           m_total(m_fixedCount + rows.GetRowCount(ROW_NORMAL))
-    {
-    }
+    {}
 
     int Size() const { return m_total; }
     RowPosition At(int index) const
@@ -101,8 +100,8 @@ CGridTypeAhead::~CGridTypeAhead() = default;
 
 const std::string& CGridTypeAhead::Type(char ch, std::uint64_t nowMs, std::uint32_t timeoutMs)
 {
-    const bool expired = !m_impl->hasTyped || nowMs < m_impl->lastTypedMs ||
-                         nowMs - m_impl->lastTypedMs > timeoutMs;
+    const bool expired =
+        !m_impl->hasTyped || nowMs < m_impl->lastTypedMs || nowMs - m_impl->lastTypedMs > timeoutMs;
     if (expired)
         m_impl->text.assign(1, ch);
     else

@@ -1,12 +1,12 @@
 #pragma once
 
+#include "ombrel/gui/grid/GridTypes.h"
+#include "ombrel/platform/Messages.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
-
-#include "ombrel/gui/grid/GridTypes.h"
-#include "ombrel/platform/Messages.h"
 
 namespace Ombrel::Common {
 class CDataObject;
