@@ -96,6 +96,7 @@ struct CGridLayout::Impl
     int topRow = -1; // visible position of the first normal row on screen; -1 while none
     // Smallest positions where the visible sequences changed since the last layout; the
     // layout repaints from there. Merged by keeping the smallest.
+    // Starts at 0 so that the first layout paints every row.
     int changedNormal = 0;
     int changedFixed = kNothingChanged;
 
@@ -591,8 +592,7 @@ void CGridLayout::UpdateLayout()
         impl.Invalidate(CRect(areas.normal.left, ClampToInt(y), areas.normal.right,
                               areas.normal.bottom));
     }
-    // The sequence's current end is where the next change will at the earliest be noticed.
-    impl.changedNormal = count;
+    impl.changedNormal = kNothingChanged;
     impl.changedFixed = kNothingChanged;
     impl.inLayout = false;
 }
