@@ -282,6 +282,13 @@ TEST_F(GridSelectionTest, SelectingRepaintsTheRowWithSharedBordersAndTheSeparato
     expected = layout.GetRowRectAt(1, ROW_FIXED);
     expected.bottom += separator;
     EXPECT_EQ(window.PaintNow(), expected);
+
+    // Clearing repaints every formerly selected row on screen (f1, then normal rows 1 to 3).
+    window.Settle();
+    selection.ClearSelection();
+    expected = CRect(0, layout.GetRowRectAt(1, ROW_FIXED).top - 1, window.GetClientRect().right,
+                     layout.GetRowRectAt(3, ROW_NORMAL).bottom + 1);
+    EXPECT_EQ(window.PaintNow(), expected);
 }
 
 TEST_F(GridSelectionTest, SelectedRowsComeInVisibleOrderWhetherSortedOrScanned)

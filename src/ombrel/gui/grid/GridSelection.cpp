@@ -153,21 +153,23 @@ struct CGridSelection::Impl
     void DeselectAll(int type)
     {
         CItemContainer& container = rows.GetContainer(type);
+        // Only rows between the first and the last on screen need a repaint; finding a row's
+        // rectangle costs a walk over the screen, which a large selection must not pay per row.
+        const int firstOnScreen = type == ROW_FIXED ? 0 : layout.GetTopRow();
+        const int lastOnScreen = layout.GetLastVisibleIndex(type);
         for (CGridItem* row : CopySelected(container)) {
             if (!container.IsRegistered(row) || !row->IsSelected())
                 continue; // removed or deselected by a notification handler meanwhile
             const int position = row->IsVisible() ? container.GetVisibleIndex(row) : -1;
             row->SetSelected(false);
-            if (position >= 0)
+            if (firstOnScreen >= 0 && position >= firstOnScreen && position <= lastOnScreen)
                 RepaintDeselected(position, type);
         }
     }
 
     void RepaintDeselected(int position, int type)
     {
-        CRect band = layout.GetRowRectAt(position, type); // empty when off screen
-        if (band.IsRectEmpty())
-            return;
+        CRect band = layout.GetRowRectAt(position, type);
         band.InflateRect(0, 1); // the border lines shared with neighbours
         Invalidate(band);
     }
