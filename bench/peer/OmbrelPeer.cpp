@@ -2,7 +2,6 @@
 
 #include <QPixmap>
 
-#include <cstdlib>
 #include <vector>
 
 #include "Measure.h"
@@ -36,15 +35,36 @@ protected:
         CString text = CCellPaintFormat::GetCellText(context);
         if (m_load != nullptr && context.row != nullptr) {
             const auto* record = static_cast<const CRecord*>(context.row->GetDataObject());
-            char* end = nullptr;
-            const long shown = std::strtol(text.GetString(), &end, 10);
-            if (record != nullptr && end != text.GetString())
-                m_load->OnPainted(record->GetIndex(), static_cast<std::int32_t>(shown));
+            std::int32_t shown = 0;
+            if (record != nullptr && ParseShownNumber(text, shown))
+                m_load->OnPainted(record->GetIndex(), shown);
         }
         return text;
     }
 
 private:
+    // The number a cell shows, whatever digit grouping the format puts in.
+    static bool ParseShownNumber(const CString& text, std::int32_t& value)
+    {
+        std::int64_t magnitude = 0;
+        bool negative = false;
+        bool anyDigit = false;
+        for (const char ch : text.View()) {
+            if (ch == '-' && !anyDigit)
+                negative = true;
+            else if (ch >= '0' && ch <= '9') {
+                magnitude = magnitude * 10 + (ch - '0');
+                anyDigit = true;
+                if (magnitude > 0x7fffffffLL + 1)
+                    return false;
+            }
+        }
+        if (!anyDigit)
+            return false;
+        value = static_cast<std::int32_t>(negative ? -magnitude : magnitude);
+        return true;
+    }
+
     CUpdateLoad* const& m_load; // the side's current load; window thread only
 };
 
