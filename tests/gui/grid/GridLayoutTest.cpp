@@ -3,7 +3,7 @@
 // scroll, wheel, timer, size and paint messages to the layout.
 #include <deque>
 #include <memory>
-#include <optional>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -50,29 +50,13 @@ public:
     void RepaintAll() override {}
     RowPosition GetFocus() const override { return focus; }
     void SetFocus(RowPosition newFocus) override { focus = newFocus; }
-    int GetTopRow() const override { return layout ? layout->GetTopRow() : -1; }
-    void SetTopRow(int index) override
-    {
-        if (layout)
-            layout->StoreTopRow(index);
-    }
-    void OnRowsEntered(int rowType, int position, int count) override
-    {
-        if (layout)
-            layout->OnRowsEntered(rowType, position, count);
-    }
-    void OnRowsLeft(int rowType, int position, int count) override
-    {
-        if (layout)
-            layout->OnRowsLeft(rowType, position, count);
-    }
+    int GetTopRow() const override { return layout->GetTopRow(); }
+    void SetTopRow(int index) override { layout->StoreTopRow(index); }
+    void OnRowsEntered(int type, int at, int n) override { layout->OnRowsEntered(type, at, n); }
+    void OnRowsLeft(int type, int at, int n) override { layout->OnRowsLeft(type, at, n); }
     void StartLayoutTimer() override {}
     void PostDeferredLayout() override {}
-    void UpdateLayout() override
-    {
-        if (layout)
-            layout->UpdateLayout();
-    }
+    void UpdateLayout() override { layout->UpdateLayout(); }
     SelectionMode GetSelectionMode() const override { return SelectionMode::Multiple; }
     std::vector<CSortInfo> GetHeaderSortLevels() const override { return {}; }
 
@@ -84,37 +68,27 @@ public:
 class CLayoutWindow final : public CWnd
 {
 public:
-    void OnVScroll(UINT code, UINT position) override
-    {
-        if (layout)
-            layout->OnVScroll(code, position);
-    }
-    void OnHScroll(UINT code, UINT position) override
-    {
-        if (layout)
-            layout->OnHScroll(code, position);
-    }
+    void OnVScroll(UINT code, UINT position) override { layout->OnVScroll(code, position); }
+    void OnHScroll(UINT code, UINT position) override { layout->OnHScroll(code, position); }
     bool OnMouseWheel(UINT flags, short delta, CPoint point) override
     {
-        return layout && layout->OnMouseWheel(flags, delta, point);
+        return layout->OnMouseWheel(flags, delta, point);
     }
     void OnTimer(UINT_PTR id) override
     {
-        if (layout && id == CGridLayout::kEnsureVisibleTimer)
+        if (id == CGridLayout::kEnsureVisibleTimer)
             layout->OnEnsureVisibleTimer();
     }
     void OnSize(UINT type, int cx, int cy) override
     {
         CWnd::OnSize(type, cx, cy);
-        if (layout)
-            layout->OnSize(type, cx, cy);
+        layout->OnSize(type, cx, cy);
     }
     void OnPaint() override
     {
         CPaintDC dc(this);
         painted.push_back(dc.GetUpdateBounds());
-        if (layout)
-            layout->OnPaint();
+        layout->OnPaint();
     }
 
     CGridLayout* layout = nullptr;
@@ -133,13 +107,7 @@ protected:
         window.layout = &layout;
     }
 
-    void TearDown() override
-    {
-        window.layout = nullptr;
-        window.DestroyWindow();
-        owner.layout = nullptr;
-        options.header = nullptr;
-    }
+    void TearDown() override { window.DestroyWindow(); }
 
     void CreateWindow(int height)
     {
@@ -166,15 +134,8 @@ protected:
             ASSERT_EQ(layout.GetNormalArea().Height(), height);
     }
 
-    void VScroll(UINT code, UINT position = 0)
-    {
-        window.SendMessage(WM_VSCROLL, MAKEWPARAM(code, position), 0);
-    }
-
-    void HScroll(UINT code, UINT position = 0)
-    {
-        window.SendMessage(WM_HSCROLL, MAKEWPARAM(code, position), 0);
-    }
+    void VScroll(UINT code, UINT at = 0) { window.SendMessage(WM_VSCROLL, MAKEWPARAM(code, at)); }
+    void HScroll(UINT code, UINT at = 0) { window.SendMessage(WM_HSCROLL, MAKEWPARAM(code, at)); }
 
     // Widths of the fixed column and then of the scrolling ones.
     void MakeHeader(std::initializer_list<int> widths, int fixedCount)
@@ -201,11 +162,10 @@ protected:
     GridOptions options;
     CLayoutHost host;
     CLayoutOwner owner;
-    CGridRows rows{owner};
+    // Declared before the rows it only refers to at construction, so that it outlives them.
     CGridLayout layout{window, rows, options, host};
+    CGridRows rows{owner};
 };
-
-// ---- Vertical scrolling -------------------------------------------------------------------
 
 TEST_F(GridLayoutTest, VerticalCommandsStopAtTheLastFullPage)
 {
@@ -240,6 +200,10 @@ TEST_F(GridLayoutTest, VerticalCommandsStopAtTheLastFullPage)
 
     VScroll(SB_THUMBTRACK, 50);
     EXPECT_EQ(layout.GetTopRow(), 50);
+    layout.UpdateLayout();
+    SCROLLINFO info;
+    ASSERT_TRUE(window.GetScrollInfo(SB_VERT, &info));
+    EXPECT_EQ(std::make_tuple(info.nMax, info.nPage, info.nPos), std::make_tuple(99, 10u, 50));
     VScroll(SB_THUMBPOSITION, 100); // outside the sequence
     EXPECT_EQ(layout.GetTopRow(), 50);
     // Every command hides the tooltips, also one that moved nothing.
@@ -266,8 +230,9 @@ TEST_F(GridLayoutTest, SetTopRowRefusesPositionsOutsideTheSequence)
     MakeRows(10);
     EXPECT_FALSE(layout.SetTopRow(10));
     EXPECT_FALSE(layout.SetTopRow(-1));
-    EXPECT_TRUE(layout.SetTopRow(9));
+    EXPECT_TRUE(layout.ScrollToRow(rows.GetRowAt(9, ROW_NORMAL)));
     EXPECT_EQ(layout.GetTopRow(), 9);
+    EXPECT_FALSE(layout.ScrollToRow(GRID_ROOT));
 
     // Removing rows below the top clamps it through the rows' owner.
     rows.RemoveAt(9, ROW_NORMAL);
@@ -297,21 +262,6 @@ TEST_F(GridLayoutTest, WheelSendsLineOrPageCommands)
     EXPECT_FALSE(layout.OnMouseWheel(0, -120, CPoint()));
     EXPECT_EQ(layout.GetTopRow(), 43);
 }
-
-TEST_F(GridLayoutTest, ScrollRangesFollowRowsAndTopRow)
-{
-    MakeRows(30);
-    layout.SetTopRow(7);
-    layout.UpdateLayout();
-    SCROLLINFO info;
-    ASSERT_TRUE(window.GetScrollInfo(SB_VERT, &info));
-    EXPECT_EQ(info.nMin, 0);
-    EXPECT_EQ(info.nMax, 29);
-    EXPECT_EQ(info.nPage, 10u);
-    EXPECT_EQ(info.nPos, 7);
-}
-
-// ---- Pixel scrolling and repaints ---------------------------------------------------------
 
 TEST_F(GridLayoutTest, ScrollingMovesPixelsAndRepaintsOnlyTheUncoveredBand)
 {
@@ -349,8 +299,6 @@ TEST_F(GridLayoutTest, LayoutRepaintsFromTheSmallestChangedPosition)
     EXPECT_TRUE(window.painted.empty());
 }
 
-// ---- EnsureVisible ------------------------------------------------------------------------
-
 TEST_F(GridLayoutTest, EnsureVisibleWaitsForTheTimerUntilAPaintSetsImmediate)
 {
     MakeRows(100);
@@ -375,16 +323,6 @@ TEST_F(GridLayoutTest, EnsureVisibleWaitsForTheTimerUntilAPaintSetsImmediate)
     EXPECT_EQ(layout.GetTopRow(), 71);
 }
 
-TEST_F(GridLayoutTest, ScrollToRowMakesItTheTopRow)
-{
-    MakeRows(50);
-    EXPECT_TRUE(layout.ScrollToRow(rows.GetRowAt(45, ROW_NORMAL)));
-    EXPECT_EQ(layout.GetTopRow(), 45);
-    EXPECT_FALSE(layout.ScrollToRow(GRID_ROOT));
-}
-
-// ---- Window size --------------------------------------------------------------------------
-
 TEST_F(GridLayoutTest, TallerWindowMovesTheTopRowUpToFillTheLastPage)
 {
     MakeRows(100);
@@ -395,8 +333,6 @@ TEST_F(GridLayoutTest, TallerWindowMovesTheTopRowUpToFillTheLastPage)
     EXPECT_EQ(layout.GetTopRow(), 80);
     EXPECT_EQ(layout.GetPageRowCount(), 20);
 }
-
-// ---- Areas, geometry and hit-testing ------------------------------------------------------
 
 TEST_F(GridLayoutTest, AreasStackHeaderFixedRowsSeparatorAndNormalRows)
 {
@@ -419,10 +355,8 @@ TEST_F(GridLayoutTest, AreasStackHeaderFixedRowsSeparatorAndNormalRows)
 
     EXPECT_EQ(layout.HitTestRow(5, 59), fixed1);
     EXPECT_EQ(layout.HitTestRow(5, 60), nullptr); // separator band
-    EXPECT_EQ(layout.HitTestRow(5, 61), nullptr);
     EXPECT_EQ(layout.HitTestRow(5, 62), rows.GetRowAt(0, ROW_NORMAL));
     EXPECT_EQ(layout.HitTestRow(5, 10), nullptr); // header
-    EXPECT_EQ(layout.HitTestPosition(CPoint(5, 25)), (RowPosition{0, ROW_FIXED}));
     EXPECT_EQ(layout.GetRowRect(fixed0), CRect(0, 20, right, 40));
 
     options.showHeader = false;
@@ -435,9 +369,19 @@ TEST_F(GridLayoutTest, AreasStackHeaderFixedRowsSeparatorAndNormalRows)
     EXPECT_EQ(layout.GetRowsArea(ROW_NORMAL).top, 0);
 }
 
-TEST_F(GridLayoutTest, RowRectsCoverOnlyRowsOnScreen)
+TEST_F(GridLayoutTest, RowRectsFollowRowHeightsAndCoverOnlyRowsOnScreen)
 {
-    MakeRows(20, 210);
+    CreateWindow(210);
+    CGridItem* row = Add();
+    EXPECT_EQ(row->GetHeight(), 14);
+    // A measured height becomes the container's default and every row's height.
+    EXPECT_TRUE(layout.ApplyMeasuredRowHeight(ROW_NORMAL, kRowHeight));
+    EXPECT_FALSE(layout.ApplyMeasuredRowHeight(ROW_NORMAL, 0));
+    EXPECT_EQ(row->GetHeight(), kRowHeight);
+    for (int i = 1; i < 20; ++i)
+        EXPECT_EQ(Add()->GetHeight(), kRowHeight);
+    EXPECT_EQ(rows.GetContainer(ROW_FIXED).GetDefaultRowHeight(), 14);
+
     layout.SetTopRow(5);
     EXPECT_EQ(layout.GetLastVisibleIndex(ROW_NORMAL), 15); // cut by the area's bottom
     EXPECT_EQ(layout.GetPageRowCount(), 10);
@@ -448,26 +392,12 @@ TEST_F(GridLayoutTest, RowRectsCoverOnlyRowsOnScreen)
     EXPECT_TRUE(layout.GetRowRectAt(4, ROW_NORMAL).IsRectEmpty());
     EXPECT_TRUE(layout.GetRowRectAt(16, ROW_NORMAL).IsRectEmpty());
     EXPECT_TRUE(layout.GetRowRect(GRID_LAST).IsRectEmpty());
-    EXPECT_TRUE(layout.IsOnScreen(15, ROW_NORMAL));
-    EXPECT_FALSE(layout.IsOnScreen(4, ROW_NORMAL));
     EXPECT_EQ(layout.GetPositionsRect(ROW_NORMAL, 3, 6), CRect(0, 0, right, 40));
-    EXPECT_EQ(layout.GetRowHeight(rows.GetRowAt(0, ROW_NORMAL)), kRowHeight);
-    EXPECT_EQ(layout.GetRowHeight(GRID_ROOT), -1);
-}
 
-TEST_F(GridLayoutTest, CellRectsFollowTheHorizontalScrollPosition)
-{
-    MakeHeader({50, 100, 100, 100, 100, 100}, 1);
-    MakeRows(3);
-    CGridItem* row = rows.GetRowAt(1, ROW_NORMAL);
-    HScroll(SB_THUMBPOSITION, 80);
-    ASSERT_EQ(layout.GetHorzPosition(), 80);
-    // The header takes the first 20 pixels; the row at position 1 follows the first row.
-    EXPECT_EQ(layout.GetCellRect(row, 1), CRect(0, 40, 50, 60));   // fixed
-    EXPECT_EQ(layout.GetCellRect(row, 2), CRect(-30, 40, 70, 60)); // scrolled
-    EXPECT_EQ(layout.GetVisibleCellRect(row, 2), CRect(50, 40, 70, 60));
-    EXPECT_TRUE(layout.GetCellRect(row, 99).IsRectEmpty());
-    EXPECT_EQ(layout.HitTestColumn(60, 0)->GetFieldId(), 2);
+    layout.SetRowHeight(rows.GetRowAt(5, ROW_NORMAL), 40);
+    layout.SetRowHeight(rows.GetRowAt(5, ROW_NORMAL), -5); // refused
+    EXPECT_EQ(layout.GetRowRectAt(6, ROW_NORMAL).top, 40);
+    EXPECT_EQ(layout.GetLastVisibleIndex(ROW_NORMAL), 14);
 }
 
 TEST_F(GridLayoutTest, HorizontalCommandsAlignColumnsWithTheFixedBoundary)
@@ -495,7 +425,15 @@ TEST_F(GridLayoutTest, HorizontalCommandsAlignColumnsWithTheFixedBoundary)
     EXPECT_EQ(layout.GetHorzPosition(), 250);
     HScroll(SB_PAGELEFT); // the column at the boundary ends at the right edge
     EXPECT_EQ(layout.GetHorzPosition(), 50);
-    EXPECT_EQ(layout.GetCellRect(rows.GetRowAt(0, ROW_NORMAL), 4).right, kWidth);
+
+    // Cells: the fixed column stays, the others move; the header takes the first 20 pixels.
+    CGridItem* row = rows.GetRowAt(0, ROW_NORMAL);
+    EXPECT_EQ(layout.GetCellRect(row, 1), CRect(0, 20, 50, 40));
+    EXPECT_EQ(layout.GetCellRect(row, 2), CRect(0, 20, 100, 40));
+    EXPECT_EQ(layout.GetVisibleCellRect(row, 2), CRect(50, 20, 100, 40));
+    EXPECT_EQ(layout.GetCellRect(row, 4).right, kWidth);
+    EXPECT_TRUE(layout.GetCellRect(row, 99).IsRectEmpty());
+    EXPECT_EQ(layout.HitTestColumn(60, 0)->GetFieldId(), 2);
     EXPECT_EQ(host.tooltipHides, 9);
 
     options.header = nullptr;
@@ -561,26 +499,6 @@ TEST_F(GridLayoutTest, ExpandButtonToggleKeepsTheFocusOnItsRow)
     EXPECT_FALSE(layout.GetExpandButtonRect(last).IsRectEmpty());
     options.paintOptions &= ~0x2000u;
     EXPECT_FALSE(layout.OnExpandButtonPress(CPoint(5, headerBottom + 5)));
-}
-
-// ---- Row heights --------------------------------------------------------------------------
-
-TEST_F(GridLayoutTest, MeasuredHeightBecomesTheDefaultOfEveryRow)
-{
-    CreateWindow(200);
-    CGridItem* row = Add();
-    EXPECT_EQ(row->GetHeight(), 14);
-    EXPECT_TRUE(layout.ApplyMeasuredRowHeight(ROW_NORMAL, 18));
-    EXPECT_EQ(row->GetHeight(), 18);
-    EXPECT_EQ(Add()->GetHeight(), 18);
-    EXPECT_FALSE(layout.ApplyMeasuredRowHeight(ROW_NORMAL, 18));
-    EXPECT_FALSE(layout.ApplyMeasuredRowHeight(ROW_NORMAL, 0));
-    EXPECT_EQ(rows.GetContainer(ROW_FIXED).GetDefaultRowHeight(), 14);
-
-    layout.SetRowHeight(row, 40);
-    EXPECT_EQ(layout.GetRowRectAt(1, ROW_NORMAL).top, 40);
-    layout.SetRowHeight(row, -5);
-    EXPECT_EQ(layout.GetRowHeight(row), 40);
 }
 
 } // namespace

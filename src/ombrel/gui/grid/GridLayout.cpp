@@ -693,15 +693,18 @@ void CGridLayout::OnEnsureVisibleTimer()
 
 namespace {
 
-// The thumb position of a bar. WM_*SCROLL carries only 16 bits of it, so the bar's own tracked
-// position is preferred whenever it agrees with the message in those bits.
+// The thumb position of a bar. A scroll message carries only 16 bits of it, so the bar's own
+// tracked position is preferred whenever it agrees with the message in those bits; a wider
+// position can only come from a direct call and is taken as it is.
 int ThumbPosition(const CWnd& window, int bar, UINT position)
 {
+    if (position > 0xFFFFu)
+        return static_cast<int>(std::min<UINT>(position, INT_MAX));
     SCROLLINFO info;
     if (window.GetScrollInfo(bar, &info, SIF_TRACKPOS)
-        && (static_cast<UINT>(info.nTrackPos) & 0xFFFFu) == (position & 0xFFFFu))
+        && (static_cast<UINT>(info.nTrackPos) & 0xFFFFu) == position)
         return info.nTrackPos;
-    return static_cast<int>(position & 0xFFFFu);
+    return static_cast<int>(position);
 }
 
 } // namespace

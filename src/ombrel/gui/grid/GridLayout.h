@@ -157,8 +157,8 @@ public:
     void OnEnsureVisibleTimer();
 
     // --- Scroll commands -------------------------------------------------------------------
-    // SB_* codes. Thumb commands take the bar's tracked position (the 16-bit `position` of the
-    // message is used when it does not match the bar, e.g. for a message sent by code).
+    // SB_* codes. Thumb commands take the bar's tracked position when it agrees with the
+    // 16 bits a scroll message carries, else `position` (a direct call may pass any width).
     void OnVScroll(UINT code, UINT position);
     // Positions are pixels of the horizontal scroll bar; needs a header.
     void OnHScroll(UINT code, UINT position);
