@@ -110,6 +110,7 @@ struct CGridLayout::Impl
     // re-enters through WM_SIZE and only asks for another pass.
     bool inLayout = false;
     bool relayoutRequested = false;
+    bool resizedDuringLayout = false;
 
     bool WindowExists() const { return window.GetSafeHwnd() != nullptr; }
 
@@ -472,15 +473,17 @@ bool CGridLayout::SetTopRow(int index, bool scroll)
     if (index >= count || (index < 0 && count > 0))
         return false;
     const int oldTop = impl.topRow;
+    if (!scroll) {
+        impl.topRow = std::max(index, -1);
+        return true;
+    }
     // The row cut by the area's bottom before the move, if any: moving pixels up shows more
     // of it, and what was drawn of it was laid out for its cut rectangle.
-    const CRect areaBefore = impl.ComputeAreas().normal;
     const int lastBefore = GetLastVisibleIndex(ROW_NORMAL);
-    const bool lastWasCut = GetFullRowRectAt(lastBefore, ROW_NORMAL).bottom > areaBefore.bottom;
+    const bool lastWasCut =
+        GetFullRowRectAt(lastBefore, ROW_NORMAL).bottom > impl.ComputeAreas().normal.bottom;
 
     impl.topRow = std::max(index, -1);
-    if (!scroll)
-        return true;
     impl.window.SetScrollPos(SB_VERT, std::max(impl.topRow, 0));
 
     const CRect area = impl.ComputeAreas().normal;
@@ -595,6 +598,10 @@ void CGridLayout::UpdateLayout()
     impl.changedNormal = kNothingChanged;
     impl.changedFixed = kNothingChanged;
     impl.inLayout = false;
+    if (impl.resizedDuringLayout) {
+        impl.resizedDuringLayout = false;
+        FillLastPage();
+    }
 }
 
 void CGridLayout::OnRowsEntered(int rowType, int position, int)
@@ -882,11 +889,19 @@ void CGridLayout::OnSize(UINT, int, int)
 {
     Impl& impl = *m_impl;
     if (impl.inLayout) {
-        // A scroll bar came or went while the layout set the bars; it takes another pass.
+        // A scroll bar came or went while the layout set the bars; it takes another pass, and
+        // the client area may have grown.
         impl.relayoutRequested = true;
+        impl.resizedDuringLayout = true;
         return;
     }
     UpdateLayout();
+    FillLastPage();
+}
+
+void CGridLayout::FillLastPage()
+{
+    Impl& impl = *m_impl;
     const int count = impl.RowCount(ROW_NORMAL);
     if (count < 2)
         return;

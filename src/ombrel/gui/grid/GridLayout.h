@@ -202,6 +202,9 @@ public:
     bool ApplyMeasuredRowHeight(int rowType, int height);
 
 private:
+    // With at least two normal rows, lowers a top row past the last full page to it.
+    void FillLastPage();
+
     struct Impl;
     std::unique_ptr<Impl> m_impl;
 };
