@@ -96,13 +96,14 @@ public:
     COmbrelSide() : m_ackWindow(m_load)
     {
         auto* header = new CHeader();
-        header->AddColumn(new CColumn(kNameField, "Name", 220));
-        header->AddColumn(new CColumn(kQuantityField, "Quantity", 160, CColumn::AlignAuto, true,
-                                      -1, -1, nullptr, new CProbeCellFormat(m_load)));
-        header->AddColumn(new CColumn(kVolumeField, "Volume", 200));
-        header->AddColumn(new CColumn(kPriceField, "Price", 200));
-        header->AddColumn(new CColumn(kDateField, "Date", 200));
-        header->AddColumn(new CColumn(kCityField, "City", 200));
+        header->AddColumn(new CColumn(kNameField, "Name", kColumnWidths[kNameColumn]));
+        header->AddColumn(new CColumn(kQuantityField, "Quantity", kColumnWidths[kQuantityColumn],
+                                      CColumn::AlignAuto, true, -1, -1, nullptr,
+                                      new CProbeCellFormat(m_load)));
+        header->AddColumn(new CColumn(kVolumeField, "Volume", kColumnWidths[kVolumeColumn]));
+        header->AddColumn(new CColumn(kPriceField, "Price", kColumnWidths[kPriceColumn]));
+        header->AddColumn(new CColumn(kDateField, "Date", kColumnWidths[kDateColumn]));
+        header->AddColumn(new CColumn(kCityField, "City", kColumnWidths[kCityColumn]));
         m_grid.Create(WS_OVERLAPPED | WS_VSCROLL | WS_HSCROLL,
                       CRect(0, 0, kWindowWidth, kWindowHeight), nullptr, 0);
         m_grid.SetHeader(header);
@@ -140,6 +141,7 @@ public:
     }
 
     void Grab() override { m_image = GetWidget(m_grid)->grab(); }
+    bool SaveGrab(const char* path) const override { return m_image.save(path, "PNG"); }
 
     int GetTopRow() override { return m_grid.GetTopRow(); }
     void SetTopRow(int index) override { m_grid.SetTopRow(index); }

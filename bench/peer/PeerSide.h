@@ -34,6 +34,8 @@ public:
     virtual void RunEventLoopFor(int milliseconds) = 0;
     // Paints the whole window into an image now.
     virtual void Grab() = 0;
+    // Writes the last image Grab painted to a PNG file; false when it cannot.
+    virtual bool SaveGrab(const char* path) const = 0;
 
     // Scrolling by rows: the first visible row, the rows a page scroll moves by.
     virtual int GetTopRow() = 0;

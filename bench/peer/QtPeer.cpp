@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QEventLoop>
+#include <QHeaderView>
 #include <QPixmap>
 #include <QScrollBar>
 #include <QSortFilterProxyModel>
@@ -136,6 +137,7 @@ public:
     }
 
     void Grab() override { m_image = m_view.grab(); }
+    bool SaveGrab(const char* path) const override { return m_image.save(path, "PNG"); }
 
     int GetTopRow() override { return m_view.verticalScrollBar()->value(); }
     void SetTopRow(int index) override { m_view.verticalScrollBar()->setValue(index); }
@@ -186,6 +188,9 @@ private:
     {
         m_proxy.setSourceModel(&m_model);
         m_proxy.sort(kQuantityColumn, Qt::AscendingOrder);
+        // The proxy has columns only once it has a source model.
+        for (int column = 0; column < kColumnCount; ++column)
+            m_view.header()->resizeSection(column, kColumnWidths[column]);
     }
 
     const QtLoadMode m_mode;

@@ -21,6 +21,9 @@ enum Column : int
     kColumnCount = 6,
 };
 
+// Column widths in pixels, the same on both sides so that each paints the same cells.
+constexpr int kColumnWidths[kColumnCount] = {220, 160, 200, 200, 200, 200};
+
 // The first kProbeCount records are the latency probes: their quantities are negative, so they
 // sort above every other row and stay on screen while the top of the grid is shown. A probe
 // change gives its record a new, more negative quantity, which moves it to the very top.

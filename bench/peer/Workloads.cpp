@@ -23,7 +23,8 @@ void Put(std::FILE* out, const char* key, double value)
 }
 
 // Load in random key order, then everything the side has deferred, then one full frame.
-void RunLoad(IPeerSide& side, const std::vector<RowValues>& rows, std::FILE* out)
+void RunLoad(IPeerSide& side, const std::vector<RowValues>& rows, const WorkloadOptions& options,
+             std::FILE* out)
 {
     const std::size_t residentBefore = ResidentBytes();
     const std::int64_t start = NowNs();
@@ -31,6 +32,8 @@ void RunLoad(IPeerSide& side, const std::vector<RowValues>& rows, std::FILE* out
     side.ProcessEvents();
     side.Grab();
     const std::int64_t end = NowNs();
+    if (!options.firstFramePath.empty() && !side.SaveGrab(options.firstFramePath.c_str()))
+        std::fprintf(stderr, "could not write %s\n", options.firstFramePath.c_str());
     side.ProcessEvents();
     const std::size_t residentAfter = ResidentBytes();
     const int loaded = side.GetLoadedRowCount();
@@ -137,7 +140,7 @@ void RunUpdates(IPeerSide& side, int rowCount, int seconds, std::FILE* out)
 void RunWorkloads(IPeerSide& side, const WorkloadOptions& options, std::FILE* out)
 {
     const std::vector<RowValues> rows = MakeRowValues(options.rowCount, kDataSeed);
-    RunLoad(side, rows, out);
+    RunLoad(side, rows, options, out);
     if (options.loadOnly || !side.IsLoadComplete())
         return;
     RunRepaint(side, out);

@@ -4,6 +4,7 @@
 // which the table maker reads back from the child process that ran them.
 
 #include <cstdio>
+#include <string>
 
 namespace OmbrelBench {
 
@@ -18,6 +19,8 @@ struct WorkloadOptions
     int maxPages = 1000;
     // Only the bulk load and its first frame.
     bool loadOnly = false;
+    // Where to write the first frame as a PNG file; empty: nowhere.
+    std::string firstFramePath;
 };
 
 constexpr int kPageRuns = 10;

@@ -7,6 +7,7 @@
 // weighs on the other's times.
 //
 //   ombrel_bench_peer [--sizes 10000,100000] [--seconds 10] [--pages 1000] [--limit-ms 20000]
+//                     [--shots DIR]   (first frames as DIR/<side>-<rows>.png)
 //   ombrel_bench_peer --child ombrel|qt|qt-rowwise ROWS [same options]
 
 #include <QApplication>
@@ -43,6 +44,7 @@ struct Options
     int updateSeconds = 10;
     int maxPages = 1000;
     int rowWiseLimitMs = 20000;
+    std::string shotFolder; // empty: no pictures
     std::string childSide; // empty: the parent
     int childRows = 0;
 };
@@ -63,6 +65,8 @@ bool ParseOptions(int argc, char** argv, Options& options)
             options.maxPages = std::atoi(argv[++i]);
         } else if (argument == "--limit-ms" && hasValue) {
             options.rowWiseLimitMs = std::atoi(argv[++i]);
+        } else if (argument == "--shots" && hasValue) {
+            options.shotFolder = argv[++i];
         } else if (argument == "--child" && i + 2 < argc) {
             options.childSide = argv[++i];
             options.childRows = std::atoi(argv[++i]);
@@ -89,6 +93,9 @@ int RunChild(int argc, char** argv, const Options& options)
     workload.rowCount = options.childRows;
     workload.updateSeconds = options.updateSeconds;
     workload.maxPages = options.maxPages;
+    if (!options.shotFolder.empty())
+        workload.firstFramePath = options.shotFolder + "/" + options.childSide + "-" +
+                                  std::to_string(options.childRows) + ".png";
     if (options.childSide == "ombrel") {
         side = CreateOmbrelSide();
     } else if (options.childSide == "qt") {
@@ -124,6 +131,8 @@ Results RunSide(const Options& options, const std::string& side, int rows, std::
     command << '\'' << SelfPath() << "' --child " << side << ' ' << rows << " --seconds "
             << options.updateSeconds << " --pages " << options.maxPages << " --limit-ms "
             << options.rowWiseLimitMs;
+    if (!options.shotFolder.empty())
+        command << " --shots '" << options.shotFolder << '\'';
     std::fprintf(stderr, "running %s at %d rows ...\n", side.c_str(), rows);
     const std::int64_t start = NowNs();
     Results results;
