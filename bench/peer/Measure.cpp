@@ -1,5 +1,6 @@
 #include "Measure.h"
 
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -15,6 +16,14 @@ std::int64_t NowNs()
     return std::chrono::duration_cast<std::chrono::nanoseconds>(
                std::chrono::steady_clock::now().time_since_epoch())
         .count();
+}
+
+std::int64_t ProcessCpuNs()
+{
+    timespec now{};
+    if (clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now) != 0)
+        return 0;
+    return static_cast<std::int64_t>(now.tv_sec) * 1000000000 + now.tv_nsec;
 }
 
 double ElapsedMs(std::int64_t startNs, std::int64_t endNs)

@@ -11,7 +11,11 @@ namespace OmbrelBench {
 // Monotonic time in nanoseconds.
 std::int64_t NowNs();
 
-// Milliseconds between two NowNs readings.
+// CPU time used so far by all threads of this process, in nanoseconds. Beside the wall clock
+// it shows how much of a wall-clock figure other processes on the machine took.
+std::int64_t ProcessCpuNs();
+
+// Milliseconds between two NowNs (or two ProcessCpuNs) readings.
 double ElapsedMs(std::int64_t startNs, std::int64_t endNs);
 
 // Resident set size of this process in bytes (/proc/self/statm), or 0 when unreadable.

@@ -16,6 +16,24 @@ constexpr std::uint32_t kDataSeed = 20261208u;
 constexpr int kRepaintWarmUps = 3;
 constexpr int kRepaints = 20;
 
+// Wall-clock and process CPU time from one start.
+struct Stopwatch
+{
+    std::int64_t wallStart = NowNs();
+    std::int64_t cpuStart = ProcessCpuNs();
+
+    double WallMs() const { return ElapsedMs(wallStart, NowNs()); }
+    double CpuMs() const { return ElapsedMs(cpuStart, ProcessCpuNs()); }
+};
+
+double Mean(const std::vector<double>& samples)
+{
+    double total = 0;
+    for (double sample : samples)
+        total += sample;
+    return samples.empty() ? 0 : total / static_cast<double>(samples.size());
+}
+
 void Put(std::FILE* out, const char* key, double value)
 {
     std::fprintf(out, "%s %.6g\n", key, value);
@@ -27,17 +45,19 @@ void RunLoad(IPeerSide& side, const std::vector<RowValues>& rows, const Workload
              std::FILE* out)
 {
     const std::size_t residentBefore = ResidentBytes();
-    const std::int64_t start = NowNs();
+    const Stopwatch stopwatch;
     side.Load(rows);
     side.ProcessEvents();
     side.Grab();
-    const std::int64_t end = NowNs();
+    const double wallMs = stopwatch.WallMs();
+    const double cpuMs = stopwatch.CpuMs();
     if (!options.firstFramePath.empty() && !side.SaveGrab(options.firstFramePath.c_str()))
         std::fprintf(stderr, "could not write %s\n", options.firstFramePath.c_str());
     side.ProcessEvents();
     const std::size_t residentAfter = ResidentBytes();
     const int loaded = side.GetLoadedRowCount();
-    Put(out, "load_ms", ElapsedMs(start, end));
+    Put(out, "load_ms", wallMs);
+    Put(out, "load_cpu_ms", cpuMs);
     Put(out, "load_complete", side.IsLoadComplete() ? 1 : 0);
     Put(out, "loaded_rows", loaded);
     if (loaded > 0 && residentAfter >= residentBefore)
@@ -51,26 +71,31 @@ void RunRepaint(IPeerSide& side, std::FILE* out)
     side.ProcessEvents();
     for (int i = 0; i < kRepaintWarmUps; ++i)
         side.Grab();
-    std::vector<double> samples;
+    std::vector<double> wallSamples;
+    std::vector<double> cpuSamples;
     for (int i = 0; i < kRepaints; ++i) {
-        const std::int64_t start = NowNs();
+        const Stopwatch stopwatch;
         side.Grab();
-        samples.push_back(ElapsedMs(start, NowNs()));
+        wallSamples.push_back(stopwatch.WallMs());
+        cpuSamples.push_back(stopwatch.CpuMs());
     }
-    Put(out, "repaint_ms", Quantile(samples, 0.5));
+    Put(out, "repaint_ms", Quantile(wallSamples, 0.5));
+    Put(out, "repaint_cpu_ms", Quantile(cpuSamples, 0.5));
 }
 
 // Times `pages` page-downs from the current position, each followed by a full frame; the
 // events the scroll leaves behind are handled outside the time. Returns the pages walked.
-int WalkPages(IPeerSide& side, int pages, std::vector<double>& samples)
+int WalkPages(IPeerSide& side, int pages, std::vector<double>& wallSamples,
+              std::vector<double>& cpuSamples)
 {
     int walked = 0;
     while (walked < pages) {
-        const std::int64_t start = NowNs();
+        const Stopwatch stopwatch;
         if (!side.PageDown())
             break;
         side.Grab();
-        samples.push_back(ElapsedMs(start, NowNs()));
+        wallSamples.push_back(stopwatch.WallMs());
+        cpuSamples.push_back(stopwatch.CpuMs());
         ++walked;
         side.ProcessEvents();
     }
@@ -84,9 +109,10 @@ void RunPageDown(IPeerSide& side, int rowCount, int maxPages, std::FILE* out)
     const int pageRows = std::max(1, side.GetPageRowCount());
     const int totalPages = (std::max(0, rowCount - pageRows) + pageRows - 1) / pageRows;
     std::vector<double> samples;
+    std::vector<double> cpuSamples;
     const bool sampled = totalPages > maxPages;
     if (!sampled) {
-        WalkPages(side, totalPages + 1, samples);
+        WalkPages(side, totalPages + 1, samples, cpuSamples);
     } else {
         const int perRun = maxPages / kPageRuns;
         for (int run = 0; run < kPageRuns; ++run) {
@@ -95,18 +121,16 @@ void RunPageDown(IPeerSide& side, int rowCount, int maxPages, std::FILE* out)
             side.SetTopRow(static_cast<int>(top));
             side.ProcessEvents();
             side.Grab(); // the frame at the jump's target is not part of the walk
-            WalkPages(side, perRun, samples);
+            WalkPages(side, perRun, samples, cpuSamples);
         }
     }
-    double total = 0;
-    for (double sample : samples)
-        total += sample;
     Put(out, "page_rows", pageRows);
     Put(out, "pages_total", totalPages);
     Put(out, "pages_timed", static_cast<double>(samples.size()));
     Put(out, "page_sampled", sampled ? 1 : 0);
     if (!samples.empty()) {
-        Put(out, "page_ms", total / static_cast<double>(samples.size()));
+        Put(out, "page_ms", Mean(samples));
+        Put(out, "page_cpu_ms", Mean(cpuSamples));
         Put(out, "page_p99_ms", Quantile(samples, 0.99));
     }
 }
@@ -117,16 +141,19 @@ void RunUpdates(IPeerSide& side, int rowCount, int seconds, std::FILE* out)
     side.ProcessEvents();
     CUpdateLoad load(rowCount, side.GetUpdateTarget());
     side.SetUpdateLoad(&load);
-    const std::int64_t start = NowNs();
+    const Stopwatch stopwatch;
     load.Start();
     side.RunEventLoopFor(seconds * 1000);
     const std::int64_t applied = load.GetAppliedCount();
-    const std::int64_t end = NowNs();
+    const double wallMs = stopwatch.WallMs();
+    const double cpuMs = stopwatch.CpuMs();
     const std::vector<double> latencies = load.GetLatenciesMs();
     const int unpainted = load.GetUnpaintedProbeCount();
     load.Stop();
     side.SetUpdateLoad(nullptr);
-    Put(out, "updates_per_s", static_cast<double>(applied) / (ElapsedMs(start, end) / 1000.0));
+    Put(out, "updates_per_s", static_cast<double>(applied) / (wallMs / 1000.0));
+    // Cores kept busy by the window thread and both workers together (at most 2 here).
+    Put(out, "updates_cores", cpuMs / wallMs);
     Put(out, "latency_samples", static_cast<double>(latencies.size()));
     Put(out, "probes_unpainted", unpainted);
     if (!latencies.empty()) {
