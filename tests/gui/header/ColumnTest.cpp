@@ -3,9 +3,13 @@
 #include "ombrel/base/Archive.h"
 #include "ombrel/common/DoubleFormat.h"
 #include "ombrel/common/Format.h"
+#include "ombrel/gui/paint/CellPaintFormat.h"
+#include "ombrel/gui/paint/ColumnPaintFormat.h"
+#include "ombrel/gui/paint/PaintFormatRegistry.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace Ombrel::GUI {
@@ -34,6 +38,35 @@ public:
     CTransientFormat() : CFormat(Common::vtLong) {}
     CFormat* Clone() const override { return new CTransientFormat; }
     std::string GetClassName() const override { return "Test::CTransientFormat"; }
+    bool IsSerializable() const override { return false; }
+};
+
+// A cell paint format with one option of its own, stored after its class name.
+class CStripedCellFormat : public CCellPaintFormat
+{
+public:
+    explicit CStripedCellFormat(std::int32_t stripe = 0) : m_stripe(stripe) {}
+    std::string GetClassName() const override { return "Test::CStripedCellFormat"; }
+    void Serialize(CArchive& archive) override
+    {
+        if (archive.IsStoring()) {
+            archive << m_stripe;
+        } else {
+            archive >> m_stripe;
+        }
+    }
+    std::int32_t GetStripe() const { return m_stripe; }
+
+private:
+    std::int32_t m_stripe;
+};
+
+const CPaintFormatRegistrar<ICellPaintFormat, CStripedCellFormat> registerStriped;
+
+// A header-cell paint format that is not stored.
+class CTransientColumnFormat : public CColumnPaintFormat
+{
+public:
     bool IsSerializable() const override { return false; }
 };
 
@@ -176,6 +209,7 @@ TEST(ColumnTest, StoredPaintFormatOfUnknownClassIsBadSchema)
     bytes.insert(bytes.end(), tail.GetBuffer().begin(), tail.GetBuffer().end());
 
     CColumn restored;
+    restored.SetCellPaintFormat(new CCellPaintFormat);
     CArchive in(bytes, CArchive::load);
     try {
         restored.Serialize(in);
@@ -184,6 +218,71 @@ TEST(ColumnTest, StoredPaintFormatOfUnknownClassIsBadSchema)
         EXPECT_EQ(e.GetCause(), CArchiveException::badSchema);
     }
     EXPECT_EQ(restored.GetFieldId(), 4); // fields read before the failure stay
+    EXPECT_EQ(restored.GetCellPaintFormat(), nullptr);
+}
+
+TEST(ColumnTest, StandardPaintFormatsAreStoredByClassNameAndComeBack)
+{
+    CColumn original(6, "P", 30, CColumn::AlignAuto, true, -1, -1, nullptr, new CCellPaintFormat,
+                     new CColumnPaintFormat);
+    const Bytes bytes = Store(original);
+    CArchive tail(CArchive::store);
+    tail << std::int32_t(1) << std::string("GUI::CCellPaintFormat") << std::int32_t(1)
+         << std::string("GUI::CColumnPaintFormat");
+    const Bytes& expectedTail = tail.GetBuffer();
+    ASSERT_GE(bytes.size(), expectedTail.size());
+    EXPECT_TRUE(std::equal(expectedTail.begin(), expectedTail.end(),
+                           bytes.end() - static_cast<std::ptrdiff_t>(expectedTail.size())));
+
+    CColumn restored;
+    CArchive in(bytes, CArchive::load);
+    restored.Serialize(in);
+    EXPECT_EQ(in.GetRemaining(), 0u);
+    EXPECT_NE(dynamic_cast<CCellPaintFormat*>(restored.GetCellPaintFormat()), nullptr);
+    EXPECT_NE(dynamic_cast<CColumnPaintFormat*>(restored.GetColumnPaintFormat()), nullptr);
+    EXPECT_EQ(Store(restored), bytes);
+}
+
+TEST(ColumnTest, PaintFormatDataTravelsBetweenItsNameAndTheNextSlot)
+{
+    ASSERT_TRUE(registerStriped.IsRegistered());
+    CColumn original(6, "P", 30, CColumn::AlignAuto, true, -1, -1, nullptr,
+                     new CStripedCellFormat(77), new CColumnPaintFormat);
+    CColumn restored;
+    CArchive in(Store(original), CArchive::load);
+    restored.Serialize(in);
+    EXPECT_EQ(in.GetRemaining(), 0u);
+    auto* striped = dynamic_cast<CStripedCellFormat*>(restored.GetCellPaintFormat());
+    ASSERT_NE(striped, nullptr);
+    EXPECT_EQ(striped->GetStripe(), 77);
+    EXPECT_NE(restored.GetColumnPaintFormat(), nullptr);
+}
+
+TEST(ColumnTest, RestoreReplacesPaintFormatsAndSkipsUnstorableOnes)
+{
+    CColumn stored(6, "P", 30, CColumn::AlignAuto, true, -1, -1, nullptr, nullptr,
+                   new CTransientColumnFormat);
+    CColumn restored(7, "Q", 30, CColumn::AlignAuto, true, -1, -1, nullptr,
+                     new CStripedCellFormat(1), new CColumnPaintFormat);
+    CArchive in(Store(stored), CArchive::load);
+    restored.Serialize(in);
+    EXPECT_EQ(in.GetRemaining(), 0u);
+    EXPECT_EQ(restored.GetCellPaintFormat(), nullptr);
+    EXPECT_EQ(restored.GetColumnPaintFormat(), nullptr);
+}
+
+TEST(ColumnTest, PaintFormatSettersTakeOwnership)
+{
+    CColumn column(6, "P", 30);
+    EXPECT_EQ(column.GetCellPaintFormat(), nullptr);
+    auto* first = new CStripedCellFormat(1);
+    column.SetCellPaintFormat(first);
+    EXPECT_EQ(column.GetCellPaintFormat(), first);
+    column.SetCellPaintFormat(new CStripedCellFormat(2)); // the first is deleted (ASan checks)
+    EXPECT_EQ(static_cast<CStripedCellFormat*>(column.GetCellPaintFormat())->GetStripe(), 2);
+    column.SetColumnPaintFormat(new CColumnPaintFormat);
+    column.SetColumnPaintFormat(nullptr);
+    EXPECT_EQ(column.GetColumnPaintFormat(), nullptr);
 }
 
 } // namespace

@@ -91,7 +91,7 @@ int CCustomDraw::GetHeaderHeight(const HeaderPaintContext& context, CDC* dc)
 
 int CCustomDraw::GetRowHeight(CFont* font, CDC* dc)
 {
-    if (!font) {
+    if (!font || !font->GetSafeHandle()) {
         return 0;
     }
     CDC screen;
@@ -108,8 +108,10 @@ int CCustomDraw::GetRowHeight(CFont* font, CDC* dc)
 
 int CCustomDraw::GetCellWidth(const CellPaintContext& context, CDC* dc, std::uint32_t flags)
 {
+    CDC screen;
     if (!dc) {
-        return 0;
+        screen.CreateCompatibleDC(nullptr);
+        dc = &screen;
     }
     return GetCellPaintFormat(context.column, context)->GetPreferredWidth(context, *dc, flags);
 }

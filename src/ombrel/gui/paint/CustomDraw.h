@@ -75,7 +75,8 @@ public:
     // 0 without a font; otherwise text height + internal leading / 2 of that font, measured
     // on `dc` or, without one, on a memory device context of the screen.
     int GetRowHeight(CFont* font, CDC* dc) override;
-    // The cell paint format's preferred width; 0 without a device context.
+    // The cell paint format's preferred width, measured on `dc` or, without one, on a memory
+    // device context of the screen.
     int GetCellWidth(const CellPaintContext& context, CDC* dc, std::uint32_t flags) override;
 
 private:

@@ -86,8 +86,9 @@ void CHeaderPaintFormat::Paint(HeaderPaintContext& context, CDC& dc, std::uint32
             }
             rect.top = context.rect.top;
             rect.bottom = context.rect.bottom;
-            if (rect.IsRectEmpty()) {
-                continue; // a scrolling column hidden under the fixed ones
+            // Empty: a scrolling column hidden under the fixed ones.
+            if (rect.IsRectEmpty() || rect.right <= area.left) {
+                continue;
             }
             ColumnPaintContext cell = MakeColumnContext(context, header, column, rect, font);
             customDraw->DrawColumn(cell, dc, flags);
@@ -99,7 +100,8 @@ void CHeaderPaintFormat::Paint(HeaderPaintContext& context, CDC& dc, std::uint32
     }
     const CRect rest(std::max(restLeft, context.rect.left), context.rect.top, context.rect.right,
                      context.rect.bottom);
-    if (!rest.IsRectEmpty()) {
+    CRect restShown;
+    if (restShown.IntersectRect(rest, area)) {
         ColumnPaintContext cell = MakeColumnContext(context, header, nullptr, rest, font);
         customDraw->DrawColumn(cell, dc, flags);
     }
