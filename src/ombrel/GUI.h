@@ -18,6 +18,8 @@
 #include "ombrel/gui/grid/GridRows.h"
 #include "ombrel/gui/grid/Dispatcher.h"
 #include "ombrel/gui/grid/GridOptions.h"
+#include "ombrel/gui/grid/GridTypeAhead.h"
+#include "ombrel/gui/grid/GridSelection.h"
 #include "ombrel/gui/grid/GridOperations.h"
 #include "ombrel/gui/grid/GridSettingsRecords.h"
 #include "ombrel/gui/grid/GridNotifications.h"
