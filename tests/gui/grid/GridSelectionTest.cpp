@@ -20,6 +20,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -461,6 +462,23 @@ TEST_F(GridSelectionTest, SearchRunsFromTheFocusedRowThenWrapsToTheFirst)
     EXPECT_EQ(FocusedName(), "Ant");
     header.SetSearchColumn(7); // no such column
     EXPECT_FALSE(typeAlone('b'));
+}
+
+TEST_F(GridSelectionTest, SearchPassesOverARowWhoseGetterThrows)
+{
+    struct CFailingObject : Common::CDynamicObject
+    {
+        CFailingObject() : CDynamicObject(false) {}
+        Common::CFormattedText GetFormattedValue(int, Common::CFormat*) override
+        {
+            throw std::runtime_error("getter failed");
+        }
+    } failing;
+    rows.Add(&failing, GRID_ROOT, GRID_LAST);
+    AddNames({"Kiwi"});
+    EXPECT_TRUE(selection.SearchByChar('k'));
+    EXPECT_EQ(FocusedName(), "Kiwi");
+    rows.RemoveAll(ROW_ALL_TYPES);
 }
 
 TEST(GridTypeAheadTest, PrefixesCompareByCharacterWithoutCaseAndKeysMapToCharacters)
