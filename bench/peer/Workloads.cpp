@@ -40,6 +40,12 @@ void Put(std::FILE* out, const char* key, double value)
     std::fflush(out);
 }
 
+void SaveFrame(const IPeerSide& side, const std::string& path)
+{
+    if (!path.empty() && !side.SaveGrab(path.c_str()))
+        std::fprintf(stderr, "could not write %s\n", path.c_str());
+}
+
 // Load in random key order, then everything the side has deferred, then one full frame.
 void RunLoad(IPeerSide& side, const std::vector<RowValues>& rows, const WorkloadOptions& options,
              std::FILE* out)
@@ -51,8 +57,7 @@ void RunLoad(IPeerSide& side, const std::vector<RowValues>& rows, const Workload
     side.Grab();
     const double wallMs = stopwatch.WallMs();
     const double cpuMs = stopwatch.CpuMs();
-    if (!options.firstFramePath.empty() && !side.SaveGrab(options.firstFramePath.c_str()))
-        std::fprintf(stderr, "could not write %s\n", options.firstFramePath.c_str());
+    SaveFrame(side, options.firstFramePath);
     side.ProcessEvents();
     const std::size_t residentAfter = ResidentBytes();
     const int loaded = side.GetLoadedRowCount();
@@ -173,6 +178,11 @@ void RunWorkloads(IPeerSide& side, const WorkloadOptions& options, std::FILE* ou
     RunRepaint(side, out);
     RunPageDown(side, options.rowCount, options.maxPages, out);
     RunUpdates(side, options.rowCount, options.updateSeconds, out);
+    if (!options.lastFramePath.empty()) {
+        side.ProcessEvents(); // the changes still in flight when the workers stopped
+        side.Grab();
+        SaveFrame(side, options.lastFramePath);
+    }
 }
 
 } // namespace OmbrelBench

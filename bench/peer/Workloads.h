@@ -19,8 +19,10 @@ struct WorkloadOptions
     int maxPages = 1000;
     // Only the bulk load and its first frame.
     bool loadOnly = false;
-    // Where to write the first frame as a PNG file; empty: nowhere.
+    // Where to write the first frame, and the frame at the end of the updates, as PNG files;
+    // empty: nowhere.
     std::string firstFramePath;
+    std::string lastFramePath;
 };
 
 constexpr int kPageRuns = 10;

@@ -7,7 +7,8 @@
 // weighs on the other's times.
 //
 //   ombrel_bench_peer [--sizes 10000,100000] [--seconds 10] [--pages 1000] [--limit-ms 20000]
-//                     [--shots DIR]   (first frames as DIR/<side>-<rows>.png)
+//                     [--shots DIR]   (first frames as DIR/<side>-<rows>.png, frames after
+//                                      the updates as DIR/<side>-<rows>-after-updates.png)
 //   ombrel_bench_peer --child ombrel|qt|qt-rowwise ROWS [same options]
 
 #include <QApplication>
@@ -93,9 +94,12 @@ int RunChild(int argc, char** argv, const Options& options)
     workload.rowCount = options.childRows;
     workload.updateSeconds = options.updateSeconds;
     workload.maxPages = options.maxPages;
-    if (!options.shotFolder.empty())
-        workload.firstFramePath = options.shotFolder + "/" + options.childSide + "-" +
-                                  std::to_string(options.childRows) + ".png";
+    if (!options.shotFolder.empty()) {
+        const std::string stem = options.shotFolder + "/" + options.childSide + "-" +
+                                 std::to_string(options.childRows);
+        workload.firstFramePath = stem + ".png";
+        workload.lastFramePath = stem + "-after-updates.png";
+    }
     if (options.childSide == "ombrel") {
         side = CreateOmbrelSide();
     } else if (options.childSide == "qt") {
