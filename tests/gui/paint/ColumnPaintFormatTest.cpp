@@ -1,5 +1,5 @@
 // Header cells and the header strip drawn by the standard column and header paint formats into
-// a memory bitmap: button face and frame, title alignment, sort marks, header image, drop mark.
+// a memory bitmap: button face and frame, title alignment, sort marks, drop mark.
 #include "ombrel/gui/paint/ColumnPaintFormat.h"
 
 #include "ombrel/gui/header/Column.h"
@@ -7,8 +7,6 @@
 #include "ombrel/gui/paint/CustomDraw.h"
 #include "ombrel/gui/paint/HeaderPaintFormat.h"
 #include "ombrel/gui/paint/PaintFlags.h"
-#include "ombrel/platform/Bitmap.h"
-#include "ombrel/platform/ImageList.h"
 #include "ombrel/platform/SystemColors.h"
 
 #include "PaintTestSupport.h"
@@ -21,8 +19,6 @@ namespace Ombrel::GUI {
 namespace {
 
 using namespace PaintTesting;
-
-constexpr COLORREF kRed = 0x0000FF;
 
 class ColumnPaintFormatTest : public ::testing::Test
 {
@@ -101,31 +97,23 @@ TEST_F(ColumnPaintFormatTest, SortedColumnShowsAnArrowAndItsLevelAmongSeveral)
     ASSERT_GE(arrow.first, 0);
 
     // Ascending points up: its topmost ink row is narrower than its lowest.
-    const auto rowInk = [&](const CCanvas& canvas, int y) {
-        int count = 0;
-        for (int x = markArea.left; x < markArea.right; ++x)
-            count += IsInk(canvas.At(x, y), GetSysColor(COLOR_BTNFACE)) ? 1 : 0;
-        return count;
-    };
-    const auto inkRows = [&](const CCanvas& canvas) {
-        int top = -1;
-        int bottom = -1;
+    const auto widthsAtEnds = [&](const CCanvas& canvas) {
+        std::vector<int> widths;
         for (int y = 1; y < 19; ++y) {
-            if (rowInk(canvas, y) > 0) {
-                top = top < 0 ? y : top;
-                bottom = y;
-            }
+            const auto row = Ink(canvas, CRect(markArea.left, y, markArea.right, y + 1));
+            if (row.first >= 0)
+                widths.push_back(row.second - row.first);
         }
-        return std::make_pair(top, bottom);
+        return std::make_pair(widths.front(), widths.back());
     };
-    const auto up = inkRows(ascending);
-    EXPECT_LT(rowInk(ascending, up.first), rowInk(ascending, up.second));
+    const auto up = widthsAtEnds(ascending);
+    EXPECT_LT(up.first, up.second);
 
     header.SetSort(0, CSortInfo(2, true));
     CCanvas descending(200, 20, 0);
     format.Paint(context, descending.DC(), kAllPaintOptions);
-    const auto down = inkRows(descending);
-    EXPECT_GT(rowInk(descending, down.first), rowInk(descending, down.second));
+    const auto down = widthsAtEnds(descending);
+    EXPECT_GT(down.first, down.second);
 
     // With two levels the mark grows by the level number, left of the arrow.
     header.SetSort(1, CSortInfo(1, false));
@@ -133,30 +121,6 @@ TEST_F(ColumnPaintFormatTest, SortedColumnShowsAnArrowAndItsLevelAmongSeveral)
     CCanvas numbered(200, 20, 0);
     format.Paint(context, numbered.DC(), kAllPaintOptions);
     EXPECT_LT(Ink(numbered, markArea).first, arrow.first);
-}
-
-TEST_F(ColumnPaintFormatTest, HeaderImageNeedsItsBitAndMovesTheTitle)
-{
-    CBitmap pixels;
-    std::vector<std::uint32_t> red(8 * 8, 0xFFFF0000);
-    ASSERT_TRUE(pixels.CreateBitmap(8, 8, 1, 32, red.data()));
-    CImageList images;
-    ASSERT_TRUE(images.Create(8, 8, ILC_COLOR32, 1, 1));
-    ASSERT_EQ(images.Add(&pixels, static_cast<CBitmap*>(nullptr)), 0);
-
-    // Column 3 shows header image 0, right-aligned title.
-    ColumnPaintContext context = Cell(3, CRect(0, 0, 80, 20));
-    context.imageList = &images;
-    CCanvas withImage(200, 20, 0);
-    format.Paint(context, withImage.DC(), kAllPaintOptions);
-    // A square of the cell's height inset by 2: the image at (2, 6) centred vertically.
-    EXPECT_EQ(withImage.At(2, 6), kRed);
-    EXPECT_EQ(withImage.At(9, 13), kRed);
-    EXPECT_EQ(withImage.At(2, 5), GetSysColor(COLOR_BTNFACE));
-
-    CCanvas withoutBit(200, 20, 0);
-    format.Paint(context, withoutBit.DC(), kAllPaintOptions & ~PaintHeaderImage);
-    EXPECT_EQ(withoutBit.At(2, 6), GetSysColor(COLOR_BTNFACE));
 }
 
 TEST_F(ColumnPaintFormatTest, HeaderStripEndsWithAButtonFaceAndShowsTheDropMark)

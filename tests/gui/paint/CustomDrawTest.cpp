@@ -3,10 +3,7 @@
 #include "ombrel/gui/header/Column.h"
 #include "ombrel/gui/header/Header.h"
 #include "ombrel/gui/paint/CellPaintFormat.h"
-#include "ombrel/gui/paint/ColumnPaintFormat.h"
-#include "ombrel/gui/paint/HeaderPaintFormat.h"
 #include "ombrel/gui/paint/GridAppearance.h"
-#include "ombrel/gui/paint/LinePaintFormat.h"
 #include "ombrel/gui/paint/PaintDefaults.h"
 #include "ombrel/platform/DC.h"
 #include "ombrel/platform/Font.h"
@@ -30,18 +27,6 @@ public:
     int paints = 0;
 };
 
-class CCountingLineFormat : public CLinePaintFormat
-{
-public:
-    void Paint(LinePaintContext&, CDC&, std::uint32_t, ICustomDraw* customDraw) override
-    {
-        ++paints;
-        lastCustomDraw = customDraw;
-    }
-    int paints = 0;
-    ICustomDraw* lastCustomDraw = nullptr;
-};
-
 // Records the header cells the standard header paint format hands out.
 class CRecordingCustomDraw : public CCustomDraw
 {
@@ -59,10 +44,7 @@ public:
     {
         cells.push_back({context.column, context.rect, context.state});
     }
-    ILinePaintFormat* GetLinePaintFormat(const LinePaintContext&) override { return &line; }
-
     std::vector<Cell> cells;
-    CCountingLineFormat line;
 };
 
 TEST(CustomDrawTest, HeaderHeightIsTwentyWithoutFontOrDeviceContext)
@@ -97,12 +79,6 @@ TEST(CustomDrawTest, HeightsFollowTheFontMetricsAndRestoreTheFont)
     EXPECT_EQ(canvas.DC().GetCurrentFont(), before);
     // Without a device context the row height is measured on the screen's.
     EXPECT_GT(draw.GetRowHeight(&font, nullptr), 0);
-}
-
-TEST(CustomDrawTest, RowHeightIsZeroWithoutAUsableFont)
-{
-    CCustomDraw draw(false);
-    CCanvas canvas(10, 10, 0xFFFFFF);
     CFont notCreated;
     EXPECT_EQ(draw.GetRowHeight(nullptr, &canvas.DC()), 0);
     EXPECT_EQ(draw.GetRowHeight(&notCreated, &canvas.DC()), 0);
@@ -124,16 +100,6 @@ TEST(CustomDrawTest, CellsOfAColumnWithoutOwnFormatUseTheDefault)
     context.column = &special;
     draw.DrawCell(context, canvas.DC(), 0x7FFFF);
     EXPECT_EQ(own->paints, 1);
-}
-
-TEST(CustomDrawTest, LinesGoToTheLineFormatWithTheCustomDrawItself)
-{
-    CRecordingCustomDraw draw;
-    CCanvas canvas(10, 10, 0xFFFFFF);
-    LinePaintContext context;
-    draw.DrawLine(context, canvas.DC(), 0x7FFFF);
-    EXPECT_EQ(draw.line.paints, 1);
-    EXPECT_EQ(draw.line.lastCustomDraw, &draw);
 }
 
 TEST(CustomDrawTest, HeaderStripIsPaintedCellByCellThenTheRest)
@@ -171,15 +137,6 @@ TEST(CustomDrawTest, HeaderStripIsPaintedCellByCellThenTheRest)
     EXPECT_EQ(draw.cells[0].column, header.GetColumnById(2));
 }
 
-TEST(CustomDrawTest, AutoDeleteFollowsTheConstructorFlag)
-{
-    EXPECT_TRUE(CCustomDraw().IsAutoDelete());
-    EXPECT_FALSE(CCustomDraw(false).IsAutoDelete());
-    auto* defaults = dynamic_cast<CCustomDraw*>(CPaintDefaults::Get().GetCustomDraw());
-    ASSERT_NE(defaults, nullptr);
-    EXPECT_FALSE(defaults->IsAutoDelete());
-}
-
 TEST(PaintDefaultsTest, OneSetOfDefaultsWithTheDefaultAppearanceAndAFont)
 {
     CPaintDefaults& defaults = CPaintDefaults::Get();
@@ -188,10 +145,10 @@ TEST(PaintDefaultsTest, OneSetOfDefaultsWithTheDefaultAppearanceAndAFont)
     ASSERT_NE(defaults.GetFont(), nullptr);
     EXPECT_NE(defaults.GetFont()->GetSafeHandle(), nullptr);
     EXPECT_NE(defaults.GetFont(), GetDefaultGuiFont()); // a copy, not the platform's own
-    EXPECT_EQ(defaults.GetCellPaintFormat()->GetClassName(), "GUI::CCellPaintFormat");
-    EXPECT_EQ(defaults.GetColumnPaintFormat()->GetClassName(), "GUI::CColumnPaintFormat");
-    EXPECT_EQ(defaults.GetHeaderPaintFormat()->GetClassName(), "GUI::CHeaderPaintFormat");
-    EXPECT_EQ(defaults.GetLinePaintFormat()->GetClassName(), "GUI::CLinePaintFormat");
+    // The grid never deletes the default custom draw.
+    auto* customDraw = dynamic_cast<CCustomDraw*>(defaults.GetCustomDraw());
+    ASSERT_NE(customDraw, nullptr);
+    EXPECT_FALSE(customDraw->IsAutoDelete());
 }
 
 } // namespace
