@@ -1,5 +1,5 @@
-// Restores a header (and through it its columns, their value formats and the sort levels)
-// from arbitrary bytes. Archive exceptions are the expected outcome of malformed input;
+// Restores a header (and through it its columns, their value and paint formats and the sort
+// levels) from arbitrary bytes. Archive exceptions are the expected outcome of malformed input;
 // anything else that escapes, a crash, an overread or a leak is a fault.
 #include "ombrel/base/Archive.h"
 #include "ombrel/gui/header/Header.h"

@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
 #include <vector>
 
 namespace Ombrel::GUI {
@@ -283,6 +285,29 @@ TEST(ColumnTest, PaintFormatSettersTakeOwnership)
     column.SetColumnPaintFormat(new CColumnPaintFormat);
     column.SetColumnPaintFormat(nullptr);
     EXPECT_EQ(column.GetColumnPaintFormat(), nullptr);
+}
+
+TEST(ColumnPaintFormatThreadTest, StoringWhileAnotherThreadReplacesThePaintFormat)
+{
+    CColumn column(6, "P", 30, CColumn::AlignAuto, true, -1, -1, nullptr, new CStripedCellFormat(0));
+    std::atomic<bool> done{false};
+    std::thread replacer([&] {
+        for (std::int32_t i = 1; i <= 500; ++i) {
+            column.SetCellPaintFormat(new CStripedCellFormat(i));
+        }
+        done = true;
+    });
+    int stores = 0;
+    while (!done || stores == 0) {
+        // Each store sees one whole format: its name and its stripe, never a deleted one.
+        CColumn restored;
+        CArchive in(Store(column), CArchive::load);
+        restored.Serialize(in);
+        ASSERT_NE(dynamic_cast<CStripedCellFormat*>(restored.GetCellPaintFormat()), nullptr);
+        ++stores;
+    }
+    replacer.join();
+    EXPECT_EQ(static_cast<CStripedCellFormat*>(column.GetCellPaintFormat())->GetStripe(), 500);
 }
 
 } // namespace

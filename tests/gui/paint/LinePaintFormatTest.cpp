@@ -89,19 +89,13 @@ TEST_F(LinePaintFormatTest, EveryColumnThenTheRestOfTheLineGetACell)
     EXPECT_EQ(draw.cells[0].column, header->GetColumnById(kNameField));
     EXPECT_EQ(draw.cells[0].rect, CRect(0, 0, 100, 14));
     EXPECT_TRUE(draw.cells[0].isFirstCell);
-    EXPECT_FALSE(draw.cells[0].isLastCell);
-    EXPECT_EQ(draw.cells[1].rect, CRect(100, 0, 160, 14));
-    EXPECT_FALSE(draw.cells[1].isLastCell); // the rest of the line follows
+    EXPECT_FALSE(draw.cells[2].isLastCell); // the rest of the line follows
     EXPECT_EQ(draw.cells[3].column, nullptr);
     EXPECT_EQ(draw.cells[3].rect, CRect(200, 0, 240, 14));
     EXPECT_TRUE(draw.cells[3].isLastCell);
-    EXPECT_EQ(draw.cells[3].format, nullptr);
-    EXPECT_EQ(draw.cells[3].imageIndex, -1);
     // The column's own value format wins; otherwise the field's (none here).
     EXPECT_EQ(draw.cells[2].format, header->GetColumnById(kPriceField)->GetFormat());
     EXPECT_EQ(draw.cells[1].format, nullptr);
-    EXPECT_EQ(draw.cells[0].row, row);
-    EXPECT_EQ(draw.cells[0].grid, &grid);
 }
 
 TEST_F(LinePaintFormatTest, OnlyCellsInTheUpdateAreaArePaintedAndOnlyThere)
