@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "gui/grid/PumpUntil.h"
 #include "gui/grid/RowsTestSupport.h"
 #include "ombrel/gui/grid/Dispatcher.h"
 #include "ombrel/gui/grid/GridItem.h"
@@ -291,6 +292,57 @@ TEST_F(GridRowsTest, RemoveAllEmptiesTheMaskedContainers)
     EXPECT_FALSE(CDispatcher::GetInstance().HasObject(object));
     EXPECT_TRUE(rows.IsValid(f));
     EXPECT_FALSE(rows.RemoveAll(0));
+    EXPECT_EQ(CheckRows(rows), "");
+}
+
+TEST_F(GridRowsTest, RemoveAllDeselectsFirstAndKeepsOtherGridsBindings)
+{
+    CTestOwner otherOwner;
+    CGridRows other(otherOwner);
+    CGridItem* a = Add("a");
+    CGridItem* a1 = Add("a1", a);
+    CGridItem* b = Add("b");
+    rows.Expand(a, true, false);
+    CDataObject* shared = b->GetDataObject();
+    CGridItem* elsewhere = other.Add(shared, GRID_ROOT, GRID_LAST);
+    CGridItem* twice = rows.Add(shared, GRID_ROOT, GRID_LAST);
+    ASSERT_TRUE(a1->SetSelected(true));
+    ASSERT_TRUE(b->SetSelected(true));
+    owner.notifications.clear();
+    EXPECT_TRUE(rows.RemoveAll(ROW_ALL_TYPES));
+    EXPECT_EQ(owner.CountOf(GN_SELCHANGED), 2);
+    EXPECT_EQ(owner.CountOf(GN_ROWREMOVED), 4);
+    EXPECT_TRUE(rows.GetContainer(ROW_NORMAL).GetSelectedRows().empty());
+    EXPECT_FALSE(rows.IsValid(twice));
+    // The object keeps its row in the other grid, registered and still told of changes.
+    std::vector<CGridItem*> found;
+    CDispatcher::GetInstance().GetRows(shared, found);
+    EXPECT_EQ(found, (std::vector<CGridItem*>{elsewhere}));
+    static_cast<CTestObject*>(shared)->Set(1, Common::CValue(std::int32_t{9}));
+    ASSERT_TRUE(PumpUntil([&] { return otherOwner.CountOf(GN_ROWUPDATED) == 1; }));
+    EXPECT_EQ(CheckRows(rows), "");
+    EXPECT_EQ(CheckRows(other), "");
+}
+
+TEST_F(GridRowsTest, AddManyPlacesTheRunAfterItsHandleAndRefusesForeignParents)
+{
+    CGridItem* a = Add("a");
+    Add("b");
+    std::vector<CDataObject*> objects{Object("x"), Object("y"), nullptr};
+    const auto added = rows.AddMany(objects, GRID_ROOT, a);
+    ASSERT_EQ(added.size(), 3u);
+    EXPECT_EQ(added[2]->GetDataObject(), nullptr);
+    EXPECT_EQ(VisibleNames(rows), (Names{"a", "x", "y", "?", "b"}));
+    EXPECT_EQ(owner.CountOf(GN_ROWADDED), 5);
+
+    CTestOwner otherOwner;
+    CGridRows other(otherOwner);
+    CGridItem* foreign = other.Add(Object("foreign"), GRID_ROOT, GRID_LAST);
+    CTestObject* orphan = Object("orphan");
+    std::vector<CDataObject*> refused{orphan};
+    EXPECT_TRUE(rows.AddMany(refused, foreign, GRID_LAST).empty());
+    EXPECT_TRUE(rows.AddMany(refused, GRID_FIRST, GRID_LAST).empty());
+    EXPECT_FALSE(CDispatcher::GetInstance().HasObject(orphan));
     EXPECT_EQ(CheckRows(rows), "");
 }
 

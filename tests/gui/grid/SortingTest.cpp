@@ -266,5 +266,63 @@ TEST_F(SortingTest, AtMostFiveLevelsAreApplied)
     EXPECT_EQ(rows.GetContainer(ROW_NORMAL).GetSortLevels().size(), 5u);
 }
 
+// Keys of the visible rows, in visible order.
+std::vector<std::int32_t> VisibleKeys(const CGridRows& grid)
+{
+    std::vector<std::int32_t> keys;
+    for (int position = 0; position < grid.GetRowCount(ROW_NORMAL); ++position) {
+        auto* object = static_cast<CTestObject*>(grid.GetDataObject(position, ROW_NORMAL));
+        keys.push_back(object->GetValue(kA).GetLong());
+    }
+    return keys;
+}
+
+TEST_F(SortingTest, AddManyGivesTheOrderOfAddingOneByOne)
+{
+    // The same objects go into this grid in bursts and into another one row at a time.
+    CTestOwner otherOwner;
+    CGridRows other(otherOwner);
+    otherOwner.headerLevels = {{kA, false}};
+    other.Resort();
+    SortBy({{kA, false}});
+    std::mt19937 random(4242u);
+    const auto burst = [&](int count) {
+        std::vector<Common::CDataObject*> objects;
+        for (int i = 0; i < count; ++i) {
+            objects.push_back(Object("n" + std::to_string(m_objects.size()),
+                                     Long(static_cast<std::int32_t>(random() % 50))));
+            other.Add(objects.back(), GRID_ROOT, GRID_LAST);
+        }
+        return objects;
+    };
+    const auto first = burst(300);
+    const std::vector<CGridItem*> added = rows.AddMany(first, GRID_ROOT, GRID_LAST);
+    ASSERT_EQ(added.size(), first.size());
+    for (std::size_t i = 0; i < added.size(); ++i)
+        EXPECT_EQ(added[i]->GetDataObject(), first[i]);
+    rows.AddMany(burst(1500), GRID_ROOT, GRID_FIRST); // merged with the present rows
+    rows.AddMany(burst(3), GRID_ROOT, GRID_LAST);     // few among many: placed one by one
+    EXPECT_EQ(CheckRows(rows, true), "");
+    EXPECT_EQ(VisibleKeys(rows), VisibleKeys(other));
+    EXPECT_EQ(owner.CountOf(GN_ROWADDED), 1803);
+    EXPECT_EQ(owner.CountOf(GN_VISIBILITYCHANGED), 1803);
+}
+
+TEST_F(SortingTest, AddManyBelowACollapsedRowShowsItsRowsWhenExpanded)
+{
+    SortBy({{kA, true}});
+    CGridItem* parent = Add("p", Long(0));
+    std::vector<Common::CDataObject*> objects{Object("x", Long(1)), Object("y", Long(3)),
+                                              Object("z", Long(2))};
+    owner.repaintedRows.clear();
+    const auto children = rows.AddMany(objects, parent, GRID_LAST);
+    ASSERT_EQ(children.size(), 3u);
+    EXPECT_EQ(VisibleNames(rows), (Names{"p"}));
+    EXPECT_EQ(owner.repaintedRows, (std::vector<CGridItem*>{parent})); // the expand button
+    rows.Expand(parent, true, false);
+    EXPECT_EQ(VisibleNames(rows), (Names{"p", "y", "z", "x"}));
+    EXPECT_EQ(CheckRows(rows, true), "");
+}
+
 } // namespace
 } // namespace Ombrel::GUI::Testing

@@ -18,6 +18,26 @@ void CChildList::Insert(int slot, CGridItem* row)
     m_list->Insert(slot, std::span<CGridItem* const>(&row, 1));
 }
 
+void CChildList::Insert(int slot, std::span<CGridItem* const> rows)
+{
+    assert(slot >= 0 && slot <= Size() && "slot outside the children");
+    if (rows.empty())
+        return;
+    if (!m_list)
+        m_list = std::make_unique<CRowBlockList>(&CGridItem::m_childBlock);
+    m_list->Insert(slot, rows);
+}
+
+void CChildList::Assign(std::span<CGridItem* const> rows)
+{
+    assert(static_cast<int>(rows.size()) >= Size() && "the present children stay");
+    if (rows.empty())
+        return;
+    if (!m_list)
+        m_list = std::make_unique<CRowBlockList>(&CGridItem::m_childBlock);
+    m_list->Assign(rows);
+}
+
 void CChildList::Erase(int slot)
 {
     assert(slot >= 0 && slot < Size() && "slot outside the children");

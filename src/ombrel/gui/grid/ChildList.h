@@ -31,6 +31,10 @@ public:
 
     // Puts `row` at `slot` (0..Size()).
     void Insert(int slot, CGridItem* row);
+    // Puts `rows` at `slot` (0..Size()), in that order.
+    void Insert(int slot, std::span<CGridItem* const> rows);
+    // Replaces the children by `rows`, which hold every present child and possibly new ones.
+    void Assign(std::span<CGridItem* const> rows);
     // Takes the child at `slot` out.
     void Erase(int slot);
     // The slot of `row`, -1 when it is not a child.

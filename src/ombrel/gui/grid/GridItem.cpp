@@ -1,6 +1,7 @@
 #include "ombrel/gui/grid/GridItem.h"
 
 #include <algorithm>
+#include <bit>
 #include <cassert>
 #include <span>
 
@@ -167,6 +168,72 @@ bool CGridItem::InsertChild(CGridItem* child, int slot, bool show)
             rows->GetOwner().RepaintRow(this); // the expand button appears
     }
     return true;
+}
+
+bool CGridItem::InsertChildren(std::span<CGridItem* const> children, int slot, bool show)
+{
+    for (CGridItem* child : children) {
+        if (!child || child == this || child->m_parent || child->IsRoot() ||
+            child->m_container != m_container)
+            return false;
+    }
+    std::vector<CGridItem*> distinct(children.begin(), children.end());
+    std::ranges::sort(distinct);
+    if (std::ranges::adjacent_find(distinct) != distinct.end())
+        return false; // a row named twice would hold two slots
+    if (children.empty())
+        return true;
+
+    const bool hadChildren = !m_children.IsEmpty();
+    std::vector<CGridItem*> added(children.begin(), children.end());
+    if (m_container->IsSorted())
+        InsertSortedChildren(added);
+    else
+        m_children.Insert(std::clamp(slot, 0, m_children.Size()), added);
+    for (CGridItem* child : added)
+        child->m_parent = this;
+
+    if (show && ShouldShowChildren()) {
+        // In sibling order: each row enters right after the one before it.
+        for (CGridItem* child : added)
+            child->ShowRow();
+    } else if (!IsRoot() && IsVisible() && !hadChildren) {
+        if (CGridRows* rows = m_container->GetGridRows())
+            rows->GetOwner().RepaintRow(this); // the expand button appears
+    }
+    return true;
+}
+
+void CGridItem::InsertSortedChildren(std::vector<CGridItem*>& added)
+{
+    for (CGridItem* child : added)
+        child->UpdateSortKeys();
+    const CRowComparator comparator(m_container->GetSortLevels());
+    comparator.Sort(added);
+    const int present = m_children.Size();
+    // A few rows among many siblings are placed one by one (a search each); a burst is merged
+    // with the siblings in one pass. Either way a new row goes after its equal siblings.
+    const auto bits = static_cast<std::size_t>(std::bit_width(static_cast<unsigned>(present)));
+    if (added.size() * bits < static_cast<std::size_t>(present)) {
+        for (CGridItem* child : added) {
+            const int place = m_children.PartitionPoint(0, m_children.Size(),
+                                                        [&](const CGridItem* sibling) {
+                                                            return !comparator.Before(*child, *sibling);
+                                                        });
+            m_children.Insert(place, std::span<CGridItem* const>(&child, 1));
+        }
+        return;
+    }
+    std::vector<CGridItem*> merged;
+    merged.reserve(static_cast<std::size_t>(present) + added.size());
+    auto next = added.begin();
+    for (CGridItem* sibling : m_children) {
+        while (next != added.end() && comparator.Before(**next, *sibling))
+            merged.push_back(*next++);
+        merged.push_back(sibling);
+    }
+    merged.insert(merged.end(), next, added.end());
+    m_children.Assign(merged);
 }
 
 void CGridItem::RemoveChild(CGridItem* child)

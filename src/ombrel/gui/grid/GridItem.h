@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "ombrel/common/Value.h"
@@ -70,6 +71,12 @@ public:
     // when `show` is set and this row's children are on display, shows it.
     // Returns true when the child is now among the children.
     bool InsertChild(CGridItem* child, int slot, bool show);
+    // Inserts several children at once, as InsertChild would one after the other (from `slot`
+    // on, in this order; in a sorted container each after its equal siblings, new rows that
+    // compare equal coming in any order among themselves), sorting a burst once instead of
+    // searching for each row's place. All or nothing: false when any of them cannot be a child
+    // here (or is named twice).
+    bool InsertChildren(std::span<CGridItem* const> children, int slot, bool show);
     // Hides `child` and takes it out of the children; it keeps its subtree.
     void RemoveChild(CGridItem* child);
     // Slot of `child` among the children, -1 when it is not one of them.
@@ -133,7 +140,6 @@ private:
     friend class CChildList;
     friend class CVisibleSequence;
     friend class CItemContainer;
-    friend class CGridRows;
 
     // The root row of `container`: expanded, unregistered, never shown.
     explicit CGridItem(CItemContainer* rootOf);
@@ -150,6 +156,8 @@ private:
     void AddVisibleDescendants(int delta);
     void CollectShownSubtree(std::vector<CGridItem*>& out);
     bool ShouldShowChildren() const;
+    // Sorts `added` and puts it among the children at the sorted places.
+    void InsertSortedChildren(std::vector<CGridItem*>& added);
     ChangeRecord* FindChangeRecord(int fieldId);
     const ChangeRecord* FindChangeRecord(int fieldId) const;
 

@@ -209,6 +209,32 @@ CGridItem* CGridRows::Add(Common::CDataObject* object, CGridItem* parent, CGridI
     return row;
 }
 
+std::vector<CGridItem*> CGridRows::AddMany(std::span<Common::CDataObject* const> objects,
+                                           CGridItem* parent, CGridItem* insertAfter)
+{
+    std::vector<CGridItem*> rows;
+    CGridItem* target = Resolver{*this}.Parent(parent);
+    if (!target || objects.empty())
+        return rows;
+    rows.reserve(objects.size());
+    for (Common::CDataObject* object : objects) {
+        auto* row = new CGridItem();
+        row->SetDataObject(object);
+        row->SetContainer(target->GetContainer());
+        rows.push_back(row);
+    }
+    const bool inserted = target->InsertChildren(rows, Resolver::Slot(target, insertAfter), true);
+    assert(inserted && "new rows are always accepted as children");
+    (void)inserted;
+    m_impl->owner.StartLayoutTimer();
+    for (CGridItem* row : rows) {
+        // A handler may have removed rows announced before.
+        if (IsValid(row))
+            NotifyRow(GN_ROWADDED, row);
+    }
+    return rows;
+}
+
 bool CGridRows::Remove(CGridItem* row)
 {
     CItemContainer* container = Resolver{*this}.ContainerOf(row);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "ombrel/gui/grid/GridTypes.h"
@@ -40,6 +41,12 @@ public:
     // A new row for `object` under `parent` (GRID_ROOT, GRID_FIXED_ROOT or a row) after
     // `insertAfter` (GRID_FIRST, GRID_LAST, null or a row below `parent`); null on failure.
     CGridItem* Add(Common::CDataObject* object, CGridItem* parent, CGridItem* insertAfter);
+    // A row for each object, as Add would make them one after the other (from `insertAfter` on,
+    // in this order), but a burst under a sorted parent is sorted once instead of each row
+    // searching its place. The new rows come back in the order of `objects`; none when
+    // `parent` is not a parent of this grid. A handler of the notifications may remove some.
+    std::vector<CGridItem*> AddMany(std::span<Common::CDataObject* const> objects,
+                                    CGridItem* parent, CGridItem* insertAfter);
     bool Remove(CGridItem* row);
     bool RemoveAt(int position, int typeMask);
     bool RemoveAll(int typeMask);

@@ -92,6 +92,7 @@ void CRowBlockList::Insert(int index, std::span<CGridItem* const> rows)
     block.rows.insert(block.rows.begin() + place.offset, rows.begin(), rows.end());
     for (CGridItem* row : rows)
         row->*m_link = &block;
+    m_firstRows[place.block] = block.rows.front();
     AddToBlockSize(place.block, count);
     m_size += count;
 }
@@ -144,7 +145,10 @@ void CRowBlockList::Erase(int index, int count)
         Unlink(std::span<CGridItem* const>(&*from, static_cast<std::size_t>(taken)));
         rows.erase(from, from + taken);
         AddToBlockSize(block, -taken);
-        emptied = emptied || rows.empty();
+        if (rows.empty())
+            emptied = true;
+        else
+            m_firstRows[block] = rows.front();
         remaining -= taken;
         offset = 0;
         ++block;
@@ -194,6 +198,7 @@ void CRowBlockList::Clear()
     for (const auto& block : m_blocks)
         Unlink(block->rows);
     m_blocks.clear();
+    m_firstRows.clear();
     m_sizeTree.clear();
     m_size = 0;
 }
@@ -238,8 +243,11 @@ void CRowBlockList::AddToBlockSize(std::size_t block, int delta)
 void CRowBlockList::Reindex(std::size_t first)
 {
     const std::size_t count = m_blocks.size();
-    for (std::size_t block = first; block < count; ++block)
+    m_firstRows.resize(count);
+    for (std::size_t block = first; block < count; ++block) {
         m_blocks[block]->index = static_cast<int>(block);
+        m_firstRows[block] = m_blocks[block]->rows.front();
+    }
     if (count <= 1) {
         m_sizeTree.clear();
         return;

@@ -60,14 +60,33 @@ public:
     template <class Predicate>
     int PartitionPoint(int first, int last, Predicate&& holds) const
     {
-        while (first < last) {
-            const int middle = first + (last - first) / 2;
-            if (holds(At(middle)))
-                first = middle + 1;
+        if (first >= last)
+            return first;
+        // Bisects the first rows of the blocks inside the range, then the one block that holds
+        // the boundary, so that each probe reads one row and not a path through the size tree.
+        const Place from = Locate(first);
+        const Place to = Locate(last - 1);
+        std::size_t low = from.block + 1;
+        std::size_t high = to.block + 1;
+        while (low < high) {
+            const std::size_t middle = low + (high - low) / 2;
+            if (holds(m_firstRows[middle]))
+                low = middle + 1;
             else
-                last = middle;
+                high = middle;
         }
-        return first;
+        const std::size_t block = low - 1;
+        const std::vector<CGridItem*>& rows = m_blocks[block]->rows;
+        int begin = block == from.block ? from.offset : 0;
+        int end = block == to.block ? to.offset + 1 : static_cast<int>(rows.size());
+        while (begin < end) {
+            const int middle = begin + (end - begin) / 2;
+            if (holds(rows[static_cast<std::size_t>(middle)]))
+                begin = middle + 1;
+            else
+                end = middle;
+        }
+        return StartOf(block) + begin;
     }
 
     class Iterator
@@ -126,6 +145,7 @@ private:
 
     Link m_link;
     std::vector<std::unique_ptr<CRowBlock>> m_blocks;
+    std::vector<CGridItem*> m_firstRows; // first row of each block, for bisection
     // 1-based Fenwick tree of block sizes; empty while there is at most one block.
     std::vector<int> m_sizeTree;
     int m_size = 0;
