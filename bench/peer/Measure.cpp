@@ -1,5 +1,6 @@
 #include "Measure.h"
 
+#include <sys/resource.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -24,6 +25,14 @@ std::int64_t ProcessCpuNs()
     if (clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now) != 0)
         return 0;
     return static_cast<std::int64_t>(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
+std::int64_t MinorFaults()
+{
+    rusage usage{};
+    if (getrusage(RUSAGE_SELF, &usage) != 0)
+        return 0;
+    return usage.ru_minflt;
 }
 
 double ElapsedMs(std::int64_t startNs, std::int64_t endNs)

@@ -15,6 +15,9 @@ std::int64_t NowNs();
 // it shows how much of a wall-clock figure other processes on the machine took.
 std::int64_t ProcessCpuNs();
 
+// Minor page faults of this process so far (pages the kernel had to map on first touch).
+std::int64_t MinorFaults();
+
 // Milliseconds between two NowNs (or two ProcessCpuNs) readings.
 double ElapsedMs(std::int64_t startNs, std::int64_t endNs);
 

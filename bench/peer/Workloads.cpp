@@ -78,6 +78,7 @@ void RunRepaint(IPeerSide& side, std::FILE* out)
         side.Grab();
     std::vector<double> wallSamples;
     std::vector<double> cpuSamples;
+    const std::int64_t faultsBefore = MinorFaults();
     for (int i = 0; i < kRepaints; ++i) {
         const Stopwatch stopwatch;
         side.Grab();
@@ -86,21 +87,24 @@ void RunRepaint(IPeerSide& side, std::FILE* out)
     }
     Put(out, "repaint_ms", Quantile(wallSamples, 0.5));
     Put(out, "repaint_cpu_ms", Quantile(cpuSamples, 0.5));
+    Put(out, "repaint_faults", static_cast<double>(MinorFaults() - faultsBefore) / kRepaints);
 }
 
 // Times `pages` page-downs from the current position, each followed by a full frame; the
 // events the scroll leaves behind are handled outside the time. Returns the pages walked.
 int WalkPages(IPeerSide& side, int pages, std::vector<double>& wallSamples,
-              std::vector<double>& cpuSamples)
+              std::vector<double>& cpuSamples, std::int64_t& faults)
 {
     int walked = 0;
     while (walked < pages) {
         const Stopwatch stopwatch;
+        const std::int64_t faultsBefore = MinorFaults();
         if (!side.PageDown())
             break;
         side.Grab();
         wallSamples.push_back(stopwatch.WallMs());
         cpuSamples.push_back(stopwatch.CpuMs());
+        faults += MinorFaults() - faultsBefore;
         ++walked;
         side.ProcessEvents();
     }
@@ -115,9 +119,10 @@ void RunPageDown(IPeerSide& side, int rowCount, int maxPages, std::FILE* out)
     const int totalPages = (std::max(0, rowCount - pageRows) + pageRows - 1) / pageRows;
     std::vector<double> samples;
     std::vector<double> cpuSamples;
+    std::int64_t faults = 0;
     const bool sampled = totalPages > maxPages;
     if (!sampled) {
-        WalkPages(side, totalPages + 1, samples, cpuSamples);
+        WalkPages(side, totalPages + 1, samples, cpuSamples, faults);
     } else {
         const int perRun = maxPages / kPageRuns;
         for (int run = 0; run < kPageRuns; ++run) {
@@ -126,7 +131,7 @@ void RunPageDown(IPeerSide& side, int rowCount, int maxPages, std::FILE* out)
             side.SetTopRow(static_cast<int>(top));
             side.ProcessEvents();
             side.Grab(); // the frame at the jump's target is not part of the walk
-            WalkPages(side, perRun, samples, cpuSamples);
+            WalkPages(side, perRun, samples, cpuSamples, faults);
         }
     }
     Put(out, "page_rows", pageRows);
@@ -136,6 +141,7 @@ void RunPageDown(IPeerSide& side, int rowCount, int maxPages, std::FILE* out)
     if (!samples.empty()) {
         Put(out, "page_ms", Mean(samples));
         Put(out, "page_cpu_ms", Mean(cpuSamples));
+        Put(out, "page_faults", static_cast<double>(faults) / static_cast<double>(samples.size()));
         Put(out, "page_p99_ms", Quantile(samples, 0.99));
     }
 }

@@ -296,19 +296,23 @@ void PrintDetails(const std::vector<SizeResults>& all)
     std::printf("\nDetails. Update cores: CPU time of the window thread and both workers over "
                 "the update period, per second. Latency samples: probe changes seen painted; "
                 "probes waiting: probe changes handed over but not yet painted when the period "
-                "ended.\n\n");
+                "ended. Page faults: minor page faults per frame (fresh memory the kernel maps "
+                "on first touch) during the repaints and the page walk.\n\n");
     std::printf("| Rows | Side | Page p99 (ms) | Pages timed / to bottom | Rows per page "
-                "| Update cores | Latency samples | Probes waiting |\n");
-    std::printf("|---:|---|---:|---:|---:|---:|---:|---:|\n");
+                "| Page faults per repaint / page | Update cores | Latency samples "
+                "| Probes waiting |\n");
+    std::printf("|---:|---|---:|---:|---:|---:|---:|---:|---:|\n");
     for (const SizeResults& size : all) {
         for (const auto& [name, results] :
              {std::pair<const char*, const Results*>{"Ombrel", &size.ombrel},
               std::pair<const char*, const Results*>{"Qt", &size.qt}}) {
-            std::printf("| %d | %s | %s | %s / %s | %s | %s | %s | %s |\n", size.rows, name,
-                        Read(*results, "page_p99_ms", 2).text.c_str(),
+            std::printf("| %d | %s | %s | %s / %s | %s | %s / %s | %s | %s | %s |\n", size.rows,
+                        name, Read(*results, "page_p99_ms", 2).text.c_str(),
                         Read(*results, "pages_timed", 0).text.c_str(),
                         Read(*results, "pages_total", 0).text.c_str(),
                         Read(*results, "page_rows", 0).text.c_str(),
+                        Read(*results, "repaint_faults", 0).text.c_str(),
+                        Read(*results, "page_faults", 0).text.c_str(),
                         Read(*results, "updates_cores", 2).text.c_str(),
                         Read(*results, "latency_samples", 0).text.c_str(),
                         Read(*results, "probes_unpainted", 0).text.c_str());
