@@ -1,23 +1,24 @@
 // Layout, scrolling and hit-testing against a real window on the offscreen platform: the rows
 // report to an owner that forwards to the layout, as the grid does, and the window routes its
 // scroll, wheel, timer, size and paint messages to the layout.
-#include <deque>
-#include <memory>
-#include <tuple>
-
-#include <gtest/gtest.h>
+#include "ombrel/gui/grid/GridLayout.h"
 
 #include "gui/grid/PumpUntil.h"
 #include "gui/grid/RowsTestSupport.h"
+#include "support/Harness.h"
+
 #include "ombrel/gui/grid/GridItem.h"
-#include "ombrel/gui/grid/GridLayout.h"
 #include "ombrel/gui/grid/GridOptions.h"
 #include "ombrel/gui/grid/ItemContainer.h"
 #include "ombrel/gui/header/Column.h"
 #include "ombrel/gui/header/Header.h"
 #include "ombrel/platform/PaintDC.h"
 #include "ombrel/platform/Wnd.h"
-#include "support/Harness.h"
+
+#include <deque>
+#include <gtest/gtest.h>
+#include <memory>
+#include <tuple>
 
 namespace Ombrel::GUI::Testing {
 namespace {
@@ -111,8 +112,8 @@ protected:
 
     void CreateWindow(int height)
     {
-        ASSERT_TRUE(window.CreateEx(0, nullptr, "grid", WS_POPUP, CRect(0, 0, kWidth, height),
-                                    nullptr, 0));
+        ASSERT_TRUE(
+            window.CreateEx(0, nullptr, "grid", WS_POPUP, CRect(0, 0, kWidth, height), nullptr, 0));
     }
 
     CGridItem* Add(CGridItem* parent = GRID_ROOT)

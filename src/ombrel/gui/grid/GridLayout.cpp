@@ -76,8 +76,7 @@ struct CGridLayout::Impl
 {
     Impl(CWnd& w, CGridRows& r, const GridOptions& o, IGridLayoutHost& h)
         : window(w), rows(r), options(o), host(h)
-    {
-    }
+    {}
 
     struct Areas
     {
@@ -153,8 +152,8 @@ struct CGridLayout::Impl
         if (options.showSeparator && fixedCount > 0)
             separatorBottom += std::max(0, options.separatorThickness);
         separatorBottom = std::min<std::int64_t>(separatorBottom, client.bottom);
-        areas.separator = CRect(client.left, ClampToInt(fixedBottom), client.right,
-                                ClampToInt(separatorBottom));
+        areas.separator =
+            CRect(client.left, ClampToInt(fixedBottom), client.right, ClampToInt(separatorBottom));
         areas.normal = CRect(client.left, ClampToInt(separatorBottom), client.right, client.bottom);
         return areas;
     }
@@ -174,8 +173,7 @@ struct CGridLayout::Impl
 
     // Calls visit(position, band) for each row on screen of `rowType`, from the first on
     // screen down, until the band leaves the area, the sequence ends, or visit returns false.
-    template <class Visit>
-    void ForEachOnScreen(int rowType, const CRect& area, Visit visit) const
+    template <class Visit> void ForEachOnScreen(int rowType, const CRect& area, Visit visit) const
     {
         const int first = FirstOnScreen(rowType);
         if (first < 0)
@@ -212,8 +210,8 @@ struct CGridLayout::Impl
         const std::optional<Band> band = BandOf(position, rowType, area);
         if (!band)
             return CRect();
-        const std::int64_t bottom = clipToArea ? std::min<std::int64_t>(band->bottom, area.bottom)
-                                               : band->bottom;
+        const std::int64_t bottom =
+            clipToArea ? std::min<std::int64_t>(band->bottom, area.bottom) : band->bottom;
         return CRect(area.left, ClampToInt(band->top), area.right, ClampToInt(bottom));
     }
 
@@ -266,8 +264,7 @@ struct CGridLayout::Impl
 CGridLayout::CGridLayout(CWnd& window, CGridRows& rows, const GridOptions& options,
                          IGridLayoutHost& host)
     : m_impl(std::make_unique<Impl>(window, rows, options, host))
-{
-}
+{}
 
 CGridLayout::~CGridLayout() = default;
 
@@ -428,10 +425,11 @@ int CGridLayout::GetLastVisibleIndex(int rowType) const
         return -1;
     const Impl::Areas areas = m_impl->ComputeAreas();
     int last = -1;
-    m_impl->ForEachOnScreen(rowType, m_impl->AreaOf(areas, rowType), [&](int position, const Band&) {
-        last = position;
-        return true;
-    });
+    m_impl->ForEachOnScreen(rowType, m_impl->AreaOf(areas, rowType),
+                            [&](int position, const Band&) {
+                                last = position;
+                                return true;
+                            });
     return last;
 }
 
@@ -510,8 +508,8 @@ bool CGridLayout::SetTopRow(int index, bool scroll)
         if (dy < 0 && lastWasCut) {
             const CRect cutRow = GetFullRowRectAt(lastBefore, ROW_NORMAL);
             if (!cutRow.IsRectEmpty())
-                impl.Invalidate(CRect(area.left, std::max(cutRow.top, area.top), area.right,
-                                      area.bottom));
+                impl.Invalidate(
+                    CRect(area.left, std::max(cutRow.top, area.top), area.right, area.bottom));
         }
     }
     impl.host.OnViewScrolled();
@@ -548,8 +546,8 @@ void CGridLayout::UpdateLayout()
         vertical.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
         vertical.nMin = 0;
         vertical.nMax = std::max(impl.RowCount(ROW_NORMAL) - 1, 0);
-        vertical.nPage = static_cast<UINT>(
-            impl.CountThatFit(impl.topRow, true, areas.normal.Height()));
+        vertical.nPage =
+            static_cast<UINT>(impl.CountThatFit(impl.topRow, true, areas.normal.Height()));
         vertical.nPos = std::max(impl.topRow, 0);
         impl.window.SetScrollInfo(SB_VERT, vertical);
 
@@ -574,12 +572,12 @@ void CGridLayout::UpdateLayout()
         // Fixed rows push the normal rows down: everything from the change on is redrawn.
         std::int64_t y = areas.fixed.top;
         const int fixedCount = impl.RowCount(ROW_FIXED);
-        for (int position = 0; position < impl.changedFixed && position < fixedCount
-                               && y < areas.client.bottom;
+        for (int position = 0;
+             position < impl.changedFixed && position < fixedCount && y < areas.client.bottom;
              ++position)
             y += impl.HeightAt(position, ROW_FIXED);
-        impl.Invalidate(CRect(areas.client.left, ClampToInt(y), areas.client.right,
-                              areas.client.bottom));
+        impl.Invalidate(
+            CRect(areas.client.left, ClampToInt(y), areas.client.right, areas.client.bottom));
     }
     const int count = impl.RowCount(ROW_NORMAL);
     if (impl.changedNormal != kNothingChanged) {
@@ -592,8 +590,8 @@ void CGridLayout::UpdateLayout()
                  ++position)
                 y += impl.HeightAt(position, ROW_NORMAL);
         }
-        impl.Invalidate(CRect(areas.normal.left, ClampToInt(y), areas.normal.right,
-                              areas.normal.bottom));
+        impl.Invalidate(
+            CRect(areas.normal.left, ClampToInt(y), areas.normal.right, areas.normal.bottom));
     }
     impl.changedNormal = kNothingChanged;
     impl.changedFixed = kNothingChanged;
@@ -708,8 +706,8 @@ int ThumbPosition(const CWnd& window, int bar, UINT position)
     if (position > 0xFFFFu)
         return static_cast<int>(std::min<UINT>(position, INT_MAX));
     SCROLLINFO info;
-    if (window.GetScrollInfo(bar, &info, SIF_TRACKPOS)
-        && (static_cast<UINT>(info.nTrackPos) & 0xFFFFu) == position)
+    if (window.GetScrollInfo(bar, &info, SIF_TRACKPOS) &&
+        (static_cast<UINT>(info.nTrackPos) & 0xFFFFu) == position)
         return info.nTrackPos;
     return static_cast<int>(position);
 }
@@ -876,8 +874,8 @@ bool CGridLayout::OnMouseWheel(UINT, short delta, CPoint)
         code = commands > 0 ? SB_LINEUP : SB_LINEDOWN;
     }
     // More steps than rows cannot move the view any further.
-    commands = std::min<std::int64_t>(commands < 0 ? -commands : commands,
-                                      impl.RowCount(ROW_NORMAL));
+    commands =
+        std::min<std::int64_t>(commands < 0 ? -commands : commands, impl.RowCount(ROW_NORMAL));
     for (std::int64_t i = 0; i < commands; ++i)
         impl.window.SendMessage(WM_VSCROLL, MAKEWPARAM(code, 0), 0);
     return true;
@@ -1000,7 +998,8 @@ CColumn* CGridLayout::HitTestColumnBorder(CPoint point) const
         }
     }
     constexpr int kBorderSlack = 4;
-    const bool onBorder = rect.right - kBorderSlack < point.x && point.x < rect.right + kBorderSlack;
+    const bool onBorder =
+        rect.right - kBorderSlack < point.x && point.x < rect.right + kBorderSlack;
     return onBorder ? column : nullptr;
 }
 

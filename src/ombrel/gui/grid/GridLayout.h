@@ -1,11 +1,11 @@
 #pragma once
 
-#include <cstdint>
-#include <memory>
-
 #include "ombrel/base/Geometry.h"
 #include "ombrel/gui/grid/GridTypes.h"
 #include "ombrel/platform/Messages.h"
+
+#include <cstdint>
+#include <memory>
 
 namespace Ombrel {
 class CWnd;
