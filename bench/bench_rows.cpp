@@ -1,6 +1,6 @@
 // Cost of the grid's row model without a window: comparing rows, inserting rows into a sorted
-// container, sorting a whole container, moving one row to its new sorted place after a change
-// of its sort key, and the heap taken per row. Every grid sorts by two levels: the quantity (a
+// container one by one and in one burst, sorting a whole container, moving one row to its new
+// sorted place after a change of its sort key, deleting a grid, and the heap taken per row. Every grid sorts by two levels: the quantity (a
 // 32-bit long) ascending, about eight rows sharing each value, then the name ascending.
 //
 // No application object is needed: the dispatcher's hidden window is a message-only window on
@@ -269,6 +269,31 @@ void BM_SortedInsert(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * count);
 }
 BENCHMARK(BM_SortedInsert)->Arg(10000)->Arg(100000)->Arg(1000000)->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+
+// Loading n rows, in random key order, into an empty sorted grid in one burst (AddMany): the
+// keys are read, the burst sorted once and the rows shown in order.
+void BM_SortedBulkLoad(benchmark::State& state)
+{
+    const int count = static_cast<int>(state.range(0));
+    auto records = MakeRecords(count, 99u);
+    std::vector<CDataObject*> objects;
+    for (auto& record : records)
+        objects.push_back(record.get());
+    for (auto _ : state) {
+        CQuietOwner owner;
+        owner.SortByQuantityThenName();
+        {
+            CGridRows rows(owner);
+            rows.Resort();
+            benchmark::DoNotOptimize(rows.AddMany(objects, GRID_ROOT, GRID_LAST));
+            state.PauseTiming();
+        }
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * count);
+}
+BENCHMARK(BM_SortedBulkLoad)->Arg(10000)->Arg(100000)->Arg(1000000)->Iterations(1)
     ->Unit(benchmark::kMillisecond);
 
 // Resort of n rows whose quantities were all redrawn since the last sort, so the present order

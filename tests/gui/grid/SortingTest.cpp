@@ -4,6 +4,7 @@
 #include <limits>
 #include <memory>
 #include <random>
+#include <set>
 
 #include <gtest/gtest.h>
 
@@ -141,6 +142,48 @@ TEST_F(SortingTest, UnorderedFloatingPointKeysNeverBreakTheSort)
         Add("r", i % 3 == 0 ? CValue(nan) : CValue(static_cast<double>(random() % 50)));
     SortBy({{kA, false}});
     EXPECT_EQ(rows.GetRowCount(ROW_NORMAL), 400);
+    EXPECT_TRUE(CheckRows(rows).find("visible") == std::string::npos);
+}
+
+TEST_F(SortingTest, LargeSortsUseEveryLevelAndSurviveInconsistentKeys)
+{
+    // Large enough for the sort over copied first keys: ties fall through to the rows.
+    std::mt19937 random(17);
+    for (int i = 0; i < 3000; ++i)
+        Add("r", Long(static_cast<std::int32_t>(random() % 40)),
+            Long(static_cast<std::int32_t>(random() % 1000)));
+    SortBy({{kA, true}, {kB, false}});
+    std::vector<std::pair<std::int32_t, std::int32_t>> shown;
+    for (int position = 0; position < rows.GetRowCount(ROW_NORMAL); ++position) {
+        Common::CDataObject* object = rows.GetDataObject(position, ROW_NORMAL);
+        shown.emplace_back(object->GetValue(kA).GetLong(), object->GetValue(kB).GetLong());
+    }
+    std::vector<std::pair<std::int32_t, std::int32_t>> expected = shown;
+    std::ranges::sort(expected, [](const auto& x, const auto& y) {
+        return x.first != y.first ? x.first > y.first : x.second < y.second;
+    });
+    EXPECT_EQ(shown, expected);
+    EXPECT_EQ(CheckRows(rows, true), "");
+
+    // Unordered numbers, empty keys and keys of another kind make no strict order at all.
+    rows.RemoveAll(ROW_ALL_TYPES);
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    for (int i = 0; i < 3000; ++i) {
+        CValue key = CValue(static_cast<double>(random() % 30));
+        if (i % 3 == 0)
+            key = CValue(nan);
+        else if (i % 5 == 0)
+            key = CValue();
+        else if (i % 7 == 0)
+            key = CValue(std::string("text"));
+        Add("r" + std::to_string(i), key, Long(i));
+    }
+    SortBy({{kA, false}, {kB, true}});
+    ASSERT_EQ(rows.GetRowCount(ROW_NORMAL), 3000);
+    std::set<std::string> names;
+    for (const std::string& name : VisibleNames(rows))
+        names.insert(name);
+    EXPECT_EQ(names.size(), 3000u);
     EXPECT_TRUE(CheckRows(rows).find("visible") == std::string::npos);
 }
 
