@@ -273,20 +273,6 @@ TEST(ColumnTest, RestoreReplacesPaintFormatsAndSkipsUnstorableOnes)
     EXPECT_EQ(restored.GetColumnPaintFormat(), nullptr);
 }
 
-TEST(ColumnTest, PaintFormatSettersTakeOwnership)
-{
-    CColumn column(6, "P", 30);
-    EXPECT_EQ(column.GetCellPaintFormat(), nullptr);
-    auto* first = new CStripedCellFormat(1);
-    column.SetCellPaintFormat(first);
-    EXPECT_EQ(column.GetCellPaintFormat(), first);
-    column.SetCellPaintFormat(new CStripedCellFormat(2)); // the first is deleted (ASan checks)
-    EXPECT_EQ(static_cast<CStripedCellFormat*>(column.GetCellPaintFormat())->GetStripe(), 2);
-    column.SetColumnPaintFormat(new CColumnPaintFormat);
-    column.SetColumnPaintFormat(nullptr);
-    EXPECT_EQ(column.GetColumnPaintFormat(), nullptr);
-}
-
 TEST(ColumnPaintFormatThreadTest, StoringWhileAnotherThreadReplacesThePaintFormat)
 {
     CColumn column(6, "P", 30, CColumn::AlignAuto, true, -1, -1, nullptr, new CStripedCellFormat(0));
