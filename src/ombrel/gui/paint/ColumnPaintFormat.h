@@ -56,8 +56,9 @@ public:
     void FinishCell(ColumnPaintContext& context, CDC& dc, std::uint32_t flags) override;
 
 protected:
-    // Where the sort mark goes: a square at the right end of the cell, empty when the column
-    // is not sorted.
+    // Where the sort mark goes: a band at the right end of the cell, inside the text margin,
+    // wide enough for the arrow and, with several levels, the level number; empty when the
+    // column is not sorted.
     virtual CRect GetSortMarkRect(const ColumnPaintContext& context) const;
     // The sort level (0-based) of the column and its direction; false when it has none.
     static bool FindSortLevel(const ColumnPaintContext& context, int& level, bool& descending,
