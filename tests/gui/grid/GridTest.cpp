@@ -9,6 +9,8 @@
 #include "ombrel/gui/grid/GridItem.h"
 #include "ombrel/gui/header/Column.h"
 #include "ombrel/gui/header/Header.h"
+#include "ombrel/gui/paint/CustomDraw.h"
+#include "ombrel/platform/Font.h"
 #include "ombrel/platform/WindowMessaging.h"
 
 #include "support/Harness.h"
@@ -16,6 +18,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <set>
 #include <thread>
 
@@ -411,6 +414,43 @@ TEST(GridTest, KeyCommandsNeedWhatTheyWorkOn)
     EXPECT_FALSE(grid.ProcessKeyCommand(command));
     EXPECT_EQ(grid.GetFocusIndex(), -1);
     EXPECT_TRUE(window.owner.Of(GN_FOCUSCHANGED).empty());
+}
+
+TEST(GridTest, ANewFontMeasuresRowsAndHeaderAgain)
+{
+    GridWindow window;
+    CGrid& grid = window.grid;
+    auto* header = new CHeader(true);
+    header->AddColumn(new CColumn(1, "Name", 100));
+    grid.SetHeader(header);
+    CTestObject object("a");
+    CGridItem* row = grid.Add(&object);
+    const int before = grid.GetRowHeight(row);
+
+    LOGFONT description;
+    description.lfHeight = -40;
+    std::strcpy(description.lfFaceName, "Sans");
+    CFont big;
+    ASSERT_TRUE(big.CreateFontIndirect(description));
+    grid.SetFont(&big);
+    EXPECT_EQ(grid.GetFont(), &big);
+    EXPECT_GT(grid.GetRowHeight(row), before);
+    EXPECT_GE(grid.GetRowHeight(row), 40);
+    EXPECT_EQ(header->GetHeight(), grid.MeasureHeaderHeight());
+    EXPECT_GT(header->GetHeight(), CHeader::kDefaultHeight);
+    grid.SetFont(nullptr);
+}
+
+TEST(GridTest, TheCustomDrawFallsBackToTheProcessDefault)
+{
+    CGrid grid;
+    ICustomDraw* standard = grid.GetCustomDraw();
+    ASSERT_NE(standard, nullptr);
+    CCustomDraw own(false);
+    EXPECT_EQ(grid.SetCustomDraw(&own), nullptr);
+    EXPECT_EQ(grid.GetCustomDraw(), &own);
+    EXPECT_EQ(grid.SetCustomDraw(nullptr), &own);
+    EXPECT_EQ(grid.GetCustomDraw(), standard);
 }
 
 } // namespace

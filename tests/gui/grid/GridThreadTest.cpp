@@ -8,6 +8,7 @@
 #include "ombrel/gui/grid/GridItem.h"
 #include "ombrel/gui/header/Column.h"
 #include "ombrel/gui/header/Header.h"
+#include "ombrel/platform/Font.h"
 #include "ombrel/platform/WindowMessaging.h"
 
 #include "support/Harness.h"
@@ -232,6 +233,20 @@ TEST(GridThreadTest, ManyWorkersAddAndRemoveConcurrently)
     }
     EXPECT_EQ(kept, kWorkers * kRowsEach / 2);
     EXPECT_EQ(grid.GetRowCount(ROW_NORMAL), kept);
+}
+
+TEST(GridThreadTest, AWorkerReadsTheFontThroughTheWindow)
+{
+    GridWindow window;
+    CGrid& grid = window.grid;
+    EXPECT_EQ(OnWorker([&] { return grid.GetFont(); }), nullptr);
+    LOGFONT description;
+    description.lfHeight = -20;
+    CFont font;
+    ASSERT_TRUE(font.CreateFontIndirect(description));
+    grid.SetFont(&font);
+    EXPECT_EQ(OnWorker([&] { return grid.GetFont(); }), &font);
+    grid.SetFont(nullptr);
 }
 
 } // namespace
