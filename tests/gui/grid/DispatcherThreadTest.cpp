@@ -1,5 +1,6 @@
 #include <atomic>
 #include <memory>
+#include <mutex>
 #include <random>
 #include <set>
 #include <thread>
@@ -154,6 +155,87 @@ TEST(RowsStressThreadTest, LiveChangesAndDestructionsKeepEveryInvariant)
             delete object;
     }
     EXPECT_TRUE(CItemContainer::GetPool().GetRegisteredRows().empty());
+}
+
+TEST(RowsStressThreadTest, EmptyingAndRefillingWhileObjectsChangeAndDie)
+{
+    // The window thread empties the sorted grid (every binding leaves the registry in one pass)
+    // and loads it again in bursts while workers change and destroy the objects it shows.
+    constexpr int kWorkers = 3;
+    constexpr int kObjects = 3'000;
+    constexpr int kChangesPerWorker = 3'000;
+    CTestOwner owner;
+    owner.headerLevels = {{1, false}};
+    CGridRows rows(owner);
+    rows.Resort();
+
+    std::mutex aliveLock; // a worker takes an object out of `alive` before destroying it
+    std::set<CTestObject*> alive;
+    std::vector<CTestObject*> objects;
+    std::mt19937 random(5);
+    for (int i = 0; i < kObjects; ++i) {
+        auto* object = new CTestObject("o" + std::to_string(i));
+        object->Put(1, CValue(static_cast<std::int32_t>(random() % 200)));
+        objects.push_back(object);
+        alive.insert(object);
+    }
+    const auto refill = [&] {
+        std::lock_guard guard(aliveLock);
+        const std::vector<Common::CDataObject*> shown(alive.begin(), alive.end());
+        rows.AddMany(shown, GRID_ROOT, GRID_LAST);
+    };
+    refill();
+
+    std::atomic<int> running = kWorkers;
+    std::vector<std::thread> workers;
+    for (int w = 0; w < kWorkers; ++w) {
+        workers.emplace_back([&, w] {
+            std::mt19937 local(static_cast<unsigned>(300 + w));
+            std::vector<CTestObject*> mine(objects.begin() + w * (kObjects / kWorkers),
+                                           objects.begin() + (w + 1) * (kObjects / kWorkers));
+            for (int change = 0; change < kChangesPerWorker && !mine.empty(); ++change) {
+                const std::size_t pick = local() % mine.size();
+                CTestObject* object = mine[pick];
+                if (change % 10 == 9) {
+                    mine.erase(mine.begin() + static_cast<std::ptrdiff_t>(pick));
+                    {
+                        std::lock_guard guard(aliveLock);
+                        alive.erase(object);
+                    }
+                    delete object;
+                } else {
+                    object->Set(1, CValue(static_cast<std::int32_t>(local() % 200)));
+                }
+            }
+            --running;
+        });
+    }
+    int rounds = 0;
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            if (++rounds % 5 == 0) {
+                rows.RemoveAll(ROW_ALL_TYPES);
+                refill();
+            }
+            return running.load() == 0;
+        },
+        std::chrono::minutes(4)));
+    for (std::thread& worker : workers)
+        worker.join();
+    for (int round = 0; round < 20; ++round)
+        PumpMessages();
+
+    EXPECT_EQ(CheckRows(rows, true), "");
+    CDispatcher& dispatcher = CDispatcher::GetInstance();
+    for (CTestObject* object : alive) {
+        std::vector<CGridItem*> found;
+        dispatcher.GetRows(object, found);
+        EXPECT_EQ(found.size(), 1u);
+    }
+    EXPECT_EQ(rows.GetRowCount(ROW_NORMAL), static_cast<int>(alive.size()));
+    rows.RemoveAll(ROW_ALL_TYPES);
+    for (CTestObject* object : alive)
+        delete object;
 }
 
 } // namespace
