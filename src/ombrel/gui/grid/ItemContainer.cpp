@@ -264,7 +264,10 @@ void CItemContainer::BulkSort()
     std::vector<CGridItem*> order;
     order.reserve(static_cast<std::size_t>(m_impl->sequence.Size()));
     CollectVisibleBelow(root, order);
-    m_impl->sequence.Reorder(std::move(order));
+    // An order that did not change leaves every row's entry where it is.
+    CVisibleSequence& sequence = m_impl->sequence;
+    if (!std::equal(order.begin(), order.end(), sequence.begin(), sequence.end()))
+        sequence.Reorder(std::move(order));
 }
 
 CItemContainer::SequenceMove CItemContainer::Reposition(CGridItem* row)
