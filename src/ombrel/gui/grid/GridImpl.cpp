@@ -185,8 +185,11 @@ LRESULT CGridImpl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam,
     switch (message) {
     case WM_CREATE: {
         const LRESULT result = platform();
-        if (result != -1)
+        if (result != -1) {
+            // The same grid object may get a new window after the old one was destroyed.
+            m_destroying = false;
             Initialize();
+        }
         return result;
     }
     case WM_DESTROY:
