@@ -46,6 +46,13 @@ public:
     std::vector<CGridItem*> CopyAll() const;
     // Replaces the order (after a sort) by `rows`, which must be the same children.
     void Reorder(std::span<CGridItem* const> rows);
+    // Empties the list without touching the children: only when they are all being deleted.
+    void Discard()
+    {
+        if (m_list)
+            m_list->Discard();
+        m_list.reset();
+    }
     // Empties the list and hands the former children over.
     std::vector<CGridItem*> TakeAll();
 

@@ -30,15 +30,6 @@ void RefreshKeysBelow(CGridItem* row)
     }
 }
 
-// Every row below `row`, in pre-order.
-void CollectSubtrees(const CGridItem* row, std::vector<CGridItem*>& out)
-{
-    for (CGridItem* child : row->GetChildren()) {
-        out.push_back(child);
-        CollectSubtrees(child, out);
-    }
-}
-
 void CollectVisibleBelow(const CGridItem* row, std::vector<CGridItem*>& out)
 {
     for (CGridItem* child : row->GetChildren()) {
@@ -321,10 +312,6 @@ CItemContainer::SequenceMove CItemContainer::Reposition(CGridItem* row)
 
 int CItemContainer::DeleteAllRows()
 {
-    const int visible = m_impl->sequence.Size();
-    m_impl->sequence.Clear();
-    CGridItem* root = m_impl->root.get();
-    root->m_visibleDescendants = 0;
     // Selected rows are deselected while the tree is whole, so that whoever hears of it finds
     // the other rows intact.
     const std::vector<CGridItem*> selected(m_impl->selected.begin(), m_impl->selected.end());
@@ -332,18 +319,42 @@ int CItemContainer::DeleteAllRows()
         if (IsRegistered(row))
             row->SetSelected(false);
     }
-    std::vector<CGridItem*> rows;
-    rows.reserve(m_impl->registered.size());
-    CollectSubtrees(root, rows);
-    // Every binding leaves the dispatcher in one pass; the rows then go without touching the
-    // registry or this container's sets one by one.
-    CDispatcher::GetInstance().UnregisterRows(rows);
-    for (CGridItem* row : rows)
-        row->m_dataObject = nullptr;
+    const int visible = m_impl->sequence.Size();
+    // From here on every row of the container is deleted, so the lists drop their entries
+    // without writing to the rows, and the rows go in address order (the registered set's),
+    // each cut from its parent and children first so that deleting it deletes only itself.
+    m_impl->sequence.Discard();
+    CGridItem* root = m_impl->root.get();
+    root->m_children.Discard();
+    root->m_visibleDescendants = 0;
+    const std::vector<CGridItem*> rows(m_impl->registered.begin(), m_impl->registered.end());
+
+    // Bindings leave the dispatcher in the objects' address order, which mostly is the order
+    // in which they were made: its entries and the objects are then visited in memory order
+    // instead of at random. Runs keep the registry lock short for other threads.
+    std::vector<std::pair<Common::CDataObject*, CGridItem*>> bindings;
+    bindings.reserve(rows.size());
+    for (CGridItem* row : rows) {
+        if (row->m_dataObject)
+            bindings.emplace_back(row->m_dataObject, row);
+    }
+    std::ranges::sort(bindings);
+    std::vector<CGridItem*> run;
+    constexpr std::size_t kRun = 4096;
+    for (std::size_t first = 0; first < bindings.size(); first += kRun) {
+        run.clear();
+        const std::size_t last = std::min(bindings.size(), first + kRun);
+        for (std::size_t i = first; i < last; ++i)
+            run.push_back(bindings[i].second);
+        CDispatcher::GetInstance().UnregisterRows(run);
+    }
+
     m_impl->deletingAll = true;
-    for (CGridItem* child : root->m_children.TakeAll()) {
-        child->m_parent = nullptr;
-        delete child;
+    for (CGridItem* row : rows) {
+        row->m_dataObject = nullptr;
+        row->m_parent = nullptr;
+        row->m_children.Discard();
+        delete row;
     }
     m_impl->deletingAll = false;
     m_impl->registered.clear();

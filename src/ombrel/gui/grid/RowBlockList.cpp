@@ -203,6 +203,14 @@ void CRowBlockList::Clear()
     m_size = 0;
 }
 
+void CRowBlockList::Discard()
+{
+    m_blocks.clear();
+    m_firstRows.clear();
+    m_sizeTree.clear();
+    m_size = 0;
+}
+
 // ---- Blocks and the size tree --------------------------------------------------------------
 
 CRowBlockList::Place CRowBlockList::Locate(int index) const

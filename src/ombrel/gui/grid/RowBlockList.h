@@ -54,6 +54,9 @@ public:
     void Assign(std::span<CGridItem* const> rows);
     // Removes every entry.
     void Clear();
+    // Removes every entry without clearing the rows' links: only for rows that are all being
+    // deleted, which then must not be asked for their place any more.
+    void Discard();
 
     // First index in [first, last) whose row does not satisfy `holds`, given that the rows that
     // do satisfy it all come before the rows that do not (bisection).

@@ -40,6 +40,8 @@ public:
     void Reorder(std::vector<CGridItem*> rows);
     // Removes every entry.
     void Clear() { m_list.Clear(); }
+    // Removes every entry without touching the rows: only when they are all being deleted.
+    void Discard() { m_list.Discard(); }
 
 private:
     CRowBlockList m_list;
