@@ -1,7 +1,8 @@
 // Cost of the grid's row model without a window: comparing rows, inserting rows into a sorted
 // container one by one and in one burst, sorting a whole container, moving one row to its new
-// sorted place after a change of its sort key, deleting a grid, and the heap taken per row. Every grid sorts by two levels: the quantity (a
-// 32-bit long) ascending, about eight rows sharing each value, then the name ascending.
+// sorted place after a change of its sort key, deleting a grid, and the heap taken per row.
+// Every grid sorts by two levels: the quantity (a 32-bit long) ascending, about eight rows
+// sharing each value, then the name ascending.
 //
 // No application object is needed: the dispatcher's hidden window is a message-only window on
 // this thread's message queue, which PumpMessages serves.
@@ -180,8 +181,9 @@ SortedGrid& GetSortedGrid(int count)
 // Heap bytes per row, as the C library counts bytes in use: the row object, its entries in the
 // container's registered set and the dispatcher's registry, the dispatcher's subscription in the
 // object's sink list, its slots in the children array and the visible sequence (with the
-// vectors' spare capacity). The data objects exist before the first count and are not included. The rows are appended and
-// then sorted once (the quick way to a large sorted grid; the memory is the same).
+// blocks' spare capacity). The data objects exist before the first count and are not included.
+// The rows are appended and then sorted once (the quick way to a large sorted grid; the memory
+// is the same).
 void BM_RowBytes(benchmark::State& state)
 {
     const int count = static_cast<int>(state.range(0));

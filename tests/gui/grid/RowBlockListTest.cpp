@@ -80,12 +80,13 @@ TEST_F(RowBlockListTest, RandomInsertsErasesAndMovesMatchAVector)
         } else if (action < 8 && size > 0) {
             const int at = static_cast<int>(random() % static_cast<unsigned>(size));
             const int most = size - at;
-            const int count = random() % 6 == 0 ? 1 + static_cast<int>(random() % static_cast<unsigned>(most))
-                                                : 1;
+            const auto span = static_cast<unsigned>(most);
+            const int count = random() % 6 == 0 ? 1 + static_cast<int>(random() % span) : 1;
             sequence.Erase(at, count);
             model.erase(model.begin() + at, model.begin() + at + count);
         } else if (size > 1) {
-            const int count = 1 + static_cast<int>(random() % static_cast<unsigned>(std::min(size - 1, 600)));
+            const auto longest = static_cast<unsigned>(std::min(size - 1, 600));
+            const int count = 1 + static_cast<int>(random() % longest);
             const int from = static_cast<int>(random() % static_cast<unsigned>(size - count + 1));
             const int to = static_cast<int>(random() % static_cast<unsigned>(size - count + 1));
             sequence.MoveBlock(from, count, to);

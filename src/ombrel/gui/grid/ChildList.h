@@ -26,8 +26,15 @@ public:
     CGridItem* At(int slot) const { return m_list->At(slot); }
     CGridItem* First() const { return At(0); }
     CGridItem* Last() const { return At(Size() - 1); }
-    CRowBlockList::Iterator begin() const { return m_list ? m_list->begin() : CRowBlockList::Iterator(); }
-    CRowBlockList::Iterator end() const { return m_list ? m_list->end() : CRowBlockList::Iterator(); }
+    // Without a list, begin and end are both the empty iterator.
+    CRowBlockList::Iterator begin() const
+    {
+        return m_list ? m_list->begin() : CRowBlockList::Iterator();
+    }
+    CRowBlockList::Iterator end() const
+    {
+        return m_list ? m_list->end() : CRowBlockList::Iterator();
+    }
 
     // Puts `row` at `slot` (0..Size()).
     void Insert(int slot, CGridItem* row);

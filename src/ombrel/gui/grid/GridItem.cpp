@@ -216,10 +216,10 @@ void CGridItem::InsertSortedChildren(std::vector<CGridItem*>& added)
     const auto bits = static_cast<std::size_t>(std::bit_width(static_cast<unsigned>(present)));
     if (added.size() * bits < static_cast<std::size_t>(present)) {
         for (CGridItem* child : added) {
-            const int place = m_children.PartitionPoint(0, m_children.Size(),
-                                                        [&](const CGridItem* sibling) {
-                                                            return !comparator.Before(*child, *sibling);
-                                                        });
+            const auto after = [&](const CGridItem* sibling) {
+                return !comparator.Before(*child, *sibling);
+            };
+            const int place = m_children.PartitionPoint(0, m_children.Size(), after);
             m_children.Insert(place, std::span<CGridItem* const>(&child, 1));
         }
         return;
@@ -416,7 +416,8 @@ bool CGridItem::SetSelected(bool select)
 
 void CGridItem::SetStateBit(std::uint8_t bit, bool on)
 {
-    m_state = on ? static_cast<std::uint8_t>(m_state | bit) : static_cast<std::uint8_t>(m_state & ~bit);
+    m_state = on ? static_cast<std::uint8_t>(m_state | bit)
+                 : static_cast<std::uint8_t>(m_state & ~bit);
 }
 
 // ---- Sorting ------------------------------------------------------------------------------

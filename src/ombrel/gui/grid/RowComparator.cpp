@@ -160,8 +160,11 @@ void CRowComparator::Sort(std::vector<CGridItem*>& rows) const
     if (rows.size() < 2)
         return;
     if (rows.size() < kKeyedSortThreshold || m_levels.empty()) {
-        const auto before = [this](const CGridItem* a, const CGridItem* b) { return Before(*a, *b); };
-        CIntroSort<CGridItem*, decltype(before)>(before).Run(rows.data(), rows.data() + rows.size());
+        const auto before = [this](const CGridItem* a, const CGridItem* b) {
+            return Before(*a, *b);
+        };
+        CIntroSort<CGridItem*, decltype(before)>(before).Run(rows.data(),
+                                                             rows.data() + rows.size());
         return;
     }
     // The first level decides most comparisons from the copied key; only ties read the rows,
