@@ -1527,6 +1527,17 @@ bool FillWithoutSource(DCImpl& impl, const QRect& device, DWORD rop)
     }
 }
 
+// A read-only image over a rectangle of `image` that shares its pixels; valid while `image`
+// is alive and unchanged. Images whose pixels are not whole bytes are copied instead.
+QImage ViewOf(const QImage& image, const QRect& rect)
+{
+    if (image.depth() % 8 != 0) {
+        return image.copy(rect);
+    }
+    const uchar* first = image.constScanLine(rect.top()) + rect.left() * (image.depth() / 8);
+    return QImage(first, rect.width(), rect.height(), image.bytesPerLine(), image.format());
+}
+
 // Draws `pixels` scaled into `device` with the given composition. Only the part of `device`
 // on the surface is drawn, from the matching part of `pixels`, so that no scaled copy larger
 // than the surface is ever made.
@@ -1612,7 +1623,12 @@ bool CDC::BitBlt(int x, int y, int width, int height, CDC* source, int xSource, 
     if (available.isEmpty()) {
         return true;
     }
-    const QImage pixels = sourceImage->copy(available);
+    // Copying a frame-sized back buffer for every blit costs more than painting the frame, so
+    // the painter reads the source rectangle in place; only a copy within one surface, where
+    // source and target overlap, needs its own pixels first.
+    const bool sameSurface = sourceImage == impl.Image();
+    const QImage pixels =
+        sameSurface ? sourceImage->copy(available) : ViewOf(*sourceImage, available);
     const QPoint shift = available.topLeft() - wanted.topLeft();
     return Compose(impl, QRect(device.topLeft() + shift, available.size()), pixels, false, false,
                    *ModeOf(rop), false);
