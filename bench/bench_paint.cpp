@@ -1,0 +1,229 @@
+// Cost of painting a whole grid: a 1280 x 800 window showing ten columns over enough rows to
+// fill it, with a header, two fixed rows, alternating backgrounds, grid lines, a selection and
+// a sort column, as an application shows it.
+//
+//   PaintPassToBitmap    the paint pass alone (header, rows, empty lines) onto a memory bitmap
+//   FullRepaint          the whole client area invalidated and repainted through the window's
+//                        paint message, with or without the back buffer
+//   ScrolledRepaint      the same after scrolling to the middle of 100 000 rows
+//
+// The benchmarks need the application object of the windowing layer (offscreen platform):
+// main() starts it and runs the benchmarks from its InitInstance.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+#include "ombrel/Common.h"
+#include "ombrel/GUI.h"
+#include "ombrel/gui/grid/Grid.h"
+#include "ombrel/gui/grid/GridImpl.h"
+#include "ombrel/gui/grid/GridPainter.h"
+#include "ombrel/gui/paint/GridAppearance.h"
+#include "ombrel/gui/paint/PaintDefaults.h"
+#include "ombrel/platform/Bitmap.h"
+#include "ombrel/platform/DC.h"
+#include "ombrel/platform/Font.h"
+#include "ombrel/platform/MessageLoop.h"
+#include "ombrel/platform/WinApp.h"
+
+namespace {
+
+using namespace Ombrel;
+using namespace Ombrel::Common;
+using namespace Ombrel::GUI;
+
+constexpr int kWidth = 1280;
+constexpr int kHeight = 800;
+constexpr int kColumns = 10;
+
+// Ten fields of the usual kinds: text, 32- and 64-bit integers, floating point.
+class CQuote : public CDataObject
+{
+    OMBREL_DECLARE_FIELD_MAP()
+public:
+    explicit CQuote(int index)
+    {
+        m_name.Format("Instrument %06d", index);
+        m_market.Format("M%02d", index % 17);
+        m_quantity = index * 7 % 1000;
+        m_volume = static_cast<std::int64_t>(index) * 1234567;
+        m_bid = 100.0 + index % 997 / 10.0;
+        m_ask = m_bid + 0.25;
+        m_last = m_bid + 0.125;
+        m_trades = index % 313;
+        m_change = (index % 41 - 20) / 8.0;
+        m_sequence = index;
+    }
+    ~CQuote() override { NotifyDestroy(); }
+
+    CString GetName() const { return m_name; }
+    CString GetMarket() const { return m_market; }
+    std::int32_t GetQuantity() const { return m_quantity; }
+    std::int64_t GetVolume() const { return m_volume; }
+    double GetBid() const { return m_bid; }
+    double GetAsk() const { return m_ask; }
+    double GetLast() const { return m_last; }
+    std::int32_t GetTrades() const { return m_trades; }
+    double GetChange() const { return m_change; }
+    std::int64_t GetSequence() const { return m_sequence; }
+
+private:
+    CString m_name;
+    CString m_market;
+    std::int32_t m_quantity = 0;
+    std::int64_t m_volume = 0;
+    double m_bid = 0;
+    double m_ask = 0;
+    double m_last = 0;
+    std::int32_t m_trades = 0;
+    double m_change = 0;
+    std::int64_t m_sequence = 0;
+};
+
+OMBREL_BEGIN_FIELD_MAP(CQuote)
+    OMBREL_FIELD(1, "Name", &CQuote::GetName)
+    OMBREL_FIELD(2, "Market", &CQuote::GetMarket)
+    OMBREL_FIELD(3, "Quantity", &CQuote::GetQuantity)
+    OMBREL_FIELD(4, "Volume", &CQuote::GetVolume)
+    OMBREL_FIELD(5, "Bid", &CQuote::GetBid)
+    OMBREL_FIELD(6, "Ask", &CQuote::GetAsk)
+    OMBREL_FIELD(7, "Last", &CQuote::GetLast)
+    OMBREL_FIELD(8, "Trades", &CQuote::GetTrades)
+    OMBREL_FIELD(9, "Change", &CQuote::GetChange)
+    OMBREL_FIELD(10, "Sequence", &CQuote::GetSequence)
+OMBREL_END_FIELD_MAP()
+
+// A shown grid window of 1280 x 800 with `rowCount` normal rows and two fixed rows.
+class CPaintScene
+{
+public:
+    explicit CPaintScene(int rowCount)
+    {
+        m_quotes.reserve(static_cast<std::size_t>(rowCount) + 2);
+        for (int i = 0; i < rowCount + 2; ++i)
+            m_quotes.push_back(std::make_unique<CQuote>(i));
+
+        m_grid.Create(WS_POPUP, CRect(0, 0, kWidth, kHeight), nullptr, 1);
+        auto* header = new CHeader(true);
+        for (int field = 1; field <= kColumns; ++field) {
+            static const char* const kTitles[] = {"Name", "Market", "Quantity", "Volume",
+                                                  "Bid",  "Ask",    "Last",     "Trades",
+                                                  "Change", "Sequence"};
+            header->AddColumn(new CColumn(field, kTitles[field - 1], kWidth / kColumns));
+        }
+        m_grid.SetHeader(header);
+        m_grid.EnableNotifications(false);
+        GridAppearance appearance = *m_grid.GetAppearance();
+        appearance.evenBackground = 0xF0F0F0;
+        appearance.drawHorizontalLines = true;
+        appearance.drawVerticalLines = true;
+        m_grid.SetAppearance(appearance);
+
+        m_grid.Add(m_quotes[0].get(), GRID_FIXED_ROOT);
+        m_grid.Add(m_quotes[1].get(), GRID_FIXED_ROOT);
+        for (int i = 2; i < rowCount + 2; ++i)
+            m_grid.Add(m_quotes[static_cast<std::size_t>(i)].get());
+        m_grid.SetSortInfo(0, CSortInfo(3, false));
+        m_grid.UpdateLayout();
+        for (int i = 3; i < 9; ++i)
+            m_grid.SelectAt(i, ROW_NORMAL);
+        m_grid.SetFocus(4, ROW_NORMAL);
+        m_grid.ShowWindow(SW_SHOW);
+        PumpMessagesFor(50);
+    }
+
+    ~CPaintScene() { m_grid.DestroyWindow(); }
+
+    CGrid& Grid() { return m_grid; }
+
+    // Rows on screen; the benchmark reports it so a run shows what was painted.
+    int RowsOnScreen()
+    {
+        const int top = m_grid.GetTopRow();
+        return m_grid.GetLastVisibleIndex(ROW_NORMAL) - top + 1 + m_grid.GetRowCount(ROW_FIXED);
+    }
+
+private:
+    std::vector<std::unique_ptr<CQuote>> m_quotes; // outlive the grid's rows
+    CGrid m_grid;
+};
+
+void PaintPassToBitmap(benchmark::State& state)
+{
+    CPaintScene scene(2000);
+    CGrid& grid = scene.Grid();
+    CGridImpl* impl = CGrid::FindImpl(&grid);
+    CGridPainter painter(grid, impl->GetRows(), impl->GetLayout(), impl->GetOptions());
+    CBitmap bitmap;
+    bitmap.CreateCompatibleBitmap(nullptr, kWidth, kHeight);
+    CDC dc;
+    dc.CreateCompatibleDC(nullptr);
+    CBitmap* previousBitmap = dc.SelectObject(&bitmap);
+    CFont* font = grid.GetFont() != nullptr ? grid.GetFont() : CPaintDefaults::Get().GetFont();
+    CFont* previousFont = dc.SelectObject(font);
+    const CRect client = grid.GetClientRect();
+    for (auto _ : state) {
+        painter.PaintRectangle(dc, client, grid.GetPaintOptions());
+        benchmark::DoNotOptimize(dc.GetPixel(kWidth / 2, kHeight / 2));
+    }
+    dc.SelectObject(previousFont);
+    dc.SelectObject(previousBitmap);
+    state.counters["rows"] = scene.RowsOnScreen();
+}
+
+// state.range(0): double buffering on (1) or off (0).
+void FullRepaint(benchmark::State& state)
+{
+    CPaintScene scene(2000);
+    CGrid& grid = scene.Grid();
+    grid.SetDoubleBuffer(state.range(0) != 0);
+    for (auto _ : state) {
+        grid.InvalidateRect(nullptr, false);
+        grid.UpdateWindow();
+    }
+    state.counters["rows"] = scene.RowsOnScreen();
+}
+
+void ScrolledRepaint(benchmark::State& state)
+{
+    CPaintScene scene(100000);
+    CGrid& grid = scene.Grid();
+    grid.SetTopRow(50000);
+    for (auto _ : state) {
+        grid.InvalidateRect(nullptr, false);
+        grid.UpdateWindow();
+    }
+    state.counters["rows"] = scene.RowsOnScreen();
+}
+
+BENCHMARK(PaintPassToBitmap)->Unit(benchmark::kMillisecond);
+BENCHMARK(FullRepaint)->Arg(1)->Arg(0)->ArgName("doubleBuffer")->Unit(benchmark::kMillisecond);
+BENCHMARK(ScrolledRepaint)->Unit(benchmark::kMillisecond);
+
+// Runs the benchmarks once the application object exists, then ends the application.
+class CBenchApp : public CWinApp
+{
+public:
+    bool InitInstance() override
+    {
+        benchmark::RunSpecifiedBenchmarks();
+        benchmark::Shutdown();
+        return false;
+    }
+    int ExitInstance() override { return 0; }
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    CBenchApp app;
+    return app.Main(argc, argv);
+}
