@@ -93,7 +93,7 @@ bool CDemoView::BuildGrid()
     GUI::GridAppearance* appearance = grid.GetAppearance();
     appearance->oddBackground = kOddRowBackground;
     appearance->evenBackground = kEvenRowBackground;
-    // A single click does not start editing.
+    // A single click on a cell starts editing it.
     grid.GetEditInPlaceSettings()->startMode = 0;
 
     for (const auto& object : m_impl->document.GetObjects())

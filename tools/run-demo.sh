@@ -11,6 +11,7 @@ if [[ ! -x "$program" ]]; then
 fi
 if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" ]]; then
     shot="$(pwd)/build/demo.png"
+    mkdir -p "$(dirname "$shot")"
     QT_QPA_PLATFORM=offscreen "$program" --screenshot "$shot" "$@"
 else
     exec "$program" "$@"

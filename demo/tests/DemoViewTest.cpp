@@ -130,7 +130,7 @@ TEST_F(DemoViewTest, PositionsThreeAndFourAndObjectSevenAreSelected)
     EXPECT_EQ(Grid().GetSelectedCount(), 3);
 }
 
-TEST_F(DemoViewTest, RowsAlternateWhiteAndLightGreyAndASingleClickDoesNotEdit)
+TEST_F(DemoViewTest, RowsAlternateWhiteAndLightGreyAndASingleClickStartsEditing)
 {
     EXPECT_EQ(Grid().GetAppearance()->oddBackground, 0xFFFFFFu);
     EXPECT_EQ(Grid().GetAppearance()->evenBackground, 0xF0F0F0u);
