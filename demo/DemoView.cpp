@@ -13,7 +13,7 @@
 namespace Ombrel::Demo {
 namespace {
 
-struct ColumnSpec
+struct ColumnSetup
 {
     std::int32_t fieldId;
     const char* title;
@@ -21,7 +21,7 @@ struct ColumnSpec
     bool editable;
 };
 
-constexpr ColumnSpec kColumns[] = {
+constexpr ColumnSetup kColumns[] = {
     {CTestClass::kNameField, "Name", 70, false},   {CTestClass::kLongField, "Long", 60, true},
     {CTestClass::kInt64Field, "Int64", 100, true}, {CTestClass::kDoubleField, "Double", 60, true},
     {CTestClass::kDateField, "Date", 80, true},    {CTestClass::kCityField, "City", 80, true},
@@ -38,9 +38,9 @@ constexpr const char* kPreselectedObject = "object 7";
 GUI::CHeader* NewHeader()
 {
     auto* header = new GUI::CHeader(true); // the grid deletes it
-    for (const ColumnSpec& spec : kColumns) {
-        auto* column = new GUI::CColumn(spec.fieldId, spec.title, spec.width, GUI::CColumn::AlignAuto,
-                                        spec.editable);
+    for (const ColumnSetup& setup : kColumns) {
+        auto* column = new GUI::CColumn(setup.fieldId, setup.title, setup.width, GUI::CColumn::AlignAuto,
+                                        setup.editable);
         if (!header->AddColumn(column))
             delete column;
     }
