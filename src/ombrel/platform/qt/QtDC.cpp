@@ -1627,11 +1627,23 @@ bool CDC::BitBlt(int x, int y, int width, int height, CDC* source, int xSource, 
     // the painter reads the source rectangle in place; only a copy within one surface, where
     // source and target overlap, needs its own pixels first.
     const bool sameSurface = sourceImage == impl.Image();
-    const QImage pixels =
-        sameSurface ? sourceImage->copy(available) : ViewOf(*sourceImage, available);
-    const QPoint shift = available.topLeft() - wanted.topLeft();
-    return Compose(impl, QRect(device.topLeft() + shift, available.size()), pixels, false, false,
-                   *ModeOf(rop), false);
+    const QImage copy = sameSurface ? sourceImage->copy(available) : QImage();
+    // Qt's raster engine spreads a blit of more than about a hundred lines over its own thread
+    // pool; bands of kBlitBandLines keep the work on this thread, which is as fast for a frame
+    // and keeps pool hand-overs that race detectors cannot see out of our paints.
+    constexpr int kBlitBandLines = 64;
+    bool drawn = true;
+    for (int top = available.top(); top <= available.bottom(); top += kBlitBandLines) {
+        const QRect band(available.left(), top, available.width(),
+                         std::min(kBlitBandLines, available.bottom() + 1 - top));
+        const QImage pixels = sameSurface ? ViewOf(copy, band.translated(-available.topLeft()))
+                                          : ViewOf(*sourceImage, band);
+        const QPoint shift = band.topLeft() - wanted.topLeft();
+        drawn = Compose(impl, QRect(device.topLeft() + shift, band.size()), pixels, false, false,
+                        *ModeOf(rop), false) &&
+                drawn;
+    }
+    return drawn;
 }
 
 bool CDC::StretchBlt(int x, int y, int width, int height, CDC* source, int xSource, int ySource,
