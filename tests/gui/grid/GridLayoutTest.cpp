@@ -1,15 +1,15 @@
 // Layout, scrolling and hit-testing against a real window on the offscreen platform: the rows
 // report to an owner that forwards to the layout, as the grid does, and the window routes its
 // scroll, wheel, timer, size and paint messages to the layout.
-#include "ombrel/gui/grid/GridLayout.h"
+#include "ombrel/gui/grid/detail/GridLayout.h"
 
 #include "gui/grid/PumpUntil.h"
-#include "gui/grid/RowsTestSupport.h"
+#include "gui/rows/RowsTestSupport.h"
 #include "support/Harness.h"
 
-#include "ombrel/gui/grid/GridItem.h"
+#include "ombrel/gui/rows/GridItem.h"
 #include "ombrel/gui/grid/GridOptions.h"
-#include "ombrel/gui/grid/ItemContainer.h"
+#include "ombrel/gui/rows/ItemContainer.h"
 #include "ombrel/gui/header/Column.h"
 #include "ombrel/gui/header/Header.h"
 #include "ombrel/platform/PaintDC.h"
@@ -29,13 +29,13 @@ class CLayoutHost final : public IGridLayoutHost
 {
 public:
     bool CanScrollPixels() const override { return pixelScrolling; }
-    void HideTooltips() override { ++tooltipHides; }
+    void HideTransients() override { ++transientHides; }
     bool IsEditing() const override { return editing; }
     void OnViewScrolled() override { ++viewScrolls; }
 
     bool pixelScrolling = true;
     bool editing = false;
-    int tooltipHides = 0;
+    int transientHides = 0;
     int viewScrolls = 0;
 };
 
@@ -51,6 +51,7 @@ public:
     void RepaintAll() override {}
     RowPosition GetFocus() const override { return focus; }
     void SetFocus(RowPosition newFocus) override { focus = newFocus; }
+    void ClearFocus() override { focus = RowPosition{}; }
     int GetTopRow() const override { return layout->GetTopRow(); }
     void SetTopRow(int index) override { layout->StoreTopRow(index); }
     void OnRowsEntered(int type, int at, int n) override { layout->OnRowsEntered(type, at, n); }
@@ -60,6 +61,7 @@ public:
     void UpdateLayout() override { layout->UpdateLayout(); }
     SelectionMode GetSelectionMode() const override { return SelectionMode::Multiple; }
     std::vector<CSortInfo> GetHeaderSortLevels() const override { return {}; }
+    void OnRowChanged(CGridItem*, int) override {}
 
     CGridLayout* layout = nullptr;
     RowPosition focus;
@@ -208,7 +210,7 @@ TEST_F(GridLayoutTest, VerticalCommandsStopAtTheLastFullPage)
     VScroll(SB_THUMBPOSITION, 100); // outside the sequence
     EXPECT_EQ(layout.GetTopRow(), 50);
     // Every command hides the tooltips, also one that moved nothing.
-    EXPECT_EQ(host.tooltipHides, 11);
+    EXPECT_EQ(host.transientHides, 11);
 }
 
 TEST_F(GridLayoutTest, PagesMoveAtLeastOneRowWhenRowsAreTallerThanTheArea)
@@ -436,11 +438,11 @@ TEST_F(GridLayoutTest, HorizontalCommandsAlignColumnsWithTheFixedBoundary)
     EXPECT_EQ(layout.GetCellRect(row, 4).right, kWidth);
     EXPECT_TRUE(layout.GetCellRect(row, 99).IsRectEmpty());
     EXPECT_EQ(layout.HitTestColumn(60, 0)->GetFieldId(), 2);
-    EXPECT_EQ(host.tooltipHides, 9);
+    EXPECT_EQ(host.transientHides, 9);
 
     options.header = nullptr;
     HScroll(SB_LEFT); // without a header only the tooltips go
-    EXPECT_EQ(host.tooltipHides, 10);
+    EXPECT_EQ(host.transientHides, 10);
     EXPECT_EQ(layout.GetHorzPosition(), 50);
 }
 

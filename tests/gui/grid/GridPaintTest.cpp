@@ -1,13 +1,13 @@
 // The paint pass seen on rendered grids: what the header, fixed rows, separator, normal rows
 // and empty lines look like, backgrounds by position, selection and the fading highlight, the
 // background picture, the back buffer, and which bands one update rectangle repaints.
-#include "ombrel/gui/grid/GridPainter.h"
+#include "ombrel/gui/grid/detail/GridPainter.h"
 
 #include "ombrel/common/DataObject.h"
 #include "ombrel/common/FieldDeclaration.h"
 #include "ombrel/gui/grid/Grid.h"
-#include "ombrel/gui/grid/GridImpl.h"
-#include "ombrel/gui/grid/GridItem.h"
+#include "ombrel/gui/grid/detail/GridImpl.h"
+#include "ombrel/gui/rows/GridItem.h"
 #include "ombrel/gui/header/Column.h"
 #include "ombrel/gui/header/Header.h"
 #include "ombrel/gui/paint/BackgroundImage.h"

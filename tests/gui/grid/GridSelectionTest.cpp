@@ -6,10 +6,10 @@
 
 #include "ombrel/base/Clock.h"
 #include "ombrel/common/DynamicObject.h"
-#include "ombrel/gui/grid/GridItem.h"
-#include "ombrel/gui/grid/GridLayout.h"
+#include "ombrel/gui/rows/GridItem.h"
+#include "ombrel/gui/grid/detail/GridLayout.h"
 #include "ombrel/gui/grid/GridOptions.h"
-#include "ombrel/gui/grid/GridRows.h"
+#include "ombrel/gui/rows/GridRows.h"
 #include "ombrel/gui/grid/GridTypeAhead.h"
 #include "ombrel/gui/header/Column.h"
 #include "ombrel/gui/header/Header.h"
@@ -53,6 +53,7 @@ public:
     void RepaintAll() override {}
     RowPosition GetFocus() const override { return selection->GetFocus(); }
     void SetFocus(RowPosition focus) override { selection->StoreFocus(focus); }
+    void ClearFocus() override { selection->StoreFocus(RowPosition{}); }
     int GetTopRow() const override { return layout->GetTopRow(); }
     void SetTopRow(int index) override { layout->StoreTopRow(index); }
     void OnRowsEntered(int type, int at, int n) override { layout->OnRowsEntered(type, at, n); }
@@ -62,8 +63,9 @@ public:
     void UpdateLayout() override { layout->UpdateLayout(); }
     SelectionMode GetSelectionMode() const override { return selection->GetSelectionMode(); }
     std::vector<CSortInfo> GetHeaderSortLevels() const override { return {}; }
+    void OnRowChanged(CGridItem*, int) override {}
     bool CanScrollPixels() const override { return true; }
-    void HideTooltips() override {}
+    void HideTransients() override {}
     bool IsEditing() const override { return false; }
     void OnViewScrolled() override {}
 

@@ -4,7 +4,7 @@
 
 #include "ombrel/base/Archive.h"
 #include "ombrel/base/ArchiveException.h"
-#include "ombrel/gui/grid/GridRows.h"
+#include "ombrel/gui/rows/GridRows.h"
 #include "ombrel/gui/header/Column.h"
 #include "ombrel/gui/header/Header.h"
 #include "ombrel/gui/paint/GridAppearance.h"

@@ -2,11 +2,11 @@
 // operation dispatcher, owner notifications, destruction, header reactions, timers.
 
 #include "GridTestSupport.h"
-#include "RowsTestSupport.h"
+#include "gui/rows/RowsTestSupport.h"
 
-#include "ombrel/gui/grid/GridClock.h"
-#include "ombrel/gui/grid/GridImpl.h"
-#include "ombrel/gui/grid/GridItem.h"
+#include "ombrel/gui/rows/GridClock.h"
+#include "ombrel/gui/grid/detail/GridImpl.h"
+#include "ombrel/gui/rows/GridItem.h"
 #include "ombrel/gui/header/Column.h"
 #include "ombrel/gui/header/Header.h"
 #include "ombrel/gui/paint/CustomDraw.h"

@@ -2,10 +2,10 @@
 // there; neutral answers without waiting once the window is gone.
 
 #include "GridTestSupport.h"
-#include "RowsTestSupport.h"
+#include "gui/rows/RowsTestSupport.h"
 
 #include "ombrel/base/Archive.h"
-#include "ombrel/gui/grid/GridItem.h"
+#include "ombrel/gui/rows/GridItem.h"
 #include "ombrel/gui/header/Column.h"
 #include "ombrel/gui/header/Header.h"
 #include "ombrel/platform/Font.h"

@@ -4,8 +4,8 @@
 #include "ombrel/gui/paint/CellPaintFormat.h"
 
 #include "ombrel/gui/grid/Grid.h"
-#include "ombrel/gui/grid/GridClock.h"
-#include "ombrel/gui/grid/GridItem.h"
+#include "ombrel/gui/rows/GridClock.h"
+#include "ombrel/gui/rows/GridItem.h"
 #include "ombrel/gui/header/Column.h"
 #include "ombrel/gui/header/Header.h"
 #include "ombrel/gui/paint/Blend.h"

@@ -4,7 +4,7 @@
 
 #include "ombrel/common/DoubleFormat.h"
 #include "ombrel/gui/grid/Grid.h"
-#include "ombrel/gui/grid/GridItem.h"
+#include "ombrel/gui/rows/GridItem.h"
 #include "ombrel/gui/header/Column.h"
 #include "ombrel/gui/header/Header.h"
 #include "ombrel/gui/paint/CustomDraw.h"

@@ -4,10 +4,10 @@
 #include "ombrel/gui/grid/Grid.h"
 
 #include "ombrel/base/ThreadId.h"
-#include "ombrel/gui/grid/Dispatcher.h"
-#include "ombrel/gui/grid/GridCallRecords.h"
-#include "ombrel/gui/grid/GridImpl.h"
-#include "ombrel/gui/grid/GridRegistry.h"
+#include "ombrel/gui/rows/Dispatcher.h"
+#include "ombrel/gui/grid/detail/GridCallRecords.h"
+#include "ombrel/gui/grid/detail/GridImpl.h"
+#include "ombrel/gui/grid/detail/GridRegistry.h"
 #include "ombrel/platform/WindowMessaging.h"
 
 #include <type_traits>

@@ -5,8 +5,9 @@
 #include "ombrel/common/Value.h"
 #include "ombrel/gui/grid/GridOperations.h"
 #include "ombrel/gui/grid/GridSettingsRecords.h"
-#include "ombrel/gui/grid/GridTypes.h"
+#include "ombrel/gui/rows/GridTypes.h"
 #include "ombrel/gui/header/SortInfo.h"
+#include "ombrel/gui/paint/PaintedGrid.h"
 #include "ombrel/platform/Wnd.h"
 
 #include <cstdint>
@@ -73,7 +74,7 @@ using GridRowVisitor = std::function<bool(CGridItem* row)>;
 // Row handles are CGridItem pointers; GRID_ROOT and GRID_FIXED_ROOT name the two roots.
 // Invalid handles, positions out of range and missing services give the neutral result and
 // change nothing. Positions are indices in the visible sequence of a row type.
-class CGrid : public CWnd
+class CGrid : public CWnd, public IPaintedGrid
 {
 public:
     CGrid();
@@ -125,7 +126,7 @@ public:
     using CWnd::GetParent;
     CGridItem* GetParent(CGridItem* row);
     int GetVisibleIndex(CGridItem* row);
-    CGridItem* GetRowAt(int index, int rowType);
+    CGridItem* GetRowAt(int index, int rowType) override;
     int GetRowCount(int rowType);
     // The row before `row` in its visible sequence; from the first normal row, the last fixed
     // row when `crossTypes` is set.
@@ -212,7 +213,7 @@ public:
     void ClearSort();
     // Sets a sort level of the header; `apply` re-sorts the rows at once.
     void SetSortInfo(int level, const CSortInfo& info, bool apply = true);
-    CSortInfo GetSortInfo(int level);
+    CSortInfo GetSortInfo(int level) override;
     int GetSortLevelCount();
     void Resort();
     // The filter is not owned; returns the previous one.
@@ -224,7 +225,7 @@ public:
     // Returns the previous header; the grid listens to the new one. The grid deletes the
     // header it holds at destruction when the header is marked for automatic deletion.
     CHeader* SetHeader(CHeader* header);
-    CHeader* GetHeader();
+    CHeader* GetHeader() override;
     void ShowHeader(bool show);
     bool IsHeaderShown();
     // Fits the column of `fieldId` to its content (GetOptimalWidth).
@@ -237,7 +238,7 @@ public:
     CColumn* HitTestColumn(int x, int y);
     CColumn* GetFocusColumn();
     // The field of the column that carries the tree: the first visible column; 0 without one.
-    std::int32_t GetHierarchyColumn();
+    std::int32_t GetHierarchyColumn() override;
     void EnsureColumnVisible(std::int32_t fieldId);
     void SetSortEnabled(bool enable);
     bool IsSortEnabled();
@@ -248,16 +249,16 @@ public:
     // A positive delay repaints the row after `delayMs`; otherwise it is repainted at once.
     void ScheduleRepaint(CGridItem* row, std::int64_t delayMs);
     void ScheduleRepaint(int index, int rowType, std::int64_t delayMs);
-    void ScheduleCellRepaint(CGridItem* row, std::int32_t fieldId, std::int64_t delayMs);
+    void ScheduleCellRepaint(CGridItem* row, std::int32_t fieldId, std::int64_t delayMs) override;
     // Queues ScheduleCellRepaint on the window thread and returns at once.
     bool PostScheduleCellRepaint(CGridItem* row, std::int32_t fieldId, std::int64_t delayMs);
     // Milliseconds since the field (AllFields, NoField: the row) changed; -1 when unknown.
-    std::int64_t GetElapsedSinceChange(CGridItem* row, std::int32_t fieldId);
+    std::int64_t GetElapsedSinceChange(CGridItem* row, std::int32_t fieldId) override;
     std::int64_t GetElapsedSinceChange(int index, int rowType, std::int32_t fieldId);
 
     // ---- Appearance and drawing ------------------------------------------------------------
     // Record getters return the grid's own record; it may be changed in place (repaint then).
-    GridAppearance* GetAppearance();
+    GridAppearance* GetAppearance() override;
     void SetAppearance(const GridAppearance& appearance);
     BackgroundImage* GetBackgroundImage();
     void SetBackgroundImage(const BackgroundImage& image);
@@ -272,7 +273,7 @@ public:
     bool GetStretchImages();
     // Every row shows an expand button, not only rows with children.
     void SetButtonsOnAllRows(bool enable);
-    bool HasButtonsOnAllRows();
+    bool HasButtonsOnAllRows() override;
     HighlightSettings* GetHighlightSettings();
     void SetHighlightSettings(const HighlightSettings& settings);
     void ShowSeparator(bool show);
@@ -286,7 +287,9 @@ public:
     // The grid's own custom draw, else the process default; never null.
     ICustomDraw* GetCustomDraw();
     // The grid's font (not owned); null when none was set, and painters use the default font.
-    CFont* GetFont();
+    CFont* GetFont() override;
+    // The grid paints into its own window.
+    CWnd* GetPaintedWindow() override { return this; }
 
     // ---- Settings stored for the services ----------------------------------------------------
     void SetTooltipKind(int kind);

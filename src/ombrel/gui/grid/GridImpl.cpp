@@ -1,23 +1,26 @@
 // The grid implementation: construction, the window's messages and timers, the rows' owner,
 // owner notifications and the header listener.
 
-#include "ombrel/gui/grid/GridImpl.h"
+#include "ombrel/gui/grid/detail/GridImpl.h"
 
 #include "ombrel/base/ThreadId.h"
-#include "ombrel/gui/grid/GridCallRecords.h"
-#include "ombrel/gui/grid/GridClock.h"
-#include "ombrel/gui/grid/GridItem.h"
+#include "ombrel/gui/grid/detail/GridCallRecords.h"
+#include "ombrel/gui/rows/GridClock.h"
+#include "ombrel/gui/rows/GridItem.h"
 #include "ombrel/gui/grid/GridNotifications.h"
-#include "ombrel/gui/grid/GridPainter.h"
-#include "ombrel/gui/grid/GridRows.h"
+#include "ombrel/gui/grid/detail/GridPainter.h"
+#include "ombrel/gui/rows/GridRows.h"
 #include "ombrel/gui/grid/GridSelection.h"
-#include "ombrel/gui/grid/ItemContainer.h"
+#include "ombrel/gui/rows/ItemContainer.h"
 #include "ombrel/gui/header/Column.h"
 #include "ombrel/platform/Font.h"
 #include "ombrel/platform/Input.h"
 #include "ombrel/platform/WindowMessaging.h"
 
 #include <algorithm>
+
+// The switch over the posted operations must name every one of them.
+#pragma GCC diagnostic error "-Wswitch"
 
 namespace Ombrel::GUI {
 
@@ -112,34 +115,37 @@ bool CGridImpl::PostCellRepaint(CGridItem* row, std::int32_t fieldId, std::int64
     return PostRecord<GridOperation::ScheduleCellRepaintPosted>(std::move(record));
 }
 
-LRESULT CGridImpl::RunPosted(WPARAM code, LPARAM param)
+LRESULT CGridImpl::RunPostedOperation(GridPostedOperation op, LPARAM param)
 {
-    switch (static_cast<GridOperation>(code)) {
-    case GridOperation::AddPosted:
-        if (auto record = TakePosted<GridCallOf<GridOperation::AddPosted>::Record>(param)) {
+    using G = GridPostedOperation;
+    using Op = GridOperation;
+    switch (op) {
+    case G::Initialize:
+        Initialize();
+        return 1;
+    case G::AddPosted:
+        if (auto record = TakePosted<GridCallOf<Op::AddPosted>::Record>(param)) {
             auto [object, parent, insertAfter] = record->args;
             m_rows->Add(object, parent, insertAfter);
             return 1;
         }
         return 0;
-    case GridOperation::ScheduleCellRepaintPosted:
-        if (auto record =
-                TakePosted<GridCallOf<GridOperation::ScheduleCellRepaintPosted>::Record>(param)) {
+    case G::ScheduleCellRepaintPosted:
+        if (auto record = TakePosted<GridCallOf<Op::ScheduleCellRepaintPosted>::Record>(param)) {
             auto [row, fieldId, delayMs] = record->args;
             ScheduleCellRepaint(row, fieldId, delayMs);
             return 1;
         }
         return 0;
-    case GridOperation::DeferredUpdateLayout:
+    case G::DeferredUpdateLayout:
         m_rows->OnDeferredLayout();
         return 1;
-    case GridOperation::RebuildResources:
+    case G::RebuildResources:
         m_painter->RebuildResources();
         Invalidate();
         return 1;
-    default:
-        return 0;
     }
+    return 0;
 }
 
 // ---- Window -----------------------------------------------------------------------------------
@@ -163,9 +169,9 @@ void CGridImpl::OnPreSubclassWindow()
 
 void CGridImpl::Initialize()
 {
-    if (m_initialized)
+    if (m_state != WindowState::Uninitialized)
         return;
-    m_initialized = true;
+    m_state = WindowState::Live;
     m_windowThread.store(GetCurrentThreadId(), std::memory_order_release);
     if (m_ownFont && m_grid.CWnd::GetFont() == nullptr)
         m_grid.SetFont(m_ownFont.get(), false);
@@ -175,6 +181,21 @@ void CGridImpl::Initialize()
         m_rows->OnDeferredLayout();
     }
     m_layout->UpdateLayout();
+    for (IGridService* service : m_services)
+        service->OnWindowCreated();
+}
+
+bool CGridImpl::OfferToServices(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    if (m_services.empty() || !IGridService::IsFilteredMessage(message))
+        return false;
+    // A service may remove itself while it handles a message: walk a copy.
+    const std::vector<IGridService*> services = m_services;
+    for (IGridService* service : services) {
+        if (service->PreFilterMessage(message, wParam, lParam, result))
+            return true;
+    }
+    return false;
 }
 
 LRESULT CGridImpl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam,
@@ -182,12 +203,15 @@ LRESULT CGridImpl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam,
 {
     if (message == CGrid::GetSyncMessage())
         return Dispatch(wParam, lParam);
+    if (LRESULT taken = 0; OfferToServices(message, wParam, lParam, taken))
+        return taken;
     switch (message) {
     case WM_CREATE: {
         const LRESULT result = platform();
         if (result != -1) {
             // The same grid object may get a new window after the old one was destroyed.
-            m_destroying = false;
+            if (m_state == WindowState::Destroying)
+                m_state = WindowState::Live;
             Initialize();
         }
         return result;
@@ -196,10 +220,7 @@ LRESULT CGridImpl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam,
         OnDestroy();
         return platform();
     case WM_PAINT:
-        m_painter->BeforePaint();
-        m_layout->OnPaint();
         m_painter->Paint();
-        m_painter->AfterPaint();
         return 0;
     case WM_ERASEBKGND:
         // The paint pass covers every pixel; erasing first would only flicker.
@@ -248,33 +269,38 @@ LRESULT CGridImpl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam,
 
 void CGridImpl::OnDestroy()
 {
-    m_destroying = true;
+    m_state = WindowState::Destroying;
     // Every row leaves with its GN_ROWREMOVED while the window can still send it.
     m_rows->RemoveAll(ROW_ALL_TYPES);
-    for (UINT_PTR timer = 0; timer <= 5; ++timer)
+    for (IGridService* service : std::vector<IGridService*>(m_services))
+        service->OnWindowDestroying();
+    for (UINT_PTR timer = 0; timer < kGridTimerCount; ++timer)
         m_grid.KillTimer(timer);
     m_repaintTimerDue = -1;
 }
 
 void CGridImpl::OnTimer(UINT_PTR id)
 {
-    switch (id) {
-    case kRepaintTimer:
+    // Timers of the services (AutoScroll, Hover) reach them through PreFilterMessage.
+    switch (static_cast<GridTimer>(id)) {
+    case GridTimer::Repaint:
         OnRepaintTimer();
         break;
-    case kLayoutTimer:
-        m_grid.KillTimer(kLayoutTimer);
+    case GridTimer::DeferredLayout:
+        m_grid.KillTimer(id);
         m_layout->UpdateLayout();
         break;
-    case kEnsureVisibleTimer:
+    case GridTimer::EnsureVisible:
         m_layout->OnEnsureVisibleTimer();
         break;
-    case kHeaderLayoutTimer:
-        m_grid.KillTimer(kHeaderLayoutTimer);
+    case GridTimer::HeaderLayout:
+        m_grid.KillTimer(id);
         m_layout->UpdateLayout();
         Invalidate();
         break;
-    default:
+    case GridTimer::AutoScroll:
+    case GridTimer::Hover:
+    case GridTimer::Count:
         break;
     }
 }
@@ -293,14 +319,14 @@ void CGridImpl::ArmRepaintTimer(std::int64_t delayMs)
     if (m_repaintTimerDue >= 0 && m_repaintTimerDue <= due)
         return;
     const auto elapse = static_cast<UINT>(std::min<std::int64_t>(delayMs, 0x7FFFFFFF));
-    if (m_grid.SetTimer(kRepaintTimer, elapse) != 0)
+    if (m_grid.SetTimer(TimerId(GridTimer::Repaint), elapse) != 0)
         m_repaintTimerDue = due;
 }
 
 void CGridImpl::OnRepaintTimer()
 {
     if (m_repaintTimerDue >= 0)
-        m_grid.KillTimer(kRepaintTimer);
+        m_grid.KillTimer(TimerId(GridTimer::Repaint));
     m_repaintTimerDue = -1;
     if (!HasWindow())
         return;
@@ -467,6 +493,17 @@ void CGridImpl::SetFocus(RowPosition focus)
     m_selection->StoreFocus(focus);
 }
 
+void CGridImpl::ClearFocus()
+{
+    m_selection->StoreFocus(RowPosition{});
+}
+
+void CGridImpl::OnRowChanged(CGridItem* row, int fieldId)
+{
+    for (IGridService* service : std::vector<IGridService*>(m_services))
+        service->OnCellChanged(row, fieldId);
+}
+
 int CGridImpl::GetTopRow() const
 {
     return m_layout->GetTopRow();
@@ -490,13 +527,13 @@ void CGridImpl::OnRowsLeft(int rowType, int position, int count)
 void CGridImpl::StartLayoutTimer()
 {
     // Without a window the layout is computed when the window is created.
-    if (HasWindow() && !m_destroying)
-        m_grid.SetTimer(kLayoutTimer, kLayoutDelayMs);
+    if (HasWindow() && m_state != WindowState::Destroying)
+        m_grid.SetTimer(TimerId(GridTimer::DeferredLayout), kLayoutDelayMs);
 }
 
 void CGridImpl::PostDeferredLayout()
 {
-    if (HasWindow() && !m_destroying &&
+    if (HasWindow() && m_state != WindowState::Destroying &&
         PostMessage(&m_grid, CGrid::GetSyncMessage(),
                     static_cast<WPARAM>(GridOperation::DeferredUpdateLayout), 0))
         return;
@@ -533,20 +570,35 @@ bool CGridImpl::CanScrollPixels() const
     return !m_backgroundImage.IsSet();
 }
 
-void CGridImpl::HideTooltips()
+void CGridImpl::HideTransients()
 {
-    // This grid shows no tooltips, so there is nothing to hide.
+    for (IGridService* service : std::vector<IGridService*>(m_services))
+        service->HideTransients();
 }
 
 bool CGridImpl::IsEditing() const
 {
-    // Cells are not edited in place by this grid.
-    return false;
+    return std::any_of(m_services.begin(), m_services.end(),
+                       [](const IGridService* service) { return service->IsEditing(); });
 }
 
 void CGridImpl::OnViewScrolled()
 {
-    // No controls are embedded in the rows, so none has to follow the view.
+    for (IGridService* service : std::vector<IGridService*>(m_services))
+        service->OnViewScrolled();
+}
+
+// ---- Services -------------------------------------------------------------------------------
+
+void CGridImpl::AddService(IGridService* service)
+{
+    if (service && std::find(m_services.begin(), m_services.end(), service) == m_services.end())
+        m_services.push_back(service);
+}
+
+void CGridImpl::RemoveService(IGridService* service)
+{
+    std::erase(m_services, service);
 }
 
 // ---- Header listener ----------------------------------------------------------------------
@@ -575,7 +627,7 @@ void CGridImpl::OnHeaderChange(CHeader* header, CColumn* column, int code)
         NotifyColumn(GN_COLUMNRESIZED, column);
         // Dragging a border resizes many times a second: one layout and repaint after it.
         if (HasWindow())
-            m_grid.SetTimer(kHeaderLayoutTimer, kLayoutDelayMs);
+            m_grid.SetTimer(TimerId(GridTimer::HeaderLayout), kLayoutDelayMs);
         return;
     case CHeader::HeaderColumnChanged:
     case 8:

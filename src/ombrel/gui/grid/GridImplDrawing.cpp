@@ -1,9 +1,9 @@
 // The grid implementation's measuring through the custom draw: row heights, header height,
 // column widths, and the custom draw itself.
 
-#include "ombrel/gui/grid/GridImpl.h"
+#include "ombrel/gui/grid/detail/GridImpl.h"
 
-#include "ombrel/gui/grid/GridRows.h"
+#include "ombrel/gui/rows/GridRows.h"
 #include "ombrel/gui/header/Column.h"
 #include "ombrel/gui/paint/CustomDraw.h"
 #include "ombrel/gui/paint/PaintContext.h"

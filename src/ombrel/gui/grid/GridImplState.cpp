@@ -1,17 +1,21 @@
 // The grid's stored state: settings, header and sort state, written and read in one fixed
 // order.
 
-#include "ombrel/gui/grid/GridImpl.h"
+#include "ombrel/gui/grid/detail/GridImpl.h"
 
 #include "ombrel/base/Archive.h"
 #include "ombrel/base/ArchiveException.h"
-#include "ombrel/gui/grid/GridPainter.h"
-#include "ombrel/gui/grid/GridRows.h"
+#include "ombrel/gui/grid/detail/GridPainter.h"
+#include "ombrel/gui/grid/detail/GridOperationRunner.h"
+#include "ombrel/gui/rows/GridRows.h"
 #include "ombrel/gui/grid/GridSelection.h"
-#include "ombrel/gui/grid/ItemContainer.h"
+#include "ombrel/gui/rows/ItemContainer.h"
 #include "ombrel/platform/Font.h"
 
 #include <algorithm>
+
+// The switch over the state operations must name every one of them.
+#pragma GCC diagnostic error "-Wswitch"
 
 namespace Ombrel::GUI {
 
@@ -184,12 +188,32 @@ void CGridImpl::StoredSettings::Exchange(CArchive& archive)
     SerializeTooltipSettings(archive, inPlaceTooltip);
 }
 
+LRESULT CGridImpl::RunStateOperation(GridStateOperation op, LPARAM p)
+{
+    switch (op) {
+    case GridStateOperation::Serialize:
+        return Detail::Run<GridOperation::Serialize>(p, [&](CArchive* archive) {
+            if (archive)
+                Serialize(*archive);
+        });
+    }
+    return 0;
+}
+
 void CGridImpl::Serialize(CArchive& archive)
 {
-    if (archive.IsStoring())
+    // Services hear of the state only once the grid's own records are complete, so that they
+    // read the settings records the grid just stored or restored.
+    const std::vector<IGridService*> services = m_services;
+    if (archive.IsStoring()) {
         StoreState(archive);
-    else
+        for (IGridService* service : services)
+            service->OnStateStored(archive);
+    } else {
         LoadState(archive);
+        for (IGridService* service : services)
+            service->OnStateRestored(archive);
+    }
 }
 
 void CGridImpl::StoreState(CArchive& archive)

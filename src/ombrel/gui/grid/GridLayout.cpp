@@ -17,18 +17,20 @@
 // shifted left by the horizontal scroll position, which lives in the window's scroll bar (the
 // header reads it from there too).
 
-#include "ombrel/gui/grid/GridLayout.h"
+#include "ombrel/gui/grid/detail/GridLayout.h"
 
-#include "ombrel/gui/grid/GridItem.h"
+#include "ombrel/gui/rows/GridItem.h"
 #include "ombrel/gui/grid/GridOptions.h"
-#include "ombrel/gui/grid/GridRows.h"
-#include "ombrel/gui/grid/GridRowsOwner.h"
-#include "ombrel/gui/grid/ItemContainer.h"
+#include "ombrel/gui/rows/GridRows.h"
+#include "ombrel/gui/rows/GridRowsOwner.h"
+#include "ombrel/gui/rows/ItemContainer.h"
 #include "ombrel/gui/header/Column.h"
 #include "ombrel/gui/header/Header.h"
+#include "ombrel/gui/paint/PaintFlags.h"
 #include "ombrel/platform/Wnd.h"
 
 #include <algorithm>
+#include <cassert>
 #include <climits>
 #include <cstdint>
 #include <optional>
@@ -38,7 +40,7 @@ namespace Ombrel::GUI {
 namespace {
 
 // Paint option bit of the tree column; it also makes expand buttons react to clicks.
-constexpr std::uint32_t kTreeColumnOption = 0x2000;
+constexpr std::uint32_t kTreeColumnOption = PaintTreeIndent;
 
 // A position of the changed-position memory meaning "nothing changed".
 constexpr int kNothingChanged = INT_MAX;
@@ -105,10 +107,16 @@ struct CGridLayout::Impl
     int pendingPosition = -1;
     CGridItem* pendingRow = nullptr;
 
-    // UpdateLayout is running; setting the scroll bars may resize the client area, which
-    // re-enters through WM_SIZE and only asks for another pass.
-    bool inLayout = false;
-    bool relayoutRequested = false;
+    // Whether UpdateLayout is running. Setting the scroll bars may resize the client area,
+    // which re-enters through WM_SIZE (or UpdateLayout) and only asks for another pass.
+    enum class Pass
+    {
+        Idle,
+        Running,
+        RerunRequested, // running, and the current pass must be repeated
+    };
+    Pass pass = Pass::Idle;
+    // The client area was resized during the running layout; the last page is filled after it.
     bool resizedDuringLayout = false;
 
     bool WindowExists() const { return window.GetSafeHwnd() != nullptr; }
@@ -458,6 +466,7 @@ void CGridLayout::StoreTopRow(int index)
 {
     const int count = m_impl->RowCount(ROW_NORMAL);
     m_impl->topRow = count == 0 ? -1 : std::clamp(index, -1, count - 1);
+    assert(m_impl->topRow < count && "the top row is a normal position or -1");
 }
 
 bool CGridLayout::SetTopRow(int index, bool scroll)
@@ -528,17 +537,17 @@ void CGridLayout::UpdateLayout()
     Impl& impl = *m_impl;
     if (!impl.WindowExists())
         return;
-    if (impl.inLayout) {
-        impl.relayoutRequested = true;
+    if (impl.pass != Impl::Pass::Idle) {
+        impl.pass = Impl::Pass::RerunRequested;
         return;
     }
-    impl.inLayout = true;
+    impl.pass = Impl::Pass::Running;
     StoreTopRow(impl.topRow < 0 ? 0 : impl.topRow);
 
     // Showing or hiding a scroll bar changes the client area; a few passes settle it.
     constexpr int kMaxPasses = 3;
-    for (int pass = 0; pass < kMaxPasses; ++pass) {
-        impl.relayoutRequested = false;
+    for (int round = 0; round < kMaxPasses; ++round) {
+        impl.pass = Impl::Pass::Running;
         const Impl::Areas areas = impl.ComputeAreas();
         if (areas.normal.IsRectEmpty())
             break;
@@ -563,7 +572,7 @@ void CGridLayout::UpdateLayout()
             horizontal.fMask |= SIF_POS;
         }
         impl.window.SetScrollInfo(SB_HORZ, horizontal);
-        if (!impl.relayoutRequested)
+        if (impl.pass != Impl::Pass::RerunRequested)
             break;
     }
 
@@ -595,7 +604,8 @@ void CGridLayout::UpdateLayout()
     }
     impl.changedNormal = kNothingChanged;
     impl.changedFixed = kNothingChanged;
-    impl.inLayout = false;
+    assert((impl.topRow == -1 || impl.topRow < count) && "the top row is -1 or a normal position");
+    impl.pass = Impl::Pass::Idle;
     if (impl.resizedDuringLayout) {
         impl.resizedDuringLayout = false;
         FillLastPage();
@@ -768,7 +778,7 @@ void CGridLayout::OnVScroll(UINT code, UINT position)
         if (target)
             SetTopRow(*target, true);
     }
-    impl.host.HideTooltips();
+    impl.host.HideTransients();
 }
 
 int CGridLayout::GetHorzPosition() const
@@ -781,7 +791,7 @@ void CGridLayout::OnHScroll(UINT code, UINT position)
     Impl& impl = *m_impl;
     CHeader* header = impl.Header();
     if (!header || !impl.WindowExists()) {
-        impl.host.HideTooltips();
+        impl.host.HideTransients();
         return;
     }
     CWnd* window = &impl.window;
@@ -854,7 +864,7 @@ void CGridLayout::OnHScroll(UINT code, UINT position)
             impl.host.OnViewScrolled();
         }
     }
-    impl.host.HideTooltips();
+    impl.host.HideTransients();
 }
 
 bool CGridLayout::OnMouseWheel(UINT, short delta, CPoint)
@@ -886,10 +896,10 @@ bool CGridLayout::OnMouseWheel(UINT, short delta, CPoint)
 void CGridLayout::OnSize(UINT, int, int)
 {
     Impl& impl = *m_impl;
-    if (impl.inLayout) {
+    if (impl.pass != Impl::Pass::Idle) {
         // A scroll bar came or went while the layout set the bars; it takes another pass, and
         // the client area may have grown.
-        impl.relayoutRequested = true;
+        impl.pass = Impl::Pass::RerunRequested;
         impl.resizedDuringLayout = true;
         return;
     }

@@ -1,188 +1,277 @@
 #pragma once
 
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
 namespace Ombrel::GUI {
 
-// Codes of the grid's operations. A call from a thread other than the grid's window thread
-// is carried to the window thread with the registered message "Ombrel.Grid.SyncMessage":
-// the code in wParam, the address of the operation's parameter record (arguments followed by
-// room for the result, on the caller's stack) in lParam. The implementation also posts some
-// codes to itself (marked "posted"); a posted record lives on the heap and the handler frees
-// it. A code the grid does not know does nothing and returns 0. The numbers are fixed: other
-// processes' tools and stored scripts may name them.
+// The grid's operations: one list, from which the operation codes, the parameter records
+// (GridCallRecords.h) and the dispatch on the window thread all come.
+//
+// A call from a thread other than the grid's window thread is carried to the window thread
+// with the registered message "Ombrel.Grid.SyncMessage": the code in wParam, the address of
+// the operation's parameter record (arguments followed by room for the result, on the
+// caller's stack) in lParam. The implementation also posts some codes to itself (the Posted
+// group); a posted record lives on the heap and its handler frees it. A code that is not in
+// the list (2, 6, 40, 50, 75, 88, 178, 179 and everything past 190) does nothing and returns
+// 0. The numbers are fixed: other processes' tools and stored scripts may name them.
+//
+// Each entry reads X(name, code, neutral result, result type, argument types...). The neutral
+// result is what a caller gets when the call cannot run ({} for false, null, 0 or empty).
+// Operations come in groups; each group is run by one function of CGridImpl in a file of its
+// own (GridImpl<Group>Operations.cpp), whose switch names every operation of the group: a
+// new entry without a handler does not compile. A new group needs a line in
+// OMBREL_GRID_OPERATION_GROUPS, a Run<Group>Operation function and a case in Dispatch.
+
+#define OMBREL_GRID_OPERATION_GROUPS(G)                                                     \
+    G(Rows) G(Layout) G(Selection) G(Header) G(Appearance) G(Services) G(State) G(Posted)
+
+#define OMBREL_GRID_OPS_Rows(X) \
+    /* Rows. */ \
+    X(Add, 3, {}, CGridItem*, Common::CDataObject*, CGridItem*, CGridItem*) \
+    X(Remove, 5, {}, bool, CGridItem*) \
+    X(RemoveAt, 7, {}, bool, int, int) \
+    X(RemoveAll, 8, {}, bool, int) \
+    X(FindRows, 9, {}, int, Common::CDataObject*, RowList*, int, bool) \
+    X(GetAllRows, 10, {}, NoResult, int, RowList*) \
+    X(Attach, 17, {}, bool, CGridItem*, CGridItem*, CGridItem*) \
+    X(Detach, 18, {}, bool, CGridItem*) \
+    X(GetRowType, 19, {}, int, CGridItem*) \
+    X(IsVisible, 20, {}, bool, CGridItem*) \
+    X(IsExpanded, 21, {}, bool, CGridItem*) \
+    X(GetChildren, 22, {}, NoResult, CGridItem*, RowList*) \
+    X(HasChildren, 23, {}, bool, CGridItem*) \
+    X(GetLevel, 24, -1, int, CGridItem*) \
+    X(GetParent, 25, {}, CGridItem*, CGridItem*) \
+    /* {row, collapse, recursive} */ \
+    X(Expand, 26, {}, NoResult, CGridItem*, bool, bool) /* also Collapse: the record's flag selects collapsing */ \
+    X(GetVisibleIndex, 27, -1, int, CGridItem*) \
+    X(GetRowAt, 28, {}, CGridItem*, int, int) \
+    X(FindRow, 29, {}, CGridItem*, Common::CDataObject*) \
+    X(GetPrevRow, 31, {}, CGridItem*, CGridItem*, bool) \
+    X(GetNextRow, 32, {}, CGridItem*, CGridItem*, bool) \
+    X(GetDataObject, 33, {}, Common::CDataObject*, CGridItem*) \
+    X(IsValid, 34, {}, bool, CGridItem*) \
+    X(GetRowCount, 35, {}, int, int) \
+    X(ForEachRow, 36, {}, int, CGridItem*, const GridRowVisitor*) \
+    X(ForEachVisibleRow, 37, {}, int, int, int, const GridRowVisitor*) \
+    /* {row, reference, parent, before} */ \
+    X(Move, 38, {}, NoResult, CGridItem*, CGridItem*, CGridItem*, bool) \
+    /* Field values. */ \
+    X(GetFieldValue, 11, {}, Common::CValue, CGridItem*, std::int32_t) \
+    X(GetFieldText, 12, {}, std::string, CGridItem*, std::int32_t) \
+    X(GetFieldTextString, 13, {}, CString, CGridItem*, std::int32_t) \
+    X(SetFieldValue, 14, {}, bool, CGridItem*, std::int32_t, const Common::CValue*) \
+    X(SetFieldText, 15, {}, bool, CGridItem*, std::int32_t, const std::string*, bool) \
+    X(SetFieldTextString, 16, {}, bool, CGridItem*, std::int32_t, const CString*, bool) \
+    /* Sorting and filtering. */ \
+    X(SetSortedTypes, 150, {}, NoResult, int) \
+    X(GetSortedTypes, 151, {}, int) \
+    X(ClearSort, 156, {}, NoResult) \
+    X(SetSortInfo, 157, {}, NoResult, int, CSortInfo, bool) \
+    X(GetSortInfo, 158, {}, CSortInfo, int) \
+    X(Resort, 159, {}, NoResult) \
+    X(GetSortLevelCount, 160, {}, int) \
+    X(SetFilter, 161, {}, IRowFilter*, IRowFilter*) \
+    X(GetFilter, 162, {}, IRowFilter*) \
+    X(RefreshFilter, 163, {}, NoResult)
+
+#define OMBREL_GRID_OPS_Layout(X) \
+    /* Layout and scrolling. */ \
+    X(HitTestRow, 30, {}, CGridItem*, int, int) \
+    X(GetRowsArea, 39, {}, CRect, int) \
+    X(GetRowRect, 41, {}, CRect, CGridItem*) \
+    X(GetVisibleRowRect, 42, {}, CRect, CGridItem*) \
+    X(GetCellRect, 43, {}, CRect, CGridItem*, std::int32_t) \
+    X(GetVisibleCellRect, 44, {}, CRect, CGridItem*, std::int32_t) \
+    X(GetPageRowCount, 45, {}, int) \
+    X(GetRowHeight, 46, -1, int, CGridItem*) \
+    X(SetRowHeight, 47, {}, NoResult, CGridItem*, int) \
+    X(UpdateLayout, 48, {}, NoResult) \
+    X(GetTopRow, 51, -1, int) \
+    X(GetLastVisibleIndex, 52, -1, int, int) \
+    /* {row, position}: a null row names the position. */ \
+    X(EnsureVisible, 53, {}, NoResult, CGridItem*, int) \
+    /* {row, position, row type}: a null row names the position. */ \
+    X(IsOnScreen, 54, {}, bool, CGridItem*, int, int) \
+    X(SetTopRow, 55, {}, bool, int) \
+    X(ScrollToRow, 56, {}, NoResult, CGridItem*) \
+    X(AutoSizeRows, 143, {}, NoResult) \
+    X(RecalcRowHeights, 172, {}, NoResult, int) \
+    X(GetOptimalWidth, 173, {}, int, std::int32_t)
+
+#define OMBREL_GRID_OPS_Selection(X) \
+    /* Focus and selection. */ \
+    X(GetSelectedCount, 57, {}, int) \
+    X(GetSelectedRows, 58, {}, NoResult, int, RowList*) \
+    X(Select, 59, {}, bool, CGridItem*, bool) \
+    X(SelectAt, 60, {}, bool, int, int, bool) \
+    X(IsSelectedAt, 61, {}, bool, int, int) \
+    X(IsSelected, 62, {}, bool, CGridItem*) \
+    X(SelectAll, 63, {}, NoResult) \
+    X(ClearSelection, 64, {}, NoResult) \
+    X(SetFocus, 65, {}, bool, int, int) \
+    X(GetFocusIndex, 66, -1, int) \
+    X(GetFocusType, 67, {}, int) \
+    X(SetFocusableTypes, 68, {}, NoResult, int) \
+    X(IsFocusable, 69, {}, bool, int) \
+    X(EnableSelection, 91, {}, NoResult, bool) \
+    X(IsSelectionEnabled, 92, {}, bool) \
+    X(EnableMultipleSelection, 93, {}, NoResult, bool) \
+    X(IsMultipleSelectionEnabled, 94, {}, bool) \
+    X(SetSelectableTypes, 95, {}, NoResult, int) \
+    X(IsSelectable, 96, {}, bool, int) \
+    X(EnableNotifications, 168, {}, NoResult, bool) \
+    X(AreNotificationsEnabled, 169, {}, bool)
+
+#define OMBREL_GRID_OPS_Header(X) \
+    /* Header and columns. */ \
+    X(SetHeader, 105, {}, CHeader*, CHeader*) \
+    X(GetHeader, 106, {}, CHeader*) \
+    /* {header, column, header change code} */ \
+    X(HeaderChanged, 107, {}, NoResult, CHeader*, CColumn*, int) /* sent by the grid's header listener */ \
+    X(ShowHeader, 108, {}, NoResult, bool) \
+    X(IsHeaderShown, 109, {}, bool) \
+    X(AutoSizeColumn, 111, {}, NoResult, std::int32_t) \
+    X(AutoSizeColumnAt, 112, {}, NoResult, int) \
+    X(AutoSizeColumns, 113, {}, NoResult) \
+    X(MeasureHeaderHeight, 114, {}, int) \
+    X(HitTestColumn, 115, {}, CColumn*, int, int) \
+    X(GetFocusColumn, 116, {}, CColumn*) \
+    X(GetHierarchyColumn, 117, {}, std::int32_t) \
+    X(EnsureColumnVisible, 118, {}, NoResult, std::int32_t) \
+    X(SetSortEnabled, 152, {}, NoResult, bool) \
+    X(IsSortEnabled, 153, {}, bool) \
+    X(SetMultiSortEnabled, 154, {}, NoResult, bool) \
+    X(IsMultiSortEnabled, 155, {}, bool)
+
+#define OMBREL_GRID_OPS_Appearance(X) \
+    /* Change highlighting. Row forms: a null row names {position, row type}. */ \
+    X(ScheduleRepaint, 80, {}, NoResult, CGridItem*, int, int, std::int64_t) \
+    X(ScheduleCellRepaint, 81, {}, NoResult, CGridItem*, std::int32_t, std::int64_t) \
+    X(GetElapsedSinceChange, 83, -1, std::int64_t, CGridItem*, int, int, std::int32_t) \
+    /* Appearance and drawing. */ \
+    X(GetAppearance, 70, {}, GridAppearance*) \
+    X(SetAppearance, 71, {}, NoResult, const GridAppearance*) \
+    X(GetBackgroundImage, 72, {}, BackgroundImage*) \
+    X(SetBackgroundImage, 73, {}, NoResult, const BackgroundImage*) \
+    X(SetPaintOptions, 76, {}, NoResult, std::uint32_t) \
+    X(GetPaintOptions, 77, {}, std::uint32_t) \
+    X(SetDoubleBuffer, 78, {}, NoResult, bool) \
+    X(GetDoubleBuffer, 79, {}, bool) \
+    X(SetImageList, 84, {}, NoResult, CImageList*, bool) \
+    X(GetImageList, 85, {}, CImageList*) \
+    X(SetStretchImages, 86, {}, NoResult, bool) \
+    X(GetStretchImages, 87, {}, bool) \
+    X(SetButtonsOnAllRows, 97, {}, NoResult, bool) \
+    X(HasButtonsOnAllRows, 98, {}, bool) \
+    X(GetHighlightSettings, 99, {}, HighlightSettings*) \
+    X(SetHighlightSettings, 100, {}, NoResult, const HighlightSettings*) \
+    X(ShowSeparator, 101, {}, NoResult, bool) \
+    X(IsSeparatorShown, 102, {}, bool) \
+    X(SetSeparatorThickness, 103, {}, NoResult, int) \
+    X(GetSeparatorThickness, 104, {}, int) \
+    X(SetCustomDraw, 170, {}, ICustomDraw*, ICustomDraw*) \
+    X(GetCustomDraw, 171, {}, ICustomDraw*)
+
+#define OMBREL_GRID_OPS_Services(X) \
+    /* Settings stored for the services. */ \
+    X(SetTooltipKind, 89, {}, NoResult, int) \
+    X(GetTooltipKind, 90, {}, int) \
+    X(GetTooltipSettings, 125, {}, TooltipSettings*) \
+    X(SetTooltipSettings, 126, {}, NoResult, const TooltipSettings*) \
+    X(GetInPlaceTooltipSettings, 129, {}, TooltipSettings*) \
+    X(SetInPlaceTooltipSettings, 130, {}, NoResult, const TooltipSettings*) \
+    X(GetPasteSettings, 139, {}, PasteSettings*) \
+    X(SetPasteSettings, 140, {}, NoResult, const PasteSettings*) \
+    X(EnablePaste, 141, {}, NoResult, bool) \
+    X(IsPasteEnabled, 142, {}, bool) \
+    X(GetDropSettings, 146, {}, DropSettings*) \
+    X(SetDropSettings, 147, {}, NoResult, const DropSettings*) \
+    X(SetDropOption, 148, {}, NoResult, bool) \
+    X(GetDropOption, 149, {}, bool) \
+    X(SetKeyboardTypes, 166, {}, NoResult, int) \
+    X(IsKeyboardType, 167, {}, bool, int) \
+    X(GetEditInPlaceSettings, 188, {}, EditInPlaceSettings*) \
+    X(SetEditInPlaceSettings, 189, {}, NoResult, const EditInPlaceSettings*) \
+    X(ProcessKeyCommand, 176, {}, bool, const GridKeyCommand*)
+
+#define OMBREL_GRID_OPS_State(X) \
+    X(Serialize, 190, {}, NoResult, CArchive*)
+
+#define OMBREL_GRID_OPS_Posted(X) \
+    X(Initialize, 1, {}, NoResult) \
+    X(AddPosted, 4, {}, NoResult, Common::CDataObject*, CGridItem*, CGridItem*) /* posted; the handler frees the record */ \
+    X(DeferredUpdateLayout, 49, {}, NoResult) /* posted */ \
+    X(ScheduleCellRepaintPosted, 82, {}, NoResult, CGridItem*, std::int32_t, std::int64_t) /* posted; the handler frees the record */ \
+    X(RebuildResources, 74, {}, NoResult) /* posted */
+
+// ---- What the lists make ------------------------------------------------------------------
+
+#define OMBREL_GRID_ENUMERATOR(name, code, ...) name = code,
+#define OMBREL_GRID_ALL_ENUMERATORS(group) OMBREL_GRID_OPS_##group(OMBREL_GRID_ENUMERATOR)
+
+// Every operation code.
 enum class GridOperation : int
 {
-    Initialize = 1,
-
-    // Rows.
-    Add = 3,
-    AddPosted = 4, // posted; the handler frees the record
-    Remove = 5,
-    RemoveAt = 7,
-    RemoveAll = 8,
-    FindRows = 9,
-    GetAllRows = 10,
-    Attach = 17,
-    Detach = 18,
-    GetRowType = 19,
-    IsVisible = 20,
-    IsExpanded = 21,
-    GetChildren = 22,
-    HasChildren = 23,
-    GetLevel = 24,
-    GetParent = 25,
-    Expand = 26, // also Collapse: the record's flag selects collapsing
-    GetVisibleIndex = 27,
-    GetRowAt = 28,
-    FindRow = 29,
-    GetPrevRow = 31,
-    GetNextRow = 32,
-    GetDataObject = 33,
-    IsValid = 34,
-    GetRowCount = 35,
-    ForEachRow = 36,
-    ForEachVisibleRow = 37,
-    Move = 38,
-
-    // Field values of a row, through its data object.
-    GetFieldValue = 11,
-    GetFieldText = 12,
-    GetFieldTextString = 13,
-    SetFieldValue = 14,
-    SetFieldText = 15,
-    SetFieldTextString = 16,
-
-    // Layout and scrolling.
-    HitTestRow = 30,
-    GetRowsArea = 39,
-    Reserved40 = 40, // does nothing
-    GetRowRect = 41,
-    GetVisibleRowRect = 42,
-    GetCellRect = 43,
-    GetVisibleCellRect = 44,
-    GetPageRowCount = 45,
-    GetRowHeight = 46,
-    SetRowHeight = 47,
-    UpdateLayout = 48,
-    DeferredUpdateLayout = 49, // posted
-    GetTopRow = 51,
-    GetLastVisibleIndex = 52,
-    EnsureVisible = 53,
-    IsOnScreen = 54,
-    SetTopRow = 55,
-    ScrollToRow = 56,
-    AutoSizeRows = 143,
-    RecalcRowHeights = 172,
-    GetOptimalWidth = 173,
-
-    // Focus and selection.
-    GetSelectedCount = 57,
-    GetSelectedRows = 58,
-    Select = 59,
-    SelectAt = 60,
-    IsSelectedAt = 61,
-    IsSelected = 62,
-    SelectAll = 63,
-    ClearSelection = 64,
-    SetFocus = 65,
-    GetFocusIndex = 66,
-    GetFocusType = 67,
-    SetFocusableTypes = 68,
-    IsFocusable = 69,
-    EnableSelection = 91,
-    IsSelectionEnabled = 92,
-    EnableMultipleSelection = 93,
-    IsMultipleSelectionEnabled = 94,
-    SetSelectableTypes = 95,
-    IsSelectable = 96,
-    EnableNotifications = 168,
-    AreNotificationsEnabled = 169,
-
-    // Sorting and filtering.
-    SetSortedTypes = 150,
-    GetSortedTypes = 151,
-    ClearSort = 156,
-    SetSortInfo = 157,
-    GetSortInfo = 158,
-    Resort = 159,
-    GetSortLevelCount = 160,
-    SetFilter = 161,
-    GetFilter = 162,
-    RefreshFilter = 163,
-
-    // Header and columns.
-    SetHeader = 105,
-    GetHeader = 106,
-    HeaderChanged = 107, // sent by the grid's header listener
-    ShowHeader = 108,
-    IsHeaderShown = 109,
-    AutoSizeColumn = 111,
-    AutoSizeColumnAt = 112,
-    AutoSizeColumns = 113,
-    MeasureHeaderHeight = 114,
-    HitTestColumn = 115,
-    GetFocusColumn = 116,
-    GetHierarchyColumn = 117,
-    EnsureColumnVisible = 118,
-    SetSortEnabled = 152,
-    IsSortEnabled = 153,
-    SetMultiSortEnabled = 154,
-    IsMultiSortEnabled = 155,
-
-    // Change highlighting.
-    ScheduleRepaint = 80,
-    ScheduleCellRepaint = 81,
-    ScheduleCellRepaintPosted = 82, // posted; the handler frees the record
-    GetElapsedSinceChange = 83,
-
-    // Appearance and drawing.
-    GetAppearance = 70,
-    SetAppearance = 71,
-    GetBackgroundImage = 72,
-    SetBackgroundImage = 73,
-    RebuildResources = 74, // posted
-    SetPaintOptions = 76,
-    GetPaintOptions = 77,
-    SetDoubleBuffer = 78,
-    GetDoubleBuffer = 79,
-    SetImageList = 84,
-    GetImageList = 85,
-    SetStretchImages = 86,
-    GetStretchImages = 87,
-    SetButtonsOnAllRows = 97,
-    HasButtonsOnAllRows = 98,
-    GetHighlightSettings = 99,
-    SetHighlightSettings = 100,
-    ShowSeparator = 101,
-    IsSeparatorShown = 102,
-    SetSeparatorThickness = 103,
-    GetSeparatorThickness = 104,
-    SetCustomDraw = 170,
-    GetCustomDraw = 171,
-
-    // Settings records and switches stored with the grid for the services that read them.
-    SetTooltipKind = 89,
-    GetTooltipKind = 90,
-    GetTooltipSettings = 125,
-    SetTooltipSettings = 126,
-    GetInPlaceTooltipSettings = 129,
-    SetInPlaceTooltipSettings = 130,
-    GetPasteSettings = 139,
-    SetPasteSettings = 140,
-    EnablePaste = 141,
-    IsPasteEnabled = 142,
-    GetDropSettings = 146,
-    SetDropSettings = 147,
-    SetDropOption = 148,
-    GetDropOption = 149,
-    SetKeyboardTypes = 166,
-    IsKeyboardType = 167,
-    GetEditInPlaceSettings = 188,
-    SetEditInPlaceSettings = 189,
-
-    // Keyboard commands (type-ahead search).
-    ProcessKeyCommand = 176,
-
-    Serialize = 190,
+    OMBREL_GRID_OPERATION_GROUPS(OMBREL_GRID_ALL_ENUMERATORS)
 };
+
+// The operations of one group, under the same names and codes: GridRowsOperation,
+// GridLayoutOperation, ... A switch over one of them is checked for completeness.
+#define OMBREL_GRID_GROUP_ENUM(group)                                                       \
+    enum class Grid##group##Operation : int                                                 \
+    {                                                                                       \
+        OMBREL_GRID_OPS_##group(OMBREL_GRID_ENUMERATOR)                                     \
+    };
+OMBREL_GRID_OPERATION_GROUPS(OMBREL_GRID_GROUP_ENUM)
+#undef OMBREL_GRID_GROUP_ENUM
+#undef OMBREL_GRID_ALL_ENUMERATORS
+#undef OMBREL_GRID_ENUMERATOR
+
+#define OMBREL_GRID_GROUP_NAME(group) group,
+enum class GridOperationGroup : int
+{
+    None, // not an operation code
+    OMBREL_GRID_OPERATION_GROUPS(OMBREL_GRID_GROUP_NAME)
+};
+#undef OMBREL_GRID_GROUP_NAME
+
+constexpr int kMaxGridOperationCode = 190;
+
+namespace Detail {
+
+// Group of each code, 0 .. kMaxGridOperationCode. Building it fails to compile when two
+// entries share a code or a code lies outside that range.
+constexpr std::array<GridOperationGroup, kMaxGridOperationCode + 1> MakeGridOperationGroups()
+{
+    std::array<GridOperationGroup, kMaxGridOperationCode + 1> groups{};
+#define OMBREL_GRID_CODE(name, code, ...) code,
+#define OMBREL_GRID_ASSIGN_GROUP(group)                                                      \
+    for (int code : {OMBREL_GRID_OPS_##group(OMBREL_GRID_CODE)}) {                           \
+        if (code < 0 || code > kMaxGridOperationCode)                                        \
+            throw "operation code out of range: raise kMaxGridOperationCode";                \
+        if (groups[static_cast<std::size_t>(code)] != GridOperationGroup::None)              \
+            throw "two grid operations share one code";                                      \
+        groups[static_cast<std::size_t>(code)] = GridOperationGroup::group;                  \
+    }
+    OMBREL_GRID_OPERATION_GROUPS(OMBREL_GRID_ASSIGN_GROUP)
+#undef OMBREL_GRID_ASSIGN_GROUP
+#undef OMBREL_GRID_CODE
+    return groups;
+}
+
+inline constexpr auto kGridOperationGroups = MakeGridOperationGroups();
+
+} // namespace Detail
+
+// The group that runs `code`; None for a code that names no operation.
+constexpr GridOperationGroup GroupOfGridOperation(std::int64_t code)
+{
+    if (code < 0 || code > kMaxGridOperationCode)
+        return GridOperationGroup::None;
+    return Detail::kGridOperationGroups[static_cast<std::size_t>(code)];
+}
 
 } // namespace Ombrel::GUI

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ombrel/gui/paint/PaintFlags.h"
+
 #include <cstdint>
 
 namespace Ombrel::GUI {
@@ -18,8 +20,8 @@ struct GridOptions
     bool showSeparator = true;
     std::int32_t separatorThickness = 2;
 
-    // Paint option bits; 0x2000 (tree column) also makes expand buttons react to clicks.
-    std::uint32_t paintOptions = 0x7FFFF;
+    // Paint option bits; PaintTreeIndent also makes expand buttons react to clicks.
+    std::uint32_t paintOptions = kAllPaintOptions;
     bool doubleBuffer = true;
     // Every row shows an expand button, not only rows with children.
     bool buttonsOnAllRows = false;

@@ -1,11 +1,11 @@
-#include "ombrel/gui/grid/GridPainter.h"
+#include "ombrel/gui/grid/detail/GridPainter.h"
 
 #include "ombrel/gui/grid/Grid.h"
-#include "ombrel/gui/grid/GridItem.h"
-#include "ombrel/gui/grid/GridLayout.h"
+#include "ombrel/gui/rows/GridItem.h"
+#include "ombrel/gui/grid/detail/GridLayout.h"
 #include "ombrel/gui/grid/GridOptions.h"
-#include "ombrel/gui/grid/GridRows.h"
-#include "ombrel/gui/grid/ItemContainer.h"
+#include "ombrel/gui/rows/GridRows.h"
+#include "ombrel/gui/rows/ItemContainer.h"
 #include "ombrel/gui/header/Header.h"
 #include "ombrel/gui/paint/BackgroundImage.h"
 #include "ombrel/gui/paint/CustomDraw.h"
@@ -26,7 +26,8 @@
 // One WM_PAINT:
 //   BeforePaint   update region -> list of update rectangles (one bounding rectangle when the
 //                 region's data would not fit the region data limit)
-//   Paint         immediate flag of EnsureVisible set; no header: window colour, done;
+//   layout        immediate flag of EnsureVisible set (CGridLayout::OnPaint, once a pass)
+//   PaintUpdateRects  no header: window colour, done;
 //                 grid font into the paint DC; back buffer and background picture prepared;
 //                 for each update rectangle:
 //                     [picture part copied] -> PaintRectangle -> [back buffer part to screen]
@@ -425,8 +426,15 @@ void CGridPainter::AfterPaint()
 
 void CGridPainter::Paint()
 {
+    BeforePaint();
+    m_impl->layout.OnPaint();
+    PaintUpdateRects();
+    AfterPaint();
+}
+
+void CGridPainter::PaintUpdateRects()
+{
     Impl& impl = *m_impl;
-    impl.layout.OnPaint();
     CPaintDC paintDC(&impl.grid);
     if (impl.options.header == nullptr) {
         paintDC.FillSolidRect(impl.grid.GetClientRect(), GetSysColor(COLOR_WINDOW));

@@ -1,4 +1,4 @@
-#include "ombrel/gui/grid/GridRegistry.h"
+#include "ombrel/gui/grid/detail/GridRegistry.h"
 
 #include "ombrel/base/CriticalSection.h"
 

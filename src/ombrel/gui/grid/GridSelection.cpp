@@ -1,17 +1,18 @@
 #include "ombrel/gui/grid/GridSelection.h"
 
 #include "ombrel/base/Clock.h"
-#include "ombrel/gui/grid/GridItem.h"
-#include "ombrel/gui/grid/GridLayout.h"
+#include "ombrel/gui/rows/GridItem.h"
+#include "ombrel/gui/grid/detail/GridLayout.h"
 #include "ombrel/gui/grid/GridOptions.h"
-#include "ombrel/gui/grid/GridRows.h"
+#include "ombrel/gui/rows/GridRows.h"
 #include "ombrel/gui/grid/GridTypeAhead.h"
-#include "ombrel/gui/grid/ItemContainer.h"
+#include "ombrel/gui/rows/ItemContainer.h"
 #include "ombrel/gui/header/Header.h"
 #include "ombrel/platform/Input.h"
 #include "ombrel/platform/Wnd.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cstdint>
 #include <set>
 #include <utility>
@@ -243,6 +244,9 @@ CGridItem* CGridSelection::GetFocusedRow() const
 void CGridSelection::StoreFocus(RowPosition focus)
 {
     m_impl->focus = focus.IsNone() ? RowPosition{} : focus;
+    assert((m_impl->focus.IsNone() || m_impl->focus.type == ROW_FIXED ||
+            m_impl->focus.type == ROW_NORMAL) &&
+           "a focus names a position of the fixed or the normal rows");
 }
 
 bool CGridSelection::SetFocus(int index, int type, bool repaint)

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "ombrel/base/Geometry.h"
-#include "ombrel/gui/grid/GridRowsOwner.h"
-#include "ombrel/gui/grid/GridTypes.h"
+#include "ombrel/gui/rows/GridRowsOwner.h"
+#include "ombrel/gui/rows/GridTypes.h"
 #include "ombrel/platform/Messages.h"
 
 #include <memory>

@@ -3,7 +3,7 @@
 #include "ombrel/base/String.h"
 #include "ombrel/common/DataObject.h"
 #include "ombrel/common/Value.h"
-#include "ombrel/gui/grid/GridRows.h"
+#include "ombrel/gui/rows/GridRows.h"
 #include "ombrel/gui/header/Column.h"
 
 #include <algorithm>

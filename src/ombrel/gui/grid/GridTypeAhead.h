@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ombrel/gui/grid/GridTypes.h"
+#include "ombrel/gui/rows/GridTypes.h"
 #include "ombrel/platform/Messages.h"
 
 #include <cstdint>

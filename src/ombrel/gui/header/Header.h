@@ -53,7 +53,7 @@ public:
         HeaderImageListChanged = 11,
     };
 
-    static constexpr int kMaxSortLevels = 5;
+    static constexpr int kMaxSortLevels = GUI::kMaxSortLevels;
     static constexpr std::int32_t kDefaultHeight = 20;
 
     // Receives header events; `column` is null for events about the header as a whole.

@@ -8,8 +8,12 @@ class CArchive;
 
 namespace Ombrel::GUI {
 
+// At most this many sort levels are applied: the header keeps no more, and rows cache one sort
+// key per level.
+constexpr int kMaxSortLevels = 5;
+
 // One sort level: the field whose values order the rows, and the direction. A header holds
-// at most five of them; field identifier -2 (no field) marks a level bound to nothing.
+// at most kMaxSortLevels of them; field identifier -2 (no field) marks a level bound to nothing.
 //
 // Stored form: 32-bit version (1), 32-bit field identifier, one byte descending flag. A
 // newer stored version raises CArchiveException::badSchema; a version of 0 or less means

@@ -2,14 +2,14 @@
 
 #include "ombrel/common/DataObject.h"
 #include "ombrel/common/Value.h"
-#include "ombrel/gui/grid/Grid.h"
-#include "ombrel/gui/grid/GridItem.h"
+#include "ombrel/gui/paint/PaintedGrid.h"
+#include "ombrel/gui/rows/GridItem.h"
 #include "ombrel/gui/header/Column.h"
 #include "ombrel/gui/paint/Blend.h"
 #include "ombrel/gui/paint/GridAppearance.h"
 #include "ombrel/gui/paint/PaintDefaults.h"
 #include "ombrel/gui/paint/PaintFlags.h"
-#include "ombrel/gui/paint/PaintTools.h"
+#include "ombrel/gui/paint/detail/PaintTools.h"
 #include "ombrel/platform/Bitmap.h"
 #include "ombrel/platform/DC.h"
 #include "ombrel/platform/Font.h"
@@ -37,7 +37,6 @@ using PaintTools::VerticalLine;
 // Key colour of the memory bitmap a stretched image is drawn through: pixels left in it are
 // skipped when the bitmap is copied.
 constexpr COLORREF kImageKeyColor = 0xEAEEED;
-constexpr int kMaxSortLevels = 5;
 constexpr std::int32_t kNoField = -2;
 
 const GridAppearance& AppearanceOf(const CellPaintContext& context)

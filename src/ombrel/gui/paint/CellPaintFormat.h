@@ -107,7 +107,7 @@ protected:
     // DT_LEFT, DT_RIGHT or DT_CENTER from the column's alignment; automatic alignment gives
     // right for the numeric value kinds and left otherwise.
     virtual UINT GetTextAlignment(const CellPaintContext& context) const;
-    // Whether the cell is in the grid's tree column with bit 0x2000 set.
+    // Whether the cell is in the grid's tree column with PaintTreeIndent set.
     static bool IsTreeCell(const CellPaintContext& context, std::uint32_t flags);
     // Whether the row shows an expand button: every row when the grid says so, otherwise a
     // row with children that is either collapsed or followed by one of its children.

@@ -1,10 +1,10 @@
 #include "ombrel/gui/paint/ColumnPaintFormat.h"
 
-#include "ombrel/gui/grid/Grid.h"
+#include "ombrel/gui/paint/PaintedGrid.h"
 #include "ombrel/gui/header/Column.h"
 #include "ombrel/gui/header/Header.h"
 #include "ombrel/gui/paint/PaintFlags.h"
-#include "ombrel/gui/paint/PaintTools.h"
+#include "ombrel/gui/paint/detail/PaintTools.h"
 #include "ombrel/platform/Brush.h"
 #include "ombrel/platform/DC.h"
 #include "ombrel/platform/Font.h"

@@ -1,11 +1,11 @@
 #include "ombrel/gui/paint/HeaderPaintFormat.h"
 
-#include "ombrel/gui/grid/Grid.h"
+#include "ombrel/gui/paint/PaintedGrid.h"
 #include "ombrel/gui/header/Column.h"
 #include "ombrel/gui/header/Header.h"
 #include "ombrel/gui/paint/CustomDraw.h"
 #include "ombrel/gui/paint/PaintDefaults.h"
-#include "ombrel/gui/paint/PaintTools.h"
+#include "ombrel/gui/paint/detail/PaintTools.h"
 #include "ombrel/platform/DC.h"
 
 #include <algorithm>
@@ -63,7 +63,7 @@ void CHeaderPaintFormat::Paint(HeaderPaintContext& context, CDC& dc, std::uint32
     }
     CHeader* header = context.header ? context.header
                                      : (context.grid ? context.grid->GetHeader() : nullptr);
-    CWnd* window = context.grid;
+    CWnd* window = context.grid ? context.grid->GetPaintedWindow() : nullptr;
     CFont* font = FontOf(context, header);
     const int saved = dc.SaveDC();
     dc.SelectObject(font);
@@ -128,7 +128,7 @@ void CHeaderPaintFormat::DrawDropMark(const HeaderPaintContext& context, CDC& dc
     if (!target) {
         return;
     }
-    const CRect rect = header->GetClippedColumnRect(context.grid, target->GetFieldId());
+    const CRect rect = header->GetClippedColumnRect(context.grid ? context.grid->GetPaintedWindow() : nullptr, target->GetFieldId());
     const int x = after ? rect.right : rect.left;
     PaintTools::FillSolid(dc, CRect(x - 1, context.rect.top, x + 2, context.rect.bottom),
                           kDropMarkColor);

@@ -1,8 +1,8 @@
 #include "ombrel/gui/paint/LinePaintFormat.h"
 
 #include "ombrel/common/DataObject.h"
-#include "ombrel/gui/grid/Grid.h"
-#include "ombrel/gui/grid/GridItem.h"
+#include "ombrel/gui/paint/PaintedGrid.h"
+#include "ombrel/gui/rows/GridItem.h"
 #include "ombrel/gui/header/Column.h"
 #include "ombrel/gui/header/Header.h"
 #include "ombrel/gui/paint/CustomDraw.h"
@@ -42,7 +42,7 @@ void PaintCell(CellPaintContext& cell, const CRect& visible, CDC& dc, std::uint3
 int PaintColumns(LinePaintContext& line, const CRect& area, CDC& dc, std::uint32_t flags,
                  ICustomDraw& customDraw, CHeader& header)
 {
-    CWnd* window = line.grid;
+    CWnd* window = line.grid ? line.grid->GetPaintedWindow() : nullptr;
     int first = 0;
     if (CColumn* atLeft = header.ColumnFromPoint(window, area.left)) {
         first = std::max(0, header.GetVisibleColumnIndex(atLeft->GetFieldId()));

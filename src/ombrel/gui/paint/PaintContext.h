@@ -2,7 +2,7 @@
 
 #include "ombrel/base/Color.h"
 #include "ombrel/base/Geometry.h"
-#include "ombrel/gui/grid/GridTypes.h"
+#include "ombrel/gui/rows/GridTypes.h"
 #include "ombrel/gui/paint/BackgroundImage.h"
 #include "ombrel/gui/paint/HighlightSettings.h"
 
@@ -21,7 +21,7 @@ class CFormat;
 namespace Ombrel::GUI {
 
 class CColumn;
-class CGrid;
+class IPaintedGrid;
 class CGridItem;
 class CHeader;
 
@@ -47,7 +47,7 @@ struct HeaderPaintContext
 {
     CRect rect;                       // the strip: client width x header height
     CRect updateRect;                 // the part being painted now
-    CGrid* grid = nullptr;
+    IPaintedGrid* grid = nullptr;
     CHeader* header = nullptr;
     CFont* font = nullptr;            // header's font, else grid's, else the default font
     CImageList* imageList = nullptr;  // the header's image list; may be null
@@ -68,7 +68,7 @@ struct ColumnPaintContext
 {
     CRect rect;                       // the cell, kept right of the fixed area when scrolling
     CRect updateRect;
-    CGrid* grid = nullptr;
+    IPaintedGrid* grid = nullptr;
     CHeader* header = nullptr;
     CColumn* column = nullptr;        // null for the rest of the strip
     CFont* font = nullptr;            // null: the device context's current font
@@ -96,7 +96,7 @@ struct LinePaintContext
     bool previousSelected = false;
     bool nextSelected = false;
     CRect trackingRect;               // normalized rubber band; empty when none
-    CGrid* grid = nullptr;
+    IPaintedGrid* grid = nullptr;
     CDC* dc = nullptr;                // the device context being painted
     int focusIndex = -1;              // the grid's focus position and its row type
     int focusType = ROW_DETACHED;
@@ -119,7 +119,7 @@ struct CellPaintContext
     int rightMargin = 2;
     HighlightSettings highlight;
     CGridItem* row = nullptr;         // null for an empty line
-    CGrid* grid = nullptr;
+    IPaintedGrid* grid = nullptr;
     CColumn* column = nullptr;        // null for the area right of the last column
     CImageList* imageList = nullptr;
     int imageIndex = -1;              // the column's cell image; -1 for none

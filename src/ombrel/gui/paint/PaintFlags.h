@@ -28,6 +28,8 @@ enum PaintOption : std::uint32_t
     PaintRowObjectDrawing = 0x40000,
 };
 
-constexpr std::uint32_t kAllPaintOptions = 0x7FFFF;
+// Every paint option: the 19 bits above, all set in a new grid.
+constexpr std::uint32_t kAllPaintOptions = (PaintRowObjectDrawing << 1) - 1;
+static_assert(kAllPaintOptions == 0x7FFFF, "a new paint option bit must extend the mask");
 
 } // namespace Ombrel::GUI

@@ -1,4 +1,4 @@
-#include "ombrel/gui/paint/PaintTools.h"
+#include "ombrel/gui/paint/detail/PaintTools.h"
 
 #include "ombrel/platform/DC.h"
 #include "ombrel/platform/ImageList.h"

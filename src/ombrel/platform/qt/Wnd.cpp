@@ -26,7 +26,7 @@ CRect ToCRect(const QRect& rect)
 // True on the thread that owns the window (by its queue: thread identifiers are reused).
 bool IsOwnThread(const CWnd::Impl& impl)
 {
-    return impl.created && impl.queue.get() == Internal::CurrentThreadQueueIfAny();
+    return impl.IsCreated() && impl.queue.get() == Internal::CurrentThreadQueueIfAny();
 }
 
 Qt::WindowFlags TopLevelFlags(DWORD style, DWORD exStyle)
@@ -91,7 +91,7 @@ QRect CWnd::Impl::ClientQRect() const
 
 void CWnd::Impl::SendSizeIfChanged()
 {
-    if (!widget || !created)
+    if (!widget || !IsCreated())
         return;
     QSize size = ClientQRect().size();
     if (size == lastClientSize)
@@ -105,7 +105,7 @@ void CWnd::Impl::OnWidgetDestroyed()
 {
     // Qt is deleting the widget (its Qt parent went away): the window ends with it.
     widget = nullptr;
-    if (created && !destroying)
+    if (lifecycle == Lifecycle::Live)
         self.DestroyWindow();
 }
 
@@ -137,8 +137,7 @@ void CWnd::Impl::StartHoverTimer()
 
 void CWnd::Impl::ResetForReuse()
 {
-    created = false;
-    destroying = false;
+    lifecycle = Lifecycle::None;
     messageOnly = false;
     queue.reset();
     threadId = 0;
@@ -164,7 +163,7 @@ CWnd::CWnd() : m_impl(std::make_unique<Impl>(*this)) {}
 
 CWnd::~CWnd()
 {
-    if (!m_impl->created || DestroyWindow())
+    if (!m_impl->IsCreated() || DestroyWindow())
         return;
     // Destroyed from a thread that does not own it (or whose owner thread has ended): no
     // handler can run any more, but no other thread may reach this object either.
@@ -190,7 +189,7 @@ bool CWnd::CreateEx(DWORD exStyle, const char* className, const char* windowName
     Impl& impl = *m_impl;
     QWidget* foreignParent = t_foreignParent;
     t_foreignParent = nullptr;
-    if (impl.created || !Internal::IsApplicationThread())
+    if (impl.IsCreated() || !Internal::IsApplicationThread())
         return false;
     CREATESTRUCT cs;
     cs.lpCreateParams = createParam;
@@ -239,7 +238,7 @@ bool CWnd::CreateEx(DWORD exStyle, const char* className, const char* windowName
 
     impl.queue = Internal::CurrentThreadQueue();
     impl.threadId = GetCurrentThreadId();
-    impl.created = true;
+    impl.lifecycle = Impl::Lifecycle::Live;
     Internal::RegisterWindow(this, impl.queue);
     if (parentWnd != nullptr)
         (child ? Impl::Of(*parentWnd).children : Impl::Of(*parentWnd).owned).push_back(this);
@@ -266,7 +265,7 @@ bool CWnd::CreateEx(DWORD exStyle, const char* className, const char* windowName
 bool CWnd::CreateMessageOnly(const char* className, const char* windowName)
 {
     Impl& impl = *m_impl;
-    if (impl.created)
+    if (impl.IsCreated())
         return false;
     CREATESTRUCT cs;
     cs.style = WS_POPUP;
@@ -285,7 +284,7 @@ bool CWnd::CreateMessageOnly(const char* className, const char* windowName)
     impl.text = cs.lpszName != nullptr ? cs.lpszName : "";
     impl.queue = Internal::CurrentThreadQueue();
     impl.threadId = GetCurrentThreadId();
-    impl.created = true;
+    impl.lifecycle = Impl::Lifecycle::Live;
     Internal::RegisterWindow(this, impl.queue);
     PreSubclassWindow();
     if (!IsWindow(this) || DispatchNow(*this, WM_CREATE, 0, reinterpret_cast<LPARAM>(&cs)) == -1) {
@@ -299,9 +298,9 @@ bool CWnd::CreateMessageOnly(const char* className, const char* windowName)
 bool CWnd::DestroyWindow()
 {
     Impl& impl = *m_impl;
-    if (!IsOwnThread(impl) || impl.destroying)
+    if (!IsOwnThread(impl) || impl.IsDestroying())
         return false;
-    impl.destroying = true;
+    impl.lifecycle = Impl::Lifecycle::Destroying;
     if (GetCapture() == this)
         ReleaseCapture();
     if (impl.widget)
@@ -338,22 +337,22 @@ bool CWnd::DestroyWindow()
 
 HWND CWnd::GetSafeHwnd() const
 {
-    return m_impl->created ? const_cast<CWnd*>(this) : nullptr;
+    return m_impl->IsCreated() ? const_cast<CWnd*>(this) : nullptr;
 }
 
 bool CWnd::IsMessageOnly() const
 {
-    return m_impl->created && m_impl->messageOnly;
+    return m_impl->IsCreated() && m_impl->messageOnly;
 }
 
 CString CWnd::GetClassName() const
 {
-    return m_impl->created ? m_impl->className : CString();
+    return m_impl->IsCreated() ? m_impl->className : CString();
 }
 
 std::uint32_t CWnd::GetWindowThreadId() const
 {
-    return m_impl->created ? m_impl->threadId : 0;
+    return m_impl->IsCreated() ? m_impl->threadId : 0;
 }
 
 // ---- Family and identity ------------------------------------------------------------------
@@ -415,7 +414,7 @@ DWORD CWnd::GetExStyle() const
 bool CWnd::ModifyStyle(DWORD remove, DWORD add)
 {
     Impl& impl = *m_impl;
-    if (!impl.created)
+    if (!impl.IsCreated())
         return false;
     // Visibility, enabling and scroll bars have their own operations.
     constexpr DWORD kDerived = WS_VISIBLE | WS_DISABLED | WS_HSCROLL | WS_VSCROLL | WS_CHILD | WS_POPUP;
@@ -426,7 +425,7 @@ bool CWnd::ModifyStyle(DWORD remove, DWORD add)
 
 CWnd* CWnd::GetTopLevelParent() const
 {
-    if (!m_impl->created)
+    if (!m_impl->IsCreated())
         return nullptr;
     const CWnd* current = this;
     while (Impl::Of(*current).style & WS_CHILD) {
@@ -618,7 +617,7 @@ CWnd* CWnd::GetFocus()
 
 void CWnd::SetWindowText(const char* text)
 {
-    if (m_impl->created)
+    if (m_impl->IsCreated())
         DispatchNow(*this, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text != nullptr ? text : ""));
 }
 
@@ -639,13 +638,13 @@ int CWnd::GetWindowTextLength() const
 
 void CWnd::SetFont(CFont* font, bool redraw)
 {
-    if (m_impl->created)
+    if (m_impl->IsCreated())
         DispatchNow(*this, WM_SETFONT, reinterpret_cast<WPARAM>(font), MAKELPARAM(redraw ? 1 : 0, 0));
 }
 
 CFont* CWnd::GetFont() const
 {
-    if (!m_impl->created)
+    if (!m_impl->IsCreated())
         return nullptr;
     return reinterpret_cast<CFont*>(DispatchNow(const_cast<CWnd&>(*this), WM_GETFONT, 0, 0));
 }

@@ -30,8 +30,14 @@ struct ScrollBarState
     int pos = 0;
     int trackPos = 0;
     bool disableNoScroll = false; // shown disabled rather than hidden when not needed
-    bool forcedHidden = false;    // ShowScrollBar(false)
-    bool forcedShown = false;     // ShowScrollBar(true)
+    // What ShowScrollBar last asked for; Auto until it is called.
+    enum class Forced
+    {
+        Auto,
+        Hidden, // ShowScrollBar(false)
+        Shown,  // ShowScrollBar(true)
+    };
+    Forced forced = Forced::Auto;
     bool shown = false;           // whether the bar takes room from the client area now
 };
 
@@ -41,8 +47,17 @@ struct CWnd::Impl
 
     CWnd& self;
     // ---- Identity (set by creation, cleared by destruction) ------------------------------
-    bool created = false;
-    bool destroying = false;
+    // None until creation; Live once created; Destroying from DestroyWindow until the window
+    // is gone, when it returns to None (the object may be created again).
+    enum class Lifecycle
+    {
+        None,
+        Live,
+        Destroying,
+    };
+    Lifecycle lifecycle = Lifecycle::None;
+    bool IsCreated() const { return lifecycle != Lifecycle::None; }
+    bool IsDestroying() const { return lifecycle == Lifecycle::Destroying; }
     bool messageOnly = false;
     std::shared_ptr<Internal::ThreadQueue> queue; // the owning thread's queue while created
     std::uint32_t threadId = 0;

@@ -121,7 +121,9 @@ void CWnd::Impl::LayoutScrollBars()
         return;
     for (int bar : {SB_HORZ, SB_VERT}) {
         ScrollBarState& state = bars[bar];
-        state.shown = !state.forcedHidden && (state.forcedShown || Needed(state) || state.disableNoScroll);
+        state.shown = state.forced != ScrollBarState::Forced::Hidden &&
+                      (state.forced == ScrollBarState::Forced::Shown || Needed(state) ||
+                       state.disableNoScroll);
         if (state.shown && !barWidgets[bar])
             UpdateScrollBarWidget(bar);
     }
@@ -143,7 +145,7 @@ void CWnd::Impl::LayoutScrollBars()
 int CWnd::SetScrollInfo(int bar, const SCROLLINFO& info, bool redraw)
 {
     Impl& impl = *m_impl;
-    if (!IsBar(bar) || !impl.created)
+    if (!IsBar(bar) || !impl.IsCreated())
         return 0;
     ScrollBarState& state = impl.bars[bar];
     if (info.fMask & SIF_RANGE) {
@@ -168,7 +170,7 @@ int CWnd::SetScrollInfo(int bar, const SCROLLINFO& info, bool redraw)
 bool CWnd::GetScrollInfo(int bar, SCROLLINFO* info, UINT mask) const
 {
     const Impl& impl = *m_impl;
-    if (!IsBar(bar) || info == nullptr || !impl.created)
+    if (!IsBar(bar) || info == nullptr || !impl.IsCreated())
         return false;
     const ScrollBarState& state = impl.bars[bar];
     info->fMask = mask;
@@ -226,12 +228,11 @@ int CWnd::GetScrollLimit(int bar) const
 void CWnd::ShowScrollBar(int bar, bool show)
 {
     Impl& impl = *m_impl;
-    if (!impl.created)
+    if (!impl.IsCreated())
         return;
     for (int which : {SB_HORZ, SB_VERT}) {
         if (bar == which || bar == SB_BOTH) {
-            impl.bars[which].forcedShown = show;
-            impl.bars[which].forcedHidden = !show;
+            impl.bars[which].forced = show ? ScrollBarState::Forced::Shown : ScrollBarState::Forced::Hidden;
         }
     }
     impl.LayoutScrollBars();

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "ombrel/gui/header/SortInfo.h"
+
+#include <cstdint>
+
+namespace Ombrel {
+class CFont;
+class CWnd;
+} // namespace Ombrel
+
+namespace Ombrel::GUI {
+
+class CGridItem;
+class CHeader;
+struct GridAppearance;
+
+// What a paint format may ask of the grid it paints. CGrid answers it; paint formats see the
+// grid only through this interface, so painting never depends on the grid window's own
+// headers. Every call is made on the window thread during a paint pass.
+class IPaintedGrid
+{
+public:
+    // The window the grid paints into (for clipping and client geometry).
+    virtual CWnd* GetPaintedWindow() = 0;
+    virtual CHeader* GetHeader() = 0;
+    // The grid's appearance record; never null for a live grid.
+    virtual GridAppearance* GetAppearance() = 0;
+    // Sort level `level`; a level bound to no field ends the list.
+    virtual CSortInfo GetSortInfo(int level) = 0;
+    // Milliseconds since `fieldId` of `row` last changed; -1 when unknown.
+    virtual std::int64_t GetElapsedSinceChange(CGridItem* row, std::int32_t fieldId) = 0;
+    // Asks for `fieldId` of `row` to be painted again after `delayMs` (a fading highlight).
+    virtual void ScheduleCellRepaint(CGridItem* row, std::int32_t fieldId, std::int64_t delayMs) = 0;
+    // The grid's own font; null when it has none.
+    virtual CFont* GetFont() = 0;
+    // The field of the column that carries the tree (indent and buttons); 0 without one.
+    virtual std::int32_t GetHierarchyColumn() = 0;
+    virtual bool HasButtonsOnAllRows() = 0;
+    // The row at a visible position of a row type; null outside the sequence.
+    virtual CGridItem* GetRowAt(int index, int rowType) = 0;
+
+protected:
+    ~IPaintedGrid() = default;
+};
+
+} // namespace Ombrel::GUI

@@ -1,0 +1,592 @@
+#include "ombrel/gui/rows/GridItem.h"
+
+#include <algorithm>
+#include <bit>
+#include <cassert>
+#include <span>
+
+#include "ombrel/common/DataObject.h"
+#include "ombrel/gui/rows/GridClock.h"
+#include "ombrel/gui/rows/GridRows.h"
+#include "ombrel/gui/rows/GridRowsOwner.h"
+#include "ombrel/gui/rows/ItemContainer.h"
+#include "ombrel/gui/rows/RowComparator.h"
+#include "ombrel/gui/rows/Dispatcher.h"
+#include "ombrel/gui/rows/VisibleSequence.h"
+
+namespace Ombrel::GUI {
+
+// A row holds: vtable (8), data object, parent, container (3 x 8), its children list (8, a list
+// exists only while there are children), its blocks in the parent's children and in the visible
+// sequence (2 x 8), visible descendants and height (2 x 4), state flags (8 with padding), five
+// cached sort keys (5 x 16), change records (24), the row's change and repaint times (2 x 8)
+// and the embedded-control map (8). Keys are kept inline because sorted grids read them on
+// every comparison; growing this costs every row of every grid, so change it deliberately.
+static_assert(sizeof(CGridItem) <= 200, "CGridItem grew: per-row memory is a product goal");
+
+namespace {
+
+// Keeps the focus on the same row while the visible sequence changes under it: a focused row
+// that stays visible keeps the focus at its new position, one that left loses it.
+class CFocusKeeper
+{
+public:
+    explicit CFocusKeeper(CGridRows* rows) : m_rows(rows)
+    {
+        if (!m_rows)
+            return;
+        const RowPosition focus = m_rows->GetOwner().GetFocus();
+        if (!focus.IsNone())
+            m_focused = m_rows->GetRowAt(focus.index, focus.type);
+    }
+    CFocusKeeper(const CFocusKeeper&) = delete;
+    CFocusKeeper& operator=(const CFocusKeeper&) = delete;
+
+    ~CFocusKeeper()
+    {
+        if (!m_focused)
+            return;
+        IGridRowsOwner& owner = m_rows->GetOwner();
+        const RowPosition focus = owner.GetFocus();
+        if (focus.IsNone())
+            return;
+        CItemContainer* container = m_focused->GetContainer();
+        const int position = m_focused->IsVisible() ? container->GetVisibleIndex(m_focused) : -1;
+        if (position < 0)
+            owner.ClearFocus();
+        else if (position != focus.index || container->GetKind() != focus.type)
+            owner.SetFocus(RowPosition{position, container->GetKind()});
+    }
+
+private:
+    CGridRows* m_rows;
+    CGridItem* m_focused = nullptr;
+};
+
+} // namespace
+
+CGridItem::CGridItem()
+{
+    JoinContainer(&CItemContainer::GetPool());
+}
+
+CGridItem::CGridItem(CItemContainer* rootOf) : m_container(rootOf), m_state(kExpanded)
+{
+    // A root is not registered: it is never a valid handle.
+}
+
+CGridItem::~CGridItem()
+{
+    SetDataObject(nullptr);
+    if (IsSelected())
+        SetSelected(false);
+    if (m_parent)
+        m_parent->RemoveChild(this);
+    for (CGridItem* child : m_children.TakeAll()) {
+        child->m_parent = nullptr;
+        delete child;
+    }
+    LeaveContainer();
+}
+
+// ---- Binding ------------------------------------------------------------------------------
+
+void CGridItem::SetDataObject(Common::CDataObject* object)
+{
+    if (object == m_dataObject)
+        return;
+    Common::CDataObject* previous = m_dataObject;
+    m_dataObject = object;
+    if (previous)
+        CDispatcher::GetInstance().Unregister(previous, this);
+    if (object)
+        CDispatcher::GetInstance().Register(object, this);
+}
+
+// ---- Tree ---------------------------------------------------------------------------------
+
+void CGridItem::SetContainer(CItemContainer* container)
+{
+    if (!container || container == m_container)
+        return;
+    LeaveContainer();
+    JoinContainer(container);
+    for (CGridItem* child : m_children)
+        child->SetContainer(container);
+}
+
+void CGridItem::JoinContainer(CItemContainer* container)
+{
+    m_container = container;
+    container->Register(this);
+    if (IsSelected())
+        container->SetSelectedMember(this, true);
+    m_height = container->GetDefaultRowHeight();
+}
+
+void CGridItem::LeaveContainer()
+{
+    if (m_container)
+        m_container->Unregister(this);
+}
+
+bool CGridItem::IsRoot() const
+{
+    return m_container->GetRoot() == this;
+}
+
+int CGridItem::GetLevel() const
+{
+    int level = -1;
+    for (const CGridItem* ancestor = m_parent; ancestor; ancestor = ancestor->m_parent)
+        ++level;
+    return level;
+}
+
+bool CGridItem::InsertChild(CGridItem* child, int slot, bool show)
+{
+    if (!child || child == this || child->m_parent || child->IsRoot())
+        return false;
+    assert(child->m_container == m_container && "a child joins its parent's container first");
+    if (m_container->IsSorted()) {
+        child->UpdateSortKeys();
+        // After every sibling that the child does not sort before.
+        const CRowComparator comparator(m_container->GetSortLevels());
+        slot = m_children.PartitionPoint(0, m_children.Size(), [&](const CGridItem* sibling) {
+            return !comparator.Before(*child, *sibling);
+        });
+    } else {
+        slot = std::clamp(slot, 0, m_children.Size());
+    }
+    m_children.Insert(slot, child);
+    child->m_parent = this;
+
+    if (show && ShouldShowChildren()) {
+        child->ShowRow();
+    } else if (!IsRoot() && IsVisible() && m_children.Size() == 1) {
+        if (CGridRows* rows = m_container->GetGridRows())
+            rows->GetOwner().RepaintRow(this); // the expand button appears
+    }
+    return true;
+}
+
+bool CGridItem::InsertChildren(std::span<CGridItem* const> children, int slot, bool show)
+{
+    for (CGridItem* child : children) {
+        if (!child || child == this || child->m_parent || child->IsRoot() ||
+            child->m_container != m_container)
+            return false;
+    }
+    std::vector<CGridItem*> distinct(children.begin(), children.end());
+    std::ranges::sort(distinct);
+    if (std::ranges::adjacent_find(distinct) != distinct.end())
+        return false; // a row named twice would hold two slots
+    if (children.empty())
+        return true;
+
+    const bool hadChildren = !m_children.IsEmpty();
+    std::vector<CGridItem*> added(children.begin(), children.end());
+    if (m_container->IsSorted())
+        InsertSortedChildren(added);
+    else
+        m_children.Insert(std::clamp(slot, 0, m_children.Size()), added);
+    for (CGridItem* child : added)
+        child->m_parent = this;
+
+    if (show && ShouldShowChildren()) {
+        // In sibling order: each row enters right after the one before it.
+        for (CGridItem* child : added)
+            child->ShowRow();
+    } else if (!IsRoot() && IsVisible() && !hadChildren) {
+        if (CGridRows* rows = m_container->GetGridRows())
+            rows->GetOwner().RepaintRow(this); // the expand button appears
+    }
+    return true;
+}
+
+void CGridItem::InsertSortedChildren(std::vector<CGridItem*>& added)
+{
+    for (CGridItem* child : added)
+        child->UpdateSortKeys();
+    const CRowComparator comparator(m_container->GetSortLevels());
+    comparator.Sort(added);
+    const int present = m_children.Size();
+    // A few rows among many siblings are placed one by one (a search each); a burst is merged
+    // with the siblings in one pass. Either way a new row goes after its equal siblings.
+    const auto bits = static_cast<std::size_t>(std::bit_width(static_cast<unsigned>(present)));
+    if (added.size() * bits < static_cast<std::size_t>(present)) {
+        for (CGridItem* child : added) {
+            const auto after = [&](const CGridItem* sibling) {
+                return !comparator.Before(*child, *sibling);
+            };
+            const int place = m_children.PartitionPoint(0, m_children.Size(), after);
+            m_children.Insert(place, std::span<CGridItem* const>(&child, 1));
+        }
+        return;
+    }
+    std::vector<CGridItem*> merged;
+    merged.reserve(static_cast<std::size_t>(present) + added.size());
+    auto next = added.begin();
+    for (CGridItem* sibling : m_children) {
+        while (next != added.end() && comparator.Before(**next, *sibling))
+            merged.push_back(*next++);
+        merged.push_back(sibling);
+    }
+    merged.insert(merged.end(), next, added.end());
+    m_children.Assign(merged);
+}
+
+void CGridItem::RemoveChild(CGridItem* child)
+{
+    if (!child || child->m_parent != this)
+        return;
+    child->HideRow();
+    const int slot = FindChild(child);
+    assert(slot >= 0 && "a child is among its parent's children");
+    m_children.Erase(slot);
+    child->m_parent = nullptr;
+
+    CGridRows* rows = m_container->GetGridRows();
+    if (!rows)
+        return;
+    if (!IsRoot() && IsVisible() && m_children.IsEmpty())
+        rows->GetOwner().RepaintRow(this); // the expand button goes away
+    if (m_container->GetKind() == ROW_NORMAL) {
+        IGridRowsOwner& owner = rows->GetOwner();
+        const int count = m_container->GetRowCount();
+        if (owner.GetTopRow() >= count)
+            owner.SetTopRow(count - 1);
+    }
+}
+
+int CGridItem::FindChild(CGridItem* child)
+{
+    if (!child || child->m_parent != this)
+        return -1;
+    return m_children.IndexOf(child);
+}
+
+// ---- Display ------------------------------------------------------------------------------
+
+bool CGridItem::ShouldShowChildren() const
+{
+    return IsRoot() || (IsVisible() && IsExpanded());
+}
+
+void CGridItem::AddVisibleDescendants(int delta)
+{
+    for (CGridItem* row = this; row; row = row->m_parent)
+        row->m_visibleDescendants += delta;
+}
+
+void CGridItem::CollectShownSubtree(std::vector<CGridItem*>& out)
+{
+    out.push_back(this);
+    const std::size_t before = out.size();
+    if (IsExpanded()) {
+        CGridRows* rows = m_container->GetGridRows();
+        for (CGridItem* child : m_children) {
+            if (!rows->IsHiddenByFilter(child))
+                child->CollectShownSubtree(out);
+        }
+    }
+    m_visibleDescendants = static_cast<int>(out.size() - before);
+}
+
+void CGridItem::ShowRow()
+{
+    CGridRows* rows = m_container->GetGridRows();
+    if (!rows || IsVisible() || !m_parent || !m_parent->ShouldShowChildren())
+        return;
+    if (rows->IsHiddenByFilter(this))
+        return;
+    CFocusKeeper focusKeeper(rows);
+    CVisibleSequence& sequence = m_container->GetVisibleSequence();
+    const int position = m_container->VisibleInsertPosition(this);
+
+    // A collapsed row or a leaf enters alone, which needs no block to be built.
+    std::vector<CGridItem*> block;
+    CGridItem* self = this;
+    std::span<CGridItem* const> entering(&self, 1);
+    if (IsExpanded() && !m_children.IsEmpty()) {
+        CollectShownSubtree(block);
+        entering = block;
+    } else {
+        m_visibleDescendants = 0;
+    }
+    sequence.Insert(position, entering);
+    const int count = static_cast<int>(entering.size());
+    m_parent->AddVisibleDescendants(count);
+
+    IGridRowsOwner& owner = rows->GetOwner();
+    const RowType kind = m_container->GetKind();
+    owner.OnRowsEntered(kind, position, count);
+    // The first normal row to appear in an empty view becomes the top row.
+    if (kind == ROW_NORMAL && owner.GetTopRow() < 0 && !sequence.IsEmpty())
+        owner.SetTopRow(0);
+    for (CGridItem* row : entering)
+        rows->NotifyRow(GN_VISIBILITYCHANGED, row);
+}
+
+void CGridItem::HideRow()
+{
+    CGridRows* rows = m_container->GetGridRows();
+    if (!rows || !IsVisible())
+        return;
+    CFocusKeeper focusKeeper(rows);
+    CVisibleSequence& sequence = m_container->GetVisibleSequence();
+    const int position = m_container->GetVisibleIndex(this);
+    const int count = 1 + m_visibleDescendants;
+    std::vector<CGridItem*> leaving;
+    if (count > 1)
+        sequence.CopyOut(position, count, leaving);
+    sequence.Erase(position, count);
+    CGridItem* self = this;
+    std::span<CGridItem* const> left = count > 1 ? std::span<CGridItem* const>(leaving)
+                                                 : std::span<CGridItem* const>(&self, 1);
+    for (CGridItem* row : left)
+        row->m_visibleDescendants = 0;
+    if (m_parent)
+        m_parent->AddVisibleDescendants(-count);
+
+    rows->GetOwner().OnRowsLeft(m_container->GetKind(), position, count);
+    for (CGridItem* row : left)
+        rows->NotifyRow(GN_VISIBILITYCHANGED, row);
+}
+
+void CGridItem::Expand(bool recursive)
+{
+    if (!IsExpanded()) {
+        SetStateBit(kExpanded, true);
+        if (CGridRows* rows = m_container->GetGridRows())
+            rows->NotifyRow(GN_EXPANDCHANGED, this);
+    }
+    // Children may be removed by notification handlers; walk by slot and re-check the size.
+    for (int slot = 0; slot < m_children.Size(); ++slot) {
+        CGridItem* child = m_children.At(slot);
+        if (recursive)
+            child->Expand(true);
+        if (!child->IsVisible())
+            child->ShowRow();
+    }
+}
+
+void CGridItem::Collapse(bool recursive)
+{
+    const bool root = IsRoot();
+    if (!root && IsExpanded()) {
+        SetStateBit(kExpanded, false);
+        if (CGridRows* rows = m_container->GetGridRows())
+            rows->NotifyRow(GN_EXPANDCHANGED, this);
+    }
+    for (int slot = 0; slot < m_children.Size(); ++slot) {
+        CGridItem* child = m_children.At(slot);
+        if (!root && child->IsVisible())
+            child->HideRow();
+        if (recursive)
+            child->Collapse(true);
+    }
+}
+
+bool CGridItem::SetSelected(bool select)
+{
+    CGridRows* rows = m_container->GetGridRows();
+    bool selected = false;
+    if (select && rows && IsVisible() && !IsRoot()) {
+        switch (rows->GetOwner().GetSelectionMode()) {
+        case IGridRowsOwner::SelectionMode::Disabled:
+            break;
+        case IGridRowsOwner::SelectionMode::Multiple:
+            selected = true;
+            break;
+        case IGridRowsOwner::SelectionMode::Single:
+            selected = IsSelected() || (rows->GetContainer(ROW_FIXED).GetSelectedRows().empty() &&
+                                        rows->GetContainer(ROW_NORMAL).GetSelectedRows().empty());
+            break;
+        }
+    }
+    if (selected != IsSelected()) {
+        SetStateBit(kSelected, selected);
+        m_container->SetSelectedMember(this, selected);
+        if (rows)
+            rows->NotifyRow(GN_SELCHANGED, this);
+    }
+    return selected == select;
+}
+
+void CGridItem::SetStateBit(std::uint8_t bit, bool on)
+{
+    m_state = on ? static_cast<std::uint8_t>(m_state | bit)
+                 : static_cast<std::uint8_t>(m_state & ~bit);
+}
+
+// ---- Sorting ------------------------------------------------------------------------------
+
+bool CGridItem::UpdateSortKeys()
+{
+    const std::span<const CSortInfo> levels = m_container->GetSortLevels();
+    if (!m_dataObject || levels.empty())
+        return true;
+    bool complete = true;
+    for (int level = 0; level < kMaxSortLevels; ++level) {
+        Common::CValue& key = m_sortKeys[level];
+        if (level >= static_cast<int>(levels.size())) {
+            key.Clear();
+            continue;
+        }
+        try {
+            key = m_dataObject->GetValue(levels[static_cast<std::size_t>(level)].GetFieldId());
+        } catch (...) {
+            // A throwing getter must not leave the grid; its level compares equal instead.
+            key.Clear();
+            complete = false;
+        }
+    }
+    return complete;
+}
+
+const Common::CValue& CGridItem::GetSortKey(int level) const
+{
+    static const Common::CValue empty;
+    if (level < 0 || level >= kMaxSortLevels)
+        return empty;
+    return m_sortKeys[level];
+}
+
+void CGridItem::SortChildren()
+{
+    if (m_children.IsEmpty())
+        return;
+    const CRowComparator comparator(m_container->GetSortLevels());
+    std::vector<CGridItem*> order = m_children.CopyAll();
+    if (!comparator.IsOrdered(order)) {
+        comparator.Sort(order);
+        m_children.Reorder(order);
+    }
+    for (CGridItem* child : order)
+        child->SortChildren();
+}
+
+// ---- Change times -------------------------------------------------------------------------
+
+CGridItem::ChangeRecord* CGridItem::FindChangeRecord(int fieldId)
+{
+    return const_cast<ChangeRecord*>(std::as_const(*this).FindChangeRecord(fieldId));
+}
+
+const CGridItem::ChangeRecord* CGridItem::FindChangeRecord(int fieldId) const
+{
+    const auto it = std::lower_bound(m_changes.begin(), m_changes.end(), fieldId,
+                                     [](const ChangeRecord& r, int id) { return r.fieldId < id; });
+    return it != m_changes.end() && it->fieldId == fieldId ? &*it : nullptr;
+}
+
+void CGridItem::MarkFieldChanged(int fieldId)
+{
+    const std::int64_t now = GetGridTime();
+    const auto it = std::lower_bound(m_changes.begin(), m_changes.end(), fieldId,
+                                     [](const ChangeRecord& r, int id) { return r.fieldId < id; });
+    if (it != m_changes.end() && it->fieldId == fieldId) {
+        it->changeTime = now;
+        return;
+    }
+    // Room for eight fields is made on the first change, not for rows that never change.
+    if (m_changes.capacity() == 0) {
+        m_changes.reserve(8);
+        m_changes.push_back(ChangeRecord{fieldId, now, -1});
+        return;
+    }
+    m_changes.insert(it, ChangeRecord{fieldId, now, -1});
+}
+
+void CGridItem::MarkRowChanged()
+{
+    m_rowChangeTime = GetGridTime();
+}
+
+std::int64_t CGridItem::GetElapsedSinceChange(int fieldId) const
+{
+    const std::int64_t now = GetGridTime();
+    if (const ChangeRecord* record = FindChangeRecord(fieldId))
+        return now - record->changeTime;
+    return m_rowChangeTime < 0 ? -1 : now - m_rowChangeTime;
+}
+
+void CGridItem::ScheduleRepaint(std::int64_t delay)
+{
+    m_rowRepaintTime = delay < 0 ? -1 : GetGridTime() + delay;
+}
+
+void CGridItem::ScheduleCellRepaint(int fieldId, std::int64_t delay)
+{
+    // Only a field that changed has a record to carry the time.
+    if (ChangeRecord* record = FindChangeRecord(fieldId))
+        record->repaintTime = delay < 0 ? -1 : GetGridTime() + delay;
+}
+
+void CGridItem::RefreshDueRepaints()
+{
+    CGridRows* rows = m_container->GetGridRows();
+    const std::int64_t now = GetGridTime();
+    if (m_rowRepaintTime >= 0 && m_rowRepaintTime <= now) {
+        m_rowRepaintTime = -1;
+        if (rows)
+            rows->GetOwner().RepaintRow(this);
+    }
+    for (ChangeRecord& record : m_changes) {
+        if (record.repaintTime < 0 || record.repaintTime > now)
+            continue;
+        record.repaintTime = -1;
+        if (rows && IsVisible())
+            rows->GetOwner().RepaintCell(this, record.fieldId);
+    }
+}
+
+std::int64_t CGridItem::GetNextRepaintTime() const
+{
+    std::int64_t next = m_rowRepaintTime;
+    for (const ChangeRecord& record : m_changes) {
+        if (record.repaintTime >= 0 && (next < 0 || record.repaintTime < next))
+            next = record.repaintTime;
+    }
+    return next;
+}
+
+// ---- Embedded controls --------------------------------------------------------------------
+
+CEmbeddedControlAdapter* CGridItem::GetEmbeddedControl(int fieldId) const
+{
+    if (!m_embedded)
+        return nullptr;
+    const auto it = m_embedded->find(fieldId);
+    return it == m_embedded->end() ? nullptr : it->second;
+}
+
+void CGridItem::SetEmbeddedControl(int fieldId, CEmbeddedControlAdapter* control)
+{
+    if (control) {
+        if (!m_embedded)
+            m_embedded = std::make_unique<std::map<int, CEmbeddedControlAdapter*>>();
+        (*m_embedded)[fieldId] = control;
+        return;
+    }
+    if (!m_embedded)
+        return;
+    m_embedded->erase(fieldId);
+    if (m_embedded->empty())
+        m_embedded.reset();
+}
+
+// ---- Notifications ------------------------------------------------------------------------
+
+void CGridItem::OnUpdate(int fieldId)
+{
+    if (fieldId == Common::AllFields)
+        MarkRowChanged();
+    else if (fieldId != Common::NoField)
+        MarkFieldChanged(fieldId);
+    if (CGridRows* rows = m_container->GetGridRows())
+        rows->OnRowUpdated(this, fieldId);
+}
+
+} // namespace Ombrel::GUI

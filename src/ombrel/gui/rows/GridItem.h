@@ -1,0 +1,180 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <span>
+#include <vector>
+
+#include "ombrel/common/Value.h"
+#include "ombrel/gui/rows/ChildList.h"
+#include "ombrel/gui/rows/GridTypes.h"
+
+namespace Ombrel::Common {
+class CDataObject;
+}
+
+namespace Ombrel::GUI {
+
+class CEmbeddedControlAdapter;
+class CItemContainer;
+
+// One row of a grid: a node of a tree that shows one data object.
+//
+// Unlike the other public classes a row keeps its state in the object itself, not behind a
+// private implementation: a grid holds 100 000 rows and more, and one allocation per row (plus
+// the children array) is what keeps per-row memory and load time down.
+//
+// A row always belongs to exactly one container (a new row starts in the process-wide pool),
+// and its whole subtree belongs to the same one. "Visible" means the row has an entry in its
+// container's visible sequence. Everything here runs on the window thread.
+class CGridItem
+{
+public:
+    // One field's change history, ordered by field identifier within a row.
+    struct ChangeRecord
+    {
+        int fieldId;
+        std::int64_t changeTime;  // grid clock, ms
+        std::int64_t repaintTime; // grid clock, ms; -1 when no repaint is scheduled
+    };
+
+    CGridItem();
+    // Unbinds the data object, deselects, leaves the container and the parent, then deletes
+    // the subtree.
+    virtual ~CGridItem();
+    CGridItem(const CGridItem&) = delete;
+    CGridItem& operator=(const CGridItem&) = delete;
+
+    // --- Binding ---------------------------------------------------------------------------
+    Common::CDataObject* GetDataObject() const { return m_dataObject; }
+    // Rebinds the row, moving its registration with the dispatcher from the old object to the
+    // new one.
+    void SetDataObject(Common::CDataObject* object);
+
+    // --- Tree ------------------------------------------------------------------------------
+    CItemContainer* GetContainer() const { return m_container; }
+    // Moves the row and its subtree into `container` (registered and selected sets, height).
+    void SetContainer(CItemContainer* container);
+    // The parent row: a container's root for a top-level row, null for a root or a row that is
+    // in no tree.
+    CGridItem* GetParent() const { return m_parent; }
+    bool IsRoot() const;
+    // Depth below the container's root (top-level rows are 0); -1 for a root or a detached row.
+    int GetLevel() const;
+    const CChildList& GetChildren() const { return m_children; }
+    int GetChildCount() const { return m_children.Size(); }
+    CGridItem* GetChild(int slot) const { return m_children.At(slot); }
+
+    // Inserts `child` (which must have no parent) at `slot` (clamped; ignored in a sorted
+    // container, where the child goes after every sibling that compares equal to it) and,
+    // when `show` is set and this row's children are on display, shows it.
+    // Returns true when the child is now among the children.
+    bool InsertChild(CGridItem* child, int slot, bool show);
+    // Inserts several children at once, as InsertChild would one after the other (from `slot`
+    // on, in this order; in a sorted container each after its equal siblings, new rows that
+    // compare equal coming in any order among themselves), sorting a burst once instead of
+    // searching for each row's place. All or nothing: false when any of them cannot be a child
+    // here (or is named twice).
+    bool InsertChildren(std::span<CGridItem* const> children, int slot, bool show);
+    // Hides `child` and takes it out of the children; it keeps its subtree.
+    void RemoveChild(CGridItem* child);
+    // Slot of `child` among the children, -1 when it is not one of them.
+    int FindChild(CGridItem* child);
+
+    // --- Display ---------------------------------------------------------------------------
+    bool IsVisible() const { return m_visibleBlock != nullptr; }
+    bool IsExpanded() const { return (m_state & kExpanded) != 0; }
+    bool IsSelected() const { return (m_state & kSelected) != 0; }
+    // Number of descendants that are visible.
+    int GetVisibleDescendantCount() const { return m_visibleDescendants; }
+    // Enters the visible sequence with the visible part of the subtree, when the parent shows
+    // its children and the filter lets the row through.
+    void ShowRow();
+    // Leaves the visible sequence together with the visible descendants.
+    void HideRow();
+    void Expand(bool recursive);
+    void Collapse(bool recursive);
+    // Applies the selection rules; returns true when the row's flag is now `select`.
+    bool SetSelected(bool select);
+
+    int GetHeight() const { return m_height; }
+    void SetHeight(int height) { m_height = height; }
+
+    // --- Sorting ---------------------------------------------------------------------------
+    // Reads the values of the container's sort fields into the cached keys. Returns false when
+    // a getter threw; the keys it could not read are left empty.
+    bool UpdateSortKeys();
+    // Cached key of a level; the empty value outside 0..4.
+    const Common::CValue& GetSortKey(int level) const;
+    // Sorts the subtree's children with the container's comparator, depth first.
+    void SortChildren();
+
+    // --- Change times ----------------------------------------------------------------------
+    void MarkFieldChanged(int fieldId);
+    void MarkRowChanged();
+    // Milliseconds since the field (or, without a record, the row) last changed; -1 when it
+    // never did.
+    std::int64_t GetElapsedSinceChange(int fieldId) const;
+    // Schedules a repaint of the row (or one cell) `delay` ms from now; a negative delay clears.
+    void ScheduleRepaint(std::int64_t delay);
+    void ScheduleCellRepaint(int fieldId, std::int64_t delay);
+    // Repaints what is due: the row, then each due cell of a visible row.
+    void RefreshDueRepaints();
+    // Earliest scheduled repaint time, -1 when none.
+    std::int64_t GetNextRepaintTime() const;
+    std::int64_t GetRowChangeTime() const { return m_rowChangeTime; }
+    const std::vector<ChangeRecord>& GetChangeRecords() const { return m_changes; }
+
+    // --- Embedded controls (not owned) -----------------------------------------------------
+    CEmbeddedControlAdapter* GetEmbeddedControl(int fieldId) const;
+    // Null removes the cell's entry; the map goes away with its last entry.
+    void SetEmbeddedControl(int fieldId, CEmbeddedControlAdapter* control);
+    bool HasEmbeddedControls() const { return m_embedded != nullptr; }
+
+    // --- Notifications from the data object (window thread) --------------------------------
+    // Records the change time, then lets the grid react.
+    void OnUpdate(int fieldId);
+
+private:
+    friend class CChildList;
+    friend class CVisibleSequence;
+    friend class CItemContainer;
+
+    // The root row of `container`: expanded, unregistered, never shown.
+    explicit CGridItem(CItemContainer* rootOf);
+
+    enum StateBits : std::uint8_t
+    {
+        kExpanded = 1 << 0,
+        kSelected = 1 << 1,
+    };
+
+    void SetStateBit(std::uint8_t bit, bool on);
+    void JoinContainer(CItemContainer* container);
+    void LeaveContainer();
+    void AddVisibleDescendants(int delta);
+    void CollectShownSubtree(std::vector<CGridItem*>& out);
+    bool ShouldShowChildren() const;
+    // Sorts `added` and puts it among the children at the sorted places.
+    void InsertSortedChildren(std::vector<CGridItem*>& added);
+    ChangeRecord* FindChangeRecord(int fieldId);
+    const ChangeRecord* FindChangeRecord(int fieldId) const;
+
+    Common::CDataObject* m_dataObject = nullptr;
+    CGridItem* m_parent = nullptr;
+    CItemContainer* m_container = nullptr; // never null after construction
+    CChildList m_children;
+    CRowBlock* m_childBlock = nullptr;   // block of the parent's children holding this row
+    CRowBlock* m_visibleBlock = nullptr; // block of the visible sequence; null exactly while hidden
+    int m_visibleDescendants = 0; // descendants with a visible entry
+    std::int32_t m_height = 14;   // pixels
+    std::uint8_t m_state = 0;     // StateBits
+    Common::CValue m_sortKeys[kMaxSortLevels];
+    std::vector<ChangeRecord> m_changes; // by field id; room for 8 made on the first change
+    std::int64_t m_rowChangeTime = -1;   // last AllFields change, grid clock
+    std::int64_t m_rowRepaintTime = -1;  // -1: none scheduled
+    std::unique_ptr<std::map<int, CEmbeddedControlAdapter*>> m_embedded;
+};
+
+} // namespace Ombrel::GUI

@@ -1,0 +1,365 @@
+#include "ombrel/gui/rows/ItemContainer.h"
+
+#include <algorithm>
+#include <cassert>
+
+#include "ombrel/gui/rows/Dispatcher.h"
+#include "ombrel/gui/rows/GridItem.h"
+#include "ombrel/gui/rows/RowComparator.h"
+#include "ombrel/gui/rows/VisibleSequence.h"
+
+namespace Ombrel::GUI {
+
+namespace {
+
+constexpr int kInitialRowHeight = 14;
+
+int CountAncestors(const CGridItem* row)
+{
+    int depth = 0;
+    for (const CGridItem* parent = row->GetParent(); parent; parent = parent->GetParent())
+        ++depth;
+    return depth;
+}
+
+void RefreshKeysBelow(CGridItem* row)
+{
+    for (CGridItem* child : row->GetChildren()) {
+        child->UpdateSortKeys();
+        RefreshKeysBelow(child);
+    }
+}
+
+void CollectVisibleBelow(const CGridItem* row, std::vector<CGridItem*>& out)
+{
+    for (CGridItem* child : row->GetChildren()) {
+        if (!child->IsVisible())
+            continue;
+        out.push_back(child);
+        CollectVisibleBelow(child, out);
+    }
+}
+
+} // namespace
+
+struct CItemContainer::Impl
+{
+    RowType kind;
+    CGridRows* rows;               // the owning grid's rows; null for the pool
+    std::unique_ptr<CGridItem> root;
+    CVisibleSequence sequence;
+    int defaultRowHeight = kInitialRowHeight;
+    std::vector<CSortInfo> levels; // at most kMaxSortLevels; empty: unsorted
+    std::set<CGridItem*> registered;
+    std::set<CGridItem*> selected;
+    bool deletingAll = false; // DeleteAllRows is running: rows leave the sets all at once
+};
+
+CItemContainer::CItemContainer(RowType kind, CGridRows* rows) : m_impl(std::make_unique<Impl>())
+{
+    m_impl->kind = kind;
+    m_impl->rows = rows;
+    m_impl->root.reset(new CGridItem(this));
+}
+
+CItemContainer::~CItemContainer()
+{
+    // Entries go first so that no deleted row is left in the sequence.
+    m_impl->sequence.Clear();
+    m_impl->root.reset();
+}
+
+CItemContainer& CItemContainer::GetPool()
+{
+    // Never destroyed: rows of static grids may leave it during exit.
+    static CItemContainer* const pool = new CItemContainer(ROW_DETACHED, nullptr);
+    return *pool;
+}
+
+RowType CItemContainer::GetKind() const
+{
+    return m_impl->kind;
+}
+
+CGridRows* CItemContainer::GetGridRows() const
+{
+    return m_impl->rows;
+}
+
+CGridItem* CItemContainer::GetRoot() const
+{
+    return m_impl->root.get();
+}
+
+CVisibleSequence& CItemContainer::GetVisibleSequence()
+{
+    return m_impl->sequence;
+}
+
+int CItemContainer::GetRowCount() const
+{
+    return m_impl->sequence.Size();
+}
+
+CGridItem* CItemContainer::GetRowAt(int position) const
+{
+    if (position < 0 || position >= m_impl->sequence.Size())
+        return nullptr;
+    return m_impl->sequence.At(position);
+}
+
+int CItemContainer::GetVisibleIndex(CGridItem* row)
+{
+    if (!row || row->GetContainer() != this || !row->IsVisible())
+        return -1;
+    return m_impl->sequence.PositionOf(row);
+}
+
+int CItemContainer::VisibleInsertPosition(CGridItem* row)
+{
+    // In pre-order the row comes right after its nearest shown elder sibling's visible subtree,
+    // or right after its parent when no elder sibling is shown. Only a short run of hidden
+    // siblings is walked; past it the tree order is bisected instead.
+    constexpr int kSiblingScan = 32;
+    CGridItem* parent = row->GetParent();
+    const int slot = parent->FindChild(row);
+    const int stop = std::max(0, slot - kSiblingScan);
+    for (int sibling = slot - 1; sibling >= stop; --sibling) {
+        CGridItem* elder = parent->GetChild(sibling);
+        if (elder->IsVisible())
+            return GetVisibleIndex(elder) + 1 + elder->GetVisibleDescendantCount();
+    }
+    if (stop == 0)
+        return parent->IsRoot() ? 0 : GetVisibleIndex(parent) + 1;
+    return FindVisibleInsertPosition(row, 0, GetRowCount());
+}
+
+int CItemContainer::GetDefaultRowHeight() const
+{
+    return m_impl->defaultRowHeight;
+}
+
+void CItemContainer::SetDefaultRowHeight(int height)
+{
+    m_impl->defaultRowHeight = height;
+    for (CGridItem* row : m_impl->registered)
+        row->SetHeight(height);
+}
+
+bool CItemContainer::IsRegistered(const CGridItem* row) const
+{
+    return row && m_impl->registered.contains(const_cast<CGridItem*>(row));
+}
+
+const std::set<CGridItem*>& CItemContainer::GetRegisteredRows() const
+{
+    return m_impl->registered;
+}
+
+const std::set<CGridItem*>& CItemContainer::GetSelectedRows() const
+{
+    return m_impl->selected;
+}
+
+void CItemContainer::Register(CGridItem* row)
+{
+    if (row && !IsReservedHandle(row))
+        m_impl->registered.insert(row);
+}
+
+void CItemContainer::Unregister(CGridItem* row)
+{
+    if (m_impl->deletingAll)
+        return; // the sets are emptied once when the rows are gone
+    m_impl->registered.erase(row);
+    m_impl->selected.erase(row);
+}
+
+void CItemContainer::SetSelectedMember(CGridItem* row, bool selected)
+{
+    if (m_impl->deletingAll)
+        return;
+    if (selected)
+        m_impl->selected.insert(row);
+    else
+        m_impl->selected.erase(row);
+}
+
+// ---- Sorting ------------------------------------------------------------------------------
+
+bool CItemContainer::IsSorted() const
+{
+    return !m_impl->levels.empty();
+}
+
+std::span<const CSortInfo> CItemContainer::GetSortLevels() const
+{
+    return m_impl->levels;
+}
+
+void CItemContainer::SetSortLevels(std::span<const CSortInfo> levels)
+{
+    const std::size_t count = std::min<std::size_t>(levels.size(), kMaxSortLevels);
+    m_impl->levels.assign(levels.begin(), levels.begin() + static_cast<std::ptrdiff_t>(count));
+}
+
+int CItemContainer::Compare(const CGridItem& a, const CGridItem& b) const
+{
+    return CRowComparator(m_impl->levels).Compare(a, b);
+}
+
+bool CItemContainer::PrecedesInTree(CGridItem* a, CGridItem* b) const
+{
+    if (a == b)
+        return false;
+    const int depthA = CountAncestors(a);
+    const int depthB = CountAncestors(b);
+    CGridItem* x = a;
+    CGridItem* y = b;
+    for (int depth = depthA; depth > depthB; --depth)
+        x = x->GetParent();
+    for (int depth = depthB; depth > depthA; --depth)
+        y = y->GetParent();
+    if (x == y)
+        return depthA < depthB; // an ancestor comes before its descendants
+    while (x->GetParent() != y->GetParent()) {
+        x = x->GetParent();
+        y = y->GetParent();
+    }
+    CGridItem* parent = x->GetParent();
+    assert(parent && "rows of one container share the root");
+    // Siblings keep comparator order in their children array, so the array decides ties too.
+    return parent->FindChild(x) < parent->FindChild(y);
+}
+
+int CItemContainer::FindVisibleInsertPosition(CGridItem* row, int first, int last)
+{
+    const CVisibleSequence& sequence = m_impl->sequence;
+    while (first < last) {
+        const int middle = first + (last - first) / 2;
+        if (PrecedesInTree(row, sequence.At(middle)))
+            last = middle;
+        else
+            first = middle + 1;
+    }
+    return first;
+}
+
+void CItemContainer::BulkSort()
+{
+    if (!IsSorted())
+        return;
+    CGridItem* root = m_impl->root.get();
+    RefreshKeysBelow(root);
+    root->SortChildren();
+    std::vector<CGridItem*> order;
+    order.reserve(static_cast<std::size_t>(m_impl->sequence.Size()));
+    CollectVisibleBelow(root, order);
+    // An order that did not change leaves every row's entry where it is.
+    CVisibleSequence& sequence = m_impl->sequence;
+    if (!std::equal(order.begin(), order.end(), sequence.begin(), sequence.end()))
+        sequence.Reorder(std::move(order));
+}
+
+CItemContainer::SequenceMove CItemContainer::Reposition(CGridItem* row)
+{
+    SequenceMove result;
+    CGridItem* parent = row->GetParent();
+    if (!parent || !IsSorted())
+        return result;
+    CChildList& siblings = parent->m_children;
+    const int oldSlot = parent->FindChild(row);
+    if (oldSlot < 0)
+        return result;
+    const int oldPosition = GetVisibleIndex(row);
+    if (!row->UpdateSortKeys())
+        return result;
+
+    // Left: after the last predecessor that does not come after the row. Right: just before
+    // the first successor that the row does not come after. Equal siblings keep their order.
+    const CRowComparator comparator(m_impl->levels);
+    int newSlot = siblings.PartitionPoint(0, oldSlot, [&](const CGridItem* sibling) {
+        return !comparator.Before(*row, *sibling);
+    });
+    if (newSlot == oldSlot) {
+        const int first = siblings.PartitionPoint(oldSlot + 1, siblings.Size(),
+                                                  [&](const CGridItem* sibling) {
+                                                      return comparator.Before(*sibling, *row);
+                                                  });
+        newSlot = first > oldSlot + 1 ? first - 1 : oldSlot;
+    }
+    if (newSlot == oldSlot)
+        return result;
+    siblings.Move(oldSlot, newSlot);
+    result.moved = true;
+    if (oldPosition < 0)
+        return result;
+
+    // The block (row and visible descendants) leaves the sequence and comes back where the
+    // tree now puts it.
+    CVisibleSequence& sequence = m_impl->sequence;
+    const int count = 1 + row->GetVisibleDescendantCount();
+    std::vector<CGridItem*> block;
+    sequence.CopyOut(oldPosition, count, block);
+    sequence.Erase(oldPosition, count);
+    const int target = VisibleInsertPosition(row);
+    sequence.Insert(target, block);
+    result.from = oldPosition;
+    result.to = target;
+    result.count = count;
+    return result;
+}
+
+int CItemContainer::DeleteAllRows()
+{
+    // Selected rows are deselected while the tree is whole, so that whoever hears of it finds
+    // the other rows intact.
+    const std::vector<CGridItem*> selected(m_impl->selected.begin(), m_impl->selected.end());
+    for (CGridItem* row : selected) {
+        if (IsRegistered(row))
+            row->SetSelected(false);
+    }
+    const int visible = m_impl->sequence.Size();
+    // From here on every row of the container is deleted, so the lists drop their entries
+    // without writing to the rows, and the rows go in address order (the registered set's),
+    // each cut from its parent and children first so that deleting it deletes only itself.
+    m_impl->sequence.Discard();
+    CGridItem* root = m_impl->root.get();
+    root->m_children.Discard();
+    root->m_visibleDescendants = 0;
+    const std::vector<CGridItem*> rows(m_impl->registered.begin(), m_impl->registered.end());
+
+    // Bindings leave the dispatcher in the objects' address order, which mostly is the order
+    // in which they were made: its entries and the objects are then visited in memory order
+    // instead of at random. Runs keep the registry lock short for other threads.
+    std::vector<std::pair<Common::CDataObject*, CGridItem*>> bindings;
+    bindings.reserve(rows.size());
+    for (CGridItem* row : rows) {
+        if (row->m_dataObject)
+            bindings.emplace_back(row->m_dataObject, row);
+    }
+    std::ranges::sort(bindings);
+    std::vector<CGridItem*> run;
+    constexpr std::size_t kRun = 4096;
+    for (std::size_t first = 0; first < bindings.size(); first += kRun) {
+        run.clear();
+        const std::size_t last = std::min(bindings.size(), first + kRun);
+        for (std::size_t i = first; i < last; ++i)
+            run.push_back(bindings[i].second);
+        CDispatcher::GetInstance().UnregisterRows(run);
+    }
+
+    m_impl->deletingAll = true;
+    for (CGridItem* row : rows) {
+        row->m_dataObject = nullptr;
+        row->m_parent = nullptr;
+        row->m_children.Discard();
+        delete row;
+    }
+    m_impl->deletingAll = false;
+    m_impl->registered.clear();
+    m_impl->selected.clear();
+    return visible;
+}
+
+} // namespace Ombrel::GUI

@@ -1,0 +1,354 @@
+#include "ombrel/gui/rows/detail/RowBlockList.h"
+
+#include <algorithm>
+#include <bit>
+#include <cassert>
+
+#include "ombrel/gui/rows/GridItem.h"
+
+namespace Ombrel::GUI {
+
+namespace {
+
+// Blocks built in bulk or split in the middle are filled to three quarters, leaving room for
+// insertions before the next split.
+constexpr int kBuiltBlockSize = CRowBlockList::kMaxBlockSize * 3 / 4;
+// A block this small is merged with a neighbour when the two fit in one block.
+constexpr int kMinBlockSize = CRowBlockList::kMaxBlockSize / 8;
+
+std::size_t LowestBit(std::size_t value)
+{
+    return value & (~value + 1);
+}
+
+// Grows a block's array geometrically but never past the largest block.
+void ReserveFor(std::vector<CGridItem*>& rows, std::size_t needed)
+{
+    if (needed <= rows.capacity())
+        return;
+    const std::size_t grown = std::max(needed, 2 * rows.capacity());
+    rows.reserve(std::min<std::size_t>(grown, CRowBlockList::kMaxBlockSize));
+}
+
+} // namespace
+
+CRowBlockList::Iterator& CRowBlockList::Iterator::operator++()
+{
+    if (++m_offset == m_list->m_blocks[m_block]->rows.size()) {
+        ++m_block;
+        m_offset = 0;
+    }
+    return *this;
+}
+
+CRowBlockList::CRowBlockList(Link link) : m_link(link) {}
+
+CRowBlockList::~CRowBlockList()
+{
+    Clear();
+}
+
+CGridItem* CRowBlockList::At(int index) const
+{
+    assert(index >= 0 && index < m_size && "index outside the list");
+    const Place place = Locate(index);
+    return m_blocks[place.block]->rows[static_cast<std::size_t>(place.offset)];
+}
+
+int CRowBlockList::IndexOf(const CGridItem* row) const
+{
+    const CRowBlock* block = row->*m_link;
+    if (!block || block->list != this)
+        return -1;
+    const auto it = std::find(block->rows.begin(), block->rows.end(), row);
+    assert(it != block->rows.end() && "a linked row is in its block");
+    return StartOf(static_cast<std::size_t>(block->index)) +
+           static_cast<int>(it - block->rows.begin());
+}
+
+void CRowBlockList::Insert(int index, std::span<CGridItem* const> rows)
+{
+    assert(index >= 0 && index <= m_size && "index outside the list");
+    if (rows.empty())
+        return;
+    const int count = static_cast<int>(rows.size());
+    if (m_blocks.empty()) {
+        m_blocks = MakeBlocks(rows, kMaxBlockSize);
+        m_size = count;
+        Reindex(0);
+        return;
+    }
+    const bool appending = index == m_size;
+    const Place place = appending ? Place{m_blocks.size() - 1,
+                                          static_cast<int>(m_blocks.back()->rows.size())}
+                                  : Locate(index);
+    CRowBlock& block = *m_blocks[place.block];
+    const std::size_t needed = block.rows.size() + rows.size();
+    if (needed > kMaxBlockSize) {
+        InsertSplitting(place, rows, appending);
+        return;
+    }
+    ReserveFor(block.rows, needed);
+    block.rows.insert(block.rows.begin() + place.offset, rows.begin(), rows.end());
+    for (CGridItem* row : rows)
+        row->*m_link = &block;
+    m_firstRows[place.block] = block.rows.front();
+    AddToBlockSize(place.block, count);
+    m_size += count;
+}
+
+void CRowBlockList::InsertSplitting(Place place, std::span<CGridItem* const> rows, bool appending)
+{
+    const int count = static_cast<int>(rows.size());
+    std::vector<std::unique_ptr<CRowBlock>> pieces;
+    std::size_t first = place.block; // first block that the pieces replace or follow
+    if (appending) {
+        // Appending keeps full blocks full: the new rows get blocks of their own.
+        pieces = MakeBlocks(rows, kMaxBlockSize);
+        m_blocks.insert(m_blocks.end(), std::make_move_iterator(pieces.begin()),
+                        std::make_move_iterator(pieces.end()));
+    } else {
+        const std::vector<CGridItem*>& old = m_blocks[place.block]->rows;
+        std::vector<CGridItem*> merged;
+        merged.reserve(old.size() + rows.size());
+        merged.insert(merged.end(), old.begin(), old.begin() + place.offset);
+        merged.insert(merged.end(), rows.begin(), rows.end());
+        merged.insert(merged.end(), old.begin() + place.offset, old.end());
+        pieces = MakeBlocks(merged, kBuiltBlockSize);
+        m_blocks[place.block] = std::move(pieces.front());
+        m_blocks.insert(m_blocks.begin() + static_cast<std::ptrdiff_t>(place.block) + 1,
+                        std::make_move_iterator(pieces.begin() + 1),
+                        std::make_move_iterator(pieces.end()));
+    }
+    m_size += count;
+    Reindex(first);
+}
+
+void CRowBlockList::Erase(int index, int count)
+{
+    assert(index >= 0 && count >= 0 && index + count <= m_size && "range outside the list");
+    if (count == 0)
+        return;
+    if (count == m_size) {
+        Clear();
+        return;
+    }
+    const Place place = Locate(index);
+    std::size_t block = place.block;
+    std::size_t offset = static_cast<std::size_t>(place.offset);
+    int remaining = count;
+    bool emptied = false;
+    while (remaining > 0) {
+        std::vector<CGridItem*>& rows = m_blocks[block]->rows;
+        const int taken = std::min(remaining, static_cast<int>(rows.size() - offset));
+        const auto from = rows.begin() + static_cast<std::ptrdiff_t>(offset);
+        Unlink(std::span<CGridItem* const>(&*from, static_cast<std::size_t>(taken)));
+        rows.erase(from, from + taken);
+        AddToBlockSize(block, -taken);
+        if (rows.empty())
+            emptied = true;
+        else
+            m_firstRows[block] = rows.front();
+        remaining -= taken;
+        offset = 0;
+        ++block;
+    }
+    m_size -= count;
+    if (emptied)
+        RemoveEmptyBlocks();
+    // The blocks on either side of the gap may have become small.
+    if (index < m_size)
+        MergeIfSmall(Locate(index).block);
+    if (index > 0)
+        MergeIfSmall(Locate(index - 1).block);
+}
+
+void CRowBlockList::CopyOut(int first, int count, std::vector<CGridItem*>& out) const
+{
+    assert(first >= 0 && count >= 0 && first + count <= m_size && "range outside the list");
+    if (count == 0)
+        return;
+    out.reserve(out.size() + static_cast<std::size_t>(count));
+    const Place place = Locate(first);
+    std::size_t block = place.block;
+    std::size_t offset = static_cast<std::size_t>(place.offset);
+    while (count > 0) {
+        const std::vector<CGridItem*>& rows = m_blocks[block]->rows;
+        const int taken = std::min(count, static_cast<int>(rows.size() - offset));
+        const auto from = rows.begin() + static_cast<std::ptrdiff_t>(offset);
+        out.insert(out.end(), from, from + taken);
+        count -= taken;
+        offset = 0;
+        ++block;
+    }
+}
+
+void CRowBlockList::Assign(std::span<CGridItem* const> rows)
+{
+    Clear();
+    if (rows.empty())
+        return;
+    m_blocks = MakeBlocks(rows, kBuiltBlockSize);
+    m_size = static_cast<int>(rows.size());
+    Reindex(0);
+}
+
+void CRowBlockList::Clear()
+{
+    for (const auto& block : m_blocks)
+        Unlink(block->rows);
+    m_blocks.clear();
+    m_firstRows.clear();
+    m_sizeTree.clear();
+    m_size = 0;
+}
+
+void CRowBlockList::Discard()
+{
+    m_blocks.clear();
+    m_firstRows.clear();
+    m_sizeTree.clear();
+    m_size = 0;
+}
+
+// ---- Blocks and the size tree --------------------------------------------------------------
+
+CRowBlockList::Place CRowBlockList::Locate(int index) const
+{
+    assert(index >= 0 && index < m_size && "index outside the list");
+    if (m_sizeTree.empty())
+        return Place{0, index};
+    // Descends the Fenwick tree: the largest prefix of blocks holding at most `index` entries.
+    const std::size_t count = m_blocks.size();
+    std::size_t block = 0;
+    int rest = index;
+    for (std::size_t step = std::bit_floor(count); step > 0; step >>= 1) {
+        const std::size_t next = block + step;
+        if (next <= count && m_sizeTree[next] <= rest) {
+            block = next;
+            rest -= m_sizeTree[next];
+        }
+    }
+    return Place{block, rest};
+}
+
+int CRowBlockList::StartOf(std::size_t block) const
+{
+    if (m_sizeTree.empty())
+        return 0;
+    int start = 0;
+    for (std::size_t node = block; node > 0; node -= LowestBit(node))
+        start += m_sizeTree[node];
+    return start;
+}
+
+void CRowBlockList::AddToBlockSize(std::size_t block, int delta)
+{
+    for (std::size_t node = block + 1; node < m_sizeTree.size(); node += LowestBit(node))
+        m_sizeTree[node] += delta;
+}
+
+void CRowBlockList::Reindex(std::size_t first)
+{
+    const std::size_t count = m_blocks.size();
+    m_firstRows.resize(count);
+    for (std::size_t block = first; block < count; ++block) {
+        m_blocks[block]->index = static_cast<int>(block);
+        m_firstRows[block] = m_blocks[block]->rows.front();
+    }
+    if (count <= 1) {
+        m_sizeTree.clear();
+        return;
+    }
+    m_sizeTree.assign(count + 1, 0);
+    for (std::size_t node = 1; node <= count; ++node) {
+        m_sizeTree[node] += static_cast<int>(m_blocks[node - 1]->rows.size());
+        const std::size_t parent = node + LowestBit(node);
+        if (parent <= count)
+            m_sizeTree[parent] += m_sizeTree[node];
+    }
+}
+
+void CRowBlockList::LinkRows(CRowBlock& block, std::size_t from)
+{
+    for (std::size_t slot = from; slot < block.rows.size(); ++slot)
+        block.rows[slot]->*m_link = &block;
+}
+
+void CRowBlockList::Unlink(std::span<CGridItem* const> rows)
+{
+    for (CGridItem* row : rows)
+        row->*m_link = nullptr;
+}
+
+std::vector<std::unique_ptr<CRowBlock>> CRowBlockList::MakeBlocks(
+    std::span<CGridItem* const> rows, int perBlock)
+{
+    // Full blocks of `perBlock` when building a full block's worth; otherwise the rows are
+    // spread evenly, so that no block starts small.
+    const std::size_t total = rows.size();
+    const std::size_t limit = static_cast<std::size_t>(perBlock);
+    const std::size_t pieces = (total + limit - 1) / limit;
+    const bool fill = perBlock == kMaxBlockSize;
+    std::vector<std::unique_ptr<CRowBlock>> blocks;
+    blocks.reserve(pieces);
+    std::size_t next = 0;
+    for (std::size_t piece = 0; piece < pieces; ++piece) {
+        std::size_t size = fill ? std::min(limit, total - next)
+                                : total / pieces + (piece < total % pieces ? 1 : 0);
+        auto block = std::make_unique<CRowBlock>();
+        block->list = this;
+        block->rows.reserve(size);
+        block->rows.assign(rows.begin() + static_cast<std::ptrdiff_t>(next),
+                           rows.begin() + static_cast<std::ptrdiff_t>(next + size));
+        LinkRows(*block, 0);
+        next += size;
+        blocks.push_back(std::move(block));
+    }
+    return blocks;
+}
+
+void CRowBlockList::RemoveEmptyBlocks()
+{
+    std::erase_if(m_blocks, [](const std::unique_ptr<CRowBlock>& block) {
+        return block->rows.empty();
+    });
+    Reindex(0);
+}
+
+void CRowBlockList::MergeIfSmall(std::size_t block)
+{
+    if (m_blocks.size() < 2 || m_blocks[block]->rows.size() >= kMinBlockSize)
+        return;
+    const auto fits = [this](std::size_t left) {
+        return m_blocks[left]->rows.size() + m_blocks[left + 1]->rows.size() <= kMaxBlockSize;
+    };
+    std::size_t left = 0;
+    if (block + 1 < m_blocks.size() && fits(block))
+        left = block;
+    else if (block > 0 && fits(block - 1))
+        left = block - 1;
+    else
+        return;
+    // The smaller block's rows move, so fewer rows are relinked.
+    CRowBlock& first = *m_blocks[left];
+    CRowBlock& second = *m_blocks[left + 1];
+    std::size_t emptied = left + 1;
+    if (first.rows.size() <= second.rows.size()) {
+        ReserveFor(second.rows, first.rows.size() + second.rows.size());
+        second.rows.insert(second.rows.begin(), first.rows.begin(), first.rows.end());
+        const std::size_t moved = first.rows.size();
+        for (std::size_t slot = 0; slot < moved; ++slot)
+            second.rows[slot]->*m_link = &second;
+        emptied = left;
+    } else {
+        const std::size_t from = first.rows.size();
+        ReserveFor(first.rows, first.rows.size() + second.rows.size());
+        first.rows.insert(first.rows.end(), second.rows.begin(), second.rows.end());
+        LinkRows(first, from);
+    }
+    m_blocks.erase(m_blocks.begin() + static_cast<std::ptrdiff_t>(emptied));
+    Reindex(left);
+}
+
+} // namespace Ombrel::GUI

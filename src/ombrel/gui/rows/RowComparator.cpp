@@ -1,0 +1,191 @@
+#include "ombrel/gui/rows/RowComparator.h"
+
+#include <algorithm>
+#include <bit>
+
+#include "ombrel/gui/rows/GridItem.h"
+
+namespace Ombrel::GUI {
+
+namespace {
+
+// Ranges up to this length are finished by insertion sort.
+constexpr std::ptrdiff_t kInsertionSortLimit = 16;
+
+} // namespace
+
+int CRowComparator::Compare(const CGridItem& a, const CGridItem& b) const
+{
+    const int levelCount = std::min<int>(static_cast<int>(m_levels.size()), kMaxSortLevels);
+    for (int level = 0; level < levelCount; ++level) {
+        const Common::CValue& keyA = a.GetSortKey(level);
+        const Common::CValue& keyB = b.GetSortKey(level);
+        if (keyA.GetType() != keyB.GetType() || keyA.IsEmpty())
+            return 0;
+        int greater = 0;
+        if (keyA > keyB)
+            greater = 1;
+        else if (keyB > keyA)
+            greater = -1;
+        if (greater == 0)
+            continue;
+        return m_levels[static_cast<std::size_t>(level)].IsDescending() ? greater : -greater;
+    }
+    return 0;
+}
+
+int CRowComparator::UpperBound(const std::vector<CGridItem*>& rows, int first, int last,
+                               const CGridItem& row) const
+{
+    while (first < last) {
+        const int middle = first + (last - first) / 2;
+        if (Before(row, *rows[static_cast<std::size_t>(middle)]))
+            last = middle;
+        else
+            first = middle + 1;
+    }
+    return first;
+}
+
+bool CRowComparator::IsOrdered(const std::vector<CGridItem*>& rows) const
+{
+    for (std::size_t slot = 1; slot < rows.size(); ++slot) {
+        if (Before(*rows[slot], *rows[slot - 1]))
+            return false;
+    }
+    return true;
+}
+
+namespace {
+
+// The introspective sort behind Sort, over any element type ordered by `before`.
+template <class Element, class Before>
+class CIntroSort
+{
+public:
+    explicit CIntroSort(const Before& before) : m_before(before) {}
+
+    void Run(Element* first, Element* last) const
+    {
+        if (last - first < 2)
+            return;
+        const auto count = static_cast<std::size_t>(last - first);
+        IntroSort(first, last, 2 * static_cast<int>(std::bit_width(count)));
+    }
+
+private:
+    void IntroSort(Element* first, Element* last, int depthLimit) const
+    {
+        while (last - first > kInsertionSortLimit) {
+            if (depthLimit-- == 0) {
+                HeapSort(first, last);
+                return;
+            }
+            // Median of the first, middle and last element becomes the pivot, kept at *first.
+            Element* middle = first + (last - first) / 2;
+            Element* back = last - 1;
+            if (m_before(*middle, *first))
+                std::iter_swap(middle, first);
+            if (m_before(*back, *middle)) {
+                std::iter_swap(back, middle);
+                if (m_before(*middle, *first))
+                    std::iter_swap(middle, first);
+            }
+            std::iter_swap(first, middle);
+            // Hoare partition with explicit bounds, so an inconsistent comparator cannot run
+            // past the range.
+            Element* left = first + 1;
+            Element* right = last - 1;
+            while (true) {
+                while (left <= right && m_before(*left, *first))
+                    ++left;
+                while (left <= right && m_before(*first, *right))
+                    --right;
+                if (left >= right)
+                    break;
+                std::iter_swap(left, right);
+                ++left;
+                --right;
+            }
+            Element* split = left - 1;
+            std::iter_swap(first, split);
+            // Recurse into the smaller part, loop on the larger one.
+            if (split - first < last - (split + 1)) {
+                IntroSort(first, split, depthLimit);
+                first = split + 1;
+            } else {
+                IntroSort(split + 1, last, depthLimit);
+                last = split;
+            }
+        }
+        InsertionSort(first, last);
+    }
+
+    void InsertionSort(Element* first, Element* last) const
+    {
+        for (Element* current = first + 1; current < last; ++current) {
+            Element element = std::move(*current);
+            Element* hole = current;
+            while (hole > first && m_before(element, *(hole - 1))) {
+                *hole = std::move(*(hole - 1));
+                --hole;
+            }
+            *hole = std::move(element);
+        }
+    }
+
+    void HeapSort(Element* first, Element* last) const
+    {
+        const auto after = [this](const Element& a, const Element& b) { return m_before(a, b); };
+        std::make_heap(first, last, after);
+        std::sort_heap(first, last, after);
+    }
+
+    const Before& m_before;
+};
+
+// Below this many rows the rows are sorted in place; the keyed copy pays off above it.
+constexpr std::size_t kKeyedSortThreshold = 1024;
+
+struct KeyedRow
+{
+    Common::CValue key; // the first level's key
+    CGridItem* row;
+};
+
+} // namespace
+
+void CRowComparator::Sort(std::vector<CGridItem*>& rows) const
+{
+    if (rows.size() < 2)
+        return;
+    if (rows.size() < kKeyedSortThreshold || m_levels.empty()) {
+        const auto before = [this](const CGridItem* a, const CGridItem* b) {
+            return Before(*a, *b);
+        };
+        CIntroSort<CGridItem*, decltype(before)>(before).Run(rows.data(),
+                                                             rows.data() + rows.size());
+        return;
+    }
+    // The first level decides most comparisons from the copied key; only ties read the rows,
+    // where the full comparison (first level included) gives the same answer as Before.
+    const bool descending = m_levels.front().IsDescending();
+    const auto before = [this, descending](const KeyedRow& a, const KeyedRow& b) {
+        if (a.key.GetType() != b.key.GetType() || a.key.IsEmpty())
+            return false; // equal from the first level on
+        if (a.key > b.key)
+            return descending;
+        if (b.key > a.key)
+            return !descending;
+        return Before(*a.row, *b.row);
+    };
+    std::vector<KeyedRow> keyed;
+    keyed.reserve(rows.size());
+    for (CGridItem* row : rows)
+        keyed.push_back(KeyedRow{row->GetSortKey(0), row});
+    CIntroSort<KeyedRow, decltype(before)>(before).Run(keyed.data(), keyed.data() + keyed.size());
+    for (std::size_t slot = 0; slot < rows.size(); ++slot)
+        rows[slot] = keyed[slot].row;
+}
+
+} // namespace Ombrel::GUI

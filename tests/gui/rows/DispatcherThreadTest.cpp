@@ -1,0 +1,242 @@
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <random>
+#include <set>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "gui/grid/PumpUntil.h"
+#include "gui/rows/RowsTestSupport.h"
+#include "ombrel/gui/rows/Dispatcher.h"
+#include "ombrel/gui/rows/GridItem.h"
+#include "ombrel/gui/rows/ItemContainer.h"
+#include "ombrel/platform/MessageLoop.h"
+
+namespace Ombrel::GUI::Testing {
+namespace {
+
+using Common::CValue;
+
+TEST(DispatcherThreadTest, DestroyOnAWorkerReturnsAfterTheRowsLeftEveryGrid)
+{
+    CTestOwner owner;
+    CGridRows rows(owner);
+    CTestOwner otherOwner;
+    CGridRows other(otherOwner);
+    auto* doomed = new CTestObject("doomed");
+    CTestObject child("child");
+    CGridItem* row = rows.Add(doomed, GRID_ROOT, GRID_LAST);
+    rows.Add(&child, row, GRID_LAST);
+    other.Add(doomed, GRID_FIXED_ROOT, GRID_LAST);
+    auto* pooled = new CGridItem(); // a row of no grid is deleted with its object
+    pooled->SetDataObject(doomed);
+
+    std::atomic<bool> returned = false;
+    std::thread worker([&] {
+        doomed->Set(1, CValue(std::int32_t{1})); // posted before the destruction
+        delete doomed;
+        returned = true;
+    });
+    ASSERT_TRUE(PumpUntil([&] { return returned.load(); }));
+    worker.join();
+    EXPECT_EQ(rows.GetRowCount(ROW_NORMAL), 0);
+    EXPECT_EQ(other.GetRowCount(ROW_FIXED), 0);
+    EXPECT_EQ(owner.CountOf(GN_ROWREMOVED), 2);
+    EXPECT_FALSE(CDispatcher::GetInstance().HasObject(&child));
+    EXPECT_FALSE(CItemContainer::GetPool().IsRegistered(pooled));
+    PumpMessages(); // a late update finds no row
+    EXPECT_EQ(CheckRows(rows), "");
+    EXPECT_EQ(CheckRows(other), "");
+}
+
+// Four workers change the sort fields of 10 000 objects and destroy some of them while the
+// window thread delivers; afterwards every order, count, set and registry entry must agree.
+TEST(RowsStressThreadTest, LiveChangesAndDestructionsKeepEveryInvariant)
+{
+    constexpr int kWorkers = 4;
+    constexpr int kObjects = 10'000;
+    constexpr int kChildren = 4; // every fifth object is a parent of the next four
+    constexpr int kChangesPerWorker = 6'000;
+    CTestOwner owner;
+    owner.headerLevels = {{1, false}, {2, true}};
+    CGridRows rows(owner);
+    rows.Resort();
+
+    std::vector<CTestObject*> objects;
+    std::mt19937 random(11);
+    for (int i = 0; i < kObjects; ++i) {
+        auto* object = new CTestObject("o" + std::to_string(i));
+        object->Put(1, CValue(static_cast<std::int32_t>(random() % 100)));
+        object->Put(2, CValue(static_cast<double>(random() % 1000)));
+        objects.push_back(object);
+    }
+    CGridItem* parent = nullptr;
+    for (int i = 0; i < kObjects; ++i) {
+        const bool isParent = i % (kChildren + 1) == 0;
+        CGridItem* topParent = i % 50 == 0 ? GRID_FIXED_ROOT : GRID_ROOT;
+        CGridItem* row = rows.Add(objects[static_cast<std::size_t>(i)],
+                                  isParent ? topParent : parent, GRID_LAST);
+        ASSERT_NE(row, nullptr);
+        if (isParent)
+            parent = row;
+    }
+    // Half the parents open, so children are both shown and hidden.
+    for (CGridItem* root : {GRID_ROOT, GRID_FIXED_ROOT}) {
+        std::vector<CGridItem*> top;
+        rows.GetChildren(root, top);
+        for (std::size_t i = 0; i < top.size(); i += 2)
+            rows.Expand(top[i], true, false);
+    }
+    ASSERT_EQ(CheckRows(rows, true), "");
+
+    // Each worker owns a slice of the objects and destroys a tenth of them as it goes.
+    std::atomic<int> running = kWorkers;
+    std::vector<std::vector<CTestObject*>> destroyed(kWorkers);
+    std::vector<std::thread> workers;
+    for (int w = 0; w < kWorkers; ++w) {
+        workers.emplace_back([&, w] {
+            std::mt19937 local(static_cast<unsigned>(100 + w));
+            const int first = w * (kObjects / kWorkers);
+            const int count = kObjects / kWorkers;
+            std::vector<CTestObject*> mine(objects.begin() + first,
+                                           objects.begin() + first + count);
+            for (int change = 0; change < kChangesPerWorker; ++change) {
+                if (mine.empty())
+                    break;
+                const std::size_t pick = local() % mine.size();
+                CTestObject* object = mine[pick];
+                if (change % 10 == 9) {
+                    mine.erase(mine.begin() + static_cast<std::ptrdiff_t>(pick));
+                    destroyed[static_cast<std::size_t>(w)].push_back(object);
+                    delete object;
+                } else if (change % 2 == 0) {
+                    object->Set(1, CValue(static_cast<std::int32_t>(local() % 100)));
+                } else {
+                    object->Set(2, CValue(static_cast<double>(local() % 1000)));
+                }
+            }
+            --running;
+        });
+    }
+    ASSERT_TRUE(PumpUntil([&] { return running.load() == 0; }, std::chrono::minutes(4)));
+    for (std::thread& worker : workers)
+        worker.join();
+    for (int round = 0; round < 20; ++round)
+        PumpMessages();
+
+    EXPECT_EQ(CheckRows(rows, true), "");
+    std::set<CTestObject*> gone;
+    for (const auto& list : destroyed)
+        gone.insert(list.begin(), list.end());
+    CDispatcher& dispatcher = CDispatcher::GetInstance();
+    std::size_t shownRows = 0;
+    for (CTestObject* object : objects) {
+        if (gone.contains(object)) {
+            EXPECT_FALSE(dispatcher.HasObject(object));
+            continue;
+        }
+        std::vector<CGridItem*> found;
+        dispatcher.GetRows(object, found);
+        for (CGridItem* row : found)
+            EXPECT_TRUE(rows.IsValid(row));
+        shownRows += found.size();
+    }
+    std::vector<CGridItem*> all;
+    rows.GetAllRows(ROW_ALL_TYPES, all);
+    EXPECT_EQ(shownRows, all.size());
+    EXPECT_LT(all.size(), static_cast<std::size_t>(kObjects));
+
+    rows.RemoveAll(ROW_ALL_TYPES);
+    for (CTestObject* object : objects) {
+        if (!gone.contains(object))
+            delete object;
+    }
+    EXPECT_TRUE(CItemContainer::GetPool().GetRegisteredRows().empty());
+}
+
+TEST(RowsStressThreadTest, EmptyingAndRefillingWhileObjectsChangeAndDie)
+{
+    // The window thread empties the sorted grid (every binding leaves the registry in one pass)
+    // and loads it again in bursts while workers change and destroy the objects it shows.
+    constexpr int kWorkers = 3;
+    constexpr int kObjects = 3'000;
+    constexpr int kChangesPerWorker = 3'000;
+    CTestOwner owner;
+    owner.headerLevels = {{1, false}};
+    CGridRows rows(owner);
+    rows.Resort();
+
+    std::mutex aliveLock; // a worker takes an object out of `alive` before destroying it
+    std::set<CTestObject*> alive;
+    std::vector<CTestObject*> objects;
+    std::mt19937 random(5);
+    for (int i = 0; i < kObjects; ++i) {
+        auto* object = new CTestObject("o" + std::to_string(i));
+        object->Put(1, CValue(static_cast<std::int32_t>(random() % 200)));
+        objects.push_back(object);
+        alive.insert(object);
+    }
+    const auto refill = [&] {
+        std::lock_guard guard(aliveLock);
+        const std::vector<Common::CDataObject*> shown(alive.begin(), alive.end());
+        rows.AddMany(shown, GRID_ROOT, GRID_LAST);
+    };
+    refill();
+
+    std::atomic<int> running = kWorkers;
+    std::vector<std::thread> workers;
+    for (int w = 0; w < kWorkers; ++w) {
+        workers.emplace_back([&, w] {
+            std::mt19937 local(static_cast<unsigned>(300 + w));
+            std::vector<CTestObject*> mine(objects.begin() + w * (kObjects / kWorkers),
+                                           objects.begin() + (w + 1) * (kObjects / kWorkers));
+            for (int change = 0; change < kChangesPerWorker && !mine.empty(); ++change) {
+                const std::size_t pick = local() % mine.size();
+                CTestObject* object = mine[pick];
+                if (change % 10 == 9) {
+                    mine.erase(mine.begin() + static_cast<std::ptrdiff_t>(pick));
+                    {
+                        std::lock_guard guard(aliveLock);
+                        alive.erase(object);
+                    }
+                    delete object;
+                } else {
+                    object->Set(1, CValue(static_cast<std::int32_t>(local() % 200)));
+                }
+            }
+            --running;
+        });
+    }
+    int rounds = 0;
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            if (++rounds % 5 == 0) {
+                rows.RemoveAll(ROW_ALL_TYPES);
+                refill();
+            }
+            return running.load() == 0;
+        },
+        std::chrono::minutes(4)));
+    for (std::thread& worker : workers)
+        worker.join();
+    for (int round = 0; round < 20; ++round)
+        PumpMessages();
+
+    EXPECT_EQ(CheckRows(rows, true), "");
+    CDispatcher& dispatcher = CDispatcher::GetInstance();
+    for (CTestObject* object : alive) {
+        std::vector<CGridItem*> found;
+        dispatcher.GetRows(object, found);
+        EXPECT_EQ(found.size(), 1u);
+    }
+    EXPECT_EQ(rows.GetRowCount(ROW_NORMAL), static_cast<int>(alive.size()));
+    rows.RemoveAll(ROW_ALL_TYPES);
+    for (CTestObject* object : alive)
+        delete object;
+}
+
+} // namespace
+} // namespace Ombrel::GUI::Testing

@@ -1,0 +1,371 @@
+#include <algorithm>
+#include <cmath>
+#include <deque>
+#include <limits>
+#include <memory>
+#include <random>
+#include <set>
+
+#include <gtest/gtest.h>
+
+#include "gui/rows/RowsTestSupport.h"
+#include "ombrel/gui/rows/GridItem.h"
+#include "ombrel/gui/rows/ItemContainer.h"
+
+namespace Ombrel::GUI::Testing {
+namespace {
+
+using Common::CValue;
+using Names = std::vector<std::string>;
+
+constexpr int kA = 1;
+constexpr int kB = 2;
+
+class SortingTest : public ::testing::Test
+{
+protected:
+    CTestObject* Object(const std::string& name, CValue a = {}, CValue b = {})
+    {
+        m_objects.push_back(std::make_unique<CTestObject>(name));
+        CTestObject* object = m_objects.back().get();
+        object->Put(kA, a);
+        object->Put(kB, b);
+        return object;
+    }
+    CGridItem* Add(const std::string& name, CValue a, CValue b = {}, CGridItem* parent = GRID_ROOT,
+                   CGridItem* after = GRID_LAST)
+    {
+        return rows.Add(Object(name, a, b), parent, after);
+    }
+    void SortBy(std::vector<CSortInfo> levels)
+    {
+        owner.headerLevels = std::move(levels);
+        rows.Resort();
+    }
+    static CTestObject* ObjectOf(CGridItem* row)
+    {
+        return static_cast<CTestObject*>(row->GetDataObject());
+    }
+    // Changes a field as a setter would and delivers the change as the dispatcher does.
+    static void Change(CGridItem* row, int field, CValue value)
+    {
+        ObjectOf(row)->Put(field, value);
+        row->OnUpdate(field);
+    }
+
+    std::deque<std::unique_ptr<CTestObject>> m_objects;
+    CTestOwner owner;
+    CGridRows rows{owner};
+};
+
+CValue Long(std::int32_t value)
+{
+    return CValue(value);
+}
+
+TEST_F(SortingTest, SecondLevelOrdersRowsEqualInTheFirst)
+{
+    Add("x", Long(2), Long(1));
+    Add("y", Long(1), Long(5));
+    Add("z", Long(2), Long(9));
+    Add("w", Long(1), Long(7));
+    SortBy({{kA, false}, {kB, true}});
+    EXPECT_EQ(VisibleNames(rows), (Names{"w", "y", "z", "x"}));
+    EXPECT_EQ(owner.fullRepaints, 1);
+    EXPECT_EQ(CheckRows(rows, true), "");
+}
+
+TEST_F(SortingTest, ComparatorTreatsEmptyAndMismatchedKeysAsEqual)
+{
+    SortBy({{kA, false}, {kB, false}});
+    CGridItem* a = Add("a", Long(1), Long(1));
+    CGridItem* b = Add("b", Long(1), Long(2));
+    CGridItem* empty = Add("e", CValue(), Long(0));
+    CGridItem* text = Add("t", CValue(std::string("1")), Long(0));
+    CItemContainer& container = rows.GetContainer(ROW_NORMAL);
+    EXPECT_GT(container.Compare(*a, *b), 0);
+    EXPECT_LT(container.Compare(*b, *a), 0);
+    EXPECT_EQ(container.Compare(*empty, *a), 0);
+    EXPECT_EQ(container.Compare(*a, *empty), 0);
+    // Different kinds at level 0 stop the comparison before level 1 could decide.
+    EXPECT_EQ(container.Compare(*text, *a), 0);
+    const CSortInfo descending[] = {{kB, true}};
+    container.SetSortLevels(descending);
+    a->UpdateSortKeys();
+    b->UpdateSortKeys();
+    EXPECT_LT(container.Compare(*a, *b), 0);
+}
+
+TEST_F(SortingTest, NewRowGoesAfterEqualSiblingsWhateverSlotIsAsked)
+{
+    SortBy({{kA, false}});
+    Add("one", Long(1));
+    Add("two", Long(2));
+    Add("two'", Long(2), {}, GRID_ROOT, GRID_FIRST);
+    Add("empty", CValue(), {}, GRID_ROOT, GRID_FIRST);
+    Add("zero", Long(0), {}, GRID_ROOT, GRID_LAST);
+    // "empty" equals every row, so it went after all of them.
+    EXPECT_EQ(VisibleNames(rows), (Names{"zero", "one", "two", "two'", "empty"}));
+    EXPECT_EQ(CheckRows(rows, true), "");
+}
+
+TEST_F(SortingTest, BulkSortOrdersLargeInputsOfEveryShape)
+{
+    std::mt19937 random(7);
+    std::vector<std::int32_t> values(3000);
+    for (auto& value : values)
+        value = static_cast<std::int32_t>(random() % 200); // many duplicates
+    std::vector<std::vector<std::int32_t>> inputs = {values, values, values,
+                                                     std::vector<std::int32_t>(500, 4)};
+    std::sort(inputs[1].begin(), inputs[1].end());
+    std::sort(inputs[2].rbegin(), inputs[2].rend());
+    for (const auto& input : inputs) {
+        rows.RemoveAll(ROW_ALL_TYPES);
+        for (std::int32_t value : input)
+            Add("r", Long(value));
+        SortBy({{kA, true}});
+        std::vector<std::int32_t> shown;
+        for (int position = 0; position < rows.GetRowCount(ROW_NORMAL); ++position)
+            shown.push_back(rows.GetDataObject(position, ROW_NORMAL)->GetValue(kA).GetLong());
+        std::vector<std::int32_t> expected = input;
+        std::sort(expected.rbegin(), expected.rend());
+        EXPECT_EQ(shown, expected);
+        EXPECT_EQ(CheckRows(rows, true), "");
+    }
+}
+
+TEST_F(SortingTest, UnorderedFloatingPointKeysNeverBreakTheSort)
+{
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    std::mt19937 random(3);
+    for (int i = 0; i < 400; ++i)
+        Add("r", i % 3 == 0 ? CValue(nan) : CValue(static_cast<double>(random() % 50)));
+    SortBy({{kA, false}});
+    EXPECT_EQ(rows.GetRowCount(ROW_NORMAL), 400);
+    EXPECT_TRUE(CheckRows(rows).find("visible") == std::string::npos);
+}
+
+TEST_F(SortingTest, LargeSortsUseEveryLevelAndSurviveInconsistentKeys)
+{
+    // Large enough for the sort over copied first keys: ties fall through to the rows.
+    std::mt19937 random(17);
+    for (int i = 0; i < 3000; ++i)
+        Add("r", Long(static_cast<std::int32_t>(random() % 40)),
+            Long(static_cast<std::int32_t>(random() % 1000)));
+    SortBy({{kA, true}, {kB, false}});
+    std::vector<std::pair<std::int32_t, std::int32_t>> shown;
+    for (int position = 0; position < rows.GetRowCount(ROW_NORMAL); ++position) {
+        Common::CDataObject* object = rows.GetDataObject(position, ROW_NORMAL);
+        shown.emplace_back(object->GetValue(kA).GetLong(), object->GetValue(kB).GetLong());
+    }
+    std::vector<std::pair<std::int32_t, std::int32_t>> expected = shown;
+    std::ranges::sort(expected, [](const auto& x, const auto& y) {
+        return x.first != y.first ? x.first > y.first : x.second < y.second;
+    });
+    EXPECT_EQ(shown, expected);
+    EXPECT_EQ(CheckRows(rows, true), "");
+
+    // Unordered numbers, empty keys and keys of another kind make no strict order at all.
+    rows.RemoveAll(ROW_ALL_TYPES);
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    for (int i = 0; i < 3000; ++i) {
+        CValue key = CValue(static_cast<double>(random() % 30));
+        if (i % 3 == 0)
+            key = CValue(nan);
+        else if (i % 5 == 0)
+            key = CValue();
+        else if (i % 7 == 0)
+            key = CValue(std::string("text"));
+        Add("r" + std::to_string(i), key, Long(i));
+    }
+    SortBy({{kA, false}, {kB, true}});
+    ASSERT_EQ(rows.GetRowCount(ROW_NORMAL), 3000);
+    std::set<std::string> names;
+    for (const std::string& name : VisibleNames(rows))
+        names.insert(name);
+    EXPECT_EQ(names.size(), 3000u);
+    EXPECT_TRUE(CheckRows(rows).find("visible") == std::string::npos);
+}
+
+TEST_F(SortingTest, ChangedRowMovesWithTheFewestShifts)
+{
+    SortBy({{kA, false}});
+    CGridItem* r1 = Add("r1", Long(10));
+    Add("r2", Long(20));
+    Add("r3", Long(30));
+    CGridItem* r4 = Add("r4", Long(40));
+    owner.focus = {0, ROW_NORMAL};
+    owner.notifications.clear();
+    Change(r1, kA, Long(35));
+    EXPECT_EQ(VisibleNames(rows), (Names{"r2", "r3", "r1", "r4"}));
+    EXPECT_EQ(owner.repaintedRanges.back(), (std::pair<int, int>{0, 2}));
+    EXPECT_TRUE(owner.focus.IsNone());
+    EXPECT_EQ(owner.CodesFor(r1), (std::vector<int>{GN_ROWMOVED, GN_ROWUPDATED}));
+    Change(r4, kA, Long(5));
+    EXPECT_EQ(VisibleNames(rows), (Names{"r4", "r2", "r3", "r1"}));
+    // Equal to its neighbour: stays.
+    Change(r1, kA, Long(30));
+    EXPECT_EQ(VisibleNames(rows), (Names{"r4", "r2", "r3", "r1"}));
+    Change(r4, kA, Long(20));
+    EXPECT_EQ(VisibleNames(rows), (Names{"r4", "r2", "r3", "r1"}));
+    EXPECT_EQ(CheckRows(rows, true), "");
+}
+
+TEST_F(SortingTest, RowsAmongManyEqualSiblingsAreFoundAfterShifts)
+{
+    SortBy({{kA, false}});
+    std::vector<CGridItem*> equal;
+    for (int i = 0; i < 100; ++i)
+        equal.push_back(Add("e", Long(5)));
+    Add("first", Long(1)); // shifts every cached slot and position by one
+    EXPECT_EQ(rows.GetVisibleIndex(equal[70]), 71);
+    Change(equal[60], kB, Long(1));
+    EXPECT_EQ(rows.GetVisibleIndex(equal[60]), 61);
+    Change(equal[80], kA, Long(0));
+    EXPECT_EQ(rows.GetVisibleIndex(equal[80]), 0);
+    EXPECT_EQ(rows.GetVisibleIndex(equal[99]), 100);
+    EXPECT_EQ(CheckRows(rows, true), "");
+}
+
+TEST_F(SortingTest, ChangeOfAnotherFieldRepaintsWithoutMoving)
+{
+    SortBy({{kA, false}});
+    CGridItem* r1 = Add("r1", Long(1));
+    Add("r2", Long(2));
+    owner.notifications.clear();
+    Change(r1, kB, Long(100));
+    EXPECT_EQ(VisibleNames(rows), (Names{"r1", "r2"}));
+    EXPECT_EQ(owner.CodesFor(r1), (std::vector<int>{GN_ROWUPDATED}));
+    EXPECT_EQ(owner.repaintedCells.back(), (std::pair<CGridItem*, int>{r1, kB}));
+    EXPECT_GE(r1->GetElapsedSinceChange(kB), 0);
+}
+
+TEST_F(SortingTest, ChildMovesAmongSiblingsAndParentMovesWithItsBlock)
+{
+    CGridItem* p = Add("p", Long(1));
+    CGridItem* p1 = Add("p1", Long(1), {}, p);
+    Add("p2", Long(2), {}, p);
+    Add("p3", Long(3), {}, p);
+    Add("q", Long(2));
+    Add("q1", Long(0));
+    rows.Expand(GRID_ROOT, true, true);
+    SortBy({{kA, false}});
+    EXPECT_EQ(VisibleNames(rows), (Names{"q1", "p", "p1", "p2", "p3", "q"}));
+    Change(p1, kA, Long(99));
+    EXPECT_EQ(VisibleNames(rows), (Names{"q1", "p", "p2", "p3", "p1", "q"}));
+    Change(p, kA, Long(50));
+    EXPECT_EQ(VisibleNames(rows), (Names{"q1", "q", "p", "p2", "p3", "p1"}));
+    EXPECT_EQ(owner.repaintedRanges.back(), (std::pair<int, int>{1, 5}));
+    Change(p, kA, Long(-1));
+    EXPECT_EQ(VisibleNames(rows), (Names{"p", "p2", "p3", "p1", "q1", "q"}));
+    EXPECT_EQ(CheckRows(rows, true), "");
+}
+
+TEST_F(SortingTest, SortedTypesMaskLeavesFixedRowsInInsertionOrder)
+{
+    Add("f2", Long(2), {}, GRID_FIXED_ROOT);
+    Add("f1", Long(1), {}, GRID_FIXED_ROOT);
+    Add("n2", Long(2));
+    Add("n1", Long(1));
+    rows.SetSortedTypes(ROW_NORMAL);
+    SortBy({{kA, false}});
+    EXPECT_EQ(VisibleNames(rows, ROW_FIXED), (Names{"f2", "f1"}));
+    EXPECT_EQ(VisibleNames(rows), (Names{"n1", "n2"}));
+    EXPECT_FALSE(rows.GetContainer(ROW_FIXED).IsSorted());
+}
+
+TEST_F(SortingTest, ThrowingGetterLeavesTheRowWhereItIs)
+{
+    SortBy({{kA, false}});
+    CGridItem* r1 = Add("r1", Long(1));
+    Add("r2", Long(2));
+    ObjectOf(r1)->Put(kA, Long(9));
+    ObjectOf(r1)->MakeFieldThrow(kA);
+    EXPECT_NO_THROW(r1->OnUpdate(kA));
+    EXPECT_EQ(VisibleNames(rows), (Names{"r1", "r2"}));
+    EXPECT_EQ(owner.CodesFor(r1).back(), GN_ROWUPDATED);
+    // A row whose key cannot be read still gets a place.
+    CTestObject* failing = Object("bad", Long(0));
+    failing->MakeFieldThrow(kA);
+    EXPECT_NE(rows.Add(failing, GRID_ROOT, GRID_FIRST), nullptr);
+    EXPECT_EQ(rows.GetRowCount(ROW_NORMAL), 3);
+}
+
+TEST_F(SortingTest, ResortKeepsTheFocusOnItsRow)
+{
+    Add("b", Long(2));
+    Add("a", Long(1));
+    owner.focus = {1, ROW_NORMAL}; // a
+    SortBy({{kA, false}});
+    EXPECT_EQ(owner.focus, (RowPosition{0, ROW_NORMAL}));
+    rows.ClearSortLevels();
+    EXPECT_FALSE(rows.GetContainer(ROW_NORMAL).IsSorted());
+    EXPECT_EQ(VisibleNames(rows), (Names{"a", "b"}));
+}
+
+TEST_F(SortingTest, AtMostFiveLevelsAreApplied)
+{
+    SortBy({{3, false}, {4, false}, {5, false}, {6, false}, {7, false}, {kA, false}});
+    EXPECT_EQ(rows.GetContainer(ROW_NORMAL).GetSortLevels().size(), 5u);
+}
+
+// Keys of the visible rows, in visible order.
+std::vector<std::int32_t> VisibleKeys(const CGridRows& grid)
+{
+    std::vector<std::int32_t> keys;
+    for (int position = 0; position < grid.GetRowCount(ROW_NORMAL); ++position) {
+        auto* object = static_cast<CTestObject*>(grid.GetDataObject(position, ROW_NORMAL));
+        keys.push_back(object->GetValue(kA).GetLong());
+    }
+    return keys;
+}
+
+TEST_F(SortingTest, AddManyGivesTheOrderOfAddingOneByOne)
+{
+    // The same objects go into this grid in bursts and into another one row at a time.
+    CTestOwner otherOwner;
+    CGridRows other(otherOwner);
+    otherOwner.headerLevels = {{kA, false}};
+    other.Resort();
+    SortBy({{kA, false}});
+    std::mt19937 random(4242u);
+    const auto burst = [&](int count) {
+        std::vector<Common::CDataObject*> objects;
+        for (int i = 0; i < count; ++i) {
+            objects.push_back(Object("n" + std::to_string(m_objects.size()),
+                                     Long(static_cast<std::int32_t>(random() % 50))));
+            other.Add(objects.back(), GRID_ROOT, GRID_LAST);
+        }
+        return objects;
+    };
+    const auto first = burst(300);
+    const std::vector<CGridItem*> added = rows.AddMany(first, GRID_ROOT, GRID_LAST);
+    ASSERT_EQ(added.size(), first.size());
+    for (std::size_t i = 0; i < added.size(); ++i)
+        EXPECT_EQ(added[i]->GetDataObject(), first[i]);
+    rows.AddMany(burst(1500), GRID_ROOT, GRID_FIRST); // merged with the present rows
+    rows.AddMany(burst(3), GRID_ROOT, GRID_LAST);     // few among many: placed one by one
+    EXPECT_EQ(CheckRows(rows, true), "");
+    EXPECT_EQ(VisibleKeys(rows), VisibleKeys(other));
+    EXPECT_EQ(owner.CountOf(GN_ROWADDED), 1803);
+    EXPECT_EQ(owner.CountOf(GN_VISIBILITYCHANGED), 1803);
+}
+
+TEST_F(SortingTest, AddManyBelowACollapsedRowShowsItsRowsWhenExpanded)
+{
+    SortBy({{kA, true}});
+    CGridItem* parent = Add("p", Long(0));
+    std::vector<Common::CDataObject*> objects{Object("x", Long(1)), Object("y", Long(3)),
+                                              Object("z", Long(2))};
+    owner.repaintedRows.clear();
+    const auto children = rows.AddMany(objects, parent, GRID_LAST);
+    ASSERT_EQ(children.size(), 3u);
+    EXPECT_EQ(VisibleNames(rows), (Names{"p"}));
+    EXPECT_EQ(owner.repaintedRows, (std::vector<CGridItem*>{parent})); // the expand button
+    rows.Expand(parent, true, false);
+    EXPECT_EQ(VisibleNames(rows), (Names{"p", "y", "z", "x"}));
+    EXPECT_EQ(CheckRows(rows, true), "");
+}
+
+} // namespace
+} // namespace Ombrel::GUI::Testing
