@@ -91,6 +91,7 @@ public:
     void RepaintAll() override {}
     RowPosition GetFocus() const override { return m_focus; }
     void SetFocus(RowPosition focus) override { m_focus = focus; }
+    void ClearFocus() override { m_focus = RowPosition{}; }
     int GetTopRow() const override { return m_topRow; }
     void SetTopRow(int index) override { m_topRow = index; }
     void OnRowsEntered(int, int, int) override {}
@@ -100,6 +101,7 @@ public:
     void UpdateLayout() override {}
     SelectionMode GetSelectionMode() const override { return SelectionMode::Multiple; }
     std::vector<CSortInfo> GetHeaderSortLevels() const override { return m_levels; }
+    void OnRowChanged(CGridItem*, int) override {}
 
     void SortByQuantityThenName()
     {
