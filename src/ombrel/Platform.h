@@ -1,7 +1,8 @@
 #pragma once
 
-// Everything public of the framework layer (windows, messages, threads, drawing). No Qt type
-// appears in these headers; ombrel/platform/QtInterop.h, for Qt hosts, is not included here.
+// Everything public of the framework layer (windows, messages, threads, drawing, clipboard).
+// No Qt type appears in these headers; ombrel/platform/QtInterop.h, for Qt hosts, is not
+// included here.
 
 #include "ombrel/platform/Bitmap.h"
 #include "ombrel/platform/Brush.h"
@@ -12,7 +13,9 @@
 #include "ombrel/platform/ImageList.h"
 #include "ombrel/platform/Pen.h"
 #include "ombrel/platform/SystemColors.h"
+#include "ombrel/platform/Clipboard.h"
 #include "ombrel/platform/FrameWnd.h"
+#include "ombrel/platform/GlobalMemory.h"
 #include "ombrel/platform/Input.h"
 #include "ombrel/platform/MessageLoop.h"
 #include "ombrel/platform/Messages.h"
