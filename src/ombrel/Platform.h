@@ -4,6 +4,9 @@
 // appears in these headers; ombrel/platform/QtInterop.h, for Qt hosts, is not included here.
 
 #include "ombrel/platform/Bitmap.h"
+#include "ombrel/platform/ControlMessages.h"
+#include "ombrel/platform/Edit.h"
+#include "ombrel/platform/WindowHook.h"
 #include "ombrel/platform/Brush.h"
 #include "ombrel/platform/DC.h"
 #include "ombrel/platform/Font.h"
