@@ -7,7 +7,7 @@
 #include "ombrel/platform/qt/HostWidget.h"
 #include "ombrel/platform/qt/WndImpl.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QWidget>
@@ -162,6 +162,14 @@ NativeControl::NativeControl(CWnd& window, CHostWidget& host)
 
 NativeControl::~NativeControl() = default;
 
+void NativeControl::Detach()
+{
+    if (m_window == nullptr)
+        return;
+    OnDetach();
+    m_window = nullptr;
+}
+
 void NativeControl::SetWidget(QWidget* widget, std::vector<QWidget*> inputWidgets)
 {
     m_widget = widget;
@@ -190,6 +198,15 @@ bool NativeControl::eventFilter(QObject* watched, QEvent* event)
         // PreTranslateMessage), as for every other window.
         event->accept();
         return true;
+    case QEvent::FocusIn:
+    case QEvent::FocusOut:
+        // The control's own pop-up (a drop-down list) keeps the focus in the control, as the
+        // platform's do: the toolkit's focus change to and from it is no focus change here.
+        if (static_cast<QFocusEvent*>(event)->reason() == Qt::PopupFocusReason || OwnPopupIsOpen())
+            return false;
+        if (auto* widget = qobject_cast<QWidget*>(watched))
+            return TranslateControlEvent(*m_window, *widget, event);
+        return false;
     case QEvent::Paint:
         if (watched != m_widget)
             return false; // parts of the control paint as the control's own painting does
@@ -201,14 +218,22 @@ bool NativeControl::eventFilter(QObject* watched, QEvent* event)
     case QEvent::MouseButtonDblClick:
     case QEvent::MouseMove:
     case QEvent::Wheel:
-    case QEvent::FocusIn:
-    case QEvent::FocusOut:
         if (auto* widget = qobject_cast<QWidget*>(watched))
             return TranslateControlEvent(*m_window, *widget, event);
         return false;
     default:
         return false;
     }
+}
+
+bool NativeControl::OwnPopupIsOpen() const
+{
+    // A pop-up is a window of its own: look for the control along its Qt parents.
+    for (QObject* object = QApplication::activePopupWidget(); object != nullptr; object = object->parent()) {
+        if (object == m_widget)
+            return true;
+    }
+    return false;
 }
 
 bool NativeControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
@@ -317,7 +342,9 @@ NativeControl* CreateNativeControl(CWnd& window, CHostWidget& host, const char* 
 {
     using Creator = NativeControl* (*)(CWnd&, CHostWidget&, const CREATESTRUCT&);
     static constexpr std::pair<const char*, Creator> kClasses[] = {
-        {kEditClass, &CreateEditControl},
+        {kEditClass, &CreateEditControl},       {kButtonClass, &CreateButtonControl},
+        {kStaticClass, &CreateStaticControl},   {kComboBoxClass, &CreateComboControl},
+        {kUpDownClass, &CreateUpDownControl},   {kMonthCalClass, &CreateMonthCalControl},
     };
     refused = false;
     if (className == nullptr)

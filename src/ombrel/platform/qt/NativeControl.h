@@ -55,7 +55,7 @@ public:
     // The base handles the input messages (PassInput), WM_SETTEXT / WM_GETTEXT and the cursor.
     virtual bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
     // Called when the window goes: no signal of the widget reaches the window any more.
-    void Detach() { m_window = nullptr; }
+    void Detach();
     // Fits the control widget into its host.
     void Layout();
     QWidget* Widget() const { return m_widget; }
@@ -73,10 +73,14 @@ protected:
     void MirrorText(const QString& text);
     // Sets the control's text for WM_SETTEXT; the base sets only the window's text.
     virtual void SetControlText(const char* text);
+    // Lets go of whatever the control holds in other windows (called by Detach).
+    virtual void OnDetach() {}
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // True while a pop-up window of the control (its drop-down list) is open.
+    bool OwnPopupIsOpen() const;
     bool PassInput(UINT message, WPARAM wParam, LRESULT& result);
     void Deliver(NativeEventRecord& record);
 
