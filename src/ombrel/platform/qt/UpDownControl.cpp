@@ -18,6 +18,7 @@
 #include "ombrel/platform/WindowMessaging.h"
 #include "ombrel/platform/qt/HostWidget.h"
 
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -84,8 +85,10 @@ private:
         button->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
         QObject::connect(button, &QToolButton::clicked, this, [this, direction] { Step(direction); });
         QObject::connect(button, &QToolButton::released, this, [this, button] {
-            if (!button->isDown()) // auto-repeat releases keep the button down
-                Report(SB_ENDSCROLL);
+            // Auto-repeat releases keep the button down. The toolkit reports the release
+            // before the click it completes: the end follows once the click was stepped.
+            if (!button->isDown())
+                QTimer::singleShot(0, this, [this] { Report(SB_ENDSCROLL); });
         });
         return button;
     }
