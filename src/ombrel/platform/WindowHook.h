@@ -46,9 +46,10 @@ public:
     virtual LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
 protected:
-    // Passes a message on to the rest of the chain after this hook (then the window). Outside of
-    // this hook's OnMessage, or once the hook has been removed, it goes straight to the window's
-    // procedure; 0 when the window no longer exists.
+    // Passes a message on to the rest of the chain after this hook (then the window); this also
+    // holds for a hook that removed itself while handling the message. Outside of this hook's
+    // OnMessage it goes straight to the hooked window's procedure; 0 when the hook is bound to no
+    // window or the window has been destroyed meanwhile.
     LRESULT CallNext(UINT message, WPARAM wParam, LPARAM lParam);
 
 private:
