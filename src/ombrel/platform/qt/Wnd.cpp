@@ -6,9 +6,11 @@
 #include "ombrel/platform/Input.h"
 #include "ombrel/platform/WindowMessaging.h"
 #include "ombrel/platform/qt/HostWidget.h"
+#include "ombrel/platform/qt/NativeControl.h"
 #include "ombrel/platform/qt/WndImpl.h"
 
 #include <QApplication>
+#include <QPainter>
 #include <QScrollBar>
 #include <QStyle>
 #include <QTimer>
@@ -74,6 +76,24 @@ CWnd* WindowFromWidget(QWidget* widget)
 }
 
 // ---- Impl ---------------------------------------------------------------------------------
+
+CWnd::Impl::Impl(CWnd& window) : self(window) {}
+
+CWnd::Impl::~Impl()
+{
+    ReleaseHooks();
+}
+
+QPainter* CWnd::Impl::PaintPainter()
+{
+    if (painter != nullptr || controlPaintWidget == nullptr)
+        return painter;
+    if (!controlPainter) {
+        controlPainter = std::make_unique<QPainter>(controlPaintWidget);
+        controlPainter->setClipRegion(paintRegion);
+    }
+    return controlPainter.get();
+}
 
 QRect CWnd::Impl::ClientQRect() const
 {
@@ -155,6 +175,13 @@ void CWnd::Impl::ResetForReuse()
     barWidgets = {};
     trackFlags = 0;
     hoverTimer = nullptr;
+    ReleaseHooks();
+    if (control)
+        control->Detach();
+    control = nullptr;
+    nativeEvent = nullptr;
+    controlPainter.reset();
+    controlPaintWidget = nullptr;
 }
 
 // ---- Construction and creation ------------------------------------------------------------
@@ -171,6 +198,8 @@ CWnd::~CWnd()
     Internal::UnregisterWindow(this);
     if (impl.parent != nullptr && IsWindow(impl.parent))
         RemoveFrom(Impl::Of(*impl.parent).children, this);
+    if (impl.control)
+        impl.control->Detach();
     if (CHostWidget* widget = impl.widget) {
         widget->Detach();
         widget->deleteLater();
@@ -223,7 +252,15 @@ bool CWnd::CreateEx(DWORD exStyle, const char* className, const char* windowName
 
     Qt::WindowFlags flags = child ? Qt::Widget : TopLevelFlags(cs.style, cs.dwExStyle);
     auto* widget = new CHostWidget(*this, parentWidget, flags);
+    widget->setGeometry(cs.x, cs.y, std::max(cs.cx, 0), std::max(cs.cy, 0));
+    bool refused = false;
+    Internal::NativeControl* control = Internal::CreateNativeControl(*this, *widget, effectiveClass, cs, refused);
+    if (refused) {
+        delete widget;
+        return false;
+    }
     impl.widget = widget;
+    impl.control = control;
     impl.className = effectiveClass;
     impl.classStyle = GetWindowClassStyle(effectiveClass);
     impl.style = cs.style & ~(WS_VISIBLE | WS_DISABLED | WS_HSCROLL | WS_VSCROLL);
@@ -232,7 +269,6 @@ bool CWnd::CreateEx(DWORD exStyle, const char* className, const char* windowName
     impl.text = cs.lpszName != nullptr ? cs.lpszName : "";
     impl.parent = child ? parentWnd : nullptr;
     impl.owner = child ? nullptr : parentWnd;
-    widget->setGeometry(cs.x, cs.y, std::max(cs.cx, 0), std::max(cs.cy, 0));
     if (!child)
         widget->setWindowTitle(QString::fromUtf8(impl.text.GetString()));
 
