@@ -21,9 +21,11 @@
 
 #include <QImage>
 
+#include <atomic>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace Ombrel::GUI {
@@ -291,6 +293,28 @@ TEST_F(GridMouseTest, ColumnDragShowsTheDropMarkerAndTheTrackedCell)
 
     MouseRelease(grid, InCell(2, 10));
     EXPECT_EQ(VisibleOrder(), (std::vector<std::int32_t>{kValue, kName, kNote}));
+}
+
+// Settings the mouse gestures read, changed from a worker while the window thread serves it.
+using GridMouseThreadTest = GridMouseTest;
+
+TEST_F(GridMouseThreadTest, SettingsFromAWorkerGovernTheNextClick)
+{
+    std::atomic<bool> done{false};
+    int optimal = 0;
+    std::thread worker([&] {
+        grid.SetSortEnabled(false);
+        optimal = grid.GetOptimalWidth(kNote);
+        grid.AutoSizeColumn(kNote);
+        done = true;
+    });
+    ASSERT_TRUE(Ombrel::Test::PumpUntil([&] { return done.load(); }));
+    worker.join();
+    EXPECT_FALSE(grid.IsSortEnabled());
+    EXPECT_EQ(header->GetColumnById(kNote)->GetWidth(), optimal);
+
+    Ombrel::Test::Click(grid, InCell(0, 30));
+    EXPECT_EQ(header->GetSortCount(), 0) << "sorting was switched off from the worker";
 }
 
 } // namespace
