@@ -19,7 +19,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QImage>
+#include <QWidget>
 
 #include <atomic>
 #include <filesystem>
@@ -112,6 +114,18 @@ protected:
     CPoint RowCenter(int position)
     {
         return grid.GetRowRect(grid.GetRowAt(position, ROW_NORMAL)).CenterPoint();
+    }
+    // Visible drag images the size of a header cell (the platform shows them as input-
+    // transparent top-level windows).
+    int DragImagesShown() const
+    {
+        int count = 0;
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (window->isVisible() && window->windowFlags().testFlag(Qt::WindowTransparentForInput) &&
+                window->size() == QSize(kColumnWidth, header->GetHeight()))
+                ++count;
+        }
+        return count;
     }
     std::vector<std::int32_t> VisibleOrder() const
     {
@@ -256,9 +270,11 @@ TEST_F(GridMouseTest, EscapeLostFocusAndDestructionEndAColumnDragCleanly)
     MouseMove(grid, InCell(1, 30), Qt::LeftButton);
     ASSERT_EQ(Mouse().GetHeaderState(), CGridMouse::HeaderState::DraggingColumn);
     ASSERT_EQ(GetCapture(), &grid);
+    EXPECT_EQ(DragImagesShown(), 1) << "the dragged header cell follows the pointer";
     Ombrel::Test::Key(grid, Qt::Key_Escape);
     EXPECT_EQ(Mouse().GetHeaderState(), CGridMouse::HeaderState::Idle);
     EXPECT_EQ(GetCapture(), nullptr);
+    EXPECT_EQ(DragImagesShown(), 0);
     EXPECT_EQ(Tracking().trackedFieldId, -2);
     MouseRelease(grid, InCell(1, 30));
     EXPECT_EQ(VisibleOrder(), (std::vector<std::int32_t>{kName, kValue, kNote}));
@@ -293,6 +309,7 @@ TEST_F(GridMouseTest, ColumnDragShowsTheDropMarkerAndTheTrackedCell)
 
     MouseRelease(grid, InCell(2, 10));
     EXPECT_EQ(VisibleOrder(), (std::vector<std::int32_t>{kValue, kName, kNote}));
+    EXPECT_EQ(DragImagesShown(), 0) << "a drop removes the drag image";
 }
 
 // Settings the mouse gestures read, changed from a worker while the window thread serves it.

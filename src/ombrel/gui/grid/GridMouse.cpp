@@ -7,19 +7,28 @@
 #include "ombrel/gui/grid/detail/GridTracking.h"
 #include "ombrel/gui/header/Column.h"
 #include "ombrel/gui/header/Header.h"
+#include "ombrel/gui/paint/CustomDraw.h"
+#include "ombrel/gui/paint/PaintContext.h"
+#include "ombrel/gui/paint/PaintDefaults.h"
 #include "ombrel/gui/rows/GridClock.h"
 #include "ombrel/gui/rows/GridItem.h"
+#include "ombrel/platform/Bitmap.h"
+#include "ombrel/platform/DC.h"
+#include "ombrel/platform/ImageList.h"
 #include "ombrel/platform/Input.h"
+#include "ombrel/platform/SystemColors.h"
 
 #include <algorithm>
 #include <cstdlib>
+#include <memory>
 #include <vector>
 
 // Flow of the mouse gestures
 //   header:  press on a border -> Resizing -> moves set the width -> release ends
 //            press on a cell   -> Pressed  -> release within 4 px: sort click
-//                                          -> move beyond 4 px: DraggingColumn (if movable)
-//                                             -> moves place the drop marker -> release moves
+//                                          -> move beyond 4 px: DraggingColumn (if movable):
+//                                             drag image shown; moves place the drop marker
+//                                             and move the image -> release moves the column
 //   rows:    plain press (the grid selects) -> band started -> moves select what it covers;
 //            outside the row areas the AutoScroll timer scrolls and the band follows its rows
 //   ends:    left or right release, lost capture or focus, Escape, window destroyed: EndAll
@@ -118,6 +127,7 @@ struct CGridMouse::Impl
     CPoint pressPoint;                // Pressed: where the press was
     int lastRightEdge = -1;           // Resizing: the right edge last applied
     std::int64_t lastMarkerPaint = 0; // DraggingColumn: grid time of the last marker repaint
+    std::unique_ptr<CImageList> dragImage; // DraggingColumn: the header cell under the pointer
 
     bool bandActive = false;
     CPoint bandStart;                 // client coordinates, moved with the rows on scrolling
@@ -157,7 +167,11 @@ struct CGridMouse::Impl
     bool OnHeaderPress(CPoint point);
     void OnHeaderMove(CPoint point, UINT keys);
     void OnHeaderRelease(CPoint point, UINT keys);
-    void StartColumnDrag();
+    void StartColumnDrag(CPoint point);
+    // The dragged header cell as a translucent picture that follows the pointer.
+    void ShowDragImage(CPoint point);
+    bool PaintCellImage(CBitmap& bitmap, const CRect& cell);
+    void EndDragImage();
     void UpdateDropMarker(CPoint point);
     // The column a drop at `point` lands next to, and whether after it; null for none.
     CColumn* DropTarget(CPoint point, bool& after) const;
@@ -219,7 +233,7 @@ void CGridMouse::Impl::OnHeaderMove(CPoint point, UINT keys)
             state = HeaderState::Idle;
             tracking.trackedPressed = false;
             if (MayMove(column))
-                StartColumnDrag();
+                StartColumnDrag(point);
             else
                 EndHeaderTracking();
             UpdateDropMarker(point);
@@ -243,19 +257,71 @@ void CGridMouse::Impl::OnHeaderMove(CPoint point, UINT keys)
     }
     case HeaderState::DraggingColumn:
         UpdateDropMarker(point);
+        if (dragImage)
+            CImageList::DragMove(point);
         break;
     case HeaderState::Idle:
         break;
     }
 }
 
-void CGridMouse::Impl::StartColumnDrag()
+void CGridMouse::Impl::StartColumnDrag(CPoint point)
 {
     state = HeaderState::DraggingColumn;
     tracking.trackedFieldId = column;
     tracking.trackedPressed = false;
     tracking.dropIndex = -1;
     lastMarkerPaint = 0;
+    ShowDragImage(point);
+}
+
+void CGridMouse::Impl::ShowDragImage(CPoint point)
+{
+    const CRect cell = Header()->GetClippedColumnRect(&grid, column);
+    CBitmap bitmap;
+    if (cell.IsRectEmpty() || !PaintCellImage(bitmap, cell))
+        return;
+    auto images = std::make_unique<CImageList>();
+    if (!images->Create(cell.Width(), cell.Height(), ILC_COLOR32, 1, 0) ||
+        images->Add(&bitmap, nullptr) < 0 ||
+        !images->BeginDrag(0, CPoint(point.x - cell.left, point.y - cell.top)))
+        return;
+    dragImage = std::move(images);
+    // The grid has no frame, so its client points are window points too.
+    CImageList::DragEnter(&grid, point);
+}
+
+bool CGridMouse::Impl::PaintCellImage(CBitmap& bitmap, const CRect& cell)
+{
+    CDC dc;
+    if (!bitmap.CreateCompatibleBitmap(nullptr, cell.Width(), cell.Height()) ||
+        !dc.CreateCompatibleDC(nullptr))
+        return false;
+    CBitmap* previous = dc.SelectObject(&bitmap);
+    ColumnPaintContext context;
+    context.rect = CRect(0, 0, cell.Width(), cell.Height());
+    context.updateRect = context.rect;
+    context.grid = &grid;
+    context.header = Header();
+    context.column = Column();
+    CFont* font = Header()->GetFont();
+    if (font == nullptr)
+        font = grid.GetFont();
+    context.font = font != nullptr ? font : CPaintDefaults::Get().GetFont();
+    context.imageList = Header()->GetImageList();
+    context.textColor = GetSysColor(COLOR_WINDOWTEXT);
+    context.state = HeaderCellTracked;
+    grid.GetCustomDraw()->DrawColumn(context, dc, options.paintOptions);
+    dc.SelectObject(previous);
+    return true;
+}
+
+void CGridMouse::Impl::EndDragImage()
+{
+    if (!dragImage)
+        return;
+    CImageList::EndDrag();
+    dragImage.reset();
 }
 
 CColumn* CGridMouse::Impl::DropTarget(CPoint point, bool& after) const
@@ -317,6 +383,7 @@ void CGridMouse::Impl::OnHeaderRelease(CPoint point, UINT keys)
 void CGridMouse::Impl::EndHeaderTracking()
 {
     const bool shown = tracking.trackedFieldId != -2 || tracking.dropIndex >= 0;
+    EndDragImage();
     state = HeaderState::Idle;
     column = -2;
     tracking.trackedFieldId = -2;
