@@ -12,6 +12,7 @@
 #include "ombrel/platform/ImageList.h"
 #include "ombrel/platform/Pen.h"
 #include "ombrel/platform/SystemColors.h"
+#include "ombrel/platform/SystemMetrics.h"
 #include "ombrel/platform/FrameWnd.h"
 #include "ombrel/platform/Input.h"
 #include "ombrel/platform/MessageLoop.h"
