@@ -147,8 +147,14 @@ void CWnd::Impl::StartHoverTimer()
     if (hoverTimer == nullptr) {
         hoverTimer = new QTimer(widget);
         hoverTimer->setSingleShot(true);
-        CWnd* wnd = &self;
-        QObject::connect(hoverTimer, &QTimer::timeout, hoverTimer, [wnd] {
+        // The timer is a child of the widget, which outlives the window when the window is
+        // destroyed (its deletion is deferred): the window is looked up through the widget,
+        // which lets go of it at destruction, never remembered.
+        CHostWidget* host = widget;
+        QObject::connect(hoverTimer, &QTimer::timeout, hoverTimer, [host] {
+            CWnd* wnd = host->Window();
+            if (wnd == nullptr)
+                return;
             Impl& impl = Impl::Of(*wnd);
             if ((impl.trackFlags & TME_HOVER) == 0)
                 return;
