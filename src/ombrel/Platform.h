@@ -1,24 +1,38 @@
 #pragma once
 
-// Everything public of the framework layer (windows, messages, threads, drawing). No Qt type
-// appears in these headers; ombrel/platform/QtInterop.h, for Qt hosts, is not included here.
+// Everything public of the framework layer (windows, messages, threads, drawing, clipboard).
+// No Qt type appears in these headers; ombrel/platform/QtInterop.h, for Qt hosts, is not
+// included here.
 
 #include "ombrel/platform/Bitmap.h"
 #include "ombrel/platform/Brush.h"
+#include "ombrel/platform/Button.h"
+#include "ombrel/platform/Clipboard.h"
+#include "ombrel/platform/ComboBox.h"
+#include "ombrel/platform/ControlMessages.h"
 #include "ombrel/platform/DC.h"
+#include "ombrel/platform/DataExchange.h"
+#include "ombrel/platform/Dialog.h"
+#include "ombrel/platform/DialogTemplate.h"
+#include "ombrel/platform/Edit.h"
 #include "ombrel/platform/Font.h"
+#include "ombrel/platform/FrameWnd.h"
 #include "ombrel/platform/GdiObject.h"
 #include "ombrel/platform/GdiTypes.h"
+#include "ombrel/platform/GlobalMemory.h"
 #include "ombrel/platform/ImageList.h"
-#include "ombrel/platform/Pen.h"
-#include "ombrel/platform/SystemColors.h"
-#include "ombrel/platform/SystemMetrics.h"
-#include "ombrel/platform/FrameWnd.h"
 #include "ombrel/platform/Input.h"
 #include "ombrel/platform/MessageLoop.h"
 #include "ombrel/platform/Messages.h"
+#include "ombrel/platform/MonthCalCtrl.h"
 #include "ombrel/platform/PaintDC.h"
+#include "ombrel/platform/Pen.h"
+#include "ombrel/platform/SpinButtonCtrl.h"
+#include "ombrel/platform/Static.h"
+#include "ombrel/platform/SystemColors.h"
+#include "ombrel/platform/SystemMetrics.h"
 #include "ombrel/platform/WinApp.h"
+#include "ombrel/platform/WindowHook.h"
 #include "ombrel/platform/WindowImage.h"
 #include "ombrel/platform/WindowMessaging.h"
 #include "ombrel/platform/Wnd.h"

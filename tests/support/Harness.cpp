@@ -20,6 +20,20 @@ QPointF Local(CPoint point)
     return QPointF(point.x, point.y);
 }
 
+// A standard control's window (its widget has a focus proxy) takes input in the toolkit
+// widgets inside it: mouse input goes to the innermost widget under the point, keys to the
+// focus proxy, as the window system would deliver them.
+QWidget* MouseTarget(QWidget* widget, QPointF& local)
+{
+    if (widget->focusProxy() == nullptr)
+        return widget;
+    QWidget* child = widget->childAt(local.toPoint());
+    if (child == nullptr)
+        return widget;
+    local = child->mapFrom(widget, local);
+    return child;
+}
+
 void SendMouse(CWnd& window, QEvent::Type type, CPoint point, Qt::MouseButton button,
                Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers)
 {
@@ -27,8 +41,10 @@ void SendMouse(CWnd& window, QEvent::Type type, CPoint point, Qt::MouseButton bu
     if (widget == nullptr)
         return;
     QPointF local = Local(point);
-    QMouseEvent event(type, local, widget->mapToGlobal(local), button, buttons, modifiers);
-    QApplication::sendEvent(widget, &event);
+    QPointF global = widget->mapToGlobal(local);
+    QWidget* target = MouseTarget(widget, local);
+    QMouseEvent event(type, local, global, button, buttons, modifiers);
+    QApplication::sendEvent(target, &event);
 }
 
 void SendKey(CWnd& window, QEvent::Type type, int qtKey, Qt::KeyboardModifiers modifiers,
@@ -37,6 +53,8 @@ void SendKey(CWnd& window, QEvent::Type type, int qtKey, Qt::KeyboardModifiers m
     QWidget* widget = WidgetOf(window);
     if (widget == nullptr)
         return;
+    if (widget->focusProxy() != nullptr)
+        widget = widget->focusProxy();
     QKeyEvent event(type, qtKey, modifiers, QString::fromUtf8(text), autoRepeat);
     QApplication::sendEvent(widget, &event);
 }
@@ -139,6 +157,21 @@ void Key(CWnd& window, int qtKey, Qt::KeyboardModifiers modifiers, const char* t
 {
     KeyPress(window, qtKey, modifiers, text);
     KeyRelease(window, qtKey, modifiers, text);
+}
+
+void TypeText(CWnd& window, const char* text)
+{
+    for (const char* ch = text; *ch != '\0'; ++ch) {
+        char c = *ch;
+        char typed[2] = {c, '\0'};
+        Qt::KeyboardModifiers modifiers = Qt::NoModifier;
+        int key = static_cast<unsigned char>(c);
+        if (c >= 'a' && c <= 'z')
+            key = Qt::Key_A + (c - 'a');
+        else if (c >= 'A' && c <= 'Z')
+            modifiers = Qt::ShiftModifier;
+        Key(window, key, modifiers, typed);
+    }
 }
 
 QImage Grab(CWnd& window)

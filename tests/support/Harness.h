@@ -56,6 +56,9 @@ void KeyRelease(CWnd& window, int qtKey, Qt::KeyboardModifiers modifiers = Qt::N
 void Key(CWnd& window, int qtKey, Qt::KeyboardModifiers modifiers = Qt::NoModifier,
          const char* text = "");
 
+// Types ASCII text key by key (press and release, Shift for upper-case letters).
+void TypeText(CWnd& window, const char* text);
+
 // The window (with its children) rendered into an image of its size.
 QImage Grab(CWnd& window);
 // A pixel as COLORREF; CLR 0xFFFFFFFF outside the image.

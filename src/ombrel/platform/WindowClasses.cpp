@@ -2,6 +2,8 @@
 
 #include "ombrel/platform/WindowMessaging.h"
 
+#include "ombrel/platform/ControlMessages.h"
+
 #include <map>
 #include <mutex>
 #include <string>
@@ -34,6 +36,11 @@ NameTables& Tables()
     static NameTables* tables = [] {
         auto* created = new NameTables;
         created->classes.emplace(FoldName(kDefaultWindowClass), CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW);
+        // The standard controls and dialogs; their behaviour comes with the class.
+        for (const char* control : {kEditClass, kButtonClass, kComboBoxClass, kDialogClass})
+            created->classes.emplace(FoldName(control), CS_DBLCLKS);
+        for (const char* control : {kStaticClass, kUpDownClass, kMonthCalClass})
+            created->classes.emplace(FoldName(control), 0);
         return created;
     }();
     return *tables;

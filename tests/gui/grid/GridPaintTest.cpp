@@ -412,7 +412,8 @@ protected:
     {
         CGridImpl* impl = CGrid::FindImpl(&grid);
         EXPECT_NE(impl, nullptr);
-        CGridPainter painter(grid, impl->GetRows(), impl->GetLayout(), impl->GetOptions());
+        CGridPainter painter(grid, impl->GetRows(), impl->GetLayout(), impl->GetOptions(),
+                             impl->GetTracking());
         CBitmap bitmap;
         EXPECT_TRUE(bitmap.CreateCompatibleBitmap(nullptr, kWidth, kHeight));
         CDC dc;

@@ -8,6 +8,7 @@
 #include "ombrel/gui/rows/GridClock.h"
 #include "ombrel/gui/rows/GridItem.h"
 #include "ombrel/gui/grid/GridNotifications.h"
+#include "ombrel/gui/grid/detail/GridMouse.h"
 #include "ombrel/gui/grid/detail/GridPainter.h"
 #include "ombrel/gui/rows/GridRows.h"
 #include "ombrel/gui/grid/GridSelection.h"
@@ -32,9 +33,12 @@ CGridImpl::CGridImpl(CGrid& grid) : m_grid(grid)
     m_rows = std::make_unique<CGridRows>(*this);
     m_layout = std::make_unique<CGridLayout>(grid, *m_rows, m_options, *this);
     m_selection = std::make_unique<CGridSelection>(grid, *m_rows, m_options, *m_layout);
-    m_painter = std::make_unique<CGridPainter>(grid, *m_rows, *m_layout, m_options);
+    m_painter = std::make_unique<CGridPainter>(grid, *m_rows, *m_layout, m_options, m_tracking);
+    // Tooltips come first: they hide before any service or the grid acts on a press or a key.
     m_tooltips = std::make_unique<CGridTooltips>(grid, *this);
     AddService(m_tooltips.get());
+    m_mouse = std::make_unique<CGridMouse>(grid, *m_layout, m_options, m_tracking);
+    AddService(m_mouse.get());
 }
 
 CGridImpl::~CGridImpl()
@@ -48,6 +52,8 @@ CGridImpl::~CGridImpl()
             delete header;
     }
     ReleaseCustomDraw();
+    RemoveService(m_mouse.get());
+    m_mouse.reset();
     m_painter.reset();
     // The rows go while layout and selection still answer for them.
     m_rows.reset();

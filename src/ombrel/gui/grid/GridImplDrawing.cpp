@@ -98,6 +98,29 @@ void CGridImpl::OnFontChanged()
     Invalidate();
 }
 
+std::vector<int> CGridImpl::PositionsToMeasure(int rowType) const
+{
+    // Up to kMeasureAllLimit rows every row is measured. Beyond it, measuring stays bounded:
+    // the rows on screen (what the user sees must fit) and an even sample of the rest, so a
+    // column of a million rows is sized in milliseconds and a wider cell off screen may be cut.
+    const int count = m_rows->GetRowCount(rowType);
+    std::vector<int> positions;
+    if (count <= kMeasureAllLimit) {
+        positions.resize(static_cast<std::size_t>(count));
+        for (int position = 0; position < count; ++position)
+            positions[static_cast<std::size_t>(position)] = position;
+        return positions;
+    }
+    const int first = rowType == ROW_NORMAL ? std::max(m_layout->GetTopRow(), 0) : 0;
+    const int last = std::min(m_layout->GetLastVisibleIndex(rowType), count - 1);
+    for (int position = first; position <= last; ++position)
+        positions.push_back(position);
+    const int stride = count / kMeasureSampleSize;
+    for (int sample = 0; sample < kMeasureSampleSize; ++sample)
+        positions.push_back(sample * stride);
+    return positions;
+}
+
 int CGridImpl::GetOptimalWidth(std::int32_t fieldId)
 {
     CHeader* header = m_options.header;
@@ -116,17 +139,18 @@ int CGridImpl::GetOptimalWidth(std::int32_t fieldId)
     context.format = column->GetFormat();
     context.highlight = m_highlight;
     int widest = 0;
+    const auto measure = [&](int rowType, int position) {
+        CGridItem* row = m_rows->GetRowAt(position, rowType);
+        context.row = row;
+        context.rowType = rowType;
+        context.position = position;
+        const int height = m_layout->GetRowHeight(row);
+        context.rect = CRect(0, 0, column->GetWidth(), std::max(height, 0));
+        widest = std::max(widest, customDraw->GetCellWidth(context, &dc, m_options.paintOptions));
+    };
     for (int rowType : {ROW_FIXED, ROW_NORMAL}) {
-        const int count = m_rows->GetRowCount(rowType);
-        for (int position = 0; position < count; ++position) {
-            CGridItem* row = m_rows->GetRowAt(position, rowType);
-            context.row = row;
-            context.rowType = rowType;
-            context.position = position;
-            const int height = m_layout->GetRowHeight(row);
-            context.rect = CRect(0, 0, column->GetWidth(), std::max(height, 0));
-            widest = std::max(widest, customDraw->GetCellWidth(context, &dc, m_options.paintOptions));
-        }
+        for (int position : PositionsToMeasure(rowType))
+            measure(rowType, position);
     }
     return widest;
 }

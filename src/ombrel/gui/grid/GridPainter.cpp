@@ -1,4 +1,5 @@
 #include "ombrel/gui/grid/detail/GridPainter.h"
+#include "ombrel/gui/grid/detail/GridTracking.h"
 
 #include "ombrel/gui/grid/Grid.h"
 #include "ombrel/gui/rows/GridItem.h"
@@ -141,13 +142,14 @@ struct CGridPainter::Impl
     CGridRows& rows;
     CGridLayout& layout;
     const GridOptions& options;
+    const GridTracking& tracking;
 
     std::vector<CRect> updateRects;  // filled by BeforePaint, emptied by AfterPaint
     std::unique_ptr<CBitmap> backBuffer; // client size, while double buffering or a picture
     CSize backBufferSize;
 
-    Impl(CGrid& g, CGridRows& r, CGridLayout& l, const GridOptions& o)
-        : grid(g), rows(r), layout(l), options(o)
+    Impl(CGrid& g, CGridRows& r, CGridLayout& l, const GridOptions& o, const GridTracking& t)
+        : grid(g), rows(r), layout(l), options(o), tracking(t)
     {
     }
 
@@ -251,6 +253,7 @@ void CGridPainter::Impl::PaintLine(CDC& dc, const PassState& pass, const CRect& 
     context.backgroundImage = pass.backgroundImage;
     context.imageList = pass.imageList;
     context.stretchImages = pass.stretchImages;
+    context.trackingRect = tracking.rubberBand;
     pass.customDraw->DrawLine(context, dc, pass.flags);
 }
 
@@ -273,6 +276,9 @@ int CGridPainter::Impl::PaintHeader(CDC& dc, const PassState& pass, int y)
         context.font = headerFont != nullptr ? headerFont : pass.font;
         context.imageList = header->GetImageList();
         context.textColor = GetSysColor(COLOR_WINDOWTEXT);
+        context.trackedFieldId = tracking.trackedFieldId;
+        context.trackedPressed = tracking.trackedPressed;
+        context.dropIndex = tracking.dropIndex;
         pass.customDraw->DrawHeader(context, dc, pass.flags);
     }
     return y + std::max(height, 0);
@@ -406,8 +412,8 @@ void CGridPainter::Impl::CopyBackgroundPicture(CDC& target, CDC* picture,
 }
 
 CGridPainter::CGridPainter(CGrid& grid, CGridRows& rows, CGridLayout& layout,
-                           const GridOptions& options)
-    : m_impl(std::make_unique<Impl>(grid, rows, layout, options))
+                           const GridOptions& options, const GridTracking& tracking)
+    : m_impl(std::make_unique<Impl>(grid, rows, layout, options, tracking))
 {
 }
 

@@ -13,6 +13,8 @@
 //   paint                            -> WM_ERASEBKGND, then WM_PAINT, with the painter and the
 //                                       update region kept in the window's state meanwhile
 //   close                            -> WM_CLOSE (its default destroys the window)
+// A standard control's widget is translated by TranslateControlEvent (NativeControl.h): its
+// host widget only reports size, position and closing.
 // While a window has the mouse captured, mouse messages go to it instead.
 
 #include "ombrel/base/Clock.h"
@@ -20,6 +22,7 @@
 #include "ombrel/platform/Input.h"
 #include "ombrel/platform/WindowMessaging.h"
 #include "ombrel/platform/qt/HostWidget.h"
+#include "ombrel/platform/qt/NativeControl.h"
 #include "ombrel/platform/qt/QtDrawing.h"
 #include "ombrel/platform/qt/WndImpl.h"
 
@@ -126,13 +129,15 @@ void TrackHover(CWnd& target, QPoint clientPos)
     }
 }
 
-bool TranslateMouse(CWnd& window, QMouseEvent* event)
+// `inHost`: the event's position is relative to the window's own widget (else to a widget
+// inside it, such as a control's).
+bool TranslateMouse(CWnd& window, QMouseEvent* event, bool inHost = true)
 {
     NoteModifierState(event->modifiers(), event->buttons());
     CWnd& target = MouseTarget(window);
     NoteMouseWindow(&target);
     QPoint client = ClientPointIn(target, event->globalPosition());
-    if (&target == &window)
+    if (&target == &window && inHost)
         client = event->position().toPoint();
     NotePointer(target, client, event->globalPosition().toPoint());
     if (!IsWindow(&target))
@@ -259,6 +264,38 @@ bool TranslateKey(CWnd& window, QKeyEvent* event)
     return true;
 }
 
+void TranslateFocusIn(CWnd& window)
+{
+    CWnd* previous = t_focusLoser != &window && IsWindow(t_focusLoser) ? t_focusLoser : nullptr;
+    t_focusLoser = nullptr;
+    DispatchNow(window, WM_SETFOCUS, reinterpret_cast<WPARAM>(previous), 0);
+}
+
+void TranslateFocusOut(CWnd& window)
+{
+    t_focusLoser = &window;
+    CWnd* next = WindowFromWidget(QApplication::focusWidget());
+    DispatchNow(window, WM_KILLFOCUS, reinterpret_cast<WPARAM>(next == &window ? nullptr : next), 0);
+}
+
+// A control paints through WM_PAINT: a CPaintDC made by a handler opens a painter on the
+// control widget on demand, and the control's own painting runs when WM_PAINT reaches its
+// default processing.
+void TranslateControlPaint(CWnd& window, QWidget& widget, QPaintEvent* event)
+{
+    CWnd::Impl& impl = CWnd::Impl::Of(window);
+    impl.paintRegion = event->region();
+    impl.controlPaintWidget = &widget;
+    DispatchNow(window, WM_PAINT, 0, 0);
+    if (!IsWindow(&window))
+        return;
+    if (impl.controlPainter && impl.controlPainter->isActive())
+        impl.controlPainter->end();
+    impl.controlPainter.reset();
+    impl.controlPaintWidget = nullptr;
+    impl.paintRegion = QRegion();
+}
+
 bool TranslatePaint(CWnd& window, CHostWidget& widget, QPaintEvent* event)
 {
     CWnd::Impl& impl = CWnd::Impl::Of(window);
@@ -278,6 +315,18 @@ bool TranslatePaint(CWnd& window, CHostWidget& widget, QPaintEvent* event)
         impl.paintRegion = QRegion();
     }
     return true;
+}
+
+bool IsControlWidgetEvent(QEvent::Type type)
+{
+    switch (type) {
+    case QEvent::MouseButtonPress: case QEvent::MouseButtonRelease: case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove: case QEvent::Wheel: case QEvent::KeyPress: case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride: case QEvent::FocusIn: case QEvent::FocusOut: case QEvent::Paint:
+        return true;
+    default:
+        return false;
+    }
 }
 
 } // namespace
@@ -363,9 +412,58 @@ unsigned TranslateQtKey(int qtKey, Qt::KeyboardModifiers modifiers)
     }
 }
 
+bool TranslateControlEvent(CWnd& window, QWidget& receiver, QEvent* event)
+{
+    CWnd::Impl& impl = CWnd::Impl::Of(window);
+    Internal::NativeEventRecord record;
+    record.receiver = &receiver;
+    record.event = event;
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        record.virtualKey = TranslateQtKey(key->key(), key->modifiers());
+        if (event->type() == QEvent::KeyPress)
+            record.characters = KeyCharacters(*key, record.virtualKey);
+    }
+    Internal::NativeEventRecord* previous = impl.nativeEvent;
+    impl.nativeEvent = &record;
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+        TranslateKey(window, static_cast<QKeyEvent*>(event));
+        break;
+    case QEvent::Wheel:
+        TranslateWheel(window, static_cast<QWheelEvent*>(event));
+        break;
+    case QEvent::FocusIn:
+        TranslateFocusIn(window);
+        break;
+    case QEvent::FocusOut:
+        TranslateFocusOut(window);
+        break;
+    case QEvent::Paint:
+        TranslateControlPaint(window, receiver, static_cast<QPaintEvent*>(event));
+        break;
+    default:
+        TranslateMouse(window, static_cast<QMouseEvent*>(event), &receiver == impl.widget.data());
+        break;
+    }
+    // The window may be gone (its object too): only a live window gets its state back.
+    if (IsWindow(&window))
+        impl.nativeEvent = previous;
+    if (!record.delivered)
+        event->accept(); // swallowed: nothing else may act on it
+    return true;
+}
+
 bool TranslateEvent(CWnd& window, CHostWidget& widget, QEvent* event)
 {
     CWnd::Impl& impl = CWnd::Impl::Of(window);
+    if (impl.control && IsControlWidgetEvent(event->type())) {
+        // The control widget covers its host and translates its own input; what reaches the
+        // host was passed on by the control and must not travel to the windows behind it.
+        event->accept();
+        return true;
+    }
     switch (event->type()) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
@@ -385,6 +483,8 @@ bool TranslateEvent(CWnd& window, CHostWidget& widget, QEvent* event)
     case QEvent::Paint:
         return TranslatePaint(window, widget, static_cast<QPaintEvent*>(event));
     case QEvent::Resize:
+        if (impl.control)
+            impl.control->Layout();
         impl.LayoutScrollBars();
         impl.SendSizeIfChanged();
         return false;
@@ -393,18 +493,12 @@ bool TranslateEvent(CWnd& window, CHostWidget& widget, QEvent* event)
         DispatchNow(window, WM_MOVE, 0, PointParam(pos));
         return false;
     }
-    case QEvent::FocusIn: {
-        CWnd* previous = t_focusLoser != &window && IsWindow(t_focusLoser) ? t_focusLoser : nullptr;
-        t_focusLoser = nullptr;
-        DispatchNow(window, WM_SETFOCUS, reinterpret_cast<WPARAM>(previous), 0);
+    case QEvent::FocusIn:
+        TranslateFocusIn(window);
         return true;
-    }
-    case QEvent::FocusOut: {
-        t_focusLoser = &window;
-        CWnd* next = WindowFromWidget(QApplication::focusWidget());
-        DispatchNow(window, WM_KILLFOCUS, reinterpret_cast<WPARAM>(next == &window ? nullptr : next), 0);
+    case QEvent::FocusOut:
+        TranslateFocusOut(window);
         return true;
-    }
     case QEvent::Enter:
         impl.pointerInside = true;
         return false;

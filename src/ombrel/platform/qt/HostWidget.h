@@ -31,6 +31,12 @@ private:
 // fully handled and Qt's own handling must not run.
 bool TranslateEvent(CWnd& window, CHostWidget& widget, QEvent* event);
 
+// Translates one input, focus or paint event of a standard control's widget (`receiver`, the
+// control widget or a widget inside it) into messages for `window`. The event reaches the
+// widget's own handling only through the control's default processing (NativeControl.h).
+// Always consumes the event.
+bool TranslateControlEvent(CWnd& window, QWidget& receiver, QEvent* event);
+
 // The Qt key event being translated on this thread, or null (frames match their menu
 // shortcuts against it in PreTranslateMessage, as accelerators are on the platform).
 const QKeyEvent* CurrentKeyEvent();

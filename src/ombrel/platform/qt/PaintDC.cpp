@@ -10,10 +10,10 @@ CPaintDC::CPaintDC(CWnd* window)
 {
     if (window == nullptr)
         return;
-    CWnd::Impl& impl = CWnd::Impl::Of(*window);
-    if (impl.painter == nullptr)
+    QPainter* painter = CWnd::Impl::Of(*window).PaintPainter();
+    if (painter == nullptr)
         return;
-    AttachPainter(*this, impl.painter);
+    AttachPainter(*this, painter);
     m_updateRects = window->GetUpdateRects();
     m_updateBounds = window->GetUpdateBounds();
 }

@@ -6,9 +6,11 @@
 #include "ombrel/platform/Input.h"
 #include "ombrel/platform/WindowMessaging.h"
 #include "ombrel/platform/qt/HostWidget.h"
+#include "ombrel/platform/qt/NativeControl.h"
 #include "ombrel/platform/qt/WndImpl.h"
 
 #include <QApplication>
+#include <QPainter>
 #include <QScrollBar>
 #include <QStyle>
 #include <QTimer>
@@ -106,6 +108,24 @@ CWnd* WindowFromWidget(QWidget* widget)
 
 // ---- Impl ---------------------------------------------------------------------------------
 
+CWnd::Impl::Impl(CWnd& window) : self(window) {}
+
+CWnd::Impl::~Impl()
+{
+    ReleaseHooks();
+}
+
+QPainter* CWnd::Impl::PaintPainter()
+{
+    if (painter != nullptr || controlPaintWidget == nullptr)
+        return painter;
+    if (!controlPainter) {
+        controlPainter = std::make_unique<QPainter>(controlPaintWidget);
+        controlPainter->setClipRegion(paintRegion);
+    }
+    return controlPainter.get();
+}
+
 QRect CWnd::Impl::ClientQRect() const
 {
     if (!widget)
@@ -193,6 +213,13 @@ void CWnd::Impl::ResetForReuse()
     trackFlags = 0;
     pointerInside = false;
     hoverTimer = nullptr;
+    ReleaseHooks();
+    if (control)
+        control->Detach();
+    control = nullptr;
+    nativeEvent = nullptr;
+    controlPainter.reset();
+    controlPaintWidget = nullptr;
 }
 
 // ---- Construction and creation ------------------------------------------------------------
@@ -209,6 +236,8 @@ CWnd::~CWnd()
     Internal::UnregisterWindow(this);
     if (impl.parent != nullptr && IsWindow(impl.parent))
         RemoveFrom(Impl::Of(*impl.parent).children, this);
+    if (impl.control)
+        impl.control->Detach();
     if (CHostWidget* widget = impl.widget) {
         widget->Detach();
         widget->deleteLater();
@@ -262,7 +291,15 @@ bool CWnd::CreateEx(DWORD exStyle, const char* className, const char* windowName
     Qt::WindowFlags flags = child ? Qt::Widget : TopLevelFlags(cs.style, cs.dwExStyle);
     auto* widget = new CHostWidget(*this, parentWidget, flags);
     ApplyExtendedStyle(*widget, cs.dwExStyle);
+    widget->setGeometry(cs.x, cs.y, std::max(cs.cx, 0), std::max(cs.cy, 0));
+    bool refused = false;
+    Internal::NativeControl* control = Internal::CreateNativeControl(*this, *widget, effectiveClass, cs, refused);
+    if (refused) {
+        delete widget;
+        return false;
+    }
     impl.widget = widget;
+    impl.control = control;
     impl.className = effectiveClass;
     impl.classStyle = GetWindowClassStyle(effectiveClass);
     impl.style = cs.style & ~(WS_VISIBLE | WS_DISABLED | WS_HSCROLL | WS_VSCROLL);
@@ -271,7 +308,6 @@ bool CWnd::CreateEx(DWORD exStyle, const char* className, const char* windowName
     impl.text = cs.lpszName != nullptr ? cs.lpszName : "";
     impl.parent = child ? parentWnd : nullptr;
     impl.owner = child ? nullptr : parentWnd;
-    widget->setGeometry(cs.x, cs.y, std::max(cs.cx, 0), std::max(cs.cy, 0));
     if (!child)
         widget->setWindowTitle(QString::fromUtf8(impl.text.GetString()));
 

@@ -20,6 +20,12 @@ class QTimer;
 namespace Ombrel {
 
 class CHostWidget;
+class CWindowHook;
+
+namespace Internal {
+class NativeControl;
+struct NativeEventRecord;
+}
 
 // One scroll bar's state as the window sees it; the QScrollBar only mirrors it.
 struct ScrollBarState
@@ -43,7 +49,10 @@ struct ScrollBarState
 
 struct CWnd::Impl
 {
-    explicit Impl(CWnd& window) : self(window) {}
+    explicit Impl(CWnd& window);
+    ~Impl();
+    Impl(const Impl&) = delete;
+    Impl& operator=(const Impl&) = delete;
 
     CWnd& self;
     // ---- Identity (set by creation, cleared by destruction) ------------------------------
@@ -97,6 +106,24 @@ struct CWnd::Impl
     bool pointerInside = false;
     QTimer* hoverTimer = nullptr; // child of the widget
 
+    // ---- Hooks (WindowHook.cpp) ----------------------------------------------------------
+    // In installation order: the last entry sees a message first. An entry is null while the
+    // hook it held was removed during a dispatch that still walks the chain; nulls are dropped
+    // once no dispatch of this window is running.
+    std::vector<CWindowHook*> hooks;
+
+    // ---- Standard control (null for windows of other classes) ----------------------------
+    // The toolkit widget of a control class ("Edit", "Button", ...) inside `widget`.
+    // Owned by `widget` (a Qt child of it), so that it outlives a destruction that starts
+    // inside one of its own signals; detached from this window when the window is destroyed.
+    QPointer<Internal::NativeControl> control;
+    // The toolkit event of the control being translated into messages right now, if any.
+    Internal::NativeEventRecord* nativeEvent = nullptr;
+    // While a control's WM_PAINT is handled: the widget a CPaintDC paints on, and the painter
+    // opened for it on demand (ended before the control's own painting runs).
+    QWidget* controlPaintWidget = nullptr;
+    std::unique_ptr<QPainter> controlPainter;
+
     static Impl& Of(const CWnd& wnd) { return wnd.GetImpl(); }
 
     // ---- Operations used by the widget and the free functions ----------------------------
@@ -107,11 +134,19 @@ struct CWnd::Impl
     void OnWidgetDestroyed();
     void StartHoverTimer();
     void ResetForReuse();
+    // Releases every hook of the window (they end up bound to no window).
+    void ReleaseHooks();
+    // The painter a CPaintDC draws with during WM_PAINT (opened on demand for controls).
+    QPainter* PaintPainter();
 };
 
 // Dispatches a message to a window of the calling thread, as SendMessage does on the
-// window's own thread.
+// window's own thread: through the window's hooks, then its WindowProc.
 LRESULT DispatchNow(CWnd& wnd, UINT message, WPARAM wParam, LPARAM lParam);
+// The window's own procedure, past its hooks (the end of the hook chain).
+LRESULT CallWindowProcedure(CWnd& wnd, UINT message, WPARAM wParam, LPARAM lParam);
+// Runs the window's hook chain (WindowHook.cpp); the chain ends in CallWindowProcedure.
+LRESULT DispatchThroughHooks(CWnd& wnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Runs PreTranslateMessage from the message's window up through its parents; true when one
 // of them consumed the message.

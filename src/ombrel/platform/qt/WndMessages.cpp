@@ -8,6 +8,7 @@
 #include "ombrel/platform/Input.h"
 #include "ombrel/platform/WindowMessaging.h"
 #include "ombrel/platform/qt/HostWidget.h"
+#include "ombrel/platform/qt/NativeControl.h"
 #include "ombrel/platform/qt/QtDrawing.h"
 #include "ombrel/platform/qt/WndImpl.h"
 
@@ -62,6 +63,15 @@ void EraseBackground(CWnd::Impl& impl)
 
 LRESULT DispatchNow(CWnd& wnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (!CWnd::Impl::Of(wnd).hooks.empty())
+        return DispatchThroughHooks(wnd, message, wParam, lParam);
+    return CallWindowProcedure(wnd, message, wParam, lParam);
+}
+
+LRESULT CallWindowProcedure(CWnd& wnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    // Pushed here rather than in DispatchNow: a hook may pass changed parameters on, and
+    // Default() must see what the window got.
     CurrentMessageScope scope(wnd, message, wParam, lParam);
     return wnd.WindowProc(message, wParam, lParam);
 }
@@ -128,6 +138,12 @@ const MSG* CWnd::GetCurrentMessage()
 LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     Impl& impl = *m_impl;
+    // A standard control's class processing comes first, as its class procedure would.
+    if (impl.control) {
+        LRESULT result = 0;
+        if (impl.control->HandleMessage(message, wParam, lParam, result))
+            return result;
+    }
     switch (message) {
     case WM_CLOSE:
         DestroyWindow();

@@ -5,6 +5,7 @@
 #include "ombrel/gui/grid/GridOptions.h"
 #include "ombrel/gui/grid/GridService.h"
 #include "ombrel/gui/grid/GridTimer.h"
+#include "ombrel/gui/grid/detail/GridTracking.h"
 #include "ombrel/gui/rows/GridRowsOwner.h"
 #include "ombrel/gui/rows/GridRowsOwner.h"
 #include "ombrel/gui/header/Header.h"
@@ -32,6 +33,7 @@ class CFormat;
 
 namespace Ombrel::GUI {
 
+class CGridMouse;
 class CGridPainter;
 class CGridRows;
 class CGridSelection;
@@ -80,6 +82,8 @@ public:
     CGridRows& GetRows() const { return *m_rows; }
     CGridLayout& GetLayout() const { return *m_layout; }
     CGridSelection& GetSelection() const { return *m_selection; }
+    CGridMouse& GetMouse() const { return *m_mouse; }
+    const GridTracking& GetTracking() const { return m_tracking; }
     const GridOptions& GetOptions() const { return m_options; }
     bool IsInitialized() const { return m_state != WindowState::Uninitialized; }
     // When the change-highlighting timer is due (grid clock), -1 while it is not armed.
@@ -197,7 +201,11 @@ private:
     CFont* GetEffectiveFont() const;
     void RecalcRowHeights(int typeMask);
     int MeasureHeaderHeight();
+    // The widest cell of the column; see PositionsToMeasure for which rows are measured.
     int GetOptimalWidth(std::int32_t fieldId);
+    static constexpr int kMeasureAllLimit = 5000;
+    static constexpr int kMeasureSampleSize = 2000;
+    std::vector<int> PositionsToMeasure(int rowType) const;
     void AutoSizeColumn(CColumn* column);
     void AutoSizeColumns();
 
@@ -258,7 +266,9 @@ private:
     std::unique_ptr<CGridLayout> m_layout;
     std::unique_ptr<CGridSelection> m_selection;
     std::unique_ptr<CGridPainter> m_painter;
-    std::unique_ptr<CGridTooltips> m_tooltips; // registered as the first service
+    std::unique_ptr<CGridTooltips> m_tooltips; // the first service of the list
+    GridTracking m_tracking;               // written by the mouse service, read by the painter
+    std::unique_ptr<CGridMouse> m_mouse;   // the second service
 
     bool m_applySortChanges = true; // false while a sort level is set without re-sorting
 

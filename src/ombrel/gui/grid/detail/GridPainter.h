@@ -17,6 +17,7 @@ class CGrid;
 class CGridLayout;
 class CGridRows;
 struct GridOptions;
+struct GridTracking;
 
 // The grid window's paint pass: turns a paint request into calls of the grid's custom draw
 // for the header strip, the fixed rows, the separator, the normal rows from the top row and
@@ -44,7 +45,9 @@ public:
     // Text margins, in pixels, handed to every line's paint context.
     static constexpr int kTextMargin = 2;
 
-    CGridPainter(CGrid& grid, CGridRows& rows, CGridLayout& layout, const GridOptions& options);
+    // `tracking` is what the mouse is doing (pressed header cell, drop marker, rubber band).
+    CGridPainter(CGrid& grid, CGridRows& rows, CGridLayout& layout, const GridOptions& options,
+                 const GridTracking& tracking);
     ~CGridPainter();
     CGridPainter(const CGridPainter&) = delete;
     CGridPainter& operator=(const CGridPainter&) = delete;

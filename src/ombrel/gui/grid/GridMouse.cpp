@@ -1,0 +1,680 @@
+#include "ombrel/gui/grid/detail/GridMouse.h"
+
+#include "ombrel/gui/grid/Grid.h"
+#include "ombrel/gui/grid/GridOptions.h"
+#include "ombrel/gui/grid/GridTimer.h"
+#include "ombrel/gui/grid/detail/GridLayout.h"
+#include "ombrel/gui/grid/detail/GridTracking.h"
+#include "ombrel/gui/header/Column.h"
+#include "ombrel/gui/header/Header.h"
+#include "ombrel/gui/rows/GridClock.h"
+#include "ombrel/gui/rows/GridItem.h"
+#include "ombrel/platform/Input.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
+
+// Flow of the mouse gestures
+//   header:  press on a border -> Resizing -> moves set the width -> release ends
+//            press on a cell   -> Pressed  -> release within 4 px: sort click
+//                                          -> move beyond 4 px: DraggingColumn (if movable)
+//                                             -> moves place the drop marker -> release moves
+//   rows:    plain press (the grid selects) -> band started -> moves select what it covers;
+//            outside the row areas the AutoScroll timer scrolls and the band follows its rows
+//   ends:    left or right release, lost capture or focus, Escape, window destroyed: EndAll
+//
+// Sections: 1. header gestures  2. rubber band  3. autoscroll  4. double clicks and cursor
+// 5. the message filter.
+
+namespace Ombrel::GUI {
+
+namespace {
+
+CPoint PointOf(LPARAM lParam)
+{
+    return CPoint(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+}
+
+CRect Normalized(CPoint a, CPoint b)
+{
+    return CRect(std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x) + 1,
+                 std::max(a.y, b.y) + 1);
+}
+
+// The parts of `rect` outside `hole`: up to four strips.
+std::vector<CRect> Subtract(const CRect& rect, const CRect& hole)
+{
+    CRect inner;
+    if (!inner.IntersectRect(rect, hole))
+        return rect.IsRectEmpty() ? std::vector<CRect>{} : std::vector<CRect>{rect};
+    std::vector<CRect> parts;
+    const auto add = [&](const CRect& part) {
+        if (!part.IsRectEmpty())
+            parts.push_back(part);
+    };
+    add(CRect(rect.left, rect.top, rect.right, inner.top));
+    add(CRect(rect.left, inner.bottom, rect.right, rect.bottom));
+    add(CRect(rect.left, inner.top, inner.left, inner.bottom));
+    add(CRect(inner.right, inner.top, rect.right, inner.bottom));
+    return parts;
+}
+
+// The header-click sort rules: Shift clears every level; otherwise, with sorting allowed, Ctrl
+// toggles the field's level or adds it as a new last level, and a plain click makes the field
+// the only level (toggling it when it already is).
+void ApplyHeaderClick(CHeader& header, std::int32_t fieldId, bool shift, bool control)
+{
+    if (shift) {
+        header.ClearSort();
+        return;
+    }
+    if (!header.IsSortEnabled())
+        return;
+    const int count = header.GetSortCount();
+    if (control) {
+        for (int level = 0; level < count; ++level) {
+            const CSortInfo info = header.GetSort(level);
+            if (info.GetFieldId() == fieldId) {
+                header.SetSort(level, CSortInfo(fieldId, !info.IsDescending()));
+                return;
+            }
+        }
+        if (count >= kMaxSortLevels)
+            return;
+        const bool descending = count > 0 && header.GetSort(count - 1).IsDescending();
+        header.SetSort(count, CSortInfo(fieldId, descending));
+        return;
+    }
+    if (count == 0) {
+        header.SetSort(0, CSortInfo(fieldId, false));
+        return;
+    }
+    const CSortInfo first = header.GetSort(0);
+    if (count == 1 && first.GetFieldId() == fieldId) {
+        header.SetSort(0, CSortInfo(fieldId, !first.IsDescending()));
+        return;
+    }
+    header.ClearSort();
+    header.SetSort(0, CSortInfo(fieldId, first.IsDescending()));
+}
+
+} // namespace
+
+struct CGridMouse::Impl
+{
+    Impl(CGrid& g, CGridLayout& l, const GridOptions& o, GridTracking& t)
+        : grid(g), layout(l), options(o), tracking(t)
+    {
+    }
+
+    CGrid& grid;
+    CGridLayout& layout;
+    const GridOptions& options;
+    GridTracking& tracking;
+
+    HeaderState state = HeaderState::Idle;
+    std::int32_t column = -2;         // the column concerned (field identifier)
+    CPoint pressPoint;                // Pressed: where the press was
+    int lastRightEdge = -1;           // Resizing: the right edge last applied
+    std::int64_t lastMarkerPaint = 0; // DraggingColumn: grid time of the last marker repaint
+
+    bool bandActive = false;
+    CPoint bandStart;                 // client coordinates, moved with the rows on scrolling
+    int bandTopRow = -1;              // the top row and horizontal position the start point
+    int bandHorzPosition = 0;         // was last placed against
+    bool autoScrolling = false;
+    CPoint lastPoint;                 // the pointer at the last move, client coordinates
+
+    CHeader* Header() const { return options.header; }
+
+    bool InHeaderBand(CPoint point) const
+    {
+        if (Header() == nullptr || !options.showHeader)
+            return false;
+        return layout.GetHeaderArea().PtInRect(point);
+    }
+
+    CColumn* Column() const { return Header() ? Header()->GetColumnById(column) : nullptr; }
+
+    bool MayMove(std::int32_t fieldId) const
+    {
+        CHeader* header = Header();
+        if (header == nullptr || header->GetVisibleColumnById(fieldId) == nullptr)
+            return false;
+        return header->IsFixedColumn(fieldId) ? header->CanMoveFixedColumns()
+                                              : header->CanMoveScrollableColumns();
+    }
+
+    void InvalidateHeader()
+    {
+        const CRect area = layout.GetHeaderArea();
+        if (!area.IsRectEmpty())
+            grid.InvalidateRect(&area, false);
+    }
+
+    // 1. Header gestures
+    bool OnHeaderPress(CPoint point);
+    void OnHeaderMove(CPoint point, UINT keys);
+    void OnHeaderRelease(CPoint point, UINT keys);
+    void StartColumnDrag();
+    void UpdateDropMarker(CPoint point);
+    // The column a drop at `point` lands next to, and whether after it; null for none.
+    CColumn* DropTarget(CPoint point, bool& after) const;
+    void EndHeaderTracking();
+
+    // 2. Rubber band
+    void StartBand(CPoint point);
+    void UpdateBand(CPoint point);
+    void SelectRowsInBand(int rowType, const CRect& band);
+    // First and last position of `rowType` whose band meets [top, bottom); false for none.
+    bool PositionsInBand(int rowType, int top, int bottom, int& first, int& last) const;
+    void RepaintBandChange(const CRect& before, const CRect& after);
+    void FollowScroll();
+    void EndBand();
+
+    // 3. Autoscroll
+    void StartAutoScroll();
+    void OnAutoScrollTimer();
+    void StopAutoScroll();
+
+    // 4. Double clicks and cursor
+    bool OnDoubleClick(CPoint point);
+    bool OnSetCursor();
+
+    void EndAll();
+    void Cancel();
+};
+
+// ---- 1. Header gestures -----------------------------------------------------------------------
+
+bool CGridMouse::Impl::OnHeaderPress(CPoint point)
+{
+    if (CColumn* border = layout.HitTestColumnBorder(point)) {
+        state = HeaderState::Resizing;
+        column = border->GetFieldId();
+        lastRightEdge = -1;
+    } else if (CColumn* cell = layout.HitTestColumn(point.x, point.y)) {
+        state = HeaderState::Pressed;
+        column = cell->GetFieldId();
+        pressPoint = point;
+        tracking.trackedFieldId = column;
+        tracking.trackedPressed = true;
+        InvalidateHeader();
+    } else {
+        return false;
+    }
+    grid.SetCapture();
+    if (CWnd::GetFocus() != &grid)
+        grid.CWnd::SetFocus();
+    return true;
+}
+
+void CGridMouse::Impl::OnHeaderMove(CPoint point, UINT keys)
+{
+    switch (state) {
+    case HeaderState::Pressed:
+        if (std::abs(point.x - pressPoint.x) > kDragThreshold ||
+            std::abs(point.y - pressPoint.y) > kDragThreshold) {
+            state = HeaderState::Idle;
+            tracking.trackedPressed = false;
+            if (MayMove(column))
+                StartColumnDrag();
+            else
+                EndHeaderTracking();
+            UpdateDropMarker(point);
+        }
+        break;
+    case HeaderState::Resizing: {
+        CColumn* resized = Column();
+        if ((keys & MK_LBUTTON) == 0 || resized == nullptr) {
+            EndHeaderTracking();
+            break;
+        }
+        const int left = Header()->GetColumnRect(&grid, column).left;
+        const int right = std::max(point.x, left + kMinimumColumnWidth);
+        if (right != lastRightEdge) {
+            lastRightEdge = right;
+            resized->SetWidth(right - left);
+            layout.UpdateLayout();
+            grid.InvalidateRect(nullptr, false);
+        }
+        break;
+    }
+    case HeaderState::DraggingColumn:
+        UpdateDropMarker(point);
+        break;
+    case HeaderState::Idle:
+        break;
+    }
+}
+
+void CGridMouse::Impl::StartColumnDrag()
+{
+    state = HeaderState::DraggingColumn;
+    tracking.trackedFieldId = column;
+    tracking.trackedPressed = false;
+    tracking.dropIndex = -1;
+    lastMarkerPaint = 0;
+}
+
+CColumn* CGridMouse::Impl::DropTarget(CPoint point, bool& after) const
+{
+    CHeader* header = Header();
+    if (header == nullptr)
+        return nullptr;
+    if (CColumn* target = header->ColumnFromPoint(&grid, point.x)) {
+        const CRect rect = header->GetColumnRect(&grid, target->GetFieldId());
+        after = point.x >= rect.left + rect.Width() / 2;
+        return target;
+    }
+    // Right of the last column the marker stands after it, and so does the drop.
+    CColumn* last = header->GetLastVisibleColumn();
+    if (last == nullptr || point.x < header->GetColumnRect(&grid, last->GetFieldId()).right)
+        return nullptr;
+    after = true;
+    return last;
+}
+
+void CGridMouse::Impl::UpdateDropMarker(CPoint point)
+{
+    if (state != HeaderState::DraggingColumn)
+        return;
+    bool after = false;
+    CColumn* target = DropTarget(point, after);
+    const int index =
+        target ? Header()->GetVisibleColumnIndex(target->GetFieldId()) + (after ? 1 : 0) : -1;
+    const std::int64_t now = GetGridTime();
+    if (index != tracking.dropIndex || now - lastMarkerPaint >= kDropMarkerRefreshMs) {
+        tracking.dropIndex = index;
+        lastMarkerPaint = now;
+        InvalidateHeader();
+    }
+}
+
+void CGridMouse::Impl::OnHeaderRelease(CPoint point, UINT keys)
+{
+    CHeader* header = Header();
+    if (header == nullptr)
+        return;
+    if (state == HeaderState::Pressed) {
+        CColumn* clicked = layout.HitTestColumn(point.x, point.y);
+        if (clicked != nullptr && clicked->GetFieldId() == column)
+            ApplyHeaderClick(*header, column, (keys & MK_SHIFT) != 0, (keys & MK_CONTROL) != 0);
+    } else if (state == HeaderState::DraggingColumn) {
+        bool after = false;
+        CColumn* target = DropTarget(point, after);
+        if (target != nullptr && target->GetFieldId() != column && MayMove(target->GetFieldId())) {
+            if (after)
+                header->MoveColumnAfter(column, target->GetFieldId());
+            else
+                header->MoveColumnBefore(column, target->GetFieldId());
+            grid.InvalidateRect(nullptr, false);
+        }
+    }
+}
+
+void CGridMouse::Impl::EndHeaderTracking()
+{
+    const bool shown = tracking.trackedFieldId != -2 || tracking.dropIndex >= 0;
+    state = HeaderState::Idle;
+    column = -2;
+    tracking.trackedFieldId = -2;
+    tracking.trackedPressed = false;
+    tracking.dropIndex = -1;
+    if (shown)
+        InvalidateHeader();
+}
+
+// ---- 2. Rubber band ---------------------------------------------------------------------------
+
+void CGridMouse::Impl::StartBand(CPoint point)
+{
+    bandActive = true;
+    bandStart = point;
+    bandTopRow = layout.GetTopRow();
+    bandHorzPosition = layout.GetHorzPosition();
+    tracking.rubberBand = CRect();
+}
+
+void CGridMouse::Impl::UpdateBand(CPoint point)
+{
+    if (!bandActive)
+        return;
+    const CRect client = grid.GetClientRect();
+    point.x = std::clamp(point.x, client.left, std::max(client.right - 1, client.left));
+    point.y = std::clamp(point.y, client.top, std::max(client.bottom - 1, client.top));
+    const CRect band = Normalized(bandStart, point);
+    if (grid.IsSelectionEnabled() && grid.IsMultipleSelectionEnabled()) {
+        for (int rowType : {ROW_FIXED, ROW_NORMAL}) {
+            if (grid.IsSelectable(rowType))
+                SelectRowsInBand(rowType, band);
+        }
+    }
+    const CRect before = tracking.rubberBand;
+    tracking.rubberBand = band;
+    RepaintBandChange(before, band);
+}
+
+bool CGridMouse::Impl::PositionsInBand(int rowType, int top, int bottom, int& first,
+                                       int& last) const
+{
+    const int count = grid.GetRowCount(rowType);
+    first = -1;
+    last = -1;
+    const auto meets = [&](int rowTop, int rowBottom, int position) {
+        if (rowBottom > top && rowTop < bottom) {
+            first = first < 0 ? position : std::min(first, position);
+            last = std::max(last, position);
+        }
+    };
+    const auto heightAt = [&](int position) {
+        return std::max(layout.GetRowHeight(grid.GetRowAt(position, rowType)), 0);
+    };
+    if (rowType == ROW_FIXED) {
+        int y = layout.GetFixedArea().top;
+        for (int position = 0; position < count && y < bottom; ++position) {
+            meets(y, y + heightAt(position), position);
+            y += heightAt(position);
+        }
+        return first >= 0;
+    }
+    const int topRow = layout.GetTopRow();
+    if (topRow < 0)
+        return false;
+    // Rows on screen from the top row down, then rows scrolled above by their pixel distance.
+    int y = layout.GetNormalArea().top;
+    for (int position = topRow; position < count && y < bottom; ++position) {
+        meets(y, y + heightAt(position), position);
+        y += heightAt(position);
+    }
+    y = layout.GetNormalArea().top;
+    for (int position = topRow - 1; position >= 0 && y > top; --position) {
+        y -= heightAt(position);
+        meets(y, y + heightAt(position), position);
+    }
+    return first >= 0;
+}
+
+void CGridMouse::Impl::SelectRowsInBand(int rowType, const CRect& band)
+{
+    int first = -1;
+    int last = -1;
+    PositionsInBand(rowType, band.top, band.bottom, first, last);
+    std::vector<CGridItem*> selected;
+    grid.GetSelectedRows(rowType, selected);
+    for (CGridItem* row : selected) {
+        const int position = grid.GetVisibleIndex(row);
+        if (position >= 0 && (position < first || position > last))
+            grid.SelectAt(position, rowType, false);
+    }
+    for (int position = first; position >= 0 && position <= last; ++position) {
+        if (!grid.IsSelectedAt(position, rowType))
+            grid.SelectAt(position, rowType, true);
+    }
+}
+
+void CGridMouse::Impl::RepaintBandChange(const CRect& before, const CRect& after)
+{
+    // The band is filled and framed: what changes is the area in one rectangle and not in the
+    // other, and the frame lines of both, which lie one pixel inside each.
+    CRect keep = after;
+    keep.IntersectRect(before, after);
+    keep.DeflateRect(1, 1);
+    for (const CRect* rect : {&before, &after}) {
+        for (const CRect& strip : Subtract(*rect, keep))
+            grid.InvalidateRect(&strip, false);
+    }
+}
+
+void CGridMouse::Impl::FollowScroll()
+{
+    if (!bandActive)
+        return;
+    // The start point stays on the row it was pressed on: it moves by the pixels scrolled.
+    const int topRow = layout.GetTopRow();
+    int moved = 0;
+    for (int position = bandTopRow; position >= 0 && position < topRow; ++position)
+        moved += std::max(layout.GetRowHeight(grid.GetRowAt(position, ROW_NORMAL)), 0);
+    for (int position = topRow; position >= 0 && position < bandTopRow; ++position)
+        moved -= std::max(layout.GetRowHeight(grid.GetRowAt(position, ROW_NORMAL)), 0);
+    bandStart.y -= moved;
+    bandStart.x -= layout.GetHorzPosition() - bandHorzPosition;
+    bandTopRow = topRow;
+    bandHorzPosition = layout.GetHorzPosition();
+    UpdateBand(lastPoint);
+}
+
+void CGridMouse::Impl::EndBand()
+{
+    if (!bandActive)
+        return;
+    bandActive = false;
+    const CRect last = tracking.rubberBand;
+    tracking.rubberBand = CRect();
+    if (!last.IsRectEmpty())
+        grid.InvalidateRect(&last, false);
+}
+
+// ---- 3. Autoscroll ----------------------------------------------------------------------------
+
+void CGridMouse::Impl::StartAutoScroll()
+{
+    if (autoScrolling)
+        return;
+    autoScrolling = grid.SetTimer(TimerId(GridTimer::AutoScroll), kAutoScrollPeriodMs) != 0;
+}
+
+void CGridMouse::Impl::StopAutoScroll()
+{
+    if (!autoScrolling)
+        return;
+    autoScrolling = false;
+    grid.KillTimer(TimerId(GridTimer::AutoScroll));
+}
+
+void CGridMouse::Impl::OnAutoScrollTimer()
+{
+    const CRect client = grid.GetClientRect();
+    const bool outsideSideways = lastPoint.x < client.left || lastPoint.x >= client.right;
+    if (GetKeyState(VK_LBUTTON) >= 0 || (!bandActive && outsideSideways)) {
+        StopAutoScroll();
+        return;
+    }
+    const CRect normal = layout.GetNormalArea();
+    const int count = grid.GetRowCount(ROW_NORMAL);
+    const auto heightAt = [&](int position) {
+        return std::max(layout.GetRowHeight(grid.GetRowAt(position, ROW_NORMAL)), 0);
+    };
+    if (lastPoint.y < normal.top) {
+        // Up line by line until the rows scrolled in cover the distance (at least one line).
+        const int distance = normal.top - lastPoint.y;
+        for (int scrolled = 0; scrolled < distance;) {
+            const int top = layout.GetTopRow();
+            if (top <= 0)
+                break;
+            layout.OnVScroll(SB_LINEUP, 0);
+            if (layout.GetTopRow() == top)
+                break;
+            scrolled += heightAt(layout.GetTopRow());
+        }
+    } else if (lastPoint.y >= normal.bottom) {
+        const int distance = lastPoint.y - normal.bottom + 1;
+        for (int scrolled = 0; scrolled < distance;) {
+            if (grid.GetFocusType() == ROW_NORMAL && grid.GetFocusIndex() == count - 1)
+                break;
+            const int top = layout.GetTopRow();
+            layout.OnVScroll(SB_LINEDOWN, 0);
+            if (layout.GetTopRow() == top)
+                break;
+            scrolled += heightAt(top);
+        }
+    }
+    UpdateBand(lastPoint);
+}
+
+// ---- 4. Double clicks and cursor --------------------------------------------------------------
+
+bool CGridMouse::Impl::OnDoubleClick(CPoint point)
+{
+    if (InHeaderBand(point)) {
+        CColumn* border = layout.HitTestColumnBorder(point);
+        if (border == nullptr)
+            return false;
+        const int width = grid.GetOptimalWidth(border->GetFieldId());
+        if (width > 0) {
+            border->SetWidth(width);
+            layout.UpdateLayout();
+            grid.InvalidateRect(nullptr, false);
+        }
+        return true;
+    }
+    // The second press of a double click on an expand button toggles it again, as a second
+    // click would.
+    if (layout.OnExpandButtonPress(point))
+        return true;
+    CGridItem* row = layout.HitTestRow(point.x, point.y);
+    if (row == nullptr)
+        return false;
+    if (grid.IsExpanded(row))
+        grid.Collapse(row);
+    else
+        grid.Expand(row);
+    return true;
+}
+
+bool CGridMouse::Impl::OnSetCursor()
+{
+    CPoint point;
+    if (!GetCursorPos(&point))
+        return false;
+    grid.ScreenToClient(&point);
+    const bool overBorder = state == HeaderState::Idle && InHeaderBand(point) &&
+                            layout.HitTestColumnBorder(point) != nullptr;
+    if (state != HeaderState::Resizing && !overBorder)
+        return false;
+    SetCursor(LoadCursor(IDC_SIZEWE));
+    return true;
+}
+
+void CGridMouse::Impl::EndAll()
+{
+
+    EndBand();
+    StopAutoScroll();
+    EndHeaderTracking();
+}
+
+void CGridMouse::Impl::Cancel()
+{
+    EndAll();
+    if (GetCapture() == &grid)
+        ReleaseCapture();
+}
+
+// ---- 5. The message filter --------------------------------------------------------------------
+
+CGridMouse::CGridMouse(CGrid& grid, CGridLayout& layout, const GridOptions& options,
+                       GridTracking& tracking)
+    : m_impl(std::make_unique<Impl>(grid, layout, options, tracking))
+{
+}
+
+CGridMouse::~CGridMouse() = default;
+
+bool CGridMouse::PreFilterMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    Impl& impl = *m_impl;
+    const UINT keys = GET_KEYSTATE_WPARAM(wParam);
+    switch (message) {
+    case WM_LBUTTONDOWN: {
+        const CPoint point = PointOf(lParam);
+        impl.EndAll();
+        impl.lastPoint = point;
+        if (impl.InHeaderBand(point)) {
+            result = 0;
+            return impl.OnHeaderPress(point);
+        }
+        if ((keys & (MK_SHIFT | MK_CONTROL)) == 0 &&
+            impl.layout.HitTestPosition(point).type != ROW_DETACHED)
+            impl.StartBand(point);
+        return false;
+    }
+    case WM_MOUSEMOVE: {
+        const CPoint point = PointOf(lParam);
+        impl.lastPoint = point;
+        if (impl.state != HeaderState::Idle) {
+            impl.OnHeaderMove(point, keys);
+            return false;
+        }
+        if ((keys & MK_LBUTTON) != 0 && !impl.InHeaderBand(point)) {
+            const bool inRows = impl.layout.GetFixedArea().PtInRect(point) ||
+                                impl.layout.GetNormalArea().PtInRect(point);
+            if (!inRows)
+                impl.StartAutoScroll();
+            impl.UpdateBand(point);
+        }
+        return false;
+    }
+    case WM_LBUTTONUP:
+        impl.OnHeaderRelease(PointOf(lParam), keys);
+        impl.EndAll();
+        return false;
+    case WM_RBUTTONUP:
+    case WM_CAPTURECHANGED:
+        impl.EndAll();
+        return false;
+    case WM_KILLFOCUS:
+        impl.Cancel();
+        return false;
+    case WM_KEYDOWN:
+        if (wParam == VK_ESCAPE && (impl.state != HeaderState::Idle || impl.bandActive)) {
+            impl.Cancel();
+            result = 0;
+            return true;
+        }
+        return false;
+    case WM_LBUTTONDBLCLK:
+        impl.EndAll();
+        result = 0;
+        return impl.OnDoubleClick(PointOf(lParam));
+    case WM_TIMER:
+        if (wParam != TimerId(GridTimer::AutoScroll))
+            return false;
+        impl.OnAutoScrollTimer();
+        result = 0;
+        return true;
+    case WM_SETCURSOR:
+        result = 1;
+        return impl.OnSetCursor();
+    default:
+        return false;
+    }
+}
+
+void CGridMouse::OnWindowDestroying()
+{
+    m_impl->Cancel();
+}
+
+void CGridMouse::OnViewScrolled()
+{
+    m_impl->FollowScroll();
+}
+
+CGridMouse::HeaderState CGridMouse::GetHeaderState() const
+{
+    return m_impl->state;
+}
+
+bool CGridMouse::IsRubberBandActive() const
+{
+    return m_impl->bandActive;
+}
+
+bool CGridMouse::IsAutoScrolling() const
+{
+    return m_impl->autoScrolling;
+}
+
+} // namespace Ombrel::GUI
