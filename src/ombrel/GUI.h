@@ -42,3 +42,6 @@
 #include "ombrel/gui/paint/CellPaintFormat.h"
 #include "ombrel/gui/paint/PaintFormatRegistry.h"
 #include "ombrel/gui/paint/PaintDefaults.h"
+#include "ombrel/gui/services/InPlaceTooltipCtrl.h"
+#include "ombrel/gui/services/Tooltip.h"
+#include "ombrel/gui/services/TooltipCtrl.h"

@@ -30,6 +30,7 @@
 #include "ombrel/platform/SpinButtonCtrl.h"
 #include "ombrel/platform/Static.h"
 #include "ombrel/platform/SystemColors.h"
+#include "ombrel/platform/SystemMetrics.h"
 #include "ombrel/platform/WinApp.h"
 #include "ombrel/platform/WindowHook.h"
 #include "ombrel/platform/WindowImage.h"

@@ -4,6 +4,7 @@
 #include "ombrel/platform/DC.h"
 #include "ombrel/platform/qt/QtDrawing.h"
 
+#include <QApplication>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -124,6 +125,31 @@ TEST_F(ImageListTest, DragImageFollowsThePointerWithItsHotSpot)
     CImageList::EndDrag();
     EXPECT_FALSE(CImageList::DragEnter(nullptr, CPoint(0, 0)));
     EXPECT_FALSE(list.BeginDrag(3, CPoint(0, 0)));
+}
+
+TEST_F(ImageListTest, DragImageIsTranslucentTakesNoFocusAndEndingWhileShownRemovesIt)
+{
+    CImageList list;
+    list.Create(4, 4, ILC_COLOR32, 1, 1);
+    CBitmap picture;
+    Paint(picture, 4, kBlue, kGreen);
+    list.Add(&picture, nullptr);
+
+    QWidget* active = QApplication::activeWindow();
+    ASSERT_TRUE(list.BeginDrag(0, CPoint(0, 0)));
+    ASSERT_TRUE(CImageList::DragEnter(nullptr, CPoint(10, 10)));
+    QWidget* window = GetDragImageWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->testAttribute(Qt::WA_TransparentForMouseEvents));
+    EXPECT_EQ(QApplication::activeWindow(), active) << "showing the drag image activates nothing";
+    const QImage shown = window->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+    const int alpha = qAlpha(shown.pixel(1, 1));
+    EXPECT_GT(alpha, 0);
+    EXPECT_LT(alpha, 255) << "what lies under the drag image must show through";
+
+    CImageList::EndDrag(); // without DragLeave first
+    EXPECT_EQ(GetDragImageWindow(), nullptr);
+    EXPECT_FALSE(CImageList::DragMove(CPoint(20, 20)));
 }
 
 } // namespace

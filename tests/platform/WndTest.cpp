@@ -7,6 +7,7 @@
 #include "ombrel/platform/PaintDC.h"
 #include "ombrel/platform/WindowMessaging.h"
 
+#include <QApplication>
 #include <QScrollBar>
 #include <QWidget>
 
@@ -256,6 +257,73 @@ TEST_F(WndTest, TrackMouseEventReportsLeaveAndHoverOnce)
     query.hwndTrack = &child;
     ASSERT_TRUE(TrackMouseEvent(&query));
     EXPECT_EQ(0u, query.dwFlags);
+}
+
+TEST_F(WndTest, LeaveRequestedWhileThePointerIsElsewhereIsAnsweredAtOnce)
+{
+    CRecordingWnd other;
+    ASSERT_TRUE(other.Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(220, 20, 280, 80), &frame, 5));
+    MouseMove(child, CPoint(50, 50));
+    MouseMove(other, CPoint(5, 5)); // the pointer moved on to a sibling
+    TRACKMOUSEEVENT request;
+    request.dwFlags = TME_LEAVE | TME_HOVER;
+    request.hwndTrack = &child;
+    request.dwHoverTime = 20;
+    ASSERT_TRUE(TrackMouseEvent(&request));
+    ASSERT_TRUE(PumpUntil([&] { return child.Count(WM_MOUSELEAVE) == 1; }));
+    PumpFor(60ms);
+    EXPECT_EQ(0, child.Count(WM_MOUSEHOVER)) << "a pointer that is not over the window cannot hover";
+
+    // Tracked while inside, then the pointer moves to the sibling: the leave comes without a
+    // Leave event of its own.
+    MouseMove(child, CPoint(60, 60));
+    request.dwFlags = TME_LEAVE;
+    ASSERT_TRUE(TrackMouseEvent(&request));
+    PumpFor(20ms);
+    EXPECT_EQ(1, child.Count(WM_MOUSELEAVE));
+    MouseMove(other, CPoint(6, 6));
+    EXPECT_TRUE(PumpUntil([&] { return child.Count(WM_MOUSELEAVE) == 2; }));
+}
+
+TEST_F(WndTest, CursorPositionIsWhereTheLatestMouseInputWas)
+{
+    MouseMove(child, CPoint(30, 40));
+    CPoint cursor;
+    ASSERT_TRUE(GetCursorPos(&cursor));
+    CPoint expected(30, 40);
+    child.ClientToScreen(&expected);
+    EXPECT_EQ(cursor, expected);
+    Wheel(frame, CPoint(5, 6), 120);
+    ASSERT_TRUE(GetCursorPos(&cursor));
+    expected = CPoint(5, 6);
+    frame.ClientToScreen(&expected);
+    EXPECT_EQ(cursor, expected);
+}
+
+TEST_F(WndTest, NoActivatePopupShowsWithoutTakingActivationOrFocus)
+{
+    child.SetFocus();
+    ASSERT_TRUE(PumpUntil([&] { return CWnd::GetFocus() == &child; }));
+    QWidget* active = QApplication::activeWindow();
+    CRecordingWnd popup;
+    ASSERT_TRUE(popup.CreateEx(WS_EX_NOACTIVATE | WS_EX_TRANSPARENT, nullptr, nullptr, WS_POPUP,
+                               CRect(0, 0, 40, 20), &frame, 0));
+    QWidget* widget = WidgetOf(popup);
+    ASSERT_NE(widget, nullptr);
+    EXPECT_TRUE(widget->isWindow());
+    EXPECT_EQ(widget->windowType(), Qt::ToolTip);
+    EXPECT_TRUE(widget->testAttribute(Qt::WA_TransparentForMouseEvents));
+
+    ASSERT_TRUE(popup.SetWindowPos(nullptr, 150, 160, 40, 20,
+                                   SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW));
+    PumpFor(20ms);
+    EXPECT_TRUE(popup.IsWindowVisible());
+    EXPECT_EQ(QApplication::activeWindow(), active);
+    EXPECT_EQ(CWnd::GetFocus(), &child);
+    CRect placed;
+    popup.GetWindowRect(&placed);
+    EXPECT_EQ(placed, CRect(150, 160, 190, 180));
+    EXPECT_EQ(0, popup.Count(WM_SETFOCUS));
 }
 
 TEST_F(WndTest, FocusMessagesNameTheOtherWindow)

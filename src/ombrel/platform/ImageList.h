@@ -33,8 +33,9 @@ struct IMAGEINFO
 };
 
 // A list of images of one size, drawn by index. An image list also drives the drag image: a
-// picture that follows the pointer in a frameless top-level window while something is
-// dragged. There is one drag at a time in the process; image lists and the drag image are
+// translucent picture that follows the pointer in a frameless top-level window, never
+// activated and transparent for input, while something is dragged; EndDrag removes it
+// whatever state the drag is in. There is one drag at a time in the process; image lists and the drag image are
 // used on the window thread only.
 class CImageList
 {

@@ -214,6 +214,11 @@ constexpr DWORD WS_OVERLAPPEDWINDOW =
 constexpr DWORD WS_EX_TOPMOST = 0x00000008;
 constexpr DWORD WS_EX_TOOLWINDOW = 0x00000080;
 constexpr DWORD WS_EX_CLIENTEDGE = 0x00000200;
+// Mouse input passes through the window to whatever lies below it.
+constexpr DWORD WS_EX_TRANSPARENT = 0x00000020;
+// A pop-up that is never activated and never takes the keyboard focus (tooltips, drag
+// images): showing it leaves the active window and the focus where they are.
+constexpr DWORD WS_EX_NOACTIVATE = 0x08000000;
 
 // Window class styles. Only windows whose class has CS_DBLCLKS receive double-click messages;
 // the others receive a second button-down instead.

@@ -55,7 +55,7 @@ void ChangeEverything(CGrid& grid)
     grid.SetPaintOptions(0x5A5A);
     grid.SetDoubleBuffer(false);
     grid.SetStretchImages(true);
-    grid.SetTooltipKind(3);
+    ASSERT_TRUE(grid.SetTooltipKind(TooltipInPlaceElseAtCursor));
     grid.EnableMultipleSelection(false);
     grid.SetSelectableTypes(ROW_FIXED);
     grid.SetButtonsOnAllRows(true);
@@ -106,7 +106,7 @@ TEST(GridStateTest, EverySettingSurvivesARoundTrip)
     EXPECT_EQ(restored.GetPaintOptions(), 0x5A5Au);
     EXPECT_FALSE(restored.GetDoubleBuffer());
     EXPECT_TRUE(restored.GetStretchImages());
-    EXPECT_EQ(restored.GetTooltipKind(), 3);
+    EXPECT_EQ(restored.GetTooltipKind(), TooltipInPlaceElseAtCursor);
     EXPECT_TRUE(restored.IsSelectionEnabled());
     EXPECT_FALSE(restored.IsMultipleSelectionEnabled());
     EXPECT_FALSE(restored.IsSelectable(ROW_NORMAL));

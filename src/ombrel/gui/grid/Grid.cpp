@@ -436,20 +436,30 @@ CFont* CGrid::GetFont() { return m_impl->GetFont(); }
 
 // ---- Settings stored for the services -------------------------------------------------------
 
-void CGrid::SetTooltipKind(int kind) { Call<Op::SetTooltipKind>(kind); }
+bool CGrid::SetTooltipKind(int kind) { return Call<Op::SetTooltipKind>(kind); }
 int CGrid::GetTooltipKind() { return Call<Op::GetTooltipKind>(); }
+void CGrid::EnableTooltips(bool enable) { Call<Op::EnableTooltips>(enable); }
+bool CGrid::AreTooltipsEnabled() { return Call<Op::AreTooltipsEnabled>(); }
+void CGrid::EnableInstantTooltipReshow(bool enable) { Call<Op::EnableInstantTooltipReshow>(enable); }
+bool CGrid::IsInstantTooltipReshowEnabled() { return Call<Op::IsInstantTooltipReshowEnabled>(); }
+void CGrid::SetTooltip(ITooltip* provider) { Call<Op::SetTooltip>(provider); }
+ITooltip* CGrid::GetTooltip() { return Call<Op::GetTooltip>(); }
+void CGrid::SetTooltipCtrl(ITooltipCtrl* control) { Call<Op::SetTooltipCtrl>(control); }
+ITooltipCtrl* CGrid::GetTooltipCtrl() { return Call<Op::GetTooltipCtrl>(); }
+void CGrid::SetInPlaceTooltipCtrl(ITooltipCtrl* control) { Call<Op::SetInPlaceTooltipCtrl>(control); }
+ITooltipCtrl* CGrid::GetInPlaceTooltipCtrl() { return Call<Op::GetInPlaceTooltipCtrl>(); }
 TooltipSettings* CGrid::GetTooltipSettings() { return Call<Op::GetTooltipSettings>(); }
 
-void CGrid::SetTooltipSettings(const TooltipSettings& settings)
+bool CGrid::SetTooltipSettings(const TooltipSettings& settings)
 {
-    Call<Op::SetTooltipSettings>(&settings);
+    return Call<Op::SetTooltipSettings>(&settings);
 }
 
 TooltipSettings* CGrid::GetInPlaceTooltipSettings() { return Call<Op::GetInPlaceTooltipSettings>(); }
 
-void CGrid::SetInPlaceTooltipSettings(const TooltipSettings& settings)
+bool CGrid::SetInPlaceTooltipSettings(const TooltipSettings& settings)
 {
-    Call<Op::SetInPlaceTooltipSettings>(&settings);
+    return Call<Op::SetInPlaceTooltipSettings>(&settings);
 }
 
 PasteSettings* CGrid::GetPasteSettings() { return Call<Op::GetPasteSettings>(); }

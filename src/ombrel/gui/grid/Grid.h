@@ -34,6 +34,8 @@ class CGridItem;
 class CHeader;
 class ICustomDraw;
 class IRowFilter;
+class ITooltip;
+class ITooltipCtrl;
 struct BackgroundImage;
 struct GridAppearance;
 struct HighlightSettings;
@@ -291,13 +293,38 @@ public:
     // The grid paints into its own window.
     CWnd* GetPaintedWindow() override { return this; }
 
-    // ---- Settings stored for the services ----------------------------------------------------
-    void SetTooltipKind(int kind);
+    // ---- Tooltips ------------------------------------------------------------------------------
+    // Which tooltip shows when the pointer rests over a cell: a TooltipKind (default
+    // TooltipInPlace); false and no change for other values.
+    bool SetTooltipKind(int kind);
     int GetTooltipKind();
+    // Tooltips on (default) or off; off hides a shown tooltip.
+    void EnableTooltips(bool enable);
+    bool AreTooltipsEnabled();
+    // Off by default: while a tooltip is shown, the next cell's tooltip shows at once.
+    void EnableInstantTooltipReshow(bool enable);
+    bool IsInstantTooltipReshowEnabled();
+    // The text provider. The grid deletes the provider it drops when that is marked for
+    // automatic deletion; null returns to the default. Get answers the default when none is set.
+    void SetTooltip(ITooltip* provider);
+    ITooltip* GetTooltip();
+    // The tooltip at the cursor and the in-place tooltip. A control set is attached to the
+    // grid window (now, or when it is created); the one it replaces is detached and deleted
+    // when marked for automatic deletion. Null returns to the control the grid made itself.
+    // Get never answers null.
+    void SetTooltipCtrl(ITooltipCtrl* control);
+    ITooltipCtrl* GetTooltipCtrl();
+    void SetInPlaceTooltipCtrl(ITooltipCtrl* control);
+    ITooltipCtrl* GetInPlaceTooltipCtrl();
+    // The settings of the tooltip at the cursor and of the in-place tooltip, by address (the
+    // caller may change members in place, on the window thread). Set copies a record whole;
+    // false and no change for one IsValidTooltipSettings rejects.
     TooltipSettings* GetTooltipSettings();
-    void SetTooltipSettings(const TooltipSettings& settings);
+    bool SetTooltipSettings(const TooltipSettings& settings);
     TooltipSettings* GetInPlaceTooltipSettings();
-    void SetInPlaceTooltipSettings(const TooltipSettings& settings);
+    bool SetInPlaceTooltipSettings(const TooltipSettings& settings);
+
+    // ---- Settings stored for the other services ----------------------------------------------
     PasteSettings* GetPasteSettings();
     void SetPasteSettings(const PasteSettings& settings);
     void EnablePaste(bool enable);

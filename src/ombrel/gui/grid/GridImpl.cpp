@@ -14,6 +14,7 @@
 #include "ombrel/gui/grid/GridSelection.h"
 #include "ombrel/gui/rows/ItemContainer.h"
 #include "ombrel/gui/header/Column.h"
+#include "ombrel/gui/services/detail/GridTooltips.h"
 #include "ombrel/platform/Font.h"
 #include "ombrel/platform/Input.h"
 #include "ombrel/platform/WindowMessaging.h"
@@ -33,12 +34,17 @@ CGridImpl::CGridImpl(CGrid& grid) : m_grid(grid)
     m_layout = std::make_unique<CGridLayout>(grid, *m_rows, m_options, *this);
     m_selection = std::make_unique<CGridSelection>(grid, *m_rows, m_options, *m_layout);
     m_painter = std::make_unique<CGridPainter>(grid, *m_rows, *m_layout, m_options, m_tracking);
+    // Tooltips come first: they hide before any service or the grid acts on a press or a key.
+    m_tooltips = std::make_unique<CGridTooltips>(grid, *this);
+    AddService(m_tooltips.get());
     m_mouse = std::make_unique<CGridMouse>(grid, *m_layout, m_options, m_tracking);
     AddService(m_mouse.get());
 }
 
 CGridImpl::~CGridImpl()
 {
+    RemoveService(m_tooltips.get());
+    m_tooltips.reset();
     if (CHeader* header = m_options.header) {
         header->RemoveNotify(this);
         m_options.header = nullptr;
@@ -286,7 +292,8 @@ void CGridImpl::OnDestroy()
 
 void CGridImpl::OnTimer(UINT_PTR id)
 {
-    // Timers of the services (AutoScroll, Hover) reach them through PreFilterMessage.
+    // Timers of the services (AutoScroll, Hover, TooltipDisplay) reach them through
+    // PreFilterMessage.
     switch (static_cast<GridTimer>(id)) {
     case GridTimer::Repaint:
         OnRepaintTimer();
@@ -305,6 +312,7 @@ void CGridImpl::OnTimer(UINT_PTR id)
         break;
     case GridTimer::AutoScroll:
     case GridTimer::Hover:
+    case GridTimer::TooltipDisplay:
     case GridTimer::Count:
         break;
     }

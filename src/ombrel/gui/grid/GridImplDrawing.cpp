@@ -3,9 +3,13 @@
 
 #include "ombrel/gui/grid/detail/GridImpl.h"
 
+#include "ombrel/gui/rows/GridItem.h"
 #include "ombrel/gui/rows/GridRows.h"
 #include "ombrel/gui/header/Column.h"
+#include "ombrel/gui/grid/GridSelection.h"
+#include "ombrel/gui/grid/detail/GridPainter.h"
 #include "ombrel/gui/paint/CustomDraw.h"
+#include "ombrel/gui/paint/LinePaintFormat.h"
 #include "ombrel/gui/paint/PaintContext.h"
 #include "ombrel/gui/paint/PaintDefaults.h"
 #include "ombrel/platform/DC.h"
@@ -149,6 +153,42 @@ int CGridImpl::GetOptimalWidth(std::int32_t fieldId)
             measure(rowType, position);
     }
     return widest;
+}
+
+bool CGridImpl::MakeCellContext(CGridItem* row, std::int32_t fieldId, CellPaintContext& context)
+{
+    CHeader* header = m_options.header;
+    if (header == nullptr || row == nullptr || !m_rows->IsValid(row))
+        return false;
+    CColumn* column = header->GetVisibleColumnById(fieldId);
+    const CRect cell = column != nullptr ? m_layout->GetCellRect(row, fieldId) : CRect();
+    if (cell.IsRectEmpty())
+        return false;
+    // The line as the paint pass fills it, then the cell derived from it the same way.
+    LinePaintContext line;
+    const int rowType = m_rows->GetRowType(row);
+    const int position = m_rows->GetVisibleIndex(row);
+    const bool even = position % 2 == 0;
+    line.textColor = even ? m_appearance.evenText : m_appearance.oddText;
+    line.backgroundColor = even ? m_appearance.evenBackground : m_appearance.oddBackground;
+    line.rect = CRect(0, cell.top, m_grid.GetClientRect().right, cell.bottom);
+    line.updateRect = line.rect;
+    line.font = GetEffectiveFont();
+    line.leftMargin = CGridPainter::kTextMargin;
+    line.rightMargin = CGridPainter::kTextMargin;
+    line.highlight = m_highlight;
+    line.rowType = rowType;
+    line.position = position;
+    line.row = row;
+    line.grid = &m_grid;
+    const RowPosition focus = m_selection->GetFocus();
+    line.focusIndex = focus.index;
+    line.focusType = focus.type;
+    line.backgroundImage = m_backgroundImage;
+    line.imageList = m_imageList;
+    line.stretchImages = m_stretchImages;
+    context = CLinePaintFormat::MakeCellContext(line, column, cell);
+    return true;
 }
 
 void CGridImpl::AutoSizeColumn(CColumn* column)

@@ -10,6 +10,7 @@
 #include "ombrel/gui/rows/GridRows.h"
 #include "ombrel/gui/grid/GridSelection.h"
 #include "ombrel/gui/rows/ItemContainer.h"
+#include "ombrel/gui/services/detail/GridTooltips.h"
 #include "ombrel/platform/Font.h"
 
 #include <algorithm>
@@ -239,7 +240,7 @@ void CGridImpl::StoreState(CArchive& archive)
     CFont* font = HasWindow() ? m_grid.CWnd::GetFont() : m_ownFont.get();
     s.hasFont = font != nullptr && font->GetLogFont(&s.font) != 0;
     s.stretchImages = m_stretchImages;
-    s.tooltipKind = static_cast<std::uint8_t>(m_tooltipKind);
+    s.tooltipKind = static_cast<std::uint8_t>(m_tooltips->GetKind());
     s.selectionEnabled = m_options.selectionEnabled;
     s.multipleSelection = m_options.multipleSelection;
     s.selectableTypes = m_options.selectableTypes;
@@ -255,8 +256,8 @@ void CGridImpl::StoreState(CArchive& archive)
     s.keyboardTypes = m_options.keyboardTypes;
     s.typeAheadTimeoutMs = m_options.typeAheadTimeoutMs;
     s.edit = m_editSettings;
-    s.tooltip = m_tooltipSettings;
-    s.inPlaceTooltip = m_inPlaceTooltipSettings;
+    s.tooltip = *m_tooltips->GetSettings();
+    s.inPlaceTooltip = *m_tooltips->GetInPlaceSettings();
     s.Exchange(archive);
 }
 
@@ -271,7 +272,12 @@ void CGridImpl::LoadState(CArchive& archive)
         return;
     LoadHeader(archive);
     StoredSettings s;
+    // A tooltip record stored with version 0 holds nothing and leaves the current one.
+    s.tooltip = *m_tooltips->GetSettings();
+    s.inPlaceTooltip = *m_tooltips->GetInPlaceSettings();
     s.Exchange(archive);
+    if (!IsValidTooltipKind(s.tooltipKind))
+        throw CArchiveException(CArchiveException::genericException, "tooltip kind");
     ApplySettings(s);
     FinishLoading();
 }
@@ -323,7 +329,6 @@ void CGridImpl::ApplySettings(const StoredSettings& s)
     if (s.hasFont)
         SetOwnFont(s.font);
     m_stretchImages = s.stretchImages;
-    m_tooltipKind = s.tooltipKind;
     EnableSelection(s.selectionEnabled);
     EnableMultipleSelection(s.multipleSelection);
     SetSelectableTypes(s.selectableTypes);
@@ -340,8 +345,7 @@ void CGridImpl::ApplySettings(const StoredSettings& s)
     m_options.keyboardTypes = s.keyboardTypes;
     m_options.typeAheadTimeoutMs = s.typeAheadTimeoutMs;
     m_editSettings = s.edit;
-    m_tooltipSettings = s.tooltip;
-    m_inPlaceTooltipSettings = s.inPlaceTooltip;
+    m_tooltips->Restore(s.tooltipKind, s.tooltip, s.inPlaceTooltip);
 }
 
 void CGridImpl::SetOwnFont(const LOGFONT& description)

@@ -176,13 +176,24 @@ namespace Ombrel::GUI {
     X(GetCustomDraw, 171, {}, ICustomDraw*)
 
 #define OMBREL_GRID_OPS_Services(X) \
-    /* Settings stored for the services. */ \
-    X(SetTooltipKind, 89, {}, NoResult, int) \
+    /* Tooltips: forwarded to the grid's tooltip service. */ \
+    X(SetTooltipKind, 89, {}, bool, int) \
     X(GetTooltipKind, 90, {}, int) \
+    X(EnableInstantTooltipReshow, 119, {}, NoResult, bool) \
+    X(IsInstantTooltipReshowEnabled, 120, {}, bool) \
+    X(SetTooltip, 121, {}, NoResult, ITooltip*) \
+    X(GetTooltip, 122, {}, ITooltip*) \
+    X(SetTooltipCtrl, 123, {}, NoResult, ITooltipCtrl*) \
+    X(GetTooltipCtrl, 124, {}, ITooltipCtrl*) \
     X(GetTooltipSettings, 125, {}, TooltipSettings*) \
-    X(SetTooltipSettings, 126, {}, NoResult, const TooltipSettings*) \
+    X(SetTooltipSettings, 126, {}, bool, const TooltipSettings*) \
+    X(EnableTooltips, 127, {}, NoResult, bool) \
+    X(AreTooltipsEnabled, 128, {}, bool) \
     X(GetInPlaceTooltipSettings, 129, {}, TooltipSettings*) \
-    X(SetInPlaceTooltipSettings, 130, {}, NoResult, const TooltipSettings*) \
+    X(SetInPlaceTooltipSettings, 130, {}, bool, const TooltipSettings*) \
+    X(SetInPlaceTooltipCtrl, 131, {}, NoResult, ITooltipCtrl*) \
+    X(GetInPlaceTooltipCtrl, 132, {}, ITooltipCtrl*) \
+    /* Settings stored for the other services. */ \
     X(GetPasteSettings, 139, {}, PasteSettings*) \
     X(SetPasteSettings, 140, {}, NoResult, const PasteSettings*) \
     X(EnablePaste, 141, {}, NoResult, bool) \

@@ -94,16 +94,26 @@ void SerializeEditInPlaceSettings(CArchive& archive, EditInPlaceSettings& s)
     Exchange(archive, s.keyboardNavigation);
 }
 
-void SerializeTooltipSettings(CArchive& archive, TooltipSettings& s)
+bool IsValidTooltipSettings(const TooltipSettings& s)
 {
-    std::int32_t version = kTooltipSettingsVersion;
-    Exchange(archive, version);
-    if (archive.IsLoading()) {
-        if (version > kTooltipSettingsVersion)
-            throw CArchiveException(CArchiveException::badSchema, "TooltipSettings");
-        if (version <= 0)
-            return;
-    }
+    auto within = [](std::int32_t value, std::int32_t low, std::int32_t high) {
+        return value >= low && value <= high;
+    };
+    auto isColor = [](COLORREF color) { return (color & 0xFF000000u) == 0; };
+    return isColor(s.backgroundColor) && isColor(s.textColor) && isColor(s.borderColor) &&
+           within(s.initialDelayMs, 0, kMaxTooltipDelayMs) &&
+           within(s.displayTimeMs, 0, kMaxTooltipDelayMs) &&
+           within(s.cursorOffset.x, -kMaxTooltipOffset, kMaxTooltipOffset) &&
+           within(s.cursorOffset.y, -kMaxTooltipOffset, kMaxTooltipOffset) &&
+           within(s.textMargins.cx, 0, kMaxTooltipMargin) &&
+           within(s.textMargins.cy, 0, kMaxTooltipMargin) &&
+           within(s.placement, TooltipAbove, TooltipRight);
+}
+
+namespace {
+
+void ExchangeTooltipMembers(CArchive& archive, TooltipSettings& s)
+{
     Exchange(archive, s.backgroundColor);
     Exchange(archive, s.textColor);
     Exchange(archive, s.borderColor);
@@ -113,6 +123,28 @@ void SerializeTooltipSettings(CArchive& archive, TooltipSettings& s)
     Exchange(archive, s.textMargins);
     Exchange(archive, s.placement);
     Exchange(archive, s.mode);
+}
+
+} // namespace
+
+void SerializeTooltipSettings(CArchive& archive, TooltipSettings& s)
+{
+    std::int32_t version = kTooltipSettingsVersion;
+    Exchange(archive, version);
+    if (archive.IsStoring()) {
+        ExchangeTooltipMembers(archive, s);
+        return;
+    }
+    if (version > kTooltipSettingsVersion)
+        throw CArchiveException(CArchiveException::badSchema, "TooltipSettings");
+    if (version <= 0)
+        return;
+    // A record that ends early or holds damage must not leave half of it applied.
+    TooltipSettings loaded = s;
+    ExchangeTooltipMembers(archive, loaded);
+    if (!IsValidTooltipSettings(loaded))
+        throw CArchiveException(CArchiveException::genericException, "TooltipSettings");
+    s = loaded;
 }
 
 } // namespace Ombrel::GUI

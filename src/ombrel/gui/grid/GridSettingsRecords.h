@@ -88,6 +88,35 @@ struct DropSettings
     bool operator==(const DropSettings&) const = default;
 };
 
+// Which tooltip a grid shows when the pointer rests over a cell (operation 89).
+enum TooltipKind : std::int32_t
+{
+    TooltipAtCursor = 0,            // the provider's text near the pointer
+    TooltipInPlace = 1,             // a truncated cell's whole text over the cell
+    TooltipInPlaceElseAtCursor = 2, // in place when the cell is truncated, else at the pointer
+};
+
+constexpr bool IsValidTooltipKind(std::int64_t kind)
+{
+    return kind >= TooltipAtCursor && kind <= TooltipInPlaceElseAtCursor;
+}
+
+// Placements of the tooltip at the cursor, relative to the pointer's hot spot.
+enum TooltipPlacement : std::int32_t
+{
+    TooltipAbove = 0,
+    TooltipBelow = 1,
+    TooltipLeft = 2,
+    TooltipRight = 3,
+};
+
+// Bounds a tooltip settings record keeps. They keep every position computed from a record
+// within the 16-bit range window coordinates live in, and reject what can only be damage
+// (a negative delay, a margin wider than any screen).
+constexpr std::int32_t kMaxTooltipDelayMs = 3'600'000; // an hour
+constexpr std::int32_t kMaxTooltipOffset = 4096;       // either sign
+constexpr std::int32_t kMaxTooltipMargin = 1024;       // 0 .. this
+
 // Colours, delays and placement of a tooltip. A grid keeps one record for the tooltip at the
 // cursor and one for the in-place tooltip over a truncated cell. The colour defaults are the
 // platform's tooltip colours, read when the record is made.
@@ -102,8 +131,8 @@ struct TooltipSettings
     std::int32_t displayTimeMs = 10000;
     CPoint cursorOffset{0, 0};
     CSize textMargins{1, 1};
-    // 0 above the cursor, 1 below, 2 left of it, 3 right of it.
-    std::int32_t placement = 0;
+    // A TooltipPlacement: 0 above the cursor, 1 below, 2 left of it, 3 right of it.
+    std::int32_t placement = TooltipAbove;
     // 0 no tooltip; otherwise shown after the initial delay, and with mode 1 and a display
     // time above 0 hidden again after the display time.
     std::int32_t mode = 1;
@@ -111,9 +140,16 @@ struct TooltipSettings
     bool operator==(const TooltipSettings&) const = default;
 };
 
+// Whether every member lies within its bounds: colours are 0x00BBGGRR, delays 0 ..
+// kMaxTooltipDelayMs, offsets within +-kMaxTooltipOffset, margins 0 .. kMaxTooltipMargin and the
+// placement one of TooltipPlacement. Any mode is valid (0 off, 1 timed, others untimed).
+bool IsValidTooltipSettings(const TooltipSettings& settings);
+
 // Stored forms. Paste and drop settings are their members in order at their widths (flags as
 // one byte each). Tooltip settings carry a version (1): loading a newer one raises
-// CArchiveException::badSchema, a version of 0 or less reads nothing more.
+// CArchiveException::badSchema, a version of 0 or less reads nothing more and leaves the
+// record as it was. A record is read whole into a copy and assigned only when it is valid;
+// one out of bounds raises CArchiveException::genericException and leaves it as it was.
 void SerializePasteSettings(CArchive& archive, PasteSettings& settings);
 void SerializeDropSettings(CArchive& archive, DropSettings& settings);
 void SerializeEditInPlaceSettings(CArchive& archive, EditInPlaceSettings& settings);

@@ -5,7 +5,8 @@
 namespace Ombrel::GUI {
 
 // The grid window's timers. The identifiers are fixed: the grid window and its services share
-// one timer space, and each identifier has one owner.
+// one timer space, and each identifier has one owner. The grid stops all of them when its
+// window is destroyed.
 enum class GridTimer : UINT_PTR
 {
     Repaint = 0,        // scheduled repaints of changed cells (the fading highlight)
@@ -14,6 +15,7 @@ enum class GridTimer : UINT_PTR
     DeferredLayout = 3, // layout after a burst of insertions; stops itself
     EnsureVisible = 4,  // the layout's deferred EnsureVisible; stops itself
     HeaderLayout = 5,   // layout and full repaint after a column was resized; stops itself
+    TooltipDisplay = 6, // tooltip service: hides a shown tooltip after its display time
     Count
 };
 

@@ -322,6 +322,11 @@ int CCellPaintFormat::GetPreferredWidth(const CellPaintContext& context, CDC& dc
 
 CString CCellPaintFormat::GetCellText(const CellPaintContext& context) const
 {
+    return FormatCellText(context);
+}
+
+CString CCellPaintFormat::FormatCellText(const CellPaintContext& context)
+{
     if (!context.row || !context.column) {
         return CString();
     }

@@ -100,9 +100,12 @@ public:
     void DrawHorizontalLine(CellPaintContext& context, CDC& dc, std::uint32_t flags) override;
     void ScheduleHighlight(const CellPaintContext& context, std::uint32_t flags) override;
 
+    // A cell's text: the row's value for the column's field through the context's format;
+    // empty without a row, a column or a data object, and when the object's getter throws.
+    static CString FormatCellText(const CellPaintContext& context);
+
 protected:
-    // The text the cell shows: the row's value for the column's field through the context's
-    // format; empty without a row, a column or a data object.
+    // The text the cell shows; FormatCellText unless a derived format shows something else.
     virtual CString GetCellText(const CellPaintContext& context) const;
     // DT_LEFT, DT_RIGHT or DT_CENTER from the column's alignment; automatic alignment gives
     // right for the numeric value kinds and left otherwise.

@@ -3,7 +3,8 @@
 //   mouse press/release/double click -> WM_SETCURSOR, then WM_xBUTTONDOWN/UP/DBLCLK
 //                                       (client point in lParam, MK_* flags in wParam)
 //   mouse move                       -> WM_SETCURSOR, WM_MOUSEMOVE (+ hover tracking)
-//   leave                            -> WM_MOUSELEAVE when asked for by TrackMouseEvent
+//   leave, or mouse input to another   -> WM_MOUSELEAVE when asked for by TrackMouseEvent
+//   window that does not contain it
 //   wheel                            -> WM_MOUSEWHEEL / WM_MOUSEHWHEEL, 120 per notch, screen point
 //   key press/release                -> PreTranslateMessage walk, WM_(SYS)KEYDOWN/UP, then
 //                                       WM_(SYS)CHAR per character of the key's text
@@ -138,6 +139,9 @@ bool TranslateMouse(CWnd& window, QMouseEvent* event, bool inHost = true)
     QPoint client = ClientPointIn(target, event->globalPosition());
     if (&target == &window && inHost)
         client = event->position().toPoint();
+    NotePointer(target, client, event->globalPosition().toPoint());
+    if (!IsWindow(&target))
+        return true;
     UINT flags = KeyFlags(event->buttons(), event->modifiers());
     if (event->type() == QEvent::MouseMove) {
         SendSetCursor(target, WM_MOUSEMOVE);
@@ -166,6 +170,9 @@ bool TranslateWheel(CWnd& window, QWheelEvent* event)
     UINT flags = KeyFlags(event->buttons(), event->modifiers());
     QPoint delta = event->angleDelta();
     QPoint screen = event->globalPosition().toPoint();
+    NotePointer(target, ClientPointIn(target, event->globalPosition()), screen);
+    if (!IsWindow(&target))
+        return true;
     auto clampDelta = [](int value) { return std::clamp(value, -32768, 32767); };
     if (delta.y() != 0)
         DispatchNow(target, WM_MOUSEWHEEL, MAKEWPARAM(flags, static_cast<std::uint16_t>(clampDelta(delta.y()))),
@@ -492,11 +499,11 @@ bool TranslateEvent(CWnd& window, CHostWidget& widget, QEvent* event)
     case QEvent::FocusOut:
         TranslateFocusOut(window);
         return true;
+    case QEvent::Enter:
+        impl.pointerInside = true;
+        return false;
     case QEvent::Leave:
-        if (impl.trackFlags & TME_LEAVE) {
-            impl.trackFlags &= ~(TME_LEAVE | TME_HOVER);
-            PostMessage(&window, WM_MOUSELEAVE, 0, 0);
-        }
+        NotePointerLeft(window);
         return false;
     case QEvent::Close:
         event->ignore(); // the window decides (WM_CLOSE's default destroys it)

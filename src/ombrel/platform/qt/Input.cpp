@@ -14,6 +14,7 @@
 
 #include <array>
 #include <atomic>
+#include <optional>
 
 namespace Ombrel {
 namespace {
@@ -28,6 +29,26 @@ std::array<std::atomic<std::uint8_t>, 256> g_keys{};
 CWnd* g_capture = nullptr;
 CWnd* g_mouseWindow = nullptr;
 HCURSOR g_cursor = IDC_ARROW;
+// The window the pointer was last seen over, and where on the screen (application thread).
+CWnd* g_pointerWindow = nullptr;
+std::optional<QPoint> g_pointerPos;
+
+// Platforms without a real pointer (offscreen, minimal) have only the input the application
+// was given: the pointer is where the latest mouse event put it.
+bool HasRealPointer()
+{
+    const QString platform = QGuiApplication::platformName();
+    return platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
+}
+
+bool Contains(const CWnd& ancestor, const CWnd* wnd)
+{
+    for (const CWnd* current = wnd; current != nullptr; current = current->GetParent()) {
+        if (current == &ancestor)
+            return true;
+    }
+    return false;
+}
 
 void SetDown(UINT vk, bool down)
 {
@@ -90,8 +111,37 @@ CWnd* MouseWindow()
     return IsWindow(g_mouseWindow) ? g_mouseWindow : nullptr;
 }
 
+void NotePointerLeft(CWnd& wnd)
+{
+    CWnd::Impl& impl = CWnd::Impl::Of(wnd);
+    impl.pointerInside = false;
+    if (impl.trackFlags & TME_LEAVE) {
+        // Leaving also ends a hover request: the pointer cannot rest over the window any more.
+        impl.trackFlags &= ~(TME_LEAVE | TME_HOVER);
+        PostMessage(&wnd, WM_MOUSELEAVE, 0, 0);
+    }
+}
+
+void NotePointer(CWnd& wnd, QPoint client, QPoint global)
+{
+    g_pointerPos = global;
+    CWnd::Impl& impl = CWnd::Impl::Of(wnd);
+    const QWidget* widget = impl.widget;
+    const bool inside = widget != nullptr && QRect(QPoint(0, 0), widget->size()).contains(client);
+    CWnd* previous = IsWindow(g_pointerWindow) ? g_pointerWindow : nullptr;
+    g_pointerWindow = inside ? &wnd : nullptr;
+    if (previous != nullptr && previous != &wnd && !Contains(*previous, &wnd))
+        NotePointerLeft(*previous);
+    if (inside)
+        impl.pointerInside = true;
+    else if (impl.pointerInside)
+        NotePointerLeft(wnd); // a captured drag carried the pointer out of the window
+}
+
 void ForgetInputWindow(CWnd* wnd)
 {
+    if (g_pointerWindow == wnd)
+        g_pointerWindow = nullptr;
     if (g_mouseWindow == wnd)
         g_mouseWindow = nullptr;
     if (g_capture == wnd)
@@ -119,7 +169,7 @@ bool GetCursorPos(CPoint* point)
 {
     if (point == nullptr || !Internal::IsApplicationThread())
         return false;
-    QPoint pos = QCursor::pos();
+    const QPoint pos = HasRealPointer() || !g_pointerPos ? QCursor::pos() : *g_pointerPos;
     *point = CPoint(pos.x(), pos.y());
     return true;
 }
@@ -127,6 +177,13 @@ bool GetCursorPos(CPoint* point)
 HWND GetFocus()
 {
     return CWnd::GetFocus();
+}
+
+HWND WindowFromPoint(CPoint screenPoint)
+{
+    if (!Internal::IsApplicationThread() || QApplication::instance() == nullptr)
+        return nullptr;
+    return WindowFromWidget(QApplication::widgetAt(QPoint(screenPoint.x, screenPoint.y)));
 }
 
 // ---- Capture ------------------------------------------------------------------------------
@@ -189,6 +246,12 @@ bool TrackMouseEvent(TRACKMOUSEEVENT* request)
         impl.trackFlags &= ~flags;
         if ((impl.trackFlags & TME_HOVER) == 0 && impl.hoverTimer != nullptr)
             impl.hoverTimer->stop();
+        return true;
+    }
+    if (!impl.pointerInside) {
+        // The pointer is not over the window: it has left already, and cannot hover.
+        if (flags & TME_LEAVE)
+            PostMessage(request->hwndTrack, WM_MOUSELEAVE, 0, 0);
         return true;
     }
     impl.trackFlags |= flags;

@@ -49,6 +49,20 @@ struct DragState
     }
 };
 
+// The drag image lets what lies under it show through, so the drop target stays readable.
+constexpr double kDragImageOpacity = 0.6;
+
+QPixmap TranslucentPixmap(const QImage& image)
+{
+    QImage translucent(image.size(), QImage::Format_ARGB32_Premultiplied);
+    translucent.fill(Qt::transparent);
+    QPainter painter(&translucent);
+    painter.setOpacity(kDragImageOpacity);
+    painter.drawImage(QPoint(0, 0), image);
+    painter.end();
+    return QPixmap::fromImage(translucent);
+}
+
 DragState& Drag()
 {
     static DragState drag;
@@ -337,7 +351,7 @@ bool CImageList::DragEnter(CWnd* lockWindow, CPoint point)
         drag.window->setAttribute(Qt::WA_TransparentForMouseEvents);
         drag.window->setAttribute(Qt::WA_ShowWithoutActivating);
         drag.window->setAttribute(Qt::WA_TranslucentBackground);
-        drag.window->setPixmap(QPixmap::fromImage(drag.image));
+        drag.window->setPixmap(TranslucentPixmap(drag.image));
         drag.window->resize(drag.image.size());
     }
     drag.lockWindow = lockWindow;

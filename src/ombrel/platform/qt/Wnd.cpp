@@ -33,14 +33,45 @@ bool IsOwnThread(const CWnd::Impl& impl)
 
 Qt::WindowFlags TopLevelFlags(DWORD style, DWORD exStyle)
 {
+    const bool frameless = (style & WS_POPUP) && (style & WS_CAPTION) != WS_CAPTION;
+    // A frameless pop-up that must never be activated is what Qt calls a tool-tip window: the
+    // window manager neither decorates nor activates it, and it stays above its owner.
+    if (frameless && (exStyle & WS_EX_NOACTIVATE))
+        return Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus;
     Qt::WindowFlags flags = Qt::Window;
-    if ((style & WS_POPUP) && (style & WS_CAPTION) != WS_CAPTION)
+    if (frameless)
         flags |= Qt::FramelessWindowHint;
     if (exStyle & WS_EX_TOOLWINDOW)
         flags |= Qt::Tool;
     if (exStyle & WS_EX_TOPMOST)
         flags |= Qt::WindowStaysOnTopHint;
+    if (exStyle & WS_EX_NOACTIVATE)
+        flags |= Qt::WindowDoesNotAcceptFocus;
     return flags;
+}
+
+// Attributes that follow from the extended style; set before the widget is first shown.
+void ApplyExtendedStyle(QWidget& widget, DWORD exStyle)
+{
+    if (exStyle & WS_EX_NOACTIVATE) {
+        widget.setAttribute(Qt::WA_ShowWithoutActivating);
+        widget.setFocusPolicy(Qt::NoFocus);
+    }
+    if (exStyle & WS_EX_TRANSPARENT) {
+        widget.setAttribute(Qt::WA_TransparentForMouseEvents);
+        if (widget.isWindow())
+            widget.setWindowFlag(Qt::WindowTransparentForInput);
+    }
+}
+
+// Shows `widget`; with `activate` false the active window and the focus stay where they are.
+void ShowWidget(QWidget& widget, bool activate)
+{
+    const bool wasWithoutActivating = widget.testAttribute(Qt::WA_ShowWithoutActivating);
+    if (!activate)
+        widget.setAttribute(Qt::WA_ShowWithoutActivating);
+    widget.show();
+    widget.setAttribute(Qt::WA_ShowWithoutActivating, wasWithoutActivating);
 }
 
 void RemoveFrom(std::vector<CWnd*>& list, const CWnd* wnd)
@@ -136,8 +167,14 @@ void CWnd::Impl::StartHoverTimer()
     if (hoverTimer == nullptr) {
         hoverTimer = new QTimer(widget);
         hoverTimer->setSingleShot(true);
-        CWnd* wnd = &self;
-        QObject::connect(hoverTimer, &QTimer::timeout, hoverTimer, [wnd] {
+        // The timer is a child of the widget, which outlives the window when the window is
+        // destroyed (its deletion is deferred): the window is looked up through the widget,
+        // which lets go of it at destruction, never remembered.
+        CHostWidget* host = widget;
+        QObject::connect(hoverTimer, &QTimer::timeout, hoverTimer, [host] {
+            CWnd* wnd = host->Window();
+            if (wnd == nullptr)
+                return;
             Impl& impl = Impl::Of(*wnd);
             if ((impl.trackFlags & TME_HOVER) == 0)
                 return;
@@ -174,6 +211,7 @@ void CWnd::Impl::ResetForReuse()
     bars = {};
     barWidgets = {};
     trackFlags = 0;
+    pointerInside = false;
     hoverTimer = nullptr;
     ReleaseHooks();
     if (control)
@@ -252,6 +290,7 @@ bool CWnd::CreateEx(DWORD exStyle, const char* className, const char* windowName
 
     Qt::WindowFlags flags = child ? Qt::Widget : TopLevelFlags(cs.style, cs.dwExStyle);
     auto* widget = new CHostWidget(*this, parentWidget, flags);
+    ApplyExtendedStyle(*widget, cs.dwExStyle);
     widget->setGeometry(cs.x, cs.y, std::max(cs.cx, 0), std::max(cs.cy, 0));
     bool refused = false;
     Internal::NativeControl* control = Internal::CreateNativeControl(*this, *widget, effectiveClass, cs, refused);
@@ -566,7 +605,7 @@ bool CWnd::SetWindowPos(const CWnd* insertAfter, int x, int y, int cx, int cy, U
     if ((flags & SWP_NOZORDER) == 0 && insertAfter == nullptr)
         widget->raise();
     if (flags & SWP_SHOWWINDOW)
-        widget->show();
+        ShowWidget(*widget, (flags & SWP_NOACTIVATE) == 0);
     if (flags & SWP_HIDEWINDOW)
         widget->hide();
     if ((flags & SWP_NOREDRAW) == 0)
@@ -595,8 +634,7 @@ bool CWnd::ShowWindow(int command)
         break;
     case SW_SHOWNA:
     case SW_SHOWNOACTIVATE:
-        widget->setAttribute(Qt::WA_ShowWithoutActivating);
-        widget->show();
+        ShowWidget(*widget, false);
         break;
     case SW_RESTORE:
         widget->showNormal();

@@ -100,6 +100,10 @@ struct CWnd::Impl
     UINT hoverTimeMs = 400;
     QPoint hoverAnchor;
     QPoint lastMousePos; // client coordinates of the latest mouse event
+    // Whether the pointer is over the widget: set by mouse events and Enter, cleared by Leave
+    // and by mouse input that went to another window. A leave request made while it is false
+    // is answered at once.
+    bool pointerInside = false;
     QTimer* hoverTimer = nullptr; // child of the widget
 
     // ---- Hooks (WindowHook.cpp) ----------------------------------------------------------
@@ -156,6 +160,12 @@ void NoteKeyState(UINT virtualKey, bool down);
 void NoteModifierState(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons);
 // The window that saw the latest mouse event (cursor changes apply to it).
 void NoteMouseWindow(CWnd* wnd);
+// Records where the pointer is: over `wnd` at `client` (client coordinates), at `global` on
+// the screen. The window the pointer was over before is left, with WM_MOUSELEAVE when it
+// asked for it, unless it contains `wnd`.
+void NotePointer(CWnd& wnd, QPoint client, QPoint global);
+// The pointer has left `wnd` (a Leave event): WM_MOUSELEAVE when it asked for it.
+void NotePointerLeft(CWnd& wnd);
 CWnd* MouseWindow();
 void ForgetInputWindow(CWnd* wnd);
 // Shows the current cursor (SetCursor) over `wnd`.

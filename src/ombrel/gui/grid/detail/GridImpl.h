@@ -37,6 +37,8 @@ class CGridMouse;
 class CGridPainter;
 class CGridRows;
 class CGridSelection;
+class CGridTooltips;
+struct CellPaintContext;
 
 // The state and behaviour behind one CGrid: the rows, layout, selection and paint pass, the
 // grid's records and switches, its timers, window messages, owner notifications, the header
@@ -92,6 +94,12 @@ public:
     // stays once; the grid does not own it.
     void AddService(IGridService* service);
     void RemoveService(IGridService* service);
+    // The grid's tooltips (gui/services), registered first; the tooltip operations go to it.
+    CGridTooltips& GetTooltips() const { return *m_tooltips; }
+    // The context the paint pass would give the cell of `row` in the visible column `fieldId`
+    // (client coordinates; the whole cell), for services that measure or place something over
+    // a cell. False when the row is not laid out or the column is not shown.
+    bool MakeCellContext(CGridItem* row, std::int32_t fieldId, CellPaintContext& context);
 
     // --- IGridRowsOwner ---------------------------------------------------------------------
     CGrid* GetGrid() const override;
@@ -245,9 +253,6 @@ private:
     ICustomDraw* m_customDraw = nullptr; // the grid's own; null: the process default
     IRowFilter* m_filter = nullptr;
     std::unique_ptr<CFont> m_ownFont;    // a font restored from stored state
-    std::int32_t m_tooltipKind = 1;
-    TooltipSettings m_tooltipSettings;
-    TooltipSettings m_inPlaceTooltipSettings;
     PasteSettings m_pasteSettings;
     bool m_pasteEnabled = true;
     DropSettings m_dropSettings;
@@ -261,8 +266,9 @@ private:
     std::unique_ptr<CGridLayout> m_layout;
     std::unique_ptr<CGridSelection> m_selection;
     std::unique_ptr<CGridPainter> m_painter;
+    std::unique_ptr<CGridTooltips> m_tooltips; // the first service of the list
     GridTracking m_tracking;               // written by the mouse service, read by the painter
-    std::unique_ptr<CGridMouse> m_mouse;   // the first service of the list
+    std::unique_ptr<CGridMouse> m_mouse;   // the second service
 
     bool m_applySortChanges = true; // false while a sort level is set without re-sorting
 
