@@ -43,6 +43,7 @@ CGridImpl::~CGridImpl()
             delete header;
     }
     ReleaseCustomDraw();
+    ReleaseOwnServices();
     m_painter.reset();
     // The rows go while layout and selection still answer for them.
     m_rows.reset();
@@ -187,7 +188,8 @@ void CGridImpl::Initialize()
 
 bool CGridImpl::OfferToServices(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
-    if (m_services.empty() || !IGridService::IsFilteredMessage(message))
+    if (m_services.empty() || !IGridService::IsFilteredMessage(message) ||
+        TakePreFilteredKey(message, wParam, lParam))
         return false;
     // A service may remove itself while it handles a message: walk a copy.
     const std::vector<IGridService*> services = m_services;
@@ -374,14 +376,6 @@ void CGridImpl::OnLButtonDown(UINT flags, CPoint point)
     if (m_layout->OnExpandButtonPress(point))
         return;
     m_selection->OnLButtonDown(flags, point, true);
-}
-
-bool CGridImpl::ProcessKeyCommand(const GridKeyCommand& command)
-{
-    // Movement commands need a key manager, which this grid does not have.
-    if (command.kind != GridKeyCommand::TypeAhead)
-        return false;
-    return m_selection->SearchByChar(command.character);
 }
 
 CFont* CGridImpl::GetFont()

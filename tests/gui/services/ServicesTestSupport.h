@@ -1,0 +1,44 @@
+#pragma once
+
+// A grid window for service tests: three text columns, fixed and normal rows of test objects
+// whose cells read "<name>.<column>", shown and active so that it takes key input.
+
+#include "gui/rows/RowsTestSupport.h"
+
+#include "ombrel/gui/grid/Grid.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace Ombrel::GUI::Testing {
+
+constexpr std::int32_t kFirstField = 1;
+constexpr int kColumnCount = 3;
+
+class ServiceGrid
+{
+public:
+    // `height` in pixels decides how many normal rows fit on a page.
+    explicit ServiceGrid(int fixedRows, int normalRows, int height = 200);
+    ~ServiceGrid();
+    ServiceGrid(const ServiceGrid&) = delete;
+    ServiceGrid& operator=(const ServiceGrid&) = delete;
+
+    // A new test object with cells "<name>.1" .. "<name>.3", owned by this grid helper.
+    CTestObject* MakeObject(const std::string& name);
+    CGridItem* AddRow(const std::string& name, CGridItem* parent = GRID_ROOT);
+
+    CGridItem* Normal(int index) { return grid.GetRowAt(index, ROW_NORMAL); }
+    CGridItem* Fixed(int index) { return grid.GetRowAt(index, ROW_FIXED); }
+    RowPosition Focus() { return {grid.GetFocusIndex(), grid.GetFocusType()}; }
+    // The selected visible rows as "F<index>" / "N<index>", fixed first.
+    std::vector<std::string> Selected();
+    // The object name each normal row shows, in visible order.
+    std::vector<std::string> NormalNames();
+
+    CGrid grid;
+    std::vector<std::unique_ptr<CTestObject>> objects;
+};
+
+} // namespace Ombrel::GUI::Testing
