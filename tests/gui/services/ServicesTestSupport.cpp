@@ -1,5 +1,6 @@
 #include "gui/services/ServicesTestSupport.h"
 
+#include "ombrel/common/Field.h"
 #include "ombrel/gui/header/Column.h"
 #include "ombrel/gui/header/Header.h"
 #include "ombrel/gui/rows/GridItem.h"
@@ -8,6 +9,15 @@
 #include "support/Harness.h"
 
 namespace Ombrel::GUI::Testing {
+
+CNamedObject::CNamedObject(std::string name) : Common::CDynamicObject(true), m_name(std::move(name))
+{
+    for (int column = 0; column < kColumnCount; ++column) {
+        const std::int32_t id = kFirstField + column;
+        AddField(new Common::CField(id, ("F" + std::to_string(id)).c_str(), Common::vtStlString));
+        SetStdString(id, m_name + "." + std::to_string(column + 1));
+    }
+}
 
 ServiceGrid::ServiceGrid(int fixedRows, int normalRows, int height)
 {
@@ -31,12 +41,9 @@ ServiceGrid::~ServiceGrid()
         grid.DestroyWindow();
 }
 
-CTestObject* ServiceGrid::MakeObject(const std::string& name)
+CNamedObject* ServiceGrid::MakeObject(const std::string& name)
 {
-    objects.push_back(std::make_unique<CTestObject>(name));
-    for (int column = 0; column < kColumnCount; ++column)
-        objects.back()->Put(kFirstField + column,
-                            Common::CValue(name + "." + std::to_string(column + 1)));
+    objects.push_back(std::make_unique<CNamedObject>(name));
     return objects.back().get();
 }
 
@@ -61,7 +68,7 @@ std::vector<std::string> ServiceGrid::NormalNames()
 {
     std::vector<std::string> names;
     for (int index = 0; index < grid.GetRowCount(ROW_NORMAL); ++index) {
-        auto* object = dynamic_cast<CTestObject*>(grid.GetDataObject(Normal(index)));
+        auto* object = dynamic_cast<CNamedObject*>(grid.GetDataObject(Normal(index)));
         names.push_back(object != nullptr ? object->GetName() : "?");
     }
     return names;

@@ -1,10 +1,9 @@
 #pragma once
 
-// A grid window for service tests: three text columns, fixed and normal rows of test objects
-// whose cells read "<name>.<column>", shown and active so that it takes key input.
+// A grid window for service tests: three text columns, fixed and normal rows of dynamic
+// objects whose cells read "<name>.<column>", shown and active so that it takes key input.
 
-#include "gui/rows/RowsTestSupport.h"
-
+#include "ombrel/common/DynamicObject.h"
 #include "ombrel/gui/grid/Grid.h"
 
 #include <memory>
@@ -16,6 +15,17 @@ namespace Ombrel::GUI::Testing {
 constexpr std::int32_t kFirstField = 1;
 constexpr int kColumnCount = 3;
 
+// A dynamic object with three declared text fields and a name to tell it by.
+class CNamedObject : public Common::CDynamicObject
+{
+public:
+    explicit CNamedObject(std::string name);
+    const std::string& GetName() const { return m_name; }
+
+private:
+    std::string m_name;
+};
+
 class ServiceGrid
 {
 public:
@@ -26,7 +36,7 @@ public:
     ServiceGrid& operator=(const ServiceGrid&) = delete;
 
     // A new test object with cells "<name>.1" .. "<name>.3", owned by this grid helper.
-    CTestObject* MakeObject(const std::string& name);
+    CNamedObject* MakeObject(const std::string& name);
     CGridItem* AddRow(const std::string& name, CGridItem* parent = GRID_ROOT);
 
     CGridItem* Normal(int index) { return grid.GetRowAt(index, ROW_NORMAL); }
@@ -38,7 +48,7 @@ public:
     std::vector<std::string> NormalNames();
 
     CGrid grid;
-    std::vector<std::unique_ptr<CTestObject>> objects;
+    std::vector<std::unique_ptr<CNamedObject>> objects;
 };
 
 } // namespace Ombrel::GUI::Testing
