@@ -327,6 +327,21 @@ TEST_F(CopyPasteTest, CopyTakesDescendantsAsTheSettingsSay)
     EXPECT_EQ(ClipboardBytes(CF_TEXT), std::string("p.1\tp.2\tp.3\r\nc.1\tc.2\tc.3\0", 25));
 }
 
+TEST(ClipboardFormatNamesTest, GridRowFormatsAreRegisteredOnceUnderTheirNames)
+{
+    const UINT local = GetLocalDataClipboardFormat();
+    const UINT remote = GetRemoteDataClipboardFormat();
+    EXPECT_GE(local, kFirstRegisteredClipboardFormat);
+    EXPECT_NE(local, remote);
+    EXPECT_EQ(GetLocalDataClipboardFormat(), local);
+    char name[64] = {};
+    ASSERT_GT(GetClipboardFormatName(local, name, sizeof(name)), 0);
+    EXPECT_STREQ(name, "Ombrel.LocalDataFormat");
+    ASSERT_GT(GetClipboardFormatName(remote, name, sizeof(name)), 0);
+    EXPECT_STREQ(name, "Ombrel.RemoteDataFormat");
+    EXPECT_EQ(CLocalDataFormat().GetClipboardFormat(), local);
+}
+
 TEST(ObjectImporterTest, UnknownClassesBecomeDynamicObjectsKeptUntilReleased)
 {
     CCopyPaste service(true);
