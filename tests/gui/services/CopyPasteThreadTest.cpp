@@ -25,7 +25,7 @@ TEST(CopyPasteThreadTest, WorkerCopiesCutsAndPastesWhileOthersChangeAndDestroyOb
     QGuiApplication::clipboard()->clear();
     constexpr int kObjects = 120;
     constexpr int kKept = 60; // objects from here on are destroyed by a worker
-    ServiceGrid g(0, kObjects);
+    ServiceGrid g(0, kObjects, 200, false);
     std::atomic<int> finished{0};
 
     std::thread clipboard([&] {

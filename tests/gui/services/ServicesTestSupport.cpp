@@ -19,9 +19,9 @@ CNamedObject::CNamedObject(std::string name) : Common::CDynamicObject(true), m_n
     }
 }
 
-ServiceGrid::ServiceGrid(int fixedRows, int normalRows, int height)
+ServiceGrid::ServiceGrid(int fixedRows, int normalRows, int height, bool shown)
 {
-    grid.Create(WS_POPUP | WS_VISIBLE, CRect(0, 0, 300, height), nullptr, 1);
+    grid.Create(WS_POPUP | (shown ? WS_VISIBLE : 0), CRect(0, 0, 300, height), nullptr, 1);
     auto* header = new CHeader(true);
     for (int column = 0; column < kColumnCount; ++column)
         header->AddColumn(new CColumn(kFirstField + column, "C" + std::to_string(column), 90));
@@ -31,6 +31,8 @@ ServiceGrid::ServiceGrid(int fixedRows, int normalRows, int height)
     for (int i = 0; i < normalRows; ++i)
         AddRow("n" + std::to_string(i));
     grid.UpdateLayout();
+    if (!shown)
+        return;
     Ombrel::Test::ShowAndActivate(grid);
     grid.CWnd::SetFocus();
 }
