@@ -128,11 +128,26 @@ void CDemoView::OnSize(UINT type, int cx, int cy)
 
 bool CDemoView::OnCmdMsg(UINT id, int code)
 {
-    if (id == ID_VIEW_LIVE_UPDATES) {
+    GUI::CGrid& grid = m_impl->grid;
+    switch (id) {
+    case ID_VIEW_LIVE_UPDATES:
         SetLiveUpdates(!IsLiveUpdating());
         return true;
+    case ID_EDIT_COPY:
+        grid.Copy();
+        return true;
+    case ID_EDIT_CUT:
+        grid.Cut();
+        return true;
+    case ID_EDIT_PASTE:
+        grid.Paste();
+        return true;
+    case ID_EDIT_SELECT_ALL:
+        grid.SelectAll();
+        return true;
+    default:
+        return CWnd::OnCmdMsg(id, code);
     }
-    return CWnd::OnCmdMsg(id, code);
 }
 
 void CDemoView::SetLiveUpdates(bool on)

@@ -35,6 +35,14 @@ bool CMainFrame::Create(CDemoDocument& document, const CRect& rect)
         return false;
     int file = AddMenu("&File");
     AddMenuItem(file, ID_APP_EXIT, "E&xit", "Ctrl+Q");
+    // While the grid has the keyboard its key manager takes these keys itself, with the same
+    // effect; the menu items and their accelerators serve everywhere else in the frame.
+    int edit = AddMenu("&Edit");
+    AddMenuItem(edit, ID_EDIT_COPY, "&Copy", "Ctrl+C");
+    AddMenuItem(edit, ID_EDIT_CUT, "Cu&t", "Ctrl+X");
+    AddMenuItem(edit, ID_EDIT_PASTE, "&Paste", "Ctrl+V");
+    AddMenuSeparator(edit);
+    AddMenuItem(edit, ID_EDIT_SELECT_ALL, "Select &all", "Ctrl+A");
     int view = AddMenu("&View");
     AddMenuItem(view, ID_VIEW_LIVE_UPDATES, "&Live updates", "F5");
     int help = AddMenu("&Help");

@@ -12,7 +12,12 @@
 #include "ombrel/gui/header/Header.h"
 #include "ombrel/gui/paint/GridAppearance.h"
 
+#include "ombrel/platform/Clipboard.h"
+
 #include "support/Harness.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
 
 #include <gtest/gtest.h>
 
@@ -128,6 +133,31 @@ TEST_F(DemoViewTest, PositionsThreeAndFourAndObjectSevenAreSelected)
         names.push_back(Grid().GetDataObject(row)->GetString(CTestClass::kNameField));
     EXPECT_EQ(names, (std::vector<CString>{"object 4", "object 5", "object 7"}));
     EXPECT_EQ(Grid().GetSelectedCount(), 3);
+}
+
+TEST_F(DemoViewTest, EditMenuCopiesPastesCutsAndSelectsAllRows)
+{
+    QGuiApplication::clipboard()->clear();
+    const int rows = Grid().GetRowCount(ROW_NORMAL);
+    frame.SendMessage(WM_COMMAND, MAKEWPARAM(ID_EDIT_COPY, 0));
+    EXPECT_TRUE(IsClipboardFormatAvailable(CF_TEXT));
+    frame.SendMessage(WM_COMMAND, MAKEWPARAM(ID_EDIT_PASTE, 0));
+    EXPECT_EQ(Grid().GetRowCount(ROW_NORMAL), rows + 3) << "the three selected rows again";
+    EXPECT_TRUE(IsAscending(LongsInRowOrder(Grid()))) << "pasted rows take their sorted places";
+
+    Grid().ClearSelection();
+    Grid().SelectAt(0, ROW_NORMAL, true);
+    GUI::CGridItem* cut = Grid().GetRowAt(0, ROW_NORMAL);
+    frame.SendMessage(WM_COMMAND, MAKEWPARAM(ID_EDIT_CUT, 0));
+    EXPECT_EQ(Grid().GetRowAt(0, ROW_NORMAL), cut) << "a cut row stays until it is pasted";
+    Grid().SetFocus(-1, 0);
+    frame.SendMessage(WM_COMMAND, MAKEWPARAM(ID_EDIT_PASTE, 0));
+    EXPECT_EQ(Grid().GetRowCount(ROW_NORMAL), rows + 3) << "a cut moves, it does not add";
+    EXPECT_TRUE(Grid().IsValid(cut));
+
+    frame.SendMessage(WM_COMMAND, MAKEWPARAM(ID_EDIT_SELECT_ALL, 0));
+    EXPECT_EQ(Grid().GetSelectedCount(), rows + 3);
+    QGuiApplication::clipboard()->clear();
 }
 
 TEST_F(DemoViewTest, RowsAlternateWhiteAndLightGreyAndASingleClickStartsEditing)

@@ -409,11 +409,11 @@ TEST(GridTest, KeyCommandsNeedWhatTheyWorkOn)
     EXPECT_FALSE(grid.ProcessKeyCommand(command));
     grid.Add(&alpha);
     EXPECT_FALSE(grid.ProcessKeyCommand(command));
-    // Movement commands belong to a key manager, which the grid does not have.
+    // Movement commands go to the key manager (the process default here).
     command.kind = GridKeyCommand::MoveDown;
-    EXPECT_FALSE(grid.ProcessKeyCommand(command));
-    EXPECT_EQ(grid.GetFocusIndex(), -1);
-    EXPECT_TRUE(window.owner.Of(GN_FOCUSCHANGED).empty());
+    EXPECT_TRUE(grid.ProcessKeyCommand(command));
+    EXPECT_EQ(grid.GetFocusIndex(), 0);
+    EXPECT_FALSE(window.owner.Of(GN_FOCUSCHANGED).empty());
 }
 
 TEST(GridTest, ANewFontMeasuresRowsAndHeaderAgain)

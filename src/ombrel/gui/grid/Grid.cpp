@@ -100,6 +100,13 @@ void CGrid::PreSubclassWindow()
     m_impl->OnPreSubclassWindow();
 }
 
+bool CGrid::PreTranslateMessage(MSG* msg)
+{
+    if (msg != nullptr && m_impl->PreTranslateKeyMessage(*msg))
+        return true;
+    return CWnd::PreTranslateMessage(msg);
+}
+
 LRESULT CGrid::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     return m_impl->WindowProc(message, wParam, lParam,
@@ -243,7 +250,7 @@ CRect CGrid::GetVisibleCellRect(CGridItem* row, std::int32_t fieldId)
     return Call<Op::GetVisibleCellRect>(row, fieldId);
 }
 
-int CGrid::GetPageRowCount() { return Call<Op::GetPageRowCount>(); }
+int CGrid::GetPageRowCount(bool downwards) { return Call<Op::GetPageRowCount>(downwards); }
 int CGrid::GetRowHeight(CGridItem* row) { return Call<Op::GetRowHeight>(row); }
 void CGrid::SetRowHeight(CGridItem* row, int height) { Call<Op::SetRowHeight>(row, height); }
 void CGrid::UpdateLayout() { Call<Op::UpdateLayout>(); }
@@ -483,5 +490,17 @@ bool CGrid::ProcessKeyCommand(const GridKeyCommand& command)
 {
     return Call<Op::ProcessKeyCommand>(&command);
 }
+
+IKeyManager* CGrid::SetKeyManager(IKeyManager* manager) { return Call<Op::SetKeyManager>(manager); }
+IKeyManager* CGrid::GetKeyManager() { return Call<Op::GetKeyManager>(); }
+
+// ---- Copy and paste ---------------------------------------------------------------------------
+
+bool CGrid::Copy() { return Call<Op::Copy>(); }
+bool CGrid::Cut() { return Call<Op::Cut>(); }
+bool CGrid::Paste() { return Call<Op::Paste>(); }
+bool CGrid::CanPaste() { return Call<Op::CanPaste>(); }
+ICopyPaste* CGrid::SetCopyPaste(ICopyPaste* service) { return Call<Op::SetCopyPaste>(service); }
+ICopyPaste* CGrid::GetCopyPaste() { return Call<Op::GetCopyPaste>(); }
 
 } // namespace Ombrel::GUI

@@ -32,7 +32,9 @@ class CColumn;
 class CGridImpl;
 class CGridItem;
 class CHeader;
+class ICopyPaste;
 class ICustomDraw;
+class IKeyManager;
 class IRowFilter;
 class ITooltip;
 class ITooltipCtrl;
@@ -40,8 +42,8 @@ struct BackgroundImage;
 struct GridAppearance;
 struct HighlightSettings;
 
-// A keyboard command carried by operation 176. Only the type-ahead search is handled by the
-// grid itself; the movement kinds belong to a key manager and are refused without one.
+// A keyboard command carried by operation 176: the movement kinds go to the grid's key
+// manager, the type-ahead search to the grid itself.
 struct GridKeyCommand
 {
     enum Kind : int
@@ -160,7 +162,8 @@ public:
     CRect GetVisibleRowRect(CGridItem* row);
     CRect GetCellRect(CGridItem* row, std::int32_t fieldId);
     CRect GetVisibleCellRect(CGridItem* row, std::int32_t fieldId);
-    int GetPageRowCount();
+    // Rows that fit in the normal area counting down from the top row, or up from it.
+    int GetPageRowCount(bool downwards = true);
     int GetRowHeight(CGridItem* row);
     void SetRowHeight(CGridItem* row, int height);
     void UpdateLayout();
@@ -340,12 +343,36 @@ public:
 
     // ---- Keyboard --------------------------------------------------------------------------
     // Runs a keyboard command; false when it did nothing (no normal rows, the left mouse
-    // button held, a kind the grid has no key manager for).
+    // button held, an unknown kind).
     bool ProcessKeyCommand(const GridKeyCommand& command);
+    // The key manager that gets the grid window's keys; null goes back to the process default.
+    // Returns the grid's previous own manager (null when it had none), which the caller owns
+    // from then on. The grid deletes the manager it holds at destruction when it is marked
+    // for automatic deletion.
+    IKeyManager* SetKeyManager(IKeyManager* manager);
+    // The grid's own manager, else the process default; never null.
+    IKeyManager* GetKeyManager();
+
+    // ---- Copy and paste --------------------------------------------------------------------
+    // Copy and cut put the selected rows on the clipboard (a cut moves them when they are
+    // pasted); paste inserts what the clipboard holds at the focused row. False when nothing
+    // was put on or taken from the clipboard.
+    bool Copy();
+    bool Cut();
+    bool Paste();
+    // Whether Paste could take something: pasting is on and the clipboard holds a format of
+    // the grid's copy-paste service.
+    bool CanPaste();
+    // The copy-paste service, owned as SetKeyManager owns the key manager.
+    ICopyPaste* SetCopyPaste(ICopyPaste* service);
+    ICopyPaste* GetCopyPaste();
 
     // ---- Platform hooks --------------------------------------------------------------------
     bool PreCreateWindow(CREATESTRUCT& cs) override;
     void PreSubclassWindow() override;
+    // Key messages of the grid window go to the key manager and are consumed when it handles
+    // them, before the host frame's accelerators see them.
+    bool PreTranslateMessage(MSG* msg) override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
     // The implementation behind a grid, or null for an object that is no live grid. Any

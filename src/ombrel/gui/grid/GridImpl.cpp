@@ -54,6 +54,7 @@ CGridImpl::~CGridImpl()
     ReleaseCustomDraw();
     RemoveService(m_mouse.get());
     m_mouse.reset();
+    ReleaseOwnServices();
     m_painter.reset();
     // The rows go while layout and selection still answer for them.
     m_rows.reset();
@@ -198,7 +199,8 @@ void CGridImpl::Initialize()
 
 bool CGridImpl::OfferToServices(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
-    if (m_services.empty() || !IGridService::IsFilteredMessage(message))
+    if (m_services.empty() || !IGridService::IsFilteredMessage(message) ||
+        TakePreFilteredKey(message, wParam, lParam))
         return false;
     // A service may remove itself while it handles a message: walk a copy.
     const std::vector<IGridService*> services = m_services;
@@ -387,14 +389,6 @@ void CGridImpl::OnLButtonDown(UINT flags, CPoint point)
     if (m_layout->OnExpandButtonPress(point))
         return;
     m_selection->OnLButtonDown(flags, point, true);
-}
-
-bool CGridImpl::ProcessKeyCommand(const GridKeyCommand& command)
-{
-    // Movement commands need a key manager, which this grid does not have.
-    if (command.kind != GridKeyCommand::TypeAhead)
-        return false;
-    return m_selection->SearchByChar(command.character);
 }
 
 CFont* CGridImpl::GetFont()

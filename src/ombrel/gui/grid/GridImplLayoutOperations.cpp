@@ -36,7 +36,7 @@ LRESULT CGridImpl::RunLayoutOperation(GridLayoutOperation op, LPARAM p)
             return layout.GetVisibleCellRect(row, id);
         });
     case G::GetPageRowCount:
-        return Run<Op::GetPageRowCount>(p, [&] { return layout.GetPageRowCount(true); });
+        return Run<Op::GetPageRowCount>(p, [&](bool downwards) { return layout.GetPageRowCount(downwards); });
     case G::GetRowHeight:
         return Run<Op::GetRowHeight>(p, [&](CGridItem* row) { return layout.GetRowHeight(row); });
     case G::SetRowHeight:

@@ -85,7 +85,8 @@ namespace Ombrel::GUI {
     X(GetVisibleRowRect, 42, {}, CRect, CGridItem*) \
     X(GetCellRect, 43, {}, CRect, CGridItem*, std::int32_t) \
     X(GetVisibleCellRect, 44, {}, CRect, CGridItem*, std::int32_t) \
-    X(GetPageRowCount, 45, {}, int) \
+    /* {downwards}: rows that fit from the top row down, or up from it */ \
+    X(GetPageRowCount, 45, {}, int, bool) \
     X(GetRowHeight, 46, -1, int, CGridItem*) \
     X(SetRowHeight, 47, {}, NoResult, CGridItem*, int) \
     X(UpdateLayout, 48, {}, NoResult) \
@@ -206,7 +207,16 @@ namespace Ombrel::GUI {
     X(IsKeyboardType, 167, {}, bool, int) \
     X(GetEditInPlaceSettings, 188, {}, EditInPlaceSettings*) \
     X(SetEditInPlaceSettings, 189, {}, NoResult, const EditInPlaceSettings*) \
-    X(ProcessKeyCommand, 176, {}, bool, const GridKeyCommand*)
+    X(ProcessKeyCommand, 176, {}, bool, const GridKeyCommand*) \
+    /* Keyboard and clipboard services: the grid's own, null for the process default. */ \
+    X(SetKeyManager, 164, {}, IKeyManager*, IKeyManager*) \
+    X(GetKeyManager, 165, {}, IKeyManager*) \
+    X(Copy, 133, {}, bool) \
+    X(Cut, 134, {}, bool) \
+    X(Paste, 135, {}, bool) \
+    X(CanPaste, 136, {}, bool) \
+    X(SetCopyPaste, 137, {}, ICopyPaste*, ICopyPaste*) \
+    X(GetCopyPaste, 138, {}, ICopyPaste*)
 
 #define OMBREL_GRID_OPS_State(X) \
     X(Serialize, 190, {}, NoResult, CArchive*)

@@ -52,6 +52,17 @@ public:
     virtual void HideTransients() {}
     // Whether the service edits a cell in place right now; the wheel is ignored meanwhile.
     virtual bool IsEditing() const { return false; }
+    // A key of the grid window asks any in-place edit to end first, with the editor's end
+    // code (Escape: 2, without writing).
+    virtual void EndEditing(int endCode) { (void)endCode; }
+    // A key-down for a child window of the grid (an in-place editor, an embedded control).
+    // Returning true consumes it: the service has dispatched it, and the host frame's
+    // accelerators never see it.
+    virtual bool PreTranslateChildKey(const MSG& msg)
+    {
+        (void)msg;
+        return false;
+    }
     // The data object of `row` changed `fieldId` (or AllFields / NoField), after the row was
     // moved to its sorted place and repainted.
     virtual void OnCellChanged(CGridItem* row, std::int32_t fieldId) { (void)row, (void)fieldId; }

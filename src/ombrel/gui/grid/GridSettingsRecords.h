@@ -60,7 +60,7 @@ struct PasteSettings
     // 0 first child of the focused row, 1 last child of the focused row, 2 after the focused
     // row under the same parent, 3 after the focused row among the top-level rows of its type.
     std::int32_t positionMode = 3;
-    // How focus and selection are set after a paste.
+    // How focus and selection are set after a paste (the values are CCopyPaste's).
     std::int32_t focusMode = 3;
     std::int32_t selectionMode = 3;
 

@@ -75,6 +75,9 @@ public:
     // The grid window's procedure: `platform` runs the framework's default processing.
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam, const PlatformProc& platform);
     void OnPreSubclassWindow();
+    // The grid's PreTranslateMessage: key messages of the grid window go to the services and
+    // then to the key manager; true consumes the message.
+    bool PreTranslateKeyMessage(const MSG& msg);
     // Any thread.
     CFont* GetFont();
 
@@ -193,6 +196,19 @@ private:
     void SetButtonsOnAllRows(bool enable);
     bool ProcessKeyCommand(const GridKeyCommand& command);
 
+    // Keyboard and clipboard services (GridImplServicesOperations.cpp).
+    IKeyManager* GetKeyManager() const;
+    IKeyManager* SetKeyManager(IKeyManager* manager);
+    ICopyPaste* GetCopyPaste() const;
+    ICopyPaste* SetCopyPaste(ICopyPaste* service);
+    bool CanPaste();
+    // At destruction: deletes the grid's own key manager and copy-paste service when they are
+    // marked for automatic deletion.
+    void ReleaseOwnServices();
+    // True once for the key message that PreTranslateKeyMessage offered to the services
+    // already, so WindowProc does not offer it twice.
+    bool TakePreFilteredKey(UINT message, WPARAM wParam, LPARAM lParam);
+
     // Drawing-dependent operations.
     ICustomDraw* SetCustomDraw(ICustomDraw* customDraw);
     // At destruction: deletes the grid's own custom draw when it is marked for it.
@@ -258,6 +274,16 @@ private:
     DropSettings m_dropSettings;
     bool m_dropOption = false;
     EditInPlaceSettings m_editSettings;
+    IKeyManager* m_keyManager = nullptr; // the grid's own; null: the process default
+    ICopyPaste* m_copyPaste = nullptr;   // the grid's own; null: the process default
+    // The key message offered to the services by PreTranslateKeyMessage and not taken; the
+    // window procedure skips offering that message again. message 0: none.
+    struct PreFilteredKey
+    {
+        UINT message = 0;
+        WPARAM wParam = 0;
+        LPARAM lParam = 0;
+    } m_preFilteredKey;
 
     // Change-highlighting timer: when it fires (grid clock), -1 while not armed.
     std::int64_t m_repaintTimerDue = -1;
