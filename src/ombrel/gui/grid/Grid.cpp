@@ -474,4 +474,14 @@ bool CGrid::ProcessKeyCommand(const GridKeyCommand& command)
     return Call<Op::ProcessKeyCommand>(&command);
 }
 
+CEmbeddedControlAdapter* CGrid::AttachEmbeddedControl(CWnd* control, CGridItem* row, std::int32_t fieldId)
+{
+    return Call<Op::AttachEmbeddedControl>(control, row, fieldId);
+}
+
+bool CGrid::HasEmbeddedControl(CGridItem* row, std::int32_t fieldId)
+{
+    return Call<Op::HasEmbeddedControl>(row, fieldId);
+}
+
 } // namespace Ombrel::GUI
