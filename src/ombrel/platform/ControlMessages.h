@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ombrel/base/FileTime.h"
 #include "ombrel/base/Geometry.h"
 #include "ombrel/platform/Messages.h"
 
@@ -228,18 +229,8 @@ struct NMUPDOWN
 
 // ---- Month calendar -----------------------------------------------------------------------
 
-// A calendar date and time of day, as the platform lays it out.
-struct SYSTEMTIME
-{
-    std::uint16_t wYear = 0;
-    std::uint16_t wMonth = 0; // 1..12
-    std::uint16_t wDayOfWeek = 0; // 0 = Sunday
-    std::uint16_t wDay = 0;   // 1..31
-    std::uint16_t wHour = 0;
-    std::uint16_t wMinute = 0;
-    std::uint16_t wSecond = 0;
-    std::uint16_t wMilliseconds = 0;
-};
+// SYSTEMTIME (calendar date and time of day) is the one of ombrel/base/FileTime.h, so that
+// calendar controls and file-time conversions share one type.
 static_assert(sizeof(SYSTEMTIME) == 16, "SYSTEMTIME keeps the platform's eight 16-bit fields");
 
 constexpr UINT MCM_GETCURSEL = 0x1001; // lParam: SYSTEMTIME*; returns non-zero on success

@@ -503,4 +503,16 @@ bool CGrid::CanPaste() { return Call<Op::CanPaste>(); }
 ICopyPaste* CGrid::SetCopyPaste(ICopyPaste* service) { return Call<Op::SetCopyPaste>(service); }
 ICopyPaste* CGrid::GetCopyPaste() { return Call<Op::GetCopyPaste>(); }
 
+// ---- Embedded controls ------------------------------------------------------------------------
+
+CEmbeddedControlAdapter* CGrid::AttachEmbeddedControl(CWnd* control, CGridItem* row, std::int32_t fieldId)
+{
+    return Call<Op::AttachEmbeddedControl>(control, row, fieldId);
+}
+
+bool CGrid::HasEmbeddedControl(CGridItem* row, std::int32_t fieldId)
+{
+    return Call<Op::HasEmbeddedControl>(row, fieldId);
+}
+
 } // namespace Ombrel::GUI

@@ -29,6 +29,7 @@ class CDataObject;
 namespace Ombrel::GUI {
 
 class CColumn;
+class CEmbeddedControlAdapter;
 class CGridImpl;
 class CGridItem;
 class CHeader;
@@ -366,6 +367,15 @@ public:
     // The copy-paste service, owned as SetKeyManager owns the key manager.
     ICopyPaste* SetCopyPaste(ICopyPaste* service);
     ICopyPaste* GetCopyPaste();
+
+    // ---- Embedded controls -----------------------------------------------------------------
+    // Places `control` (a child of the grid window) on the cell of `row` and `fieldId` and keeps
+    // it there while the view scrolls and the layout changes. Returns the cell's adapter, owned
+    // by the grid until the control or the row goes or the grid window is destroyed; null for
+    // NoField / AllFields, a control that is no window, a row not in the grid, or a cell that
+    // already has a control.
+    CEmbeddedControlAdapter* AttachEmbeddedControl(CWnd* control, CGridItem* row, std::int32_t fieldId);
+    bool HasEmbeddedControl(CGridItem* row, std::int32_t fieldId);
 
     // ---- Platform hooks --------------------------------------------------------------------
     bool PreCreateWindow(CREATESTRUCT& cs) override;

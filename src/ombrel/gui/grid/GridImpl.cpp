@@ -2,6 +2,7 @@
 // owner notifications and the header listener.
 
 #include "ombrel/gui/grid/detail/GridImpl.h"
+#include "ombrel/gui/grid/detail/GridEmbeddedControls.h"
 
 #include "ombrel/base/ThreadId.h"
 #include "ombrel/gui/grid/detail/GridCallRecords.h"
@@ -39,6 +40,8 @@ CGridImpl::CGridImpl(CGrid& grid) : m_grid(grid)
     AddService(m_tooltips.get());
     m_mouse = std::make_unique<CGridMouse>(grid, *m_layout, m_options, m_tracking);
     AddService(m_mouse.get());
+    m_embedded = std::make_unique<CGridEmbeddedControls>(grid, *m_rows, *m_layout);
+    AddService(m_embedded.get());
 }
 
 CGridImpl::~CGridImpl()
@@ -52,6 +55,8 @@ CGridImpl::~CGridImpl()
             delete header;
     }
     ReleaseCustomDraw();
+    RemoveService(m_embedded.get());
+    m_embedded.reset();
     RemoveService(m_mouse.get());
     m_mouse.reset();
     ReleaseOwnServices();

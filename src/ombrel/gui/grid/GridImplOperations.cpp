@@ -27,6 +27,8 @@ LRESULT CGridImpl::Dispatch(WPARAM code, LPARAM param)
         return RunAppearanceOperation(static_cast<GridAppearanceOperation>(value), param);
     case GridOperationGroup::Services:
         return RunServicesOperation(static_cast<GridServicesOperation>(value), param);
+    case GridOperationGroup::Embedded:
+        return RunEmbeddedOperation(static_cast<GridEmbeddedOperation>(value), param);
     case GridOperationGroup::State:
         return RunStateOperation(static_cast<GridStateOperation>(value), param);
     case GridOperationGroup::Posted:

@@ -25,7 +25,7 @@ namespace Ombrel::GUI {
 // OMBREL_GRID_OPERATION_GROUPS, a Run<Group>Operation function and a case in Dispatch.
 
 #define OMBREL_GRID_OPERATION_GROUPS(G)                                                     \
-    G(Rows) G(Layout) G(Selection) G(Header) G(Appearance) G(Services) G(State) G(Posted)
+    G(Rows) G(Layout) G(Selection) G(Header) G(Appearance) G(Services) G(Embedded) G(State) G(Posted)
 
 #define OMBREL_GRID_OPS_Rows(X) \
     /* Rows. */ \
@@ -217,6 +217,11 @@ namespace Ombrel::GUI {
     X(CanPaste, 136, {}, bool) \
     X(SetCopyPaste, 137, {}, ICopyPaste*, ICopyPaste*) \
     X(GetCopyPaste, 138, {}, ICopyPaste*)
+
+#define OMBREL_GRID_OPS_Embedded(X) \
+    /* {control window, row, field identifier}: the cell's adapter, owned by the grid */ \
+    X(AttachEmbeddedControl, 177, {}, CEmbeddedControlAdapter*, CWnd*, CGridItem*, std::int32_t) \
+    X(HasEmbeddedControl, 180, {}, bool, CGridItem*, std::int32_t)
 
 #define OMBREL_GRID_OPS_State(X) \
     X(Serialize, 190, {}, NoResult, CArchive*)

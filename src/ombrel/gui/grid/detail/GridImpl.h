@@ -33,6 +33,7 @@ class CFormat;
 
 namespace Ombrel::GUI {
 
+class CGridEmbeddedControls;
 class CGridMouse;
 class CGridPainter;
 class CGridRows;
@@ -86,6 +87,7 @@ public:
     CGridLayout& GetLayout() const { return *m_layout; }
     CGridSelection& GetSelection() const { return *m_selection; }
     CGridMouse& GetMouse() const { return *m_mouse; }
+    CGridEmbeddedControls& GetEmbeddedControls() const { return *m_embedded; }
     const GridTracking& GetTracking() const { return m_tracking; }
     const GridOptions& GetOptions() const { return m_options; }
     bool IsInitialized() const { return m_state != WindowState::Uninitialized; }
@@ -144,6 +146,7 @@ private:
     LRESULT RunHeaderOperation(GridHeaderOperation op, LPARAM param);
     LRESULT RunAppearanceOperation(GridAppearanceOperation op, LPARAM param);
     LRESULT RunServicesOperation(GridServicesOperation op, LPARAM param);
+    LRESULT RunEmbeddedOperation(GridEmbeddedOperation op, LPARAM param);
     LRESULT RunStateOperation(GridStateOperation op, LPARAM param);
     LRESULT RunPostedOperation(GridPostedOperation op, LPARAM param);
     void Initialize();
@@ -295,6 +298,7 @@ private:
     std::unique_ptr<CGridTooltips> m_tooltips; // the first service of the list
     GridTracking m_tracking;               // written by the mouse service, read by the painter
     std::unique_ptr<CGridMouse> m_mouse;   // the second service
+    std::unique_ptr<CGridEmbeddedControls> m_embedded; // controls in cells; a service
 
     bool m_applySortChanges = true; // false while a sort level is set without re-sorting
 
