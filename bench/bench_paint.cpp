@@ -156,7 +156,8 @@ void PaintPassToBitmap(benchmark::State& state)
     CPaintScene scene(2000);
     CGrid& grid = scene.Grid();
     CGridImpl* impl = CGrid::FindImpl(&grid);
-    CGridPainter painter(grid, impl->GetRows(), impl->GetLayout(), impl->GetOptions());
+    CGridPainter painter(grid, impl->GetRows(), impl->GetLayout(), impl->GetOptions(),
+                         impl->GetTracking());
     CBitmap bitmap;
     bitmap.CreateCompatibleBitmap(nullptr, kWidth, kHeight);
     CDC dc;
@@ -199,7 +200,19 @@ void ScrolledRepaint(benchmark::State& state)
     state.counters["rows"] = scene.RowsOnScreen();
 }
 
+// Fitting a column to its content: every row up to a few thousand, beyond that the rows on
+// screen and an even sample. state.range(0): rows in the grid.
+void AutoSizeColumn(benchmark::State& state)
+{
+    CPaintScene scene(static_cast<int>(state.range(0)));
+    CGrid& grid = scene.Grid();
+    for (auto _ : state)
+        grid.AutoSizeColumn(1);
+    state.counters["width"] = grid.GetHeader()->GetColumnById(1)->GetWidth();
+}
+
 BENCHMARK(PaintPassToBitmap)->Unit(benchmark::kMillisecond);
+BENCHMARK(AutoSizeColumn)->Arg(5000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(FullRepaint)->Arg(1)->Arg(0)->ArgName("doubleBuffer")->Unit(benchmark::kMillisecond);
 BENCHMARK(ScrolledRepaint)->Unit(benchmark::kMillisecond);
 

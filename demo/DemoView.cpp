@@ -95,12 +95,17 @@ bool CDemoView::BuildGrid()
     appearance->evenBackground = kEvenRowBackground;
     // A single click on a cell starts editing it.
     grid.GetEditInPlaceSettings()->startMode = 0;
+    // A truncated cell shows its whole text over itself; any other cell shows a tooltip at
+    // the cursor.
+    grid.SetTooltipKind(2);
 
     for (const auto& object : m_impl->document.GetObjects())
         grid.Add(object.get(), GUI::GRID_ROOT, GUI::GRID_LAST);
 
     grid.SetSortInfo(0, GUI::CSortInfo(CTestClass::kLongField, false));
     grid.SetSortInfo(1, GUI::CSortInfo(CTestClass::kInt64Field, true));
+    // Clicking a column header sorts by it; Ctrl+click adds a level.
+    grid.SetMultiSortEnabled(true);
 
     for (int position : kPreselectedPositions)
         grid.SelectAt(position, GUI::ROW_NORMAL, true);
