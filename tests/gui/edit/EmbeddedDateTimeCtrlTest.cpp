@@ -227,6 +227,8 @@ TEST_F(EmbeddedDateTimeCtrlTest, ThePickedCalendarDayIsTakenAndTheParentIsTold)
     Key(*calendar, Qt::Key_Return);
     ASSERT_TRUE(PumpUntil([&] { return editor->GetCalendar() == nullptr; }));
     EXPECT_EQ(editor->GetTime(), Time(2024, 4, 11, 12)) << "a date alone takes the day at noon";
+    EXPECT_TRUE(PumpUntil([&] { return CWnd::GetFocus() == editor.get(); }))
+        << "typing goes on in the editor once the calendar is gone";
     EXPECT_EQ(Ombrel::Test::CountCode(parent, kEditorId, CBN_SELENDOK), 1);
 }
 
@@ -242,6 +244,7 @@ TEST_F(EmbeddedDateTimeCtrlTest, EscapeClosesTheCalendarWithoutAChange)
     ASSERT_TRUE(PumpUntil([&] { return editor->GetCalendar() == nullptr; }));
     EXPECT_EQ(editor->GetTime(), Time(2024, 4, 10, 8, 30));
     EXPECT_EQ(Ombrel::Test::CountCode(parent, kEditorId, CBN_SELENDOK), 0);
+    EXPECT_TRUE(PumpUntil([&] { return CWnd::GetFocus() == editor.get(); }));
 }
 
 TEST_F(EmbeddedDateTimeCtrlTest, TimesRoundTripAsFileTimes)

@@ -355,6 +355,11 @@ void CEmbeddedDateTimeCtrl::OnEvent(WPARAM code)
         m_impl->DestroyCalendar();
         SetFocus();
         Invalidate(false);
+        PostMessage(GetEventMessage(), kFocusBack);
+        break;
+    case kFocusBack:
+        if (m_impl->calendar == nullptr && GetFocus() != this)
+            SetFocus();
         break;
     default:
         break;

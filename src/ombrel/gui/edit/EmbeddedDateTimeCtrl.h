@@ -34,6 +34,9 @@ public:
     static constexpr WPARAM kPreviousSegment = 1;
     static constexpr WPARAM kNextSegment = 2;
     static constexpr WPARAM kCalendarClosed = 3;
+    // Posted once the pop-up is gone: the window system settles the activation that the
+    // destroyed pop-up held first, and only then can the editor take the focus back.
+    static constexpr WPARAM kFocusBack = 4;
     static constexpr UINT kRepeatDelayMs = 500;
     static constexpr UINT_PTR kRepeatTimer = 1;
 
