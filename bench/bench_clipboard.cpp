@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchApplication.h"
 #include "ombrel/Common.h"
 #include "ombrel/GUI.h"
 #include "ombrel/platform/WinApp.h"
@@ -104,27 +105,9 @@ BENCHMARK(CopySelectedRows)->RangeMultiplier(10)->Range(1000, 100000)->Complexit
 BENCHMARK(RenderText)->RangeMultiplier(10)->Range(1000, 100000)->Complexity(benchmark::oN)
     ->Unit(benchmark::kMillisecond);
 
-// Runs the benchmarks once the application object exists, then ends the application.
-class CBenchApp : public CWinApp
-{
-public:
-    bool InitInstance() override
-    {
-        benchmark::RunSpecifiedBenchmarks();
-        benchmark::Shutdown();
-        return false;
-    }
-    int ExitInstance() override { return 0; }
-};
-
 } // namespace
 
 int main(int argc, char** argv)
 {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    CBenchApp app;
-    return app.Main(argc, argv);
+    return Ombrel::Bench::RunBenchmarksInApplication(argc, argv);
 }

@@ -16,6 +16,7 @@
 #include <memory>
 #include <vector>
 
+#include "BenchApplication.h"
 #include "ombrel/Common.h"
 #include "ombrel/GUI.h"
 #include "ombrel/gui/grid/Grid.h"
@@ -216,27 +217,9 @@ BENCHMARK(AutoSizeColumn)->Arg(5000)->Arg(1000000)->Unit(benchmark::kMillisecond
 BENCHMARK(FullRepaint)->Arg(1)->Arg(0)->ArgName("doubleBuffer")->Unit(benchmark::kMillisecond);
 BENCHMARK(ScrolledRepaint)->Unit(benchmark::kMillisecond);
 
-// Runs the benchmarks once the application object exists, then ends the application.
-class CBenchApp : public CWinApp
-{
-public:
-    bool InitInstance() override
-    {
-        benchmark::RunSpecifiedBenchmarks();
-        benchmark::Shutdown();
-        return false;
-    }
-    int ExitInstance() override { return 0; }
-};
-
 } // namespace
 
 int main(int argc, char** argv)
 {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    CBenchApp app;
-    return app.Main(argc, argv);
+    return Ombrel::Bench::RunBenchmarksInApplication(argc, argv);
 }
