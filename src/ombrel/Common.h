@@ -19,6 +19,7 @@
 #include "ombrel/common/LongMsecTimeFormat.h"
 #include "ombrel/common/LongEnumFormat.h"
 #include "ombrel/common/DataObject.h"
+#include "ombrel/common/LockedDataObject.h"
 #include "ombrel/common/Field.h"
 #include "ombrel/common/FieldMap.h"
 #include "ombrel/common/FieldDeclaration.h"
