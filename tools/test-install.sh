@@ -17,7 +17,7 @@ case "$sanitize" in
     thread) flags="-fsanitize=thread" ;;
     *) flags="" ;;
 esac
-shared=$(sed -n 's/^BUILD_SHARED_LIBS:BOOL=//p' "$build/CMakeCache.txt")
+shared=$(sed -n 's/^BUILD_SHARED_LIBS:[A-Z]*=//p' "$build/CMakeCache.txt")
 
 rm -rf "$work"
 mkdir -p "$work"
@@ -32,9 +32,6 @@ cmake -S examples/qt-live-grid -B "$work/example" -G Ninja -DCMAKE_BUILD_TYPE=De
 cmake --build "$work/example"
 
 step "run the example headless"
-if [[ "$shared" == ON ]]; then
-    export LD_LIBRARY_PATH="$(dirname "$(find "$prefix" -name 'libombrel_gui.so' | head -n 1)")"
-fi
 QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 "$work/example/qt-live-grid" \
     --screenshot "$work/qt-live-grid.png"
 [[ -s "$work/qt-live-grid.png" ]]
@@ -44,5 +41,10 @@ pcdir=$(dirname "$(find "$prefix" -name ombrel.pc | head -n 1)")
 # shellcheck disable=SC2046 # pkg-config's output is a list of words
 g++ -std=c++20 $flags tests/install/pkg_config_probe.cpp -o "$work/pkg-config-probe" \
     $(PKG_CONFIG_PATH="$pcdir" pkg-config --cflags --libs ombrel)
-"$work/pkg-config-probe"
+# pkg-config gives no run path: a shared build's libraries are found through the loader's.
+if [[ "$shared" == ON ]]; then
+    LD_LIBRARY_PATH="$(PKG_CONFIG_PATH="$pcdir" pkg-config --variable=libdir ombrel)" "$work/pkg-config-probe"
+else
+    "$work/pkg-config-probe"
+fi
 step "passed"
