@@ -1,7 +1,8 @@
 # The two commands of the README, and the configurations behind them.
 #   make demo    run the demonstration (headless: renders its window to a PNG)
 #   make test    build and run every test (AddressSanitizer + UBSan, then ThreadSanitizer)
-# Other targets: make tsan, make fuzz, make bench, make release, make format, make clean.
+# Other targets: make tsan, make test-install, make fuzz, make bench, make release, make format,
+# make clean.
 
 JOBS      ?= $(shell nproc)
 GENERATOR := -G Ninja
@@ -11,23 +12,28 @@ REL_DIR   := build/release
 FUZZ_DIR  := build/fuzz
 FUZZ_SECONDS ?= 60
 
-.PHONY: deps demo test test-asan tsan fuzz bench release format clean
+.PHONY: deps demo test test-asan test-install tsan fuzz bench release format clean
 
 deps:
 	@tools/install-deps.sh
 
 $(ASAN_DIR)/build.ninja:
-	cmake -S . -B $(ASAN_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS="-O1 -g" -DOMBREL_SANITIZE=address
+	cmake -S . -B $(ASAN_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS="-O1 -g" -DOMBREL_SANITIZE=address -DOMBREL_BENCH=OFF
 
 $(TSAN_DIR)/build.ninja:
-	cmake -S . -B $(TSAN_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS="-O1 -g" -DOMBREL_SANITIZE=thread
+	cmake -S . -B $(TSAN_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS="-O1 -g" -DOMBREL_SANITIZE=thread -DOMBREL_BENCH=OFF
 
 $(REL_DIR)/build.ninja:
 	cmake -S . -B $(REL_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DOMBREL_TESTS=OFF -DOMBREL_BENCH=ON
 
-# The cross-thread tests run under ThreadSanitizer first; the full suite under ASan/UBSan runs
-# last so that the output ends with its CTest summary.
-test: deps tsan test-asan
+# The cross-thread tests run under ThreadSanitizer first, then the install check (the ASan
+# build installed into build/install-check, the example and a pkg-config program built against
+# it); the full suite under ASan/UBSan runs last so that the output ends with its CTest summary.
+test: deps tsan test-install test-asan
+
+test-install: deps $(ASAN_DIR)/build.ninja
+	cmake --build $(ASAN_DIR) -j $(JOBS)
+	tools/test-install.sh $(ASAN_DIR)
 
 test-asan: deps $(ASAN_DIR)/build.ninja
 	cmake --build $(ASAN_DIR) -j $(JOBS)

@@ -86,7 +86,8 @@ int CDemoView::OnCreate(CREATESTRUCT* cs)
 bool CDemoView::BuildGrid()
 {
     GUI::CGrid& grid = m_impl->grid;
-    if (!grid.Create(WS_CHILD | WS_VISIBLE, GetClientRect(), this, kGridId))
+    // Scroll bars for `--objects 1000` and narrow windows.
+    if (!grid.Create(WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL, GetClientRect(), this, kGridId))
         return false;
     grid.SetHeader(NewHeader());
 

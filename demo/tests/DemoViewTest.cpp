@@ -85,6 +85,17 @@ TEST_F(DemoViewTest, GridFillsTheViewAndFollowsItsSize)
     EXPECT_EQ(grid, CRect(0, 0, 500, 300));
 }
 
+TEST(DemoViewScrollTest, RowsThatDoNotFitGiveTheGridAVerticalScrollBarOnly)
+{
+    CDemoDocument many(500);
+    CMainFrame frame;
+    ASSERT_TRUE(frame.Create(many, CRect(0, 0, CMainFrame::kDefaultWidth, CMainFrame::kDefaultHeight)));
+    frame.ShowWindow(SW_SHOW);
+    CGrid& grid = frame.GetDemoView()->GetGrid();
+    EXPECT_TRUE(Ombrel::Test::PumpUntil([&] { return (grid.GetStyle() & WS_VSCROLL) != 0; }));
+    EXPECT_EQ(0u, grid.GetStyle() & WS_HSCROLL) << "the six columns fit the default width";
+}
+
 TEST_F(DemoViewTest, HeaderHasTheSixColumnsInOrder)
 {
     struct Expected

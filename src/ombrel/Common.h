@@ -20,6 +20,7 @@
 #include "ombrel/common/LongEnumFormat.h"
 #include "ombrel/common/DataObject.h"
 #include "ombrel/common/DataObjectRegistry.h"
+#include "ombrel/common/LockedDataObject.h"
 #include "ombrel/common/Field.h"
 #include "ombrel/common/FieldMap.h"
 #include "ombrel/common/FieldDeclaration.h"

@@ -22,6 +22,8 @@ CWnd* GetWindowOfWidget(QWidget* widget);
 
 // Creates `window` as a child (WS_CHILD is implied) of a Qt widget that is no framework
 // window. `rect` is in the parent's coordinates; `className` null means the default class.
+// A grid for a Qt application is easier had as Ombrel::GridWidget (library Ombrel::Qt),
+// which does this with scroll bars, fills its layout and turns notifications into signals.
 bool CreateChildOfWidget(CWnd& window, QWidget* parent, DWORD style, const CRect& rect,
                          UINT id = 0, const char* className = nullptr);
 

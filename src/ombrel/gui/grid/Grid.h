@@ -86,7 +86,9 @@ public:
     ~CGrid() override;
 
     // Creates the grid window of the registered class "Ombrel.Grid" (clip siblings and clip
-    // children are added to `style`); the window thread is the calling thread.
+    // children are added to `style`); the window thread is the calling thread. Pass
+    // WS_VSCROLL | WS_HSCROLL for scroll bars (Ombrel::GridWidget does): the grid keeps their
+    // ranges, and each bar shows while the rows or the columns do not fit.
     bool Create(DWORD style, const CRect& rect, CWnd* parent, UINT id);
 
     // Stores or restores the grid's settings, header and sort state. Loading a newer version
