@@ -198,8 +198,7 @@ void CGridImpl::Initialize()
         m_rows->OnDeferredLayout();
     }
     m_layout->UpdateLayout();
-    for (IGridService* service : m_services)
-        service->OnWindowCreated();
+    EachService([](IGridService& service) { service.OnWindowCreated(); });
 }
 
 bool CGridImpl::OfferToServices(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
@@ -207,13 +206,9 @@ bool CGridImpl::OfferToServices(UINT message, WPARAM wParam, LPARAM lParam, LRES
     if (m_services.empty() || !IGridService::IsFilteredMessage(message) ||
         TakePreFilteredKey(message, wParam, lParam))
         return false;
-    // A service may remove itself while it handles a message: walk a copy.
-    const std::vector<IGridService*> services = m_services;
-    for (IGridService* service : services) {
-        if (service->PreFilterMessage(message, wParam, lParam, result))
-            return true;
-    }
-    return false;
+    return AnyService([&](IGridService& service) {
+        return service.PreFilterMessage(message, wParam, lParam, result);
+    });
 }
 
 LRESULT CGridImpl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam,
@@ -290,8 +285,7 @@ void CGridImpl::OnDestroy()
     m_state = WindowState::Destroying;
     // Every row leaves with its GN_ROWREMOVED while the window can still send it.
     m_rows->RemoveAll(ROW_ALL_TYPES);
-    for (IGridService* service : std::vector<IGridService*>(m_services))
-        service->OnWindowDestroying();
+    EachService([&](IGridService& service) { service.OnWindowDestroying(); });
     for (UINT_PTR timer = 0; timer < kGridTimerCount; ++timer)
         m_grid.KillTimer(timer);
     m_repaintTimerDue = -1;
@@ -512,8 +506,7 @@ void CGridImpl::ClearFocus()
 
 void CGridImpl::OnRowChanged(CGridItem* row, int fieldId)
 {
-    for (IGridService* service : std::vector<IGridService*>(m_services))
-        service->OnCellChanged(row, fieldId);
+    EachService([&](IGridService& service) { service.OnCellChanged(row, fieldId); });
 }
 
 int CGridImpl::GetTopRow() const
@@ -584,8 +577,7 @@ bool CGridImpl::CanScrollPixels() const
 
 void CGridImpl::HideTransients()
 {
-    for (IGridService* service : std::vector<IGridService*>(m_services))
-        service->HideTransients();
+    EachService([&](IGridService& service) { service.HideTransients(); });
 }
 
 bool CGridImpl::IsEditing() const
@@ -596,8 +588,7 @@ bool CGridImpl::IsEditing() const
 
 void CGridImpl::OnViewScrolled()
 {
-    for (IGridService* service : std::vector<IGridService*>(m_services))
-        service->OnViewScrolled();
+    EachService([&](IGridService& service) { service.OnViewScrolled(); });
 }
 
 // ---- Services -------------------------------------------------------------------------------

@@ -154,11 +154,7 @@ bool CGridImpl::PreTranslateKeyMessage(const MSG& msg)
         // before the host frame's accelerators do.
         if (!down || msg.hwnd == nullptr || !IsInsideWindow(msg.hwnd, m_grid))
             return false;
-        for (IGridService* service : std::vector<IGridService*>(m_services)) {
-            if (service->PreTranslateChildKey(msg))
-                return true;
-        }
-        return false;
+        return AnyService([&](IGridService& service) { return service.PreTranslateChildKey(msg); });
     }
     m_preFilteredKey = {};
     if (LRESULT taken = 0; OfferToServices(msg.message, msg.wParam, msg.lParam, taken))
@@ -171,8 +167,7 @@ bool CGridImpl::PreTranslateKeyMessage(const MSG& msg)
         return GetKeyManager()->OnKeyUp(&m_grid, key, repeatCount, flags);
     if (key == VK_ESCAPE) {
         constexpr int kEndedByEscape = 2;
-        for (IGridService* service : std::vector<IGridService*>(m_services))
-            service->EndEditing(kEndedByEscape);
+        EachService([&](IGridService& service) { service.EndEditing(kEndedByEscape); });
     }
     return GetKeyManager()->OnKeyDown(&m_grid, key, repeatCount, flags);
 }

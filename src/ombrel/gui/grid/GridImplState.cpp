@@ -205,15 +205,12 @@ void CGridImpl::Serialize(CArchive& archive)
 {
     // Services hear of the state only once the grid's own records are complete, so that they
     // read the settings records the grid just stored or restored.
-    const std::vector<IGridService*> services = m_services;
     if (archive.IsStoring()) {
         StoreState(archive);
-        for (IGridService* service : services)
-            service->OnStateStored(archive);
+        EachService([&](IGridService& service) { service.OnStateStored(archive); });
     } else {
         LoadState(archive);
-        for (IGridService* service : services)
-            service->OnStateRestored(archive);
+        EachService([&](IGridService& service) { service.OnStateRestored(archive); });
     }
 }
 

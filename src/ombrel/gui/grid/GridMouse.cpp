@@ -138,6 +138,12 @@ struct CGridMouse::Impl
 
     CHeader* Header() const { return options.header; }
 
+    // Height in pixels of the row at `position` of `rowType`; 0 for none.
+    int RowHeightAt(int rowType, int position) const
+    {
+        return std::max(layout.GetRowHeight(grid.GetRowAt(position, rowType)), 0);
+    }
+
     bool InHeaderBand(CPoint point) const
     {
         if (Header() == nullptr || !options.showHeader)
@@ -435,14 +441,13 @@ bool CGridMouse::Impl::PositionsInBand(int rowType, int top, int bottom, int& fi
             last = std::max(last, position);
         }
     };
-    const auto heightAt = [&](int position) {
-        return std::max(layout.GetRowHeight(grid.GetRowAt(position, rowType)), 0);
-    };
+    const auto heightAt = [&](int position) { return RowHeightAt(rowType, position); };
     if (rowType == ROW_FIXED) {
         int y = layout.GetFixedArea().top;
         for (int position = 0; position < count && y < bottom; ++position) {
-            meets(y, y + heightAt(position), position);
-            y += heightAt(position);
+            const int height = heightAt(position);
+            meets(y, y + height, position);
+            y += height;
         }
         return first >= 0;
     }
@@ -452,13 +457,15 @@ bool CGridMouse::Impl::PositionsInBand(int rowType, int top, int bottom, int& fi
     // Rows on screen from the top row down, then rows scrolled above by their pixel distance.
     int y = layout.GetNormalArea().top;
     for (int position = topRow; position < count && y < bottom; ++position) {
-        meets(y, y + heightAt(position), position);
-        y += heightAt(position);
+        const int height = heightAt(position);
+        meets(y, y + height, position);
+        y += height;
     }
     y = layout.GetNormalArea().top;
     for (int position = topRow - 1; position >= 0 && y > top; --position) {
-        y -= heightAt(position);
-        meets(y, y + heightAt(position), position);
+        const int height = heightAt(position);
+        y -= height;
+        meets(y, y + height, position);
     }
     return first >= 0;
 }
@@ -502,9 +509,9 @@ void CGridMouse::Impl::FollowScroll()
     const int topRow = layout.GetTopRow();
     int moved = 0;
     for (int position = bandTopRow; position >= 0 && position < topRow; ++position)
-        moved += std::max(layout.GetRowHeight(grid.GetRowAt(position, ROW_NORMAL)), 0);
+        moved += RowHeightAt(ROW_NORMAL, position);
     for (int position = topRow; position >= 0 && position < bandTopRow; ++position)
-        moved -= std::max(layout.GetRowHeight(grid.GetRowAt(position, ROW_NORMAL)), 0);
+        moved -= RowHeightAt(ROW_NORMAL, position);
     bandStart.y -= moved;
     bandStart.x -= layout.GetHorzPosition() - bandHorzPosition;
     bandTopRow = topRow;
@@ -550,9 +557,6 @@ void CGridMouse::Impl::OnAutoScrollTimer()
     }
     const CRect normal = layout.GetNormalArea();
     const int count = grid.GetRowCount(ROW_NORMAL);
-    const auto heightAt = [&](int position) {
-        return std::max(layout.GetRowHeight(grid.GetRowAt(position, ROW_NORMAL)), 0);
-    };
     if (lastPoint.y < normal.top) {
         // Up line by line until the rows scrolled in cover the distance (at least one line).
         const int distance = normal.top - lastPoint.y;
@@ -563,7 +567,7 @@ void CGridMouse::Impl::OnAutoScrollTimer()
             layout.OnVScroll(SB_LINEUP, 0);
             if (layout.GetTopRow() == top)
                 break;
-            scrolled += heightAt(layout.GetTopRow());
+            scrolled += RowHeightAt(ROW_NORMAL, layout.GetTopRow());
         }
     } else if (lastPoint.y >= normal.bottom) {
         const int distance = lastPoint.y - normal.bottom + 1;
@@ -574,7 +578,7 @@ void CGridMouse::Impl::OnAutoScrollTimer()
             layout.OnVScroll(SB_LINEDOWN, 0);
             if (layout.GetTopRow() == top)
                 break;
-            scrolled += heightAt(top);
+            scrolled += RowHeightAt(ROW_NORMAL, top);
         }
     }
     UpdateBand(lastPoint);

@@ -355,8 +355,8 @@ void CGridTooltips::Impl::OnMouseLeave()
         return;
     // A child window of the grid (an editor, an embedded control) lies over the grid: the
     // pointer over it has not left the cell it covers.
-    CPoint cursor;
-    CWnd* under = GetCursorPos(&cursor) ? WindowFromPoint(cursor) : nullptr;
+    CPoint pointer;
+    CWnd* under = GetCursorPos(&pointer) ? WindowFromPoint(pointer) : nullptr;
     for (CWnd* window = under; window != nullptr && window != &grid; window = window->GetParent()) {
         if (window->GetParent() == &grid)
             return;

@@ -292,6 +292,16 @@ RowPosition PreviousTopLevel(CGrid& grid, RowPosition position)
     return {grid.GetVisibleIndex(row), position.type};
 }
 
+// The movement slots: the focus goes to the position `targetOf` finds for the grid's view.
+void MoveToTarget(CGrid* grid, RowPosition (*targetOf)(const KeyboardView&), bool extend,
+                  bool focusOnly, ExtendRule rule)
+{
+    if (grid == nullptr)
+        return;
+    const KeyboardView view(*grid);
+    MoveFocus(view, targetOf(view), extend, focusOnly, rule);
+}
+
 } // namespace
 
 // ---- CKeyManager ----------------------------------------------------------------------------
@@ -367,10 +377,7 @@ bool CKeyManager::OnKeyUp(CGrid*, UINT, UINT, UINT)
 
 void CKeyManager::MoveUp(CGrid* grid, bool extend, bool focusOnly)
 {
-    if (grid == nullptr)
-        return;
-    const KeyboardView view(*grid);
-    MoveFocus(view, MoveUpTarget(view), extend, focusOnly, ExtendRule::Adjacent);
+    MoveToTarget(grid, MoveUpTarget, extend, focusOnly, ExtendRule::Adjacent);
 }
 
 void CKeyManager::MoveDown(CGrid* grid, bool extend, bool focusOnly)
@@ -394,34 +401,22 @@ void CKeyManager::MoveDown(CGrid* grid, bool extend, bool focusOnly)
 
 void CKeyManager::PageUp(CGrid* grid, bool extend, bool focusOnly)
 {
-    if (grid == nullptr)
-        return;
-    const KeyboardView view(*grid);
-    MoveFocus(view, PageUpTarget(view), extend, focusOnly, ExtendRule::Range);
+    MoveToTarget(grid, PageUpTarget, extend, focusOnly, ExtendRule::Range);
 }
 
 void CKeyManager::PageDown(CGrid* grid, bool extend, bool focusOnly)
 {
-    if (grid == nullptr)
-        return;
-    const KeyboardView view(*grid);
-    MoveFocus(view, PageDownTarget(view), extend, focusOnly, ExtendRule::Range);
+    MoveToTarget(grid, PageDownTarget, extend, focusOnly, ExtendRule::Range);
 }
 
 void CKeyManager::MoveHome(CGrid* grid, bool extend, bool focusOnly)
 {
-    if (grid == nullptr)
-        return;
-    const KeyboardView view(*grid);
-    MoveFocus(view, HomeTarget(view), extend, focusOnly, ExtendRule::Range);
+    MoveToTarget(grid, HomeTarget, extend, focusOnly, ExtendRule::Range);
 }
 
 void CKeyManager::MoveEnd(CGrid* grid, bool extend, bool focusOnly)
 {
-    if (grid == nullptr)
-        return;
-    const KeyboardView view(*grid);
-    MoveFocus(view, EndTarget(view), extend, focusOnly, ExtendRule::Range);
+    MoveToTarget(grid, EndTarget, extend, focusOnly, ExtendRule::Range);
 }
 
 void CKeyManager::MoveLeft(CGrid* grid)

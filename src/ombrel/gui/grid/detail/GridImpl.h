@@ -256,6 +256,28 @@ private:
 
     // Offers a message to the services in order; true when one took it.
     bool OfferToServices(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    // Calls `call` for each service in registration order until it returns true; true when
+    // one did. A service may add or remove services (itself too) meanwhile: the walk goes over
+    // the list as it was when it began.
+    template <class Call>
+    bool AnyService(Call&& call)
+    {
+        const std::vector<IGridService*> services = m_services;
+        for (IGridService* service : services) {
+            if (call(*service))
+                return true;
+        }
+        return false;
+    }
+    // As AnyService for calls that every service gets.
+    template <class Call>
+    void EachService(Call&& call)
+    {
+        AnyService([&](IGridService& service) {
+            call(service);
+            return false;
+        });
+    }
 
     CGrid& m_grid;
     std::atomic<std::uint32_t> m_windowThread{0};
