@@ -1,14 +1,10 @@
 #include "ombrel/platform/Edit.h"
 
+#include "ombrel/platform/detail/ControlMessaging.h"
+
 namespace Ombrel {
-namespace {
 
-LRESULT Send(const CWnd& window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0)
-{
-    return const_cast<CWnd&>(window).SendMessage(message, wParam, lParam);
-}
-
-} // namespace
+using Detail::SendToControl;
 
 bool CEdit::Create(DWORD style, const CRect& rect, CWnd* parent, UINT id)
 {
@@ -29,14 +25,14 @@ void CEdit::GetSel(int& start, int& end) const
 {
     DWORD from = 0;
     DWORD to = 0;
-    Send(*this, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+    SendToControl(*this, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
     start = static_cast<int>(from);
     end = static_cast<int>(to);
 }
 
 DWORD CEdit::GetSel() const
 {
-    return static_cast<DWORD>(Send(*this, EM_GETSEL));
+    return static_cast<DWORD>(SendToControl(*this, EM_GETSEL));
 }
 
 void CEdit::ReplaceSel(const char* text)
@@ -46,7 +42,7 @@ void CEdit::ReplaceSel(const char* text)
 
 int CEdit::GetCaretIndex() const
 {
-    return static_cast<int>(Send(*this, EM_GETCARETINDEX));
+    return static_cast<int>(SendToControl(*this, EM_GETCARETINDEX));
 }
 
 void CEdit::SetCaretIndex(int position)
@@ -61,7 +57,7 @@ void CEdit::SetLimitText(UINT characters)
 
 UINT CEdit::GetLimitText() const
 {
-    return static_cast<UINT>(Send(*this, EM_GETLIMITTEXT));
+    return static_cast<UINT>(SendToControl(*this, EM_GETLIMITTEXT));
 }
 
 bool CEdit::SetReadOnly(bool readOnly)

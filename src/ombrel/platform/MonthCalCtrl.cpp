@@ -1,14 +1,10 @@
 #include "ombrel/platform/MonthCalCtrl.h"
 
+#include "ombrel/platform/detail/ControlMessaging.h"
+
 namespace Ombrel {
-namespace {
 
-LRESULT Send(const CWnd& window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0)
-{
-    return const_cast<CWnd&>(window).SendMessage(message, wParam, lParam);
-}
-
-} // namespace
+using Detail::SendToControl;
 
 bool CMonthCalCtrl::Create(DWORD style, const CRect& rect, CWnd* parent, UINT id)
 {
@@ -17,7 +13,7 @@ bool CMonthCalCtrl::Create(DWORD style, const CRect& rect, CWnd* parent, UINT id
 
 bool CMonthCalCtrl::GetCurSel(SYSTEMTIME* date) const
 {
-    return date != nullptr && Send(*this, MCM_GETCURSEL, 0, reinterpret_cast<LPARAM>(date)) != 0;
+    return date != nullptr && SendToControl(*this, MCM_GETCURSEL, 0, reinterpret_cast<LPARAM>(date)) != 0;
 }
 
 bool CMonthCalCtrl::SetCurSel(const SYSTEMTIME& date)
