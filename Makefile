@@ -6,6 +6,9 @@
 
 JOBS      ?= $(shell nproc)
 GENERATOR := -G Ninja
+# ccache, where the machine has it, keeps rebuilds of unchanged files (and of other work trees
+# of this repository, with base_dir set in ccache's configuration) off the two cores.
+LAUNCHER  := $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 ASAN_DIR  := build/asan
 TSAN_DIR  := build/tsan
 REL_DIR   := build/release
@@ -18,13 +21,13 @@ deps:
 	@tools/install-deps.sh
 
 $(ASAN_DIR)/build.ninja:
-	cmake -S . -B $(ASAN_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS="-O1 -g" -DOMBREL_SANITIZE=address -DOMBREL_BENCH=OFF
+	cmake -S . -B $(ASAN_DIR) $(GENERATOR) $(LAUNCHER) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS="-O1 -g" -DOMBREL_SANITIZE=address -DOMBREL_BENCH=OFF
 
 $(TSAN_DIR)/build.ninja:
-	cmake -S . -B $(TSAN_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS="-O1 -g" -DOMBREL_SANITIZE=thread -DOMBREL_BENCH=OFF
+	cmake -S . -B $(TSAN_DIR) $(GENERATOR) $(LAUNCHER) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS="-O1 -g" -DOMBREL_SANITIZE=thread -DOMBREL_BENCH=OFF
 
 $(REL_DIR)/build.ninja:
-	cmake -S . -B $(REL_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DOMBREL_TESTS=OFF -DOMBREL_BENCH=ON
+	cmake -S . -B $(REL_DIR) $(GENERATOR) $(LAUNCHER) -DCMAKE_BUILD_TYPE=Release -DOMBREL_TESTS=OFF -DOMBREL_BENCH=ON
 
 # The cross-thread tests run under ThreadSanitizer first, then the install check (the ASan
 # build installed into build/install-check, the example and a pkg-config program built against
