@@ -3,6 +3,8 @@
 #include "ombrel/gui/print/GridPrintPreview.h"
 #include "ombrel/gui/print/PrintSettings.h"
 #include "ombrel/platform/ControlMessages.h"
+#include "ombrel/platform/DC.h"
+#include "ombrel/platform/SystemColors.h"
 
 namespace Ombrel::GUI {
 
@@ -64,8 +66,26 @@ bool CTitlePrintBar::OnInitDialog()
     // The lists answer through framework objects of their own class.
     SubclassDlgItem(kPageZoomList, &m_pageZoom);
     SubclassDlgItem(kPrinterZoomList, &m_printerZoom);
+    // A list's template height is that of its opened list; closed, it is a field as high as
+    // the buttons (the toolkit opens the list at its own height).
+    for (CComboBox* list : {&m_pageZoom, &m_printerZoom}) {
+        CRect rect;
+        list->GetWindowRect(&rect);
+        ScreenToClient(&rect);
+        CRect field(0, 1, 0, 13);
+        MapDialogRect(&field);
+        list->MoveWindow(rect.left, rect.top, rect.Width(), field.Height());
+    }
     FillLists();
     return false;
+}
+
+bool CTitlePrintBar::OnEraseBkgnd(CDC* dc)
+{
+    if (dc == nullptr)
+        return false;
+    dc->FillSolidRect(GetClientRect(), GetSysColor(COLOR_BTNFACE));
+    return true;
 }
 
 bool CTitlePrintBar::OnCommand(WPARAM wParam, LPARAM lParam)

@@ -46,6 +46,8 @@ public:
     // zoom equals `printerZoom` exactly (none for other values; "10%", not "Auto", for 0.1).
     bool OnInitDialog() override;
     bool OnCommand(WPARAM wParam, LPARAM lParam) override;
+    // A tool strip in the button-face colour.
+    bool OnEraseBkgnd(CDC* dc) override;
     // Enter and Escape do not end a tool strip.
     void OnOK() override {}
     void OnCancel() override {}
