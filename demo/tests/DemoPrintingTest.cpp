@@ -9,6 +9,7 @@
 #include "ombrel/GUI.h"
 #include "ombrel/platform/WindowMessaging.h"
 #include "support/Harness.h"
+#include "support/PdfPages.h"
 
 #include <QApplication>
 #include <QImage>
@@ -18,23 +19,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <regex>
-#include <sstream>
 
 namespace Ombrel::Demo {
 namespace {
 
-int CountPdfPages(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream bytes;
-    bytes << file.rdbuf();
-    const std::string text = bytes.str();
-    static const std::regex page(R"(/Type\s*/Page(?![s\w]))");
-    return static_cast<int>(std::distance(std::sregex_iterator(text.begin(), text.end(), page),
-                                          std::sregex_iterator()));
-}
+using Ombrel::Test::CountPdfPages;
 
 class DemoPrintingTest : public ::testing::Test
 {

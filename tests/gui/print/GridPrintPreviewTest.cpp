@@ -3,6 +3,7 @@
 #include "ombrel/gui/print/GridPrintPreview.h"
 
 #include "PrintTestSupport.h"
+#include "support/PdfPages.h"
 #include "ombrel/gui/print/GridPagination.h"
 #include "ombrel/gui/print/PreviewGeometry.h"
 #include "ombrel/gui/print/PrintSettings.h"
@@ -19,7 +20,7 @@ namespace Ombrel::GUI {
 namespace {
 
 using Testing::AnswerNextModalDialog;
-using Testing::CountPdfPages;
+using Ombrel::Test::CountPdfPages;
 using Testing::CPrintedGridWindow;
 using Testing::PickListEntry;
 using Testing::TemporaryPath;

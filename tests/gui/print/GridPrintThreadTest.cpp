@@ -2,6 +2,7 @@
 #include "ombrel/gui/grid/Grid.h"
 
 #include "PrintTestSupport.h"
+#include "support/PdfPages.h"
 #include "ombrel/gui/print/PrintJob.h"
 #include "ombrel/gui/print/PrintSettings.h"
 #include "ombrel/platform/Printer.h"
@@ -33,7 +34,7 @@ TEST(GridPrintThreadTest, APrintCalledFromAWorkerRunsOnTheWindowThread)
     EXPECT_TRUE(Ombrel::Test::PumpUntil([&] { return printed.load() >= 0; }, std::chrono::seconds(60)));
     worker.join();
     EXPECT_GT(printed.load(), 0);
-    EXPECT_EQ(Testing::CountPdfPages(path), printed.load());
+    EXPECT_EQ(Ombrel::Test::CountPdfPages(path), printed.load());
     std::filesystem::remove(path);
 }
 

@@ -3,6 +3,7 @@
 #include "ombrel/gui/print/GridPrinting.h"
 
 #include "PrintTestSupport.h"
+#include "support/PdfPages.h"
 #include "ombrel/gui/print/PrintJob.h"
 #include "ombrel/gui/print/PrintSettings.h"
 #include "ombrel/platform/Printer.h"
@@ -19,7 +20,7 @@
 namespace Ombrel::GUI {
 namespace {
 
-using Testing::CountPdfPages;
+using Ombrel::Test::CountPdfPages;
 using Testing::CPrintedGridWindow;
 using Testing::TemporaryPath;
 

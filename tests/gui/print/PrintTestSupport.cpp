@@ -12,9 +12,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <regex>
-#include <sstream>
 
 namespace Ombrel::GUI::Testing {
 
@@ -77,20 +74,6 @@ void AnswerNextModalDialog(bool accept)
             dialog->reject();
     });
     timer->start(20);
-}
-
-int CountPdfPages(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        return -1;
-    std::stringstream bytes;
-    bytes << file.rdbuf();
-    const std::string text = bytes.str();
-    // Page objects say "/Type /Page"; the page tree says "/Type /Pages".
-    static const std::regex page(R"(/Type\s*/Page(?![s\w]))");
-    return static_cast<int>(std::distance(std::sregex_iterator(text.begin(), text.end(), page),
-                                          std::sregex_iterator()));
 }
 
 std::string TemporaryPath(const char* name)

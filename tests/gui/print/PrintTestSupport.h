@@ -56,9 +56,6 @@ void PickListEntry(CComboBox& list, int index);
 // rejects it when `accept` is false. Works while that dialog's own loop runs.
 void AnswerNextModalDialog(bool accept);
 
-// The number of page objects in a PDF file; -1 when it cannot be read.
-int CountPdfPages(const std::string& path);
-
 // A file name in the test's temporary directory.
 std::string TemporaryPath(const char* name);
 
