@@ -126,10 +126,12 @@ struct CCsvReader::Impl
 
     TableReadResult Read(std::istream& source)
     {
-        CTableInputBuffer buffer(source);
+        CTableInputBuffer buffer(source, [this](std::uint64_t bytes) { return sink.OnBytesRead(bytes); });
         std::vector<char> block(kLineBlockBytes);
         for (;;) {
             const auto got = static_cast<std::size_t>(buffer.sgetn(block.data(), static_cast<std::streamsize>(block.size())));
+            if (buffer.WasStopped())
+                return Finish(TableReadResult::Outcome::Cancelled, buffer);
             if (got == 0)
                 break;
             if (buffer.SawZeroByte())

@@ -131,14 +131,14 @@ CJsonReader::CJsonReader(ITableSink& sink) : m_sink(sink) {}
 
 TableReadResult CJsonReader::Read(std::istream& source)
 {
-    CTableInputBuffer buffer(source);
+    CTableInputBuffer buffer(source, [this](std::uint64_t bytes) { return m_sink.OnBytesRead(bytes); });
     std::istream input(&buffer);
     CRecordHandler handler(m_sink, buffer);
     TableReadResult result;
     Json::sax_parse(input, &handler, nlohmann::detail::input_format_t::json, true);
     result.rows = handler.Rows();
     result.bytes = buffer.GetSourceBytesRead();
-    if (handler.Cancelled())
+    if (handler.Cancelled() || buffer.WasStopped())
         result.outcome = TableReadResult::Outcome::Cancelled;
     else if (buffer.SawZeroByte())
         result = {TableReadResult::Outcome::Failed, {0, 0, "the file holds binary data (a zero byte), not text"}, result.rows, result.bytes};

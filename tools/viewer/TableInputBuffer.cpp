@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "Utf8Repair.h"
 
@@ -28,7 +29,10 @@ std::size_t IncompleteTail(const std::string& bytes)
 
 } // namespace
 
-CTableInputBuffer::CTableInputBuffer(std::istream& source) : m_source(source) {}
+CTableInputBuffer::CTableInputBuffer(std::istream& source, BlockObserver observer)
+    : m_source(source), m_observer(std::move(observer))
+{
+}
 
 void CTableInputBuffer::AccountConsumedBlock()
 {
@@ -43,6 +47,8 @@ CTableInputBuffer::int_type CTableInputBuffer::underflow()
 {
     if (gptr() < egptr())
         return traits_type::to_int_type(*gptr());
+    if (m_stopped)
+        return traits_type::eof();
     AccountConsumedBlock();
     m_block.clear();
     // A read that yields only the start of a sequence gives an empty block: read on.
@@ -78,6 +84,11 @@ bool CTableInputBuffer::ReadBlock()
     m_first = m_first && raw.empty();
     m_repairs += RepairUtf8(raw);
     m_block = std::move(raw);
+    if (got > 0 && m_observer && !m_observer(m_sourceBytes)) {
+        m_stopped = true;
+        m_block.clear();
+        return false;
+    }
     return got > 0;
 }
 

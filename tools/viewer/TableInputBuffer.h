@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <istream>
 #include <streambuf>
 #include <string>
@@ -15,7 +16,11 @@ namespace Ombrel::Viewer {
 class CTableInputBuffer : public std::streambuf
 {
 public:
-    explicit CTableInputBuffer(std::istream& source);
+    // Called after each block with the bytes read so far; false stops: the buffer then ends
+    // as if the source had.
+    using BlockObserver = std::function<bool(std::uint64_t bytesRead)>;
+
+    CTableInputBuffer(std::istream& source, BlockObserver observer);
 
     // Line (from 1) and byte column (from 1) of the next byte a reader will get.
     std::uint64_t GetLine() const;
@@ -26,6 +31,8 @@ public:
     std::uint64_t GetRepairCount() const { return m_repairs; }
     // True when the source held a zero byte, which no text table does.
     bool SawZeroByte() const { return m_sawZeroByte; }
+    // True when the observer stopped the reading.
+    bool WasStopped() const { return m_stopped; }
 
 protected:
     int_type underflow() override;
@@ -37,6 +44,7 @@ private:
     void AccountConsumedBlock();
 
     std::istream& m_source;
+    BlockObserver m_observer;
     std::string m_block;       // the current block, repaired
     std::string m_carry;       // an incomplete sequence at the end of the last raw block
     std::uint64_t m_linesBefore = 0;   // newlines in the blocks already consumed
@@ -45,6 +53,7 @@ private:
     std::uint64_t m_repairs = 0;
     bool m_first = true;
     bool m_sawZeroByte = false;
+    bool m_stopped = false;
 };
 
 } // namespace Ombrel::Viewer

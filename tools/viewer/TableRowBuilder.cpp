@@ -70,12 +70,20 @@ void CTableRowBuilder::OnColumn(const std::string&) {}
 
 void CTableRowBuilder::OnWarning(const TableProblem&) {}
 
+void CTableRowBuilder::SetProgress(std::function<bool(std::uint64_t, std::uint64_t)> progress)
+{
+    m_progress = std::move(progress);
+}
+
+bool CTableRowBuilder::OnBytesRead(std::uint64_t bytes) { return !m_progress || m_progress(bytes, m_rows); }
+
 bool CTableRowBuilder::OnRow(std::vector<std::string>& cells)
 {
     auto object = std::make_unique<CDynamicObject>(m_schema, false);
     for (std::size_t column = 0; column < cells.size() && column < m_kinds.size(); ++column)
         StoreCell(*object, column, cells[column]);
     m_batch.push_back(std::move(object));
+    ++m_rows;
     if (m_batch.size() < kBatchSize)
         return true;
     return Flush();

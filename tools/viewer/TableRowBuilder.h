@@ -29,6 +29,8 @@ public:
     static constexpr std::size_t kBatchSize = 4096;
 
     CTableRowBuilder(const CTableShape& shape, BatchConsumer consumer);
+    // Told the bytes and rows read so far after each block; false cancels.
+    void SetProgress(std::function<bool(std::uint64_t bytesRead, std::uint64_t rows)> progress);
     ~CTableRowBuilder() override;
 
     // Hands over the last, partial batch; false when the consumer cancelled.
@@ -42,6 +44,7 @@ public:
     void OnColumn(const std::string& name) override;
     bool OnRow(std::vector<std::string>& cells) override;
     void OnWarning(const TableProblem& problem) override;
+    bool OnBytesRead(std::uint64_t bytes) override;
 
 private:
     void StoreCell(Common::CDynamicObject& object, std::size_t column, std::string& cell);
@@ -49,6 +52,8 @@ private:
     std::vector<ColumnKind> m_kinds;
     std::shared_ptr<const Common::CDynamicSchema> m_schema;
     BatchConsumer m_consumer;
+    std::function<bool(std::uint64_t, std::uint64_t)> m_progress;
+    std::uint64_t m_rows = 0;
     Objects m_batch;
     std::uint64_t m_unreadCells = 0;
 };

@@ -12,6 +12,8 @@ bool CTableShape::OnRow(std::vector<std::string>& cells)
     return true;
 }
 
+bool CTableShape::OnBytesRead(std::uint64_t bytes) { return !m_progress || m_progress(bytes, m_rows); }
+
 void CTableShape::OnWarning(const TableProblem& problem) { m_warnings.push_back(problem); }
 
 } // namespace Ombrel::Viewer

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,9 @@ public:
     virtual bool OnRow(std::vector<std::string>& cells) = 0;
     // Something the reader repaired and went on (a long row cut, a huge field cut).
     virtual void OnWarning(const TableProblem& problem) = 0;
+    // After each block read from the file, with the bytes read so far (for progress). False
+    // stops the reading (a cancel), even in the middle of a row.
+    virtual bool OnBytesRead(std::uint64_t bytes) = 0;
 };
 
 } // namespace Ombrel::Viewer

@@ -27,6 +27,13 @@ public:
         return stopAfter == 0 || rows.size() < stopAfter;
     }
     void OnWarning(const TableProblem& problem) override { warnings.push_back(problem.Describe()); }
+    bool OnBytesRead(std::uint64_t bytes) override
+    {
+        bytesSeen.push_back(bytes);
+        return stopAtBytes == 0 || bytes < stopAtBytes;
+    }
+    std::vector<std::uint64_t> bytesSeen;
+    std::uint64_t stopAtBytes = 0;  // 0: never
 };
 
 TableReadResult ReadCsv(const std::string& text, CCollectingSink& sink)
@@ -113,13 +120,26 @@ TEST(CsvReaderTest, HugeFieldsAreCutAndTheRestStillLoads)
     ASSERT_EQ(sink.warnings.size(), 1u);
 }
 
-TEST(CsvReaderTest, ASinkCanStopTheReading)
+TEST(CsvReaderTest, ASinkCanStopTheReadingAtARowOrAtABlock)
 {
     CCollectingSink sink;
     sink.stopAfter = 2;
     const auto result = ReadCsv("a\n1\n2\n3\n4\n", sink);
     EXPECT_EQ(result.outcome, TableReadResult::Outcome::Cancelled);
     EXPECT_EQ(sink.rows.size(), 2u);
+
+    // A block of 64 KiB inside one long quoted field: the cancel needs no row to end.
+    std::string text = "a\n\"";
+    text.append(300 * 1024, 'y');
+    for (const bool json : {false, true}) {
+        CCollectingSink blocks;
+        blocks.stopAtBytes = 100 * 1024;
+        const auto stopped = json ? ReadJson("[{\"a\": \"" + std::string(300 * 1024, 'y') + "\"}]", blocks)
+                                  : ReadCsv(text, blocks);
+        EXPECT_EQ(stopped.outcome, TableReadResult::Outcome::Cancelled) << json;
+        EXPECT_EQ(blocks.bytesSeen.size(), 2u) << json;
+        EXPECT_TRUE(blocks.rows.empty());
+    }
 }
 
 TEST(JsonReaderTest, FlatRecordsBecomeRowsWithTheUnionOfTheirKeys)
