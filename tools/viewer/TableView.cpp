@@ -72,6 +72,7 @@ struct CTableView::Impl
     std::string path;
     std::vector<std::string> sortColumns;
     std::vector<std::string> sortProblems;
+    bool columnsFitted = false;  // to the first batch of rows
 
     // Shared with the loader's worker; everything below is guarded by `lock`.
     mutable std::mutex lock;
@@ -259,6 +260,7 @@ void CTableView::OnColumnsReady()
 void CTableView::OnProgress()
 {
     m_impl->progressPosted = false;
+    FitColumns();
     ShowStatus();
 }
 
@@ -266,7 +268,28 @@ void CTableView::OnFinished()
 {
     m_impl->loading = false;
     m_impl->finished = true;
+    FitColumns();
     ShowStatus();
+}
+
+void CTableView::FitColumns()
+{
+    Impl& impl = *m_impl;
+    // The first batch gives widths while a long file is still read; at the end the columns
+    // widen to what the whole file needs (measured on an even sample), never narrow.
+    const int rows = impl.grid.GetRowCount(GUI::ROW_NORMAL);
+    const bool firstBatch = !impl.columnsFitted && rows >= static_cast<int>(CTableRowBuilder::kBatchSize);
+    const bool end = impl.finished.load() && rows > 0;
+    if (!firstBatch && !end)
+        return;
+    GUI::CHeader* header = impl.grid.GetHeader();
+    for (int position = 0; header != nullptr && position < header->GetColumnCount(); ++position) {
+        GUI::CColumn* column = header->GetColumn(position);
+        const int title = static_cast<int>(column->GetTitle().size()) * kCharacterWidth + 24;
+        const int fitted = std::max(impl.grid.GetOptimalWidth(column->GetFieldId()), title);
+        column->SetWidth(impl.columnsFitted ? std::max(fitted, column->GetWidth()) : fitted);
+    }
+    impl.columnsFitted = true;
 }
 
 std::string CTableView::DescribeStatus() const

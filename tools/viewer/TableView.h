@@ -51,6 +51,7 @@ private:
     void OnColumnsReady();
     void OnProgress();
     void OnFinished();
+    void FitColumns();
     void ShowStatus();
 
     struct Impl;
