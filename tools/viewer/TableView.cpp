@@ -13,6 +13,7 @@
 #include "ombrel/gui/header/Column.h"
 #include "ombrel/gui/header/Header.h"
 #include "ombrel/gui/header/SortInfo.h"
+#include "ombrel/gui/paint/PaintFlags.h"
 
 namespace Ombrel::Viewer {
 
@@ -24,6 +25,7 @@ constexpr UINT kProgressMessage = WM_APP + 2;
 constexpr UINT kFinishedMessage = WM_APP + 3;
 
 constexpr int kCharacterWidth = 8;  // a rough average, for the first column widths
+constexpr int kTitleRoom = 40;      // margins and the sort mark with its level number
 
 struct ColumnInfo
 {
@@ -34,7 +36,7 @@ struct ColumnInfo
 // Wide enough for the title and for a typical value of the column's kind.
 int InitialWidth(const ColumnInfo& column)
 {
-    const int title = static_cast<int>(column.name.size()) * kCharacterWidth + 24;
+    const int title = static_cast<int>(column.name.size()) * kCharacterWidth + kTitleRoom;
     int content = 160;
     switch (column.kind) {
     case ColumnKind::Bool: content = 50; break;
@@ -102,6 +104,8 @@ int CTableView::OnCreate(CREATESTRUCT* cs)
     if (!grid.Create(WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL, GetClientRect(), this, kGridId))
         return -1;
     grid.SetHeader(new GUI::CHeader(true));
+    // A table is flat: no room for expand buttons before the first column.
+    grid.SetPaintOptions(grid.GetPaintOptions() & ~static_cast<std::uint32_t>(GUI::PaintTreeIndent));
     // Clicking a column header sorts by it; Ctrl+click adds a level.
     grid.SetMultiSortEnabled(true);
     return 0;
@@ -285,7 +289,7 @@ void CTableView::FitColumns()
     GUI::CHeader* header = impl.grid.GetHeader();
     for (int position = 0; header != nullptr && position < header->GetColumnCount(); ++position) {
         GUI::CColumn* column = header->GetColumn(position);
-        const int title = static_cast<int>(column->GetTitle().size()) * kCharacterWidth + 24;
+        const int title = static_cast<int>(column->GetTitle().size()) * kCharacterWidth + kTitleRoom;
         const int fitted = std::max(impl.grid.GetOptimalWidth(column->GetFieldId()), title);
         column->SetWidth(impl.columnsFitted ? std::max(fitted, column->GetWidth()) : fitted);
     }

@@ -64,6 +64,36 @@ TEST_F(ViewerWindow, ShowsTheRowsSortedByTheNamedColumns)
     std::filesystem::remove(path);
 }
 
+// A JSON file with every kind, sorted on two levels: the grid shows each kind in its format,
+// and the picture (screenshots/viewer-json.png below the working directory) shows it too.
+TEST_F(ViewerWindow, AJsonTableShowsEachKindInItsFormat)
+{
+    Common::CDateSettings& dates = Common::CDateSettings::GetInstance();
+    dates.SetDateOrder(Common::CDateSettings::kYearMonthDay);
+    dates.SetDateSeparator("-");
+    const std::string path = WriteFile("ombrel_view_kinds.json", R"([
+        {"city": "Oslo", "day": "2024-03-01", "when": "2024-03-01T10:15:00Z", "n": 3, "x": 0.25, "ok": true},
+        {"city": "Lyon", "day": "2024-01-31", "when": "2024-01-31T08:00:00Z", "n": 12, "x": 1e3, "ok": false},
+        {"city": "Oslo", "day": "2023-12-24", "when": "2023-12-24T18:30:05Z", "n": -7, "x": null, "ok": true}
+    ])");
+    ASSERT_TRUE(LoadAndWait(path, {"city", "-n"}));
+    ASSERT_EQ(Grid().GetRowCount(ROW_NORMAL), 3);
+    const auto text = [this](int position, std::int32_t field) {
+        return std::string(Grid().GetDataObject(Grid().GetRowAt(position, ROW_NORMAL))->GetFormattedValue(field));
+    };
+    EXPECT_EQ(text(0, 1), "Lyon");
+    EXPECT_EQ(text(1, 4), "3");  // Oslo 3 before Oslo -7
+    EXPECT_EQ(text(1, 2), "2024-03-01");
+    EXPECT_EQ(text(1, 3), "2024-03-01 10:15:00");
+    EXPECT_EQ(text(2, 5), "");   // null is an empty cell
+    EXPECT_EQ(text(0, 6), "false");
+
+    const std::filesystem::path folder = std::filesystem::current_path() / "screenshots";
+    std::filesystem::create_directories(folder);
+    EXPECT_TRUE(RenderWindowToPng(frame, (folder / "viewer-json.png").string().c_str()));
+    std::filesystem::remove(path);
+}
+
 TEST_F(ViewerWindow, AnErrorKeepsTheRowsBeforeItAndSaysWhere)
 {
     const std::string path = WriteFile("ombrel_view_bad.csv", "a,b\n1,2\n3,\"open\n");
