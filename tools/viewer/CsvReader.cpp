@@ -15,7 +15,7 @@ namespace Ombrel::Viewer {
 namespace {
 
 constexpr std::size_t kLineBlockBytes = 64 * 1024;
-constexpr std::size_t kFieldGrowthBytes = 1024 * 1024;
+constexpr std::size_t kFieldGrowthBytes = 64 * 1024;
 
 // libcsv grows its field buffer with this: refusing beyond the limit turns an absurd field into
 // a parse error instead of exhausting memory.
