@@ -100,8 +100,11 @@ bool CDemoView::BuildGrid()
     // the cursor.
     grid.SetTooltipKind(2);
 
+    // The document's objects go in with one call, however many there are (--objects).
+    std::vector<Common::CDataObject*> objects;
     for (const auto& object : m_impl->document.GetObjects())
-        grid.Add(object.get(), GUI::GRID_ROOT, GUI::GRID_LAST);
+        objects.push_back(object.get());
+    grid.AddMany(objects, GUI::GRID_ROOT, GUI::GRID_LAST);
 
     grid.SetSortInfo(0, GUI::CSortInfo(CTestClass::kLongField, false));
     grid.SetSortInfo(1, GUI::CSortInfo(CTestClass::kInt64Field, true));

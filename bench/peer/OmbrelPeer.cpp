@@ -93,7 +93,7 @@ private:
 class COmbrelSide final : public IPeerSide, public IUpdateTarget
 {
 public:
-    COmbrelSide() : m_ackWindow(m_load)
+    explicit COmbrelSide(OmbrelLoadMode mode) : m_mode(mode), m_ackWindow(m_load)
     {
         auto* header = new CHeader();
         header->AddColumn(new CColumn(kNameField, "Name", kColumnWidths[kNameColumn]));
@@ -121,10 +121,21 @@ public:
     {
         m_records.reserve(rows.size());
         m_grid.EnableNotifications(false);
-        for (const RowValues& values : rows) {
-            m_records.push_back(
-                std::make_unique<CRecord>(static_cast<int>(m_records.size()), values));
-            m_grid.Add(m_records.back().get());
+        if (m_mode == OmbrelLoadMode::AddMany) {
+            std::vector<Common::CDataObject*> objects;
+            objects.reserve(rows.size());
+            for (const RowValues& values : rows) {
+                m_records.push_back(
+                    std::make_unique<CRecord>(static_cast<int>(m_records.size()), values));
+                objects.push_back(m_records.back().get());
+            }
+            m_grid.AddMany(objects);
+        } else {
+            for (const RowValues& values : rows) {
+                m_records.push_back(
+                    std::make_unique<CRecord>(static_cast<int>(m_records.size()), values));
+                m_grid.Add(m_records.back().get());
+            }
         }
         m_grid.EnableNotifications(true);
     }
@@ -170,6 +181,7 @@ public:
     }
 
 private:
+    OmbrelLoadMode m_mode;
     CUpdateLoad* m_load = nullptr; // window thread only
     std::vector<std::unique_ptr<CRecord>> m_records;
     CGrid m_grid;
@@ -179,9 +191,9 @@ private:
 
 } // namespace
 
-std::unique_ptr<IPeerSide> CreateOmbrelSide()
+std::unique_ptr<IPeerSide> CreateOmbrelSide(OmbrelLoadMode mode)
 {
-    return std::make_unique<COmbrelSide>();
+    return std::make_unique<COmbrelSide>(mode);
 }
 
 } // namespace OmbrelBench

@@ -8,6 +8,13 @@
 
 namespace OmbrelBench {
 
-std::unique_ptr<IPeerSide> CreateOmbrelSide();
+// How the Ombrel side puts its rows into the grid.
+enum class OmbrelLoadMode
+{
+    AddPerObject, // one Add per object: what most applications write
+    AddMany,      // every object in one AddMany call
+};
+
+std::unique_ptr<IPeerSide> CreateOmbrelSide(OmbrelLoadMode mode);
 
 } // namespace OmbrelBench

@@ -9,7 +9,7 @@
 //   ombrel_bench_peer [--sizes 10000,100000] [--seconds 10] [--pages 1000] [--limit-ms 20000]
 //                     [--shots DIR]   (first frames as DIR/<side>-<rows>.png, frames after
 //                                      the updates as DIR/<side>-<rows>-after-updates.png)
-//   ombrel_bench_peer --child ombrel|qt|qt-rowwise ROWS [same options]
+//   ombrel_bench_peer --child ombrel|ombrel-addmany|qt|qt-rowwise ROWS [same options]
 
 #include <QApplication>
 #include <QtGlobal>
@@ -101,7 +101,10 @@ int RunChild(int argc, char** argv, const Options& options)
         workload.lastFramePath = stem + "-after-updates.png";
     }
     if (options.childSide == "ombrel") {
-        side = CreateOmbrelSide();
+        side = CreateOmbrelSide(OmbrelLoadMode::AddPerObject);
+    } else if (options.childSide == "ombrel-addmany") {
+        side = CreateOmbrelSide(OmbrelLoadMode::AddMany);
+        workload.loadOnly = true;
     } else if (options.childSide == "qt") {
         side = CreateQtSide(QtLoadMode::AttachAfterFilling, 0);
     } else if (options.childSide == "qt-rowwise") {
@@ -214,7 +217,7 @@ std::string Advantage(const Cell& ombrel, const Cell& qt, bool higherIsBetter)
 struct SizeResults
 {
     int rows = 0;
-    Results ombrel, qt, qtRowWise;
+    Results ombrel, ombrelAddMany, qt, qtRowWise;
 };
 
 // One line of the table: a figure both sides report under the same keys.
@@ -226,6 +229,7 @@ struct Figure
     int decimals;
     bool higherIsBetter;
     bool rowWiseQt; // the Qt figure comes from the row-wise load
+    bool addManyOmbrel = false; // the Ombrel figure comes from the load in one AddMany call
 };
 
 constexpr Figure kFigures[] = {
@@ -233,6 +237,8 @@ constexpr Figure kFigures[] = {
      "load_cpu_ms", 0, false, true},
     {"1b. Bulk load + first frame (ms); Qt: fill the model, then attach the proxy", "load_ms",
      "load_cpu_ms", 0, false, false},
+    {"1c. Bulk load + first frame (ms); Ombrel: one AddMany call; Qt: as 1b", "load_ms",
+     "load_cpu_ms", 0, false, false, true},
     {"2. Sustained updates, applied per second", "updates_per_s", nullptr, 0, true, false},
     {"2. Change-to-repaint latency, median (ms)", "latency_median_ms", nullptr, 2, false, false},
     {"2. Change-to-repaint latency, 99th percentile (ms)", "latency_p99_ms", nullptr, 2, false,
@@ -240,6 +246,8 @@ constexpr Figure kFigures[] = {
     {"3. Full repaint, 1280×800 (ms)", "repaint_ms", "repaint_cpu_ms", 2, false, false},
     {"4. Page-down to the bottom, per page (ms)", "page_ms", "page_cpu_ms", 2, false, false},
     {"5. Resident memory per row (bytes)", "bytes_per_row", nullptr, 0, false, false},
+    {"5c. Resident memory per row (bytes); Ombrel loaded with AddMany", "bytes_per_row",
+     nullptr, 0, false, false, true},
 };
 
 std::string WithCpu(const Cell& wall, const Cell& cpu)
@@ -250,7 +258,8 @@ std::string WithCpu(const Cell& wall, const Cell& cpu)
 void PrintFigure(const Figure& figure, const SizeResults& size, const Options& options)
 {
     const Results& qtResults = figure.rowWiseQt ? size.qtRowWise : size.qt;
-    const Cell ombrel = Read(size.ombrel, figure.key, figure.decimals);
+    const Results& ombrelResults = figure.addManyOmbrel ? size.ombrelAddMany : size.ombrel;
+    const Cell ombrel = Read(ombrelResults, figure.key, figure.decimals);
     const Cell qt = Read(qtResults, figure.key, figure.decimals);
     std::string label = figure.label;
     if (figure.cpuKey != nullptr && std::string(figure.key) == "page_ms" &&
@@ -261,7 +270,7 @@ void PrintFigure(const Figure& figure, const SizeResults& size, const Options& o
     std::string wallAdvantage = Advantage(ombrel, qt, figure.higherIsBetter);
     std::string cpuAdvantage = "";
     if (figure.cpuKey != nullptr) {
-        const Cell ombrelCpu = Read(size.ombrel, figure.cpuKey, figure.decimals);
+        const Cell ombrelCpu = Read(ombrelResults, figure.cpuKey, figure.decimals);
         const Cell qtCpu = Read(qtResults, figure.cpuKey, figure.decimals);
         ombrelText = WithCpu(ombrel, ombrelCpu);
         qtText = WithCpu(qt, qtCpu);
@@ -329,6 +338,8 @@ int RunParent(const Options& options)
         SizeResults size;
         size.rows = rows;
         for (auto [side, target] : {std::pair<const char*, Results*>{"ombrel", &size.ombrel},
+                                    std::pair<const char*, Results*>{"ombrel-addmany",
+                                                                     &size.ombrelAddMany},
                                     std::pair<const char*, Results*>{"qt", &size.qt},
                                     std::pair<const char*, Results*>{"qt-rowwise",
                                                                      &size.qtRowWise}}) {

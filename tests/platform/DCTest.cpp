@@ -390,6 +390,41 @@ TEST_F(DCTest, DrawTextKeepsItsInkInsideTheRectangleAndHonoursAlignment)
     EXPECT_GT(rightInk.top, 20);
 }
 
+TEST_F(DCTest, TextDrawnAgainGivesTheSamePixelsAndIsMeasuredInTheSelectedFont)
+{
+    // The second drawing reuses the measured and shaped text of the first.
+    const auto snapshot = [this] {
+        std::vector<COLORREF> pixels;
+        for (int y = 0; y < 48; ++y)
+            for (int x = 0; x < 64; ++x)
+                pixels.push_back(Pixel(x, y));
+        return pixels;
+    };
+    m_dc.SetBkMode(TRANSPARENT);
+    CRect box(0, 0, 60, 40);
+    m_dc.DrawText("Wig", box, DT_SINGLELINE | DT_RIGHT | DT_BOTTOM);
+    const std::vector<COLORREF> first = snapshot();
+    const CRect smallInk = InkBounds();
+    m_dc.FillSolidRect(CRect(0, 0, 64, 48), kWhite);
+    m_dc.DrawText("Wig", box, DT_SINGLELINE | DT_RIGHT | DT_BOTTOM);
+    EXPECT_EQ(snapshot(), first);
+
+    // The same text in a larger font is measured again: right-aligned, it still ends at the
+    // box's right edge and its ink is wider.
+    LOGFONT description;
+    description.lfHeight = -24;
+    CFont large;
+    ASSERT_TRUE(large.CreateFontIndirect(description));
+    CFont* previous = m_dc.SelectObject(&large);
+    m_dc.FillSolidRect(CRect(0, 0, 64, 48), kWhite);
+    m_dc.DrawText("Wig", box, DT_SINGLELINE | DT_RIGHT | DT_BOTTOM);
+    const CRect largeInk = InkBounds();
+    EXPECT_GT(largeInk.Width(), smallInk.Width());
+    EXPECT_LE(largeInk.right, 60);
+    EXPECT_GE(largeInk.right, 56);
+    m_dc.SelectObject(previous);
+}
+
 TEST_F(DCTest, CalcRectMeasuresWithoutDrawingAndStripsPrefixMarks)
 {
     const CSize extent = m_dc.GetTextExtent("File");

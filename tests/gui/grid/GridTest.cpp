@@ -71,7 +71,7 @@ TEST(GridTest, UnknownCodesAndMissingRecordsDoNothing)
 
     const UINT sync = CGrid::GetSyncMessage();
     ASSERT_GE(sync, kFirstRegisteredMessage);
-    for (WPARAM code : {0, 2, 6, 40, 50, 75, 88, 178, 179, 191, 999, 0x10005}) {
+    for (WPARAM code : {0, 2, 6, 40, 50, 75, 88, 178, 179, 192, 999, 0x10005}) {
         EXPECT_EQ(window.grid.SendMessage(sync, code, 0), 0) << "code " << code;
     }
     // Known operations sent without their record run nothing.

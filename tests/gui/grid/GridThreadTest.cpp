@@ -186,6 +186,52 @@ TEST(GridThreadTest, PostedAdditionsArriveInTheOrderTheyWerePosted)
         EXPECT_EQ(grid.GetDataObject(grid.GetRowAt(i, ROW_NORMAL)), objects[i].get());
 }
 
+TEST(GridThreadTest, AddManyFromAWorkerLoadsASortedBurstAndAnnouncesEveryRow)
+{
+    GridWindow window;
+    CGrid& grid = window.grid;
+    auto* header = new CHeader(true);
+    header->AddColumn(new CColumn(1, "Value", 80));
+    grid.SetHeader(header);
+    grid.SetSortInfo(0, CSortInfo(1, false), true);
+    CTestObject present("present");
+    present.Put(1, Common::CValue(std::int32_t{50}));
+    grid.Add(&present);
+
+    // Values in reverse order, one of them equal to the present row's: it goes after it.
+    std::vector<std::unique_ptr<CTestObject>> objects;
+    std::vector<Common::CDataObject*> burst;
+    for (int i = 0; i < 100; ++i) {
+        objects.push_back(std::make_unique<CTestObject>(std::to_string(i)));
+        objects.back()->Put(1, Common::CValue(std::int32_t{99 - i}));
+        burst.push_back(objects.back().get());
+    }
+    window.owner.entries.clear();
+    const std::vector<CGridItem*> added = OnWorker([&] { return grid.AddMany(burst); });
+
+    ASSERT_EQ(added.size(), burst.size());
+    for (std::size_t i = 0; i < added.size(); ++i) {
+        ASSERT_TRUE(grid.IsValid(added[i]));
+        EXPECT_EQ(grid.GetDataObject(added[i]), burst[i]);
+    }
+    ASSERT_EQ(grid.GetRowCount(ROW_NORMAL), 101);
+    for (int position = 0; position < 101; ++position) {
+        const int expected = position <= 50 ? position : position - 1;
+        EXPECT_EQ(grid.GetFieldValue(grid.GetRowAt(position, ROW_NORMAL), 1),
+                  Common::CValue(std::int32_t{expected}))
+            << "position " << position;
+    }
+    EXPECT_EQ(grid.GetRowAt(50, ROW_NORMAL), grid.FindRow(&present));
+    EXPECT_EQ(window.owner.Of(GN_ROWADDED).size(), burst.size());
+    // Changes reach rows made in bulk as they reach any other row.
+    objects[0]->Set(1, Common::CValue(std::int32_t{-1}));
+    ASSERT_TRUE(Ombrel::Test::PumpUntil([&] { return grid.GetRowAt(0, ROW_NORMAL) == added[0]; }));
+
+    // A parent that is no row of this grid refuses the whole burst.
+    EXPECT_TRUE(OnWorker([&] { return grid.AddMany(burst, GRID_FIRST); }).empty());
+    EXPECT_EQ(grid.GetRowCount(ROW_NORMAL), 101);
+}
+
 TEST(GridThreadTest, StoredStateFromAWorkerMatchesTheWindowThread)
 {
     GridWindow window;

@@ -154,7 +154,7 @@ TEST(RowsStressThreadTest, LiveChangesAndDestructionsKeepEveryInvariant)
         if (!gone.contains(object))
             delete object;
     }
-    EXPECT_TRUE(CItemContainer::GetPool().GetRegisteredRows().empty());
+    EXPECT_TRUE(CItemContainer::GetPool().GetRegisteredRows().IsEmpty());
 }
 
 TEST(RowsStressThreadTest, EmptyingAndRefillingWhileObjectsChangeAndDie)

@@ -80,7 +80,7 @@ TEST_F(GridRowsTest, AddWithForeignParentFailsAndDestroysTheRow)
     EXPECT_EQ(rows.Add(orphan, GRID_LAST, GRID_LAST), nullptr);
     EXPECT_FALSE(CDispatcher::GetInstance().HasObject(orphan));
     EXPECT_TRUE(owner.notifications.empty());
-    EXPECT_EQ(CItemContainer::GetPool().GetRegisteredRows().size(), 0u);
+    EXPECT_EQ(CItemContainer::GetPool().GetRegisteredRows().Size(), 0u);
 }
 
 TEST_F(GridRowsTest, ReservedHandlesAsRowsGiveNeutralResults)
@@ -243,7 +243,7 @@ TEST_F(GridRowsTest, DetachAndAttachKeepChildrenAndBinding)
     EXPECT_EQ(owner.CodesFor(a).back(), GN_ROWATTACHED);
     EXPECT_EQ(rows.GetDataObject(a), object);
     EXPECT_EQ(CheckRows(rows), "");
-    EXPECT_TRUE(CItemContainer::GetPool().GetRegisteredRows().empty());
+    EXPECT_TRUE(CItemContainer::GetPool().GetRegisteredRows().IsEmpty());
 }
 
 TEST_F(GridRowsTest, AttachRefusesRowsThatAreNotPooled)
@@ -449,6 +449,42 @@ TEST_F(GridRowsTest, FilterHidesRowsAndFollowsChanges)
     EXPECT_EQ(CheckRows(rows), "");
     EXPECT_EQ(rows.SetFilter(nullptr), &filter);
     EXPECT_EQ(VisibleNames(rows), (Names{"a", "a1", "b"}));
+}
+
+} // namespace
+} // namespace Ombrel::GUI::Testing
+
+namespace Ombrel::GUI::Testing {
+namespace {
+
+TEST_F(GridRowsTest, AddManyShowsItsRunAsOneBlockPastTheFilterAndKeepsTheFocusedRow)
+{
+    Add("a");
+    CGridItem* b = Add("b");
+    owner.focus = RowPosition{1, ROW_NORMAL};
+    CValueFilter filter;
+    rows.SetFilter(&filter);
+    owner.focus = RowPosition{1, ROW_NORMAL}; // refreshing the filter cleared it
+    CTestObject* hidden = Object("hidden");
+    hidden->Put(1, std::int32_t{0});
+    std::vector<CDataObject*> objects{Object("x"), hidden, Object("y")};
+    owner.notifications.clear();
+
+    const auto added = rows.AddMany(objects, GRID_ROOT, GRID_FIRST);
+    ASSERT_EQ(added.size(), 3u);
+    EXPECT_EQ(VisibleNames(rows), (Names{"x", "y", "a", "b"}));
+    EXPECT_FALSE(rows.IsVisible(added[1]));
+    EXPECT_EQ(owner.focus.index, 3); // still on b
+    EXPECT_EQ(rows.GetRowAt(owner.focus.index, ROW_NORMAL), b);
+    EXPECT_EQ(owner.CountOf(GN_VISIBILITYCHANGED), 2);
+    EXPECT_EQ(owner.CountOf(GN_ROWADDED), 3);
+    EXPECT_EQ(CheckRows(rows), "");
+
+    // The hidden row comes in when its value lets it through, in its slot.
+    hidden->Put(1, std::int32_t{1});
+    added[1]->OnUpdate(1);
+    EXPECT_EQ(VisibleNames(rows), (Names{"x", "hidden", "y", "a", "b"}));
+    EXPECT_EQ(CheckRows(rows), "");
 }
 
 } // namespace

@@ -87,7 +87,11 @@ public:
             if (sequence.PositionOf(sequence.At(position)) != position)
                 Fail("cached position wrong at " + std::to_string(position));
         }
-        Expect(m_container.GetRegisteredRows() == m_treeRows, "registered set != rows of the tree");
+        const CRowAddressSet& registered = m_container.GetRegisteredRows();
+        bool allRegistered = registered.Size() == m_treeRows.size();
+        for (CGridItem* row : m_treeRows)
+            allRegistered = allRegistered && registered.Contains(row);
+        Expect(allRegistered, "registered set != rows of the tree");
         std::set<CGridItem*> flagged;
         for (CGridItem* row : m_treeRows) {
             if (row->IsSelected())

@@ -125,6 +125,12 @@ CGridItem* CGrid::Add(Common::CDataObject* object, CGridItem* parent, CGridItem*
     return Call<Op::Add>(object, parent, insertAfter);
 }
 
+std::vector<CGridItem*> CGrid::AddMany(std::span<Common::CDataObject* const> objects,
+                                       CGridItem* parent, CGridItem* insertAfter)
+{
+    return Call<Op::AddMany>(objects, parent, insertAfter);
+}
+
 bool CGrid::PostAdd(Common::CDataObject* object, CGridItem* parent, CGridItem* insertAfter)
 {
     return m_impl->PostAdd(object, parent, insertAfter);

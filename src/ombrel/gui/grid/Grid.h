@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -105,6 +106,14 @@ public:
     // when the window does not exist.
     bool PostAdd(Common::CDataObject* object, CGridItem* parent = GRID_ROOT,
                  CGridItem* insertAfter = GRID_LAST);
+    // One row per object under one parent, in one call from any thread: the rows come out as
+    // Add would make them one after the other (from `insertAfter` on, in this order), but they
+    // are registered together and a sorted parent sorts the burst once, and the layout is
+    // recomputed once. Each row is announced with GN_ROWADDED. Returns the new rows in the
+    // order of `objects`; none when `parent` is not a parent of this grid.
+    std::vector<CGridItem*> AddMany(std::span<Common::CDataObject* const> objects,
+                                    CGridItem* parent = GRID_ROOT,
+                                    CGridItem* insertAfter = GRID_LAST);
     bool Remove(CGridItem* row);
     bool RemoveAt(int index, int rowType);
     bool RemoveAll(int typeMask = ROW_ALL_TYPES);

@@ -30,6 +30,10 @@ LRESULT CGridImpl::RunRowsOperation(GridRowsOperation op, LPARAM p)
         return Run<Op::Add>(p, [&](Common::CDataObject* object, CGridItem* parent, CGridItem* after) {
             return rows.Add(object, parent, after);
         });
+    case G::AddMany:
+        return Run<Op::AddMany>(p, [&](ObjectSpan objects, CGridItem* parent, CGridItem* after) {
+            return rows.AddMany(objects, parent, after);
+        });
     case G::Remove:
         return Run<Op::Remove>(p, [&](CGridItem* row) { return rows.Remove(row); });
     case G::RemoveAt:

@@ -291,6 +291,30 @@ void CDispatcher::Register(Common::CDataObject* object, CGridItem* row)
         object->Subscribe(&m_impl->window);
 }
 
+void CDispatcher::RegisterRows(std::span<CGridItem* const> rows)
+{
+    std::vector<Common::CDataObject*> firstShown;
+    {
+        CScopedLock guard(m_impl->lock);
+        m_impl->registry.reserve(m_impl->registry.size() + rows.size());
+        for (CGridItem* row : rows) {
+            Common::CDataObject* object = row->GetDataObject();
+            if (!object)
+                continue;
+            const auto [entry, inserted] = m_impl->registry.try_emplace(object, row);
+            if (inserted) {
+                firstShown.push_back(object);
+            } else {
+                assert(!entry->second.Contains(row) && "a row is registered once for its object");
+                entry->second.Append(row);
+            }
+        }
+    }
+    // Outside the lock, as Register does.
+    for (Common::CDataObject* object : firstShown)
+        object->Subscribe(&m_impl->window);
+}
+
 void CDispatcher::Unregister(Common::CDataObject* object, CGridItem* row)
 {
     bool unsubscribe = false;

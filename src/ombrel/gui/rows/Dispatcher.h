@@ -38,6 +38,9 @@ public:
 
     // Notes that `row` shows `object`; subscribes to the object when it is its first row.
     void Register(Common::CDataObject* object, CGridItem* row);
+    // Register for each row and its data object, under one lock: how a burst of new rows is
+    // bound at once. Rows without an object are skipped.
+    void RegisterRows(std::span<CGridItem* const> rows);
     // Removes the first (object, row) entry; unsubscribes when it was the object's last one,
     // unless the object is being destroyed.
     void Unregister(Common::CDataObject* object, CGridItem* row);

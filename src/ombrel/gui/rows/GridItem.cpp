@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <map>
 #include <cassert>
 #include <span>
 
@@ -18,11 +19,20 @@ namespace Ombrel::GUI {
 
 // A row holds: vtable (8), data object, parent, container (3 x 8), its children list (8, a list
 // exists only while there are children), its blocks in the parent's children and in the visible
-// sequence (2 x 8), visible descendants and height (2 x 4), state flags (8 with padding), five
-// cached sort keys (5 x 16), change records (24), the row's change and repaint times (2 x 8)
-// and the embedded-control map (8). Keys are kept inline because sorted grids read them on
-// every comparison; growing this costs every row of every grid, so change it deliberately.
-static_assert(sizeof(CGridItem) <= 200, "CGridItem grew: per-row memory is a product goal");
+// sequence (2 x 8), visible descendants and height (2 x 4), state flags (8 with padding), two
+// cached sort keys inline (2 x 16), the further keys (8, allocated only while the container
+// sorts by more than two levels) and the history (8, allocated by the first change). A row that
+// never changed costs these 120 bytes and its allocation, which a million-row grid pays a
+// million times: change it deliberately.
+static_assert(sizeof(CGridItem) <= 120, "CGridItem grew: per-row memory is a product goal");
+
+struct CGridItem::History
+{
+    std::vector<ChangeRecord> changes; // by field id
+    std::int64_t rowChangeTime = -1;   // last AllFields change, grid clock
+    std::int64_t rowRepaintTime = -1;  // -1: none scheduled
+    std::map<int, CEmbeddedControlAdapter*> embedded; // by field id; not owned
+};
 
 namespace {
 
@@ -73,6 +83,11 @@ CGridItem::CGridItem()
 CGridItem::CGridItem(CItemContainer* rootOf) : m_container(rootOf), m_state(kExpanded)
 {
     // A root is not registered: it is never a valid handle.
+}
+
+CGridItem::CGridItem(CItemContainer* container, Common::CDataObject* object)
+    : m_dataObject(object), m_container(container), m_height(container->GetDefaultRowHeight())
+{
 }
 
 CGridItem::~CGridItem()
@@ -186,7 +201,8 @@ bool CGridItem::InsertChildren(std::span<CGridItem* const> children, int slot, b
 
     const bool hadChildren = !m_children.IsEmpty();
     std::vector<CGridItem*> added(children.begin(), children.end());
-    if (m_container->IsSorted())
+    const bool sorted = m_container->IsSorted();
+    if (sorted)
         InsertSortedChildren(added);
     else
         m_children.Insert(std::clamp(slot, 0, m_children.Size()), added);
@@ -194,9 +210,14 @@ bool CGridItem::InsertChildren(std::span<CGridItem* const> children, int slot, b
         child->m_parent = this;
 
     if (show && ShouldShowChildren()) {
-        // In sibling order: each row enters right after the one before it.
-        for (CGridItem* child : added)
-            child->ShowRow();
+        // Rows in consecutive slots enter as one block; rows merged among sorted siblings
+        // enter one by one, in sibling order, each right after the one before it.
+        if (!sorted || !hadChildren) {
+            ShowNewChildren(added);
+        } else {
+            for (CGridItem* child : added)
+                child->ShowRow();
+        }
     } else if (!IsRoot() && IsVisible() && !hadChildren) {
         if (CGridRows* rows = m_container->GetGridRows())
             rows->GetOwner().RepaintRow(this); // the expand button appears
@@ -328,6 +349,37 @@ void CGridItem::ShowRow()
         rows->NotifyRow(GN_VISIBILITYCHANGED, row);
 }
 
+void CGridItem::ShowNewChildren(std::span<CGridItem* const> children)
+{
+    CGridRows* rows = m_container->GetGridRows();
+    if (!rows || children.empty())
+        return;
+    assert(ShouldShowChildren() && "children are shown only where their parent shows them");
+    CFocusKeeper focusKeeper(rows);
+    const int position = m_container->VisibleInsertPosition(children.front());
+    std::vector<CGridItem*> entering;
+    entering.reserve(children.size());
+    for (CGridItem* child : children) {
+        assert(child->m_parent == this && !child->IsVisible() && "new children are hidden");
+        if (!rows->IsHiddenByFilter(child))
+            child->CollectShownSubtree(entering);
+    }
+    if (entering.empty())
+        return;
+    CVisibleSequence& sequence = m_container->GetVisibleSequence();
+    sequence.Insert(position, entering);
+    const int count = static_cast<int>(entering.size());
+    AddVisibleDescendants(count);
+
+    IGridRowsOwner& owner = rows->GetOwner();
+    const RowType kind = m_container->GetKind();
+    owner.OnRowsEntered(kind, position, count);
+    if (kind == ROW_NORMAL && owner.GetTopRow() < 0)
+        owner.SetTopRow(0);
+    for (CGridItem* row : entering)
+        rows->NotifyRow(GN_VISIBILITYCHANGED, row);
+}
+
 void CGridItem::HideRow()
 {
     CGridRows* rows = m_container->GetGridRows();
@@ -427,30 +479,37 @@ bool CGridItem::UpdateSortKeys()
     const std::span<const CSortInfo> levels = m_container->GetSortLevels();
     if (!m_dataObject || levels.empty())
         return true;
+    const int used = static_cast<int>(std::min<std::size_t>(levels.size(), kMaxSortLevels));
+    if (used > kInlineSortKeys && !m_moreSortKeys)
+        m_moreSortKeys = std::make_unique<Common::CValue[]>(kMaxSortLevels - kInlineSortKeys);
+    else if (used <= kInlineSortKeys)
+        m_moreSortKeys.reset();
     bool complete = true;
     for (int level = 0; level < kMaxSortLevels; ++level) {
-        Common::CValue& key = m_sortKeys[level];
-        if (level >= static_cast<int>(levels.size())) {
-            key.Clear();
+        Common::CValue* key = level < kInlineSortKeys ? &m_sortKeys[level]
+                              : m_moreSortKeys        ? &m_moreSortKeys[level - kInlineSortKeys]
+                                                      : nullptr;
+        if (!key)
+            break;
+        if (level >= used) {
+            key->Clear();
             continue;
         }
         try {
-            key = m_dataObject->GetValue(levels[static_cast<std::size_t>(level)].GetFieldId());
+            *key = m_dataObject->GetValue(levels[static_cast<std::size_t>(level)].GetFieldId());
         } catch (...) {
             // A throwing getter must not leave the grid; its level compares equal instead.
-            key.Clear();
+            key->Clear();
             complete = false;
         }
     }
     return complete;
 }
 
-const Common::CValue& CGridItem::GetSortKey(int level) const
+const Common::CValue& CGridItem::EmptyKey()
 {
     static const Common::CValue empty;
-    if (level < 0 || level >= kMaxSortLevels)
-        return empty;
-    return m_sortKeys[level];
+    return empty;
 }
 
 void CGridItem::SortChildren()
@@ -469,6 +528,24 @@ void CGridItem::SortChildren()
 
 // ---- Change times -------------------------------------------------------------------------
 
+CGridItem::History& CGridItem::GetHistory()
+{
+    if (!m_history)
+        m_history = std::make_unique<History>();
+    return *m_history;
+}
+
+std::int64_t CGridItem::GetRowChangeTime() const
+{
+    return m_history ? m_history->rowChangeTime : -1;
+}
+
+const std::vector<CGridItem::ChangeRecord>& CGridItem::GetChangeRecords() const
+{
+    static const std::vector<ChangeRecord> none;
+    return m_history ? m_history->changes : none;
+}
+
 CGridItem::ChangeRecord* CGridItem::FindChangeRecord(int fieldId)
 {
     return const_cast<ChangeRecord*>(std::as_const(*this).FindChangeRecord(fieldId));
@@ -476,32 +553,36 @@ CGridItem::ChangeRecord* CGridItem::FindChangeRecord(int fieldId)
 
 const CGridItem::ChangeRecord* CGridItem::FindChangeRecord(int fieldId) const
 {
-    const auto it = std::lower_bound(m_changes.begin(), m_changes.end(), fieldId,
+    if (!m_history)
+        return nullptr;
+    const std::vector<ChangeRecord>& changes = m_history->changes;
+    const auto it = std::lower_bound(changes.begin(), changes.end(), fieldId,
                                      [](const ChangeRecord& r, int id) { return r.fieldId < id; });
-    return it != m_changes.end() && it->fieldId == fieldId ? &*it : nullptr;
+    return it != changes.end() && it->fieldId == fieldId ? &*it : nullptr;
 }
 
 void CGridItem::MarkFieldChanged(int fieldId)
 {
     const std::int64_t now = GetGridTime();
-    const auto it = std::lower_bound(m_changes.begin(), m_changes.end(), fieldId,
+    std::vector<ChangeRecord>& changes = GetHistory().changes;
+    const auto it = std::lower_bound(changes.begin(), changes.end(), fieldId,
                                      [](const ChangeRecord& r, int id) { return r.fieldId < id; });
-    if (it != m_changes.end() && it->fieldId == fieldId) {
+    if (it != changes.end() && it->fieldId == fieldId) {
         it->changeTime = now;
         return;
     }
-    // Room for eight fields is made on the first change, not for rows that never change.
-    if (m_changes.capacity() == 0) {
-        m_changes.reserve(8);
-        m_changes.push_back(ChangeRecord{fieldId, now, -1});
+    // Room for eight fields is made on the first change, so that a row's changes rarely move.
+    if (changes.capacity() == 0) {
+        changes.reserve(8);
+        changes.push_back(ChangeRecord{fieldId, now, -1});
         return;
     }
-    m_changes.insert(it, ChangeRecord{fieldId, now, -1});
+    changes.insert(it, ChangeRecord{fieldId, now, -1});
 }
 
 void CGridItem::MarkRowChanged()
 {
-    m_rowChangeTime = GetGridTime();
+    GetHistory().rowChangeTime = GetGridTime();
 }
 
 std::int64_t CGridItem::GetElapsedSinceChange(int fieldId) const
@@ -509,12 +590,15 @@ std::int64_t CGridItem::GetElapsedSinceChange(int fieldId) const
     const std::int64_t now = GetGridTime();
     if (const ChangeRecord* record = FindChangeRecord(fieldId))
         return now - record->changeTime;
-    return m_rowChangeTime < 0 ? -1 : now - m_rowChangeTime;
+    const std::int64_t rowChangeTime = GetRowChangeTime();
+    return rowChangeTime < 0 ? -1 : now - rowChangeTime;
 }
 
 void CGridItem::ScheduleRepaint(std::int64_t delay)
 {
-    m_rowRepaintTime = delay < 0 ? -1 : GetGridTime() + delay;
+    if (delay < 0 && !m_history)
+        return; // nothing was scheduled
+    GetHistory().rowRepaintTime = delay < 0 ? -1 : GetGridTime() + delay;
 }
 
 void CGridItem::ScheduleCellRepaint(int fieldId, std::int64_t delay)
@@ -526,14 +610,16 @@ void CGridItem::ScheduleCellRepaint(int fieldId, std::int64_t delay)
 
 void CGridItem::RefreshDueRepaints()
 {
+    if (!m_history)
+        return;
     CGridRows* rows = m_container->GetGridRows();
     const std::int64_t now = GetGridTime();
-    if (m_rowRepaintTime >= 0 && m_rowRepaintTime <= now) {
-        m_rowRepaintTime = -1;
+    if (m_history->rowRepaintTime >= 0 && m_history->rowRepaintTime <= now) {
+        m_history->rowRepaintTime = -1;
         if (rows)
             rows->GetOwner().RepaintRow(this);
     }
-    for (ChangeRecord& record : m_changes) {
+    for (ChangeRecord& record : m_history->changes) {
         if (record.repaintTime < 0 || record.repaintTime > now)
             continue;
         record.repaintTime = -1;
@@ -544,8 +630,10 @@ void CGridItem::RefreshDueRepaints()
 
 std::int64_t CGridItem::GetNextRepaintTime() const
 {
-    std::int64_t next = m_rowRepaintTime;
-    for (const ChangeRecord& record : m_changes) {
+    if (!m_history)
+        return -1;
+    std::int64_t next = m_history->rowRepaintTime;
+    for (const ChangeRecord& record : m_history->changes) {
         if (record.repaintTime >= 0 && (next < 0 || record.repaintTime < next))
             next = record.repaintTime;
     }
@@ -556,25 +644,25 @@ std::int64_t CGridItem::GetNextRepaintTime() const
 
 CEmbeddedControlAdapter* CGridItem::GetEmbeddedControl(int fieldId) const
 {
-    if (!m_embedded)
+    if (!m_history)
         return nullptr;
-    const auto it = m_embedded->find(fieldId);
-    return it == m_embedded->end() ? nullptr : it->second;
+    const auto it = m_history->embedded.find(fieldId);
+    return it == m_history->embedded.end() ? nullptr : it->second;
 }
 
 void CGridItem::SetEmbeddedControl(int fieldId, CEmbeddedControlAdapter* control)
 {
     if (control) {
-        if (!m_embedded)
-            m_embedded = std::make_unique<std::map<int, CEmbeddedControlAdapter*>>();
-        (*m_embedded)[fieldId] = control;
+        GetHistory().embedded[fieldId] = control;
         return;
     }
-    if (!m_embedded)
-        return;
-    m_embedded->erase(fieldId);
-    if (m_embedded->empty())
-        m_embedded.reset();
+    if (m_history)
+        m_history->embedded.erase(fieldId);
+}
+
+bool CGridItem::HasEmbeddedControls() const
+{
+    return m_history && !m_history->embedded.empty();
 }
 
 // ---- Notifications ------------------------------------------------------------------------

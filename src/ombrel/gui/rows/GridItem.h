@@ -105,8 +105,15 @@ public:
     // Reads the values of the container's sort fields into the cached keys. Returns false when
     // a getter threw; the keys it could not read are left empty.
     bool UpdateSortKeys();
-    // Cached key of a level; the empty value outside 0..4.
-    const Common::CValue& GetSortKey(int level) const;
+    // Cached key of a level; the empty value outside the container's levels.
+    const Common::CValue& GetSortKey(int level) const
+    {
+        if (level >= 0 && level < kInlineSortKeys)
+            return m_sortKeys[level];
+        if (level >= kInlineSortKeys && level < kMaxSortLevels && m_moreSortKeys)
+            return m_moreSortKeys[level - kInlineSortKeys];
+        return EmptyKey();
+    }
     // Sorts the subtree's children with the container's comparator, depth first.
     void SortChildren();
 
@@ -123,14 +130,16 @@ public:
     void RefreshDueRepaints();
     // Earliest scheduled repaint time, -1 when none.
     std::int64_t GetNextRepaintTime() const;
-    std::int64_t GetRowChangeTime() const { return m_rowChangeTime; }
-    const std::vector<ChangeRecord>& GetChangeRecords() const { return m_changes; }
+    // Last AllFields change (grid clock), -1 when there was none.
+    std::int64_t GetRowChangeTime() const;
+    // One record per field that changed, by field identifier.
+    const std::vector<ChangeRecord>& GetChangeRecords() const;
 
     // --- Embedded controls (not owned) -----------------------------------------------------
     CEmbeddedControlAdapter* GetEmbeddedControl(int fieldId) const;
-    // Null removes the cell's entry; the map goes away with its last entry.
+    // Null removes the cell's entry.
     void SetEmbeddedControl(int fieldId, CEmbeddedControlAdapter* control);
-    bool HasEmbeddedControls() const { return m_embedded != nullptr; }
+    bool HasEmbeddedControls() const;
 
     // --- Notifications from the data object (window thread) --------------------------------
     // Records the change time, then lets the grid react.
@@ -143,6 +152,18 @@ private:
 
     // The root row of `container`: expanded, unregistered, never shown.
     explicit CGridItem(CItemContainer* rootOf);
+    // A row made straight in `container` and bound to `object` without passing through the
+    // pool; the container registers it and the dispatcher learns of the binding, both in bulk
+    // (CItemContainer::CreateRows).
+    CGridItem(CItemContainer* container, Common::CDataObject* object);
+
+    static constexpr int kInlineSortKeys = 2;
+    static_assert(kInlineSortKeys <= kMaxSortLevels, "inline keys are a prefix of the levels");
+
+    // Change and repaint times and embedded controls: what a row needs only once a field
+    // changed, a repaint was scheduled or a control was embedded in one of its cells.
+    struct History;
+    History& GetHistory();
 
     enum StateBits : std::uint8_t
     {
@@ -150,11 +171,15 @@ private:
         kSelected = 1 << 1,
     };
 
+    static const Common::CValue& EmptyKey();
     void SetStateBit(std::uint8_t bit, bool on);
     void JoinContainer(CItemContainer* container);
     void LeaveContainer();
     void AddVisibleDescendants(int delta);
     void CollectShownSubtree(std::vector<CGridItem*>& out);
+    // Shows new children that hold consecutive slots, in slot order, as one block of the
+    // visible sequence: what ShowRow does for each of them, with one insertion.
+    void ShowNewChildren(std::span<CGridItem* const> children);
     bool ShouldShowChildren() const;
     // Sorts `added` and puts it among the children at the sorted places.
     void InsertSortedChildren(std::vector<CGridItem*>& added);
@@ -170,11 +195,11 @@ private:
     int m_visibleDescendants = 0; // descendants with a visible entry
     std::int32_t m_height = 14;   // pixels
     std::uint8_t m_state = 0;     // StateBits
-    Common::CValue m_sortKeys[kMaxSortLevels];
-    std::vector<ChangeRecord> m_changes; // by field id; room for 8 made on the first change
-    std::int64_t m_rowChangeTime = -1;   // last AllFields change, grid clock
-    std::int64_t m_rowRepaintTime = -1;  // -1: none scheduled
-    std::unique_ptr<std::map<int, CEmbeddedControlAdapter*>> m_embedded;
+    // Cached keys of the container's sort levels: the first kInlineSortKeys inline, because
+    // nearly every grid sorts by one or two levels; the rest only while the container has more.
+    Common::CValue m_sortKeys[kInlineSortKeys];
+    std::unique_ptr<Common::CValue[]> m_moreSortKeys; // kMaxSortLevels - kInlineSortKeys, or null
+    std::unique_ptr<History> m_history; // made by the first change, schedule or control
 };
 
 } // namespace Ombrel::GUI

@@ -216,13 +216,7 @@ std::vector<CGridItem*> CGridRows::AddMany(std::span<Common::CDataObject* const>
     CGridItem* target = Resolver{*this}.Parent(parent);
     if (!target || objects.empty())
         return rows;
-    rows.reserve(objects.size());
-    for (Common::CDataObject* object : objects) {
-        auto* row = new CGridItem();
-        row->SetDataObject(object);
-        row->SetContainer(target->GetContainer());
-        rows.push_back(row);
-    }
+    rows = target->GetContainer()->CreateRows(objects);
     const bool inserted = target->InsertChildren(rows, Resolver::Slot(target, insertAfter), true);
     assert(inserted && "new rows are always accepted as children");
     (void)inserted;

@@ -50,9 +50,12 @@ struct CItemContainer::Impl
     CVisibleSequence sequence;
     int defaultRowHeight = kInitialRowHeight;
     std::vector<CSortInfo> levels; // at most kMaxSortLevels; empty: unsorted
-    std::set<CGridItem*> registered;
+    CRowAddressSet registered;
     std::set<CGridItem*> selected;
     bool deletingAll = false; // DeleteAllRows is running: rows leave the sets all at once
+    // A re-positioned block on its way through the sequence; kept so that moving a row after
+    // each change allocates nothing. Empty between calls.
+    std::vector<CGridItem*> movingBlock;
 };
 
 CItemContainer::CItemContainer(RowType kind, CGridRows* rows) : m_impl(std::make_unique<Impl>())
@@ -142,16 +145,15 @@ int CItemContainer::GetDefaultRowHeight() const
 void CItemContainer::SetDefaultRowHeight(int height)
 {
     m_impl->defaultRowHeight = height;
-    for (CGridItem* row : m_impl->registered)
-        row->SetHeight(height);
+    m_impl->registered.ForEach([height](CGridItem* row) { row->SetHeight(height); });
 }
 
 bool CItemContainer::IsRegistered(const CGridItem* row) const
 {
-    return row && m_impl->registered.contains(const_cast<CGridItem*>(row));
+    return m_impl->registered.Contains(row);
 }
 
-const std::set<CGridItem*>& CItemContainer::GetRegisteredRows() const
+const CRowAddressSet& CItemContainer::GetRegisteredRows() const
 {
     return m_impl->registered;
 }
@@ -161,18 +163,33 @@ const std::set<CGridItem*>& CItemContainer::GetSelectedRows() const
     return m_impl->selected;
 }
 
+std::vector<CGridItem*> CItemContainer::CreateRows(std::span<Common::CDataObject* const> objects)
+{
+    std::vector<CGridItem*> rows;
+    rows.reserve(objects.size());
+    m_impl->registered.Reserve(m_impl->registered.Size() + objects.size());
+    for (Common::CDataObject* object : objects) {
+        auto* row = new CGridItem(this, object);
+        m_impl->registered.Insert(row);
+        rows.push_back(row);
+    }
+    CDispatcher::GetInstance().RegisterRows(rows);
+    return rows;
+}
+
 void CItemContainer::Register(CGridItem* row)
 {
     if (row && !IsReservedHandle(row))
-        m_impl->registered.insert(row);
+        m_impl->registered.Insert(row);
 }
 
 void CItemContainer::Unregister(CGridItem* row)
 {
     if (m_impl->deletingAll)
         return; // the sets are emptied once when the rows are gone
-    m_impl->registered.erase(row);
-    m_impl->selected.erase(row);
+    m_impl->registered.Erase(row);
+    if (!m_impl->selected.empty())
+        m_impl->selected.erase(row);
 }
 
 void CItemContainer::SetSelectedMember(CGridItem* row, bool selected)
@@ -299,11 +316,12 @@ CItemContainer::SequenceMove CItemContainer::Reposition(CGridItem* row)
     // tree now puts it.
     CVisibleSequence& sequence = m_impl->sequence;
     const int count = 1 + row->GetVisibleDescendantCount();
-    std::vector<CGridItem*> block;
+    std::vector<CGridItem*>& block = m_impl->movingBlock;
     sequence.CopyOut(oldPosition, count, block);
     sequence.Erase(oldPosition, count);
     const int target = VisibleInsertPosition(row);
     sequence.Insert(target, block);
+    block.clear();
     result.from = oldPosition;
     result.to = target;
     result.count = count;
@@ -321,13 +339,14 @@ int CItemContainer::DeleteAllRows()
     }
     const int visible = m_impl->sequence.Size();
     // From here on every row of the container is deleted, so the lists drop their entries
-    // without writing to the rows, and the rows go in address order (the registered set's),
+    // without writing to the rows, and the rows go in address order,
     // each cut from its parent and children first so that deleting it deletes only itself.
     m_impl->sequence.Discard();
     CGridItem* root = m_impl->root.get();
     root->m_children.Discard();
     root->m_visibleDescendants = 0;
-    const std::vector<CGridItem*> rows(m_impl->registered.begin(), m_impl->registered.end());
+    std::vector<CGridItem*> rows = m_impl->registered.ToVector();
+    std::ranges::sort(rows);
 
     // Bindings leave the dispatcher in the objects' address order, which mostly is the order
     // in which they were made: its entries and the objects are then visited in memory order
@@ -357,7 +376,7 @@ int CItemContainer::DeleteAllRows()
         delete row;
     }
     m_impl->deletingAll = false;
-    m_impl->registered.clear();
+    m_impl->registered.Clear();
     m_impl->selected.clear();
     return visible;
 }

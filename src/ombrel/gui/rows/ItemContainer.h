@@ -6,7 +6,12 @@
 #include <vector>
 
 #include "ombrel/gui/rows/GridTypes.h"
+#include "ombrel/gui/rows/detail/RowAddressSet.h"
 #include "ombrel/gui/header/SortInfo.h"
+
+namespace Ombrel::Common {
+class CDataObject;
+}
 
 namespace Ombrel::GUI {
 
@@ -49,8 +54,13 @@ public:
     // Gives the new default to every row of the container.
     void SetDefaultRowHeight(int height);
 
+    // New rows of this container, one per object, bound to it and registered with the
+    // dispatcher under one lock; they have no parent yet. Unlike a row made with `new`, which
+    // starts in the pool, they never pass through it.
+    std::vector<CGridItem*> CreateRows(std::span<Common::CDataObject* const> objects);
+
     bool IsRegistered(const CGridItem* row) const;
-    const std::set<CGridItem*>& GetRegisteredRows() const;
+    const CRowAddressSet& GetRegisteredRows() const;
     const std::set<CGridItem*>& GetSelectedRows() const;
 
     // --- Sorting ---------------------------------------------------------------------------

@@ -93,8 +93,13 @@ bool ThreadQueue::PushPosted(const MSG& message)
     std::lock_guard lock(m_mutex);
     if (m_closed)
         return false;
+    // One wake per burst: a queue that holds posted messages already has a wake pending, or
+    // is being served by a round of ProcessPending, which wakes again for what it leaves.
+    // Waiters on the condition test the queue under the mutex, so they miss nothing either.
+    const bool wasEmpty = m_posted.empty();
     m_posted.push_back(message);
-    Wake();
+    if (wasEmpty)
+        Wake();
     return true;
 }
 

@@ -15,6 +15,7 @@
 #include "ombrel/platform/qt/QtGdiObjects.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QFontMetrics>
 #include <QPaintEngine>
 #include <QPainter>
@@ -22,6 +23,9 @@
 #include <QPrinter>
 #include <QRegion>
 #include <QStyle>
+#include <QHash>
+#include <QStaticText>
+#include <QThread>
 #include <QStyleOptionButton>
 #include <QTextBoundaryFinder>
 
@@ -145,6 +149,7 @@ struct CDC::Impl
     int referenceDpiX = 96;
     int referenceDpiY = 96;
     mutable std::optional<QFontMetrics> metrics; // of state.qtFont on the current device
+    QString metricsKey; // names the font and device resolution of `metrics`; set with it
 
     bool CanDraw() const { return painter && painter->isActive(); }
 
@@ -238,13 +243,23 @@ struct CDC::Impl
     {
         const QFont& font = Font();
         if (!metrics) {
+            int dpi = 0;
             if (CanDraw()) {
                 metrics.emplace(font, painter->device());
+                dpi = painter->device()->logicalDpiY();
             } else {
                 metrics.emplace(font);
             }
+            metricsKey = font.key() + QLatin1Char('@') + QString::number(dpi);
         }
         return *metrics;
+    }
+
+    // Key of the current font on the current device, for caches of measured text.
+    const QString& MetricsKey()
+    {
+        Metrics();
+        return metricsKey;
     }
 
     void EndOwnPainter()
@@ -628,6 +643,22 @@ bool CDC::PtVisible(int x, int y) const
 
 namespace {
 
+// Sets the pixels of `points` that lie in `drawable` to an opaque colour, in a bitmap of
+// kBitmapFormat, as drawing them with the painter's source-over composition would.
+void PutPixels(QImage& image, const QRegion& drawable, const QPolygon& points, const QColor& color)
+{
+    const QRgb pixel = color.rgba(); // opaque, so already premultiplied
+    for (const QRect& part : drawable) {
+        for (const QPoint& point : points) {
+            if (part.contains(point)) {
+                // Not scanLine(): a detached copy would not be the image being painted.
+                auto* row = reinterpret_cast<QRgb*>(const_cast<uchar*>(image.constScanLine(point.y())));
+                row[point.x()] = pixel;
+            }
+        }
+    }
+}
+
 // Plots the pixels of a one-pixel line from `from` up to but excluding `to` (device
 // coordinates), in the pen's pattern. Gaps get the background colour in OPAQUE mode.
 // Bresenham along the major axis; only the steps whose major coordinate lies on the surface
@@ -707,6 +738,16 @@ void PlotThinLine(DCImpl& impl, QPoint from, QPoint to, const LOGPEN& pen)
             ++minorMoves;
             error -= 2 * major;
         }
+    }
+    if (QImage* image = impl.Image(); image && image->format() == kBitmapFormat) {
+        // Opaque pixels on a bitmap are written straight into it: the same pixels the painter
+        // would set, without a pen and a transformed point list per line.
+        const QRegion drawable = impl.DrawableRegion();
+        PutPixels(*image, drawable, on, Opaque(pen.lopnColor));
+        if (state.bkMode == OPAQUE) {
+            PutPixels(*image, drawable, off, Opaque(state.bkColor));
+        }
+        return;
     }
     QPainter& painter = *impl.painter;
     painter.setPen(QPen(Opaque(pen.lopnColor), 1));
@@ -1231,10 +1272,116 @@ QStringList Wrap(const QString& text, int width, const QFontMetrics& metrics)
     return lines;
 }
 
-// Cuts `text` at a character boundary and appends "…" so that it fits `width`.
-QString Elide(const QString& text, int width, const QFontMetrics& metrics)
+// Cell texts repeat from one paint to the next. Their widths and shaped glyphs are kept per
+// font and device resolution, so that a text that did not change is neither measured nor
+// shaped again: measuring and shaping are most of what drawing a short text costs.
+// One cache per thread, since a text layout belongs to the thread that made it; a font's
+// texts that outgrow kMaxTextsPerFont (values that keep changing) are emptied and start again.
+class CShapedTextCache
 {
-    if (metrics.horizontalAdvance(text) <= width) {
+public:
+    struct Entry
+    {
+        int width = 0;      // horizontal advance in device pixels
+        QStaticText shaped; // laid out on first drawing; plain text, one line
+        bool isShaped = false;
+    };
+
+    static CShapedTextCache& ForThisThread()
+    {
+        thread_local CShapedTextCache cache;
+        return cache;
+    }
+
+    Entry& Find(const QString& fontKey, const QString& text, const QFontMetrics& metrics)
+    {
+        ClearWithApplication();
+        auto font = m_fonts.find(fontKey);
+        if (font == m_fonts.end()) {
+            if (m_fonts.size() >= kMaxFonts) {
+                m_fonts.clear();
+            }
+            font = m_fonts.insert(fontKey, {});
+        }
+        QHash<QString, Entry>& texts = *font;
+        if (texts.size() >= kMaxTextsPerFont) {
+            texts.clear();
+        }
+        auto found = texts.find(text);
+        if (found == texts.end()) {
+            found = texts.insert(text, Entry{});
+            found->width = metrics.horizontalAdvance(text);
+        }
+        return *found;
+    }
+
+private:
+    // A grid paints with a few fonts (cells, header, bold or custom-drawn ones).
+    static constexpr qsizetype kMaxFonts = 8;
+    static constexpr qsizetype kMaxTextsPerFont = 16384;
+
+    // Shaped texts hold font engines, which must be gone before the application object is:
+    // the application's thread empties its cache when the application ends.
+    void ClearWithApplication()
+    {
+        if (m_clearedWithApplication || QCoreApplication::instance() == nullptr ||
+            QThread::currentThread() != QCoreApplication::instance()->thread()) {
+            return;
+        }
+        m_clearedWithApplication = true;
+        qAddPostRoutine([] {
+            CShapedTextCache& cache = ForThisThread();
+            cache.m_fonts.clear();
+            cache.m_clearedWithApplication = false; // a later application registers again
+        });
+    }
+
+    QHash<QString, QHash<QString, Entry>> m_fonts; // texts by font key (CDC's MetricsKey)
+    bool m_clearedWithApplication = false;
+};
+
+// Width of one line of text, measured once for as long as the text is cached.
+int LineWidth(DCImpl& impl, const QString& text)
+{
+    return CShapedTextCache::ForThisThread().Find(impl.MetricsKey(), text, impl.Metrics()).width;
+}
+
+// True for a line that a static text lays out exactly as QPainter::drawText does: no line
+// breaks or other control characters, which the two treat differently.
+bool IsPlainLine(const QString& text)
+{
+    for (const QChar ch : text) {
+        if (ch.unicode() < 0x20 || ch == QChar::LineSeparator || ch == QChar::ParagraphSeparator) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Draws one line with its baseline at `baseline`, from the shaped text kept for it.
+void DrawLine(DCImpl& impl, QPainter& painter, const QString& text, QPoint baseline)
+{
+    if (!IsPlainLine(text)) {
+        painter.drawText(baseline, text);
+        return;
+    }
+    const QFontMetrics& metrics = impl.Metrics();
+    CShapedTextCache::Entry& entry =
+        CShapedTextCache::ForThisThread().Find(impl.MetricsKey(), text, metrics);
+    if (!entry.isShaped) {
+        entry.shaped.setText(text);
+        entry.shaped.setTextFormat(Qt::PlainText);
+        entry.shaped.prepare(QTransform(), painter.font());
+        entry.isShaped = true;
+    }
+    painter.drawStaticText(QPoint(baseline.x(), baseline.y() - metrics.ascent()), entry.shaped);
+}
+
+// Cuts `text` at a character boundary and appends "…" so that it fits `width`; `textWidth` is
+// the width of the whole text.
+QString Elide(const QString& text, int textWidth, int width, const QFontMetrics& metrics)
+{
+    if (textWidth <= width) {
         return text;
     }
     std::vector<qsizetype> cuts;
@@ -1332,7 +1479,8 @@ int CDC::DrawText(CString& text, CRect& rect, UINT format)
     bool elided = false;
     if (format & DT_END_ELLIPSIS) {
         for (TextLine& line : lines) {
-            const QString shown = Elide(line.text, box.Width(), metrics);
+            const QString shown =
+                Elide(line.text, LineWidth(impl, line.text), box.Width(), metrics);
             if (shown != line.text) {
                 elided = true;
                 if (line.underline >= shown.size() - 1) {
@@ -1369,7 +1517,7 @@ int CDC::DrawText(CString& text, CRect& rect, UINT format)
     painter.setFont(impl.Font());
     painter.setPen(Opaque(impl.state.textColor));
     for (const TextLine& line : lines) {
-        const int width = metrics.horizontalAdvance(line.text);
+        const int width = LineWidth(impl, line.text);
         int x = box.left;
         if (format & DT_CENTER) {
             x = box.left + (box.Width() - width) / 2;
@@ -1380,7 +1528,7 @@ int CDC::DrawText(CString& text, CRect& rect, UINT format)
         if (impl.state.bkMode == OPAQUE) {
             painter.fillRect(QRect(at, QSize(width, lineHeight)), Opaque(impl.state.bkColor));
         }
-        painter.drawText(QPoint(at.x(), at.y() + metrics.ascent()), line.text);
+        DrawLine(impl, painter, line.text, QPoint(at.x(), at.y() + metrics.ascent()));
         DrawUnderline(painter, line, at.x(), at.y() + metrics.ascent(), metrics);
         y += lineHeight;
     }

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <exception>
+#include <span>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -54,6 +55,7 @@ template <GridOperation Op>
 struct GridCallOf;
 
 using RowList = std::vector<CGridItem*>;
+using ObjectSpan = std::span<Common::CDataObject* const>;
 
 // One specialization per entry of the operation lists: the record type and the neutral result.
 #define OMBREL_GRID_CALL_OF(name, code, neutral, ...)                                        \

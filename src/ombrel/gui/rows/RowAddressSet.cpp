@@ -1,0 +1,119 @@
+#include "ombrel/gui/rows/detail/RowAddressSet.h"
+
+#include <algorithm>
+#include <bit>
+#include <cassert>
+
+namespace Ombrel::GUI {
+
+namespace {
+
+constexpr std::size_t kMinCapacity = 16;
+
+// Members fill at most three quarters of the slots: probe runs stay short.
+bool IsOverLoaded(std::size_t members, std::size_t capacity)
+{
+    return members * 4 > capacity * 3;
+}
+
+} // namespace
+
+std::size_t CRowAddressSet::HomeSlot(const CGridItem* row) const
+{
+    // Fibonacci hashing: rows come from the allocator in 16-byte steps, which the
+    // multiplication spreads over the top bits that the shift keeps.
+    const auto address = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(row));
+    return static_cast<std::size_t>((address * 0x9E3779B97F4A7C15ull) >> m_shift);
+}
+
+std::size_t CRowAddressSet::FindSlot(const CGridItem* row) const
+{
+    const std::size_t mask = m_slots.size() - 1;
+    std::size_t slot = HomeSlot(row);
+    while (m_slots[slot] != nullptr && m_slots[slot] != row)
+        slot = (slot + 1) & mask;
+    return slot;
+}
+
+bool CRowAddressSet::Contains(const CGridItem* row) const
+{
+    if (!row || m_size == 0)
+        return false;
+    return m_slots[FindSlot(row)] == row;
+}
+
+bool CRowAddressSet::Insert(CGridItem* row)
+{
+    if (!row)
+        return false;
+    if (m_slots.empty() || IsOverLoaded(m_size + 1, m_slots.size()))
+        Reserve(m_size + 1);
+    const std::size_t slot = FindSlot(row);
+    if (m_slots[slot] == row)
+        return false;
+    m_slots[slot] = row;
+    ++m_size;
+    return true;
+}
+
+bool CRowAddressSet::Erase(const CGridItem* row)
+{
+    if (!row || m_size == 0)
+        return false;
+    std::size_t hole = FindSlot(row);
+    if (m_slots[hole] != row)
+        return false;
+    // Backward shift: a later member of the run moves into the hole unless its home lies
+    // cyclically after the hole (then it is already as close to home as it can be).
+    const std::size_t mask = m_slots.size() - 1;
+    for (std::size_t next = (hole + 1) & mask; m_slots[next] != nullptr; next = (next + 1) & mask) {
+        const std::size_t home = HomeSlot(m_slots[next]);
+        const bool staysPut = hole <= next ? (hole < home && home <= next)
+                                           : (hole < home || home <= next);
+        if (staysPut)
+            continue;
+        m_slots[hole] = m_slots[next];
+        hole = next;
+    }
+    m_slots[hole] = nullptr;
+    --m_size;
+    return true;
+}
+
+void CRowAddressSet::Reserve(std::size_t count)
+{
+    std::size_t capacity = std::max(kMinCapacity, m_slots.size());
+    while (IsOverLoaded(count, capacity))
+        capacity *= 2;
+    if (capacity != m_slots.size())
+        Rehash(capacity);
+}
+
+void CRowAddressSet::Clear()
+{
+    std::vector<CGridItem*>().swap(m_slots);
+    m_size = 0;
+    m_shift = 64;
+}
+
+std::vector<CGridItem*> CRowAddressSet::ToVector() const
+{
+    std::vector<CGridItem*> rows;
+    rows.reserve(m_size);
+    ForEach([&](CGridItem* row) { rows.push_back(row); });
+    return rows;
+}
+
+void CRowAddressSet::Rehash(std::size_t capacity)
+{
+    assert(std::has_single_bit(capacity) && "the slot count is a power of two");
+    std::vector<CGridItem*> old(capacity, nullptr);
+    old.swap(m_slots);
+    m_shift = 64 - std::countr_zero(capacity);
+    for (CGridItem* row : old) {
+        if (row)
+            m_slots[FindSlot(row)] = row;
+    }
+}
+
+} // namespace Ombrel::GUI

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace Ombrel::GUI {
+
+class CGridItem;
+
+// A set of row addresses for handle validation: which rows a container holds.
+//
+// Open addressing with linear probing in one array of pointers, so a member costs 8 to 16
+// bytes of that array and no allocation of its own (a tree set spends a 48-byte node per row
+// and an allocation per insertion). Contains, Insert and Erase cost O(1) on average; erasing
+// shifts the following run back instead of leaving tombstones, so lookups never slow down
+// with churn. The array only grows (doubling at 3/4 load) until Clear releases it.
+//
+// The set never reads through the addresses it holds: it validates handles that may be stale.
+// Iteration order is the array's, which has no meaning; callers that need an order sort.
+class CRowAddressSet
+{
+public:
+    CRowAddressSet() = default;
+    CRowAddressSet(const CRowAddressSet&) = delete;
+    CRowAddressSet& operator=(const CRowAddressSet&) = delete;
+
+    std::size_t Size() const { return m_size; }
+    bool IsEmpty() const { return m_size == 0; }
+    bool Contains(const CGridItem* row) const;
+    // False when `row` is null or present already.
+    bool Insert(CGridItem* row);
+    // False when `row` was not present.
+    bool Erase(const CGridItem* row);
+    // Makes room for `count` members in all, so that inserting them does not grow the array.
+    void Reserve(std::size_t count);
+    // Removes every member and releases the array.
+    void Clear();
+    // The members, in no particular order.
+    std::vector<CGridItem*> ToVector() const;
+
+    template <class Visitor>
+    void ForEach(Visitor&& visit) const
+    {
+        for (CGridItem* row : m_slots) {
+            if (row)
+                visit(row);
+        }
+    }
+
+private:
+    std::size_t HomeSlot(const CGridItem* row) const;
+    // Slot holding `row`, or the empty slot where its probe run ends.
+    std::size_t FindSlot(const CGridItem* row) const;
+    void Rehash(std::size_t capacity);
+
+    std::vector<CGridItem*> m_slots; // null = empty; the size is 0 or a power of two
+    std::size_t m_size = 0;          // non-null slots
+    int m_shift = 64;                // 64 - log2(capacity): the hash keeps the top bits
+};
+
+} // namespace Ombrel::GUI
