@@ -55,11 +55,19 @@ demo: release
 bench: release
 	tools/run-bench.sh $(REL_DIR)
 
+# FUZZ_TARGETS (e.g. "fuzz_date_formats fuzz_formats") builds and runs only those; FUZZ_MERGE=merge
+# folds new coverage into the committed corpora. Fails when any target finds a fault.
 fuzz: deps
 	tools/install-deps.sh clang libclang-rt-14-dev
-	cmake -S . -B $(FUZZ_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_CXX_FLAGS="-O1 -g" -DOMBREL_FUZZ=ON
-	cmake --build $(FUZZ_DIR) -j $(JOBS)
-	tools/run-fuzz.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
+	cmake -S . -B $(FUZZ_DIR) $(GENERATOR) $(LAUNCHER) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_CXX_FLAGS="-O1 -g" -DOMBREL_FUZZ=ON
+	cmake --build $(FUZZ_DIR) -j $(JOBS) $(if $(FUZZ_TARGETS),--target $(FUZZ_TARGETS))
+	tools/run-fuzz.sh $(FUZZ_DIR) $(FUZZ_SECONDS) $(FUZZ_MERGE)
+
+# The soak test under AddressSanitizer + UBSan (tools/run-soak.sh says how it is judged). Not
+# part of make test or CI: it runs SOAK_MINUTES minutes.
+soak: deps $(ASAN_DIR)/build.ninja
+	cmake --build $(ASAN_DIR) -j $(JOBS) --target ombrel_soak
+	tools/run-soak.sh $(ASAN_DIR) $(SOAK_MINUTES) $(SOAK_OBJECTS)
 
 format:
 	find src tests fuzz bench demo -name '*.h' -o -name '*.cpp' | xargs clang-format -i
