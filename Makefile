@@ -1,8 +1,8 @@
 # The two commands of the README, and the configurations behind them.
 #   make demo    run the demonstration (headless: renders its window to a PNG)
 #   make test    build and run every test (AddressSanitizer + UBSan, then ThreadSanitizer)
-# Other targets: make tsan, make test-install, make fuzz, make bench, make release, make format,
-# make clean.
+# Other targets: make tsan, make test-install, make fuzz, make soak, make bench, make release,
+# make format, make clean.
 
 JOBS      ?= $(shell nproc)
 GENERATOR := -G Ninja
@@ -14,8 +14,10 @@ TSAN_DIR  := build/tsan
 REL_DIR   := build/release
 FUZZ_DIR  := build/fuzz
 FUZZ_SECONDS ?= 60
+SOAK_MINUTES ?= 10
+SOAK_OBJECTS ?= 1000000
 
-.PHONY: deps demo test test-asan test-install tsan fuzz bench release format clean
+.PHONY: deps demo test test-asan test-install tsan fuzz soak bench release format clean
 
 deps:
 	@tools/install-deps.sh
