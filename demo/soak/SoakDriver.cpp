@@ -46,7 +46,7 @@ public:
     }
 };
 
-// The sort setups the driver cycles through; kNoField leaves a level out.
+// The sort setups the driver cycles through; NoField as the second level leaves it out.
 struct SortSetup
 {
     GUI::CSortInfo first;
