@@ -57,11 +57,12 @@ demo: release
 bench: release
 	tools/run-bench.sh $(REL_DIR)
 
-# FUZZ_TARGETS (e.g. "fuzz_date_formats fuzz_formats") builds and runs only those; FUZZ_MERGE=merge
-# folds new coverage into the committed corpora. Fails when any target finds a fault.
+# The fuzz build holds the libraries and the fuzz targets only. FUZZ_TARGETS (e.g.
+# "fuzz_date_formats fuzz_formats") builds and runs only those; FUZZ_MERGE=merge folds new
+# coverage into the committed corpora. Fails when any target finds a fault.
 fuzz: deps
 	tools/install-deps.sh clang libclang-rt-14-dev
-	cmake -S . -B $(FUZZ_DIR) $(GENERATOR) $(LAUNCHER) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_CXX_FLAGS="-O1 -g" -DOMBREL_FUZZ=ON
+	cmake -S . -B $(FUZZ_DIR) $(GENERATOR) $(LAUNCHER) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_CXX_FLAGS="-O1 -g" -DOMBREL_FUZZ=ON -DOMBREL_DEMO=OFF -DOMBREL_BENCH=OFF -DOMBREL_QT=OFF -DOMBREL_INSTALL=OFF
 	cmake --build $(FUZZ_DIR) -j $(JOBS) $(if $(FUZZ_TARGETS),--target $(FUZZ_TARGETS))
 	tools/run-fuzz.sh $(FUZZ_DIR) $(FUZZ_SECONDS) $(FUZZ_MERGE)
 
