@@ -64,7 +64,7 @@ fuzz: deps
 	tools/install-deps.sh clang libclang-rt-14-dev
 	cmake -S . -B $(FUZZ_DIR) $(GENERATOR) $(LAUNCHER) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_CXX_FLAGS="-O1 -g" -DOMBREL_FUZZ=ON -DOMBREL_DEMO=OFF -DOMBREL_BENCH=OFF -DOMBREL_QT=OFF -DOMBREL_INSTALL=OFF
 	cmake --build $(FUZZ_DIR) -j $(JOBS) $(if $(FUZZ_TARGETS),--target $(FUZZ_TARGETS))
-	tools/run-fuzz.sh $(FUZZ_DIR) $(FUZZ_SECONDS) $(FUZZ_MERGE)
+	tools/run-fuzz.sh $(FUZZ_DIR) $(FUZZ_SECONDS) "$(FUZZ_MERGE)" $(FUZZ_TARGETS)
 
 # The soak test under AddressSanitizer + UBSan (tools/run-soak.sh says how it is judged). Not
 # part of make test or CI: it runs SOAK_MINUTES minutes.

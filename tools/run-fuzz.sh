@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs every fuzz target of a fuzz build for the given number of seconds each:
-#   tools/run-fuzz.sh [build/fuzz] [seconds] [merge]
+#   tools/run-fuzz.sh [build/fuzz] [seconds] [merge|""] [target...]
+# Without target names every target built in <build>/fuzz/ runs.
 # Each target starts from its committed corpus (fuzz/corpus/<target>/) and first replays its
 # saved reproducers (fuzz/findings/<target>/). New inputs go to <build>/corpus/<target>/; with
 # "merge" as third argument the inputs that add coverage are then folded, minimised, into the
@@ -16,13 +17,19 @@ set -uo pipefail
 build=${1:-build/fuzz}
 seconds=${2:-60}
 mode=${3:-}
+names=("${@:4}")
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 findings="$build/findings"
 mkdir -p "$findings"
 # Stack traces with every report; the fuzz build already makes each report fatal.
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 shopt -s nullglob
-targets=("$build"/fuzz/fuzz_*)
+if [[ ${#names[@]} -gt 0 ]]; then
+    targets=()
+    for name in "${names[@]}"; do targets+=("$build/fuzz/$name"); done
+else
+    targets=("$build"/fuzz/fuzz_*)
+fi
 if [[ ${#targets[@]} -eq 0 ]]; then
     echo "No fuzz targets were built in $build/fuzz." >&2
     exit 1
