@@ -2,6 +2,7 @@
 
 #include "DemoDocument.h"
 #include "DemoOptions.h"
+#include "DemoPrinting.h"
 #include "DemoView.h"
 #include "MainFrame.h"
 
@@ -41,6 +42,8 @@ struct CDemoApp::Impl
     std::unique_ptr<CMainFrame> frame;
 
     void WriteScreenshot();
+    // --print-pdf and --screenshot-preview: done once the window has settled; the exit code.
+    int RunPrintOptions();
 };
 
 void CDemoApp::Impl::WriteScreenshot()
@@ -54,6 +57,34 @@ void CDemoApp::Impl::WriteScreenshot()
         std::fprintf(stderr, "The screenshot could not be written to %s\n", screenshotPath.c_str());
         screenshotFailed = true;
     }
+}
+
+int CDemoApp::Impl::RunPrintOptions()
+{
+    PumpFor(kSettleTime);
+    GUI::CGrid& grid = frame->GetDemoView()->GetGrid();
+    int result = 0;
+    if (!options.printPdfPath.empty()) {
+        const int pages = PrintGridToPdf(grid, options.printPdfPath);
+        if (pages > 0) {
+            std::printf("Printed %d pages to %s\n", pages, options.printPdfPath.c_str());
+        } else {
+            std::fprintf(stderr, "Nothing could be printed to %s\n", options.printPdfPath.c_str());
+            result = 1;
+        }
+    }
+    if (!options.previewScreenshotPath.empty()) {
+        if (WritePreviewScreenshot(grid, options.previewScreenshotPath, writeScreenshot)) {
+            std::printf("Print preview written to %s\n", options.previewScreenshotPath.c_str());
+        } else {
+            std::fprintf(stderr, "The print preview could not be written to %s\n",
+                         options.previewScreenshotPath.c_str());
+            result = 1;
+        }
+    }
+    std::fflush(stdout);
+    frame->SendMessage(WM_CLOSE);
+    return result;
 }
 
 CDemoApp::CDemoApp(ScreenshotWriter writer, bool headless) : CWinApp("Corvane"), m_impl(std::make_unique<Impl>())
@@ -79,7 +110,8 @@ bool CDemoApp::InitInstance()
         return false;
     }
     impl.screenshotPath = impl.options.screenshotPath;
-    if (impl.screenshotPath.empty() && impl.headless && impl.options.quitAfterSeconds <= 0.0)
+    const bool printing = !impl.options.printPdfPath.empty() || !impl.options.previewScreenshotPath.empty();
+    if (impl.screenshotPath.empty() && impl.headless && impl.options.quitAfterSeconds <= 0.0 && !printing)
         impl.screenshotPath = kHeadlessScreenshot;
 
     Common::CDateSettings& dates = Common::CDateSettings::GetInstance();
@@ -104,6 +136,8 @@ bool CDemoApp::InitInstance()
 int CDemoApp::Run()
 {
     Impl& impl = *m_impl;
+    if (!impl.options.printPdfPath.empty() || !impl.options.previewScreenshotPath.empty())
+        return impl.RunPrintOptions();
     const bool screenshotNow = !impl.screenshotPath.empty() && impl.options.quitAfterSeconds <= 0.0;
     if (screenshotNow) {
         PumpFor(kSettleTime);

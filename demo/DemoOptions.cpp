@@ -91,6 +91,14 @@ bool ParseDemoOptions(const std::vector<CString>& arguments, DemoOptions& option
                 return false;
             }
             parsed.screenshotPath = text;
+        } else if (option == "--print-pdf" || option == "--screenshot-preview") {
+            if (!value(text))
+                return false;
+            if (text.empty()) {
+                error = option + " needs a file name";
+                return false;
+            }
+            (option == "--print-pdf" ? parsed.printPdfPath : parsed.previewScreenshotPath) = text;
         } else {
             error = "unknown option '" + option + "'";
             return false;
@@ -110,6 +118,9 @@ std::string DemoUsage()
            ShortNumber(DemoOptions::kMaxQuitAfterSeconds) + ")\n"
            "  --screenshot FILE    write the main window to a PNG file; without --quit-after\n"
            "                       right after the first paint, with it when the time is up\n"
+           "  --print-pdf FILE     print every page of the grid to a PDF file and exit\n"
+           "  --screenshot-preview FILE\n"
+           "                       write the print preview (two pages) to a PNG file and exit\n"
            "  --help               show this text\n"
            "Without a display the program runs offscreen and writes ombrel_demo.png unless\n"
            "--quit-after or --screenshot says otherwise.\n";
