@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 
 namespace Ombrel::Demo {
@@ -32,6 +33,14 @@ bool ReadNumber(const std::string& text, double& out)
         return false;
     out = value;
     return true;
+}
+
+// The shortest text of a limit: 86400 rather than 86400.000000.
+std::string ShortNumber(double value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", value);
+    return text;
 }
 
 } // namespace
@@ -69,7 +78,8 @@ bool ParseDemoOptions(const std::vector<CString>& arguments, DemoOptions& option
             if (!value(text))
                 return false;
             if (!ReadNumber(text, seconds) || seconds <= 0.0 || seconds > DemoOptions::kMaxQuitAfterSeconds) {
-                error = "--quit-after takes a number of seconds above 0, not '" + text + "'";
+                error = "--quit-after takes a number of seconds above 0 and at most " +
+                        ShortNumber(DemoOptions::kMaxQuitAfterSeconds) + ", not '" + text + "'";
                 return false;
             }
             parsed.quitAfterSeconds = seconds;
@@ -100,10 +110,12 @@ bool ParseDemoOptions(const std::vector<CString>& arguments, DemoOptions& option
 
 std::string DemoUsage()
 {
-    return "Usage: ombrel_demo [options]\n"
-           "  --objects N          show N objects instead of ten\n"
+    return std::string("Usage: ombrel_demo [options]\n") +
+           "  --objects N          show N objects instead of ten (1 to " +
+           std::to_string(DemoOptions::kMaxObjects) + ")\n"
            "  --live               start with live updates on\n"
-           "  --quit-after SECONDS close the window after that time\n"
+           "  --quit-after SECONDS close the window after that time (above 0, at most " +
+           ShortNumber(DemoOptions::kMaxQuitAfterSeconds) + ")\n"
            "  --screenshot FILE    write the main window to a PNG file; without --quit-after\n"
            "                       right after the first paint, with it when the time is up\n"
            "  --print-pdf FILE     print every page of the grid to a PDF file and exit\n"

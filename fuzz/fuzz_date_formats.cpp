@@ -33,8 +33,11 @@ std::unique_ptr<CFormat> MakeFormat(std::uint8_t selector, std::int32_t flags,
     default: {
         // A table whose names come from the text, so that parsing can match them.
         auto format = std::make_unique<CLongEnumFormat>();
+        // Values from `flags` upwards, wrapping past the largest 32-bit value as stored
+        // values may (an int addition would overflow for flags near it).
         for (std::size_t i = 0; i < text.size() && i < 8; ++i)
-            format->AddItem(flags + static_cast<std::int32_t>(i), text.substr(0, i));
+            format->AddItem(static_cast<std::int32_t>(static_cast<std::uint32_t>(flags) + i),
+                            text.substr(0, i));
         (*format)[flags ^ 1] = text;
         return format;
     }

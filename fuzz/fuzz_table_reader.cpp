@@ -1,6 +1,7 @@
 // Reads arbitrary bytes as a CSV file and as a JSON file, through the kind guess and the row
 // builder as the table viewer does. Errors are the expected outcome; every delivered row must
 // have exactly one cell per column known when it was delivered, and every cell valid UTF-8.
+// Fuzz target links: ombrel_viewer_core
 #include "ColumnKindGuess.h"
 #include "CsvReader.h"
 #include "JsonReader.h"

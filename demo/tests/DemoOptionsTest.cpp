@@ -69,5 +69,24 @@ TEST(DemoOptionsTest, RefusesBadValuesAndKeepsTheOptionsUnchanged)
     }
 }
 
+// A refusal names the real limit, and the limit itself is accepted.
+TEST(DemoOptionsTest, MessagesStateTheLimitsThatApply)
+{
+    DemoOptions options;
+    std::string error;
+    EXPECT_FALSE(Parse({"--quit-after", "86400.001"}, options, error));
+    EXPECT_NE(error.find("above 0 and at most 86400,"), std::string::npos) << error;
+    EXPECT_TRUE(Parse({"--quit-after", "86400"}, options, error)) << error;
+    EXPECT_DOUBLE_EQ(options.quitAfterSeconds, DemoOptions::kMaxQuitAfterSeconds);
+
+    EXPECT_FALSE(Parse({"--objects", "10000001"}, options, error));
+    EXPECT_NE(error.find("from 1 to 10000000,"), std::string::npos) << error;
+    EXPECT_TRUE(Parse({"--objects", "10000000"}, options, error)) << error;
+
+    const std::string usage = DemoUsage();
+    EXPECT_NE(usage.find("(1 to 10000000)"), std::string::npos) << usage;
+    EXPECT_NE(usage.find("at most 86400)"), std::string::npos) << usage;
+}
+
 } // namespace
 } // namespace Ombrel::Demo
