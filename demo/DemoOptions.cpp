@@ -52,6 +52,10 @@ bool ParseDemoOptions(const std::vector<CString>& arguments, DemoOptions& option
         std::string text;
         if (option == "--live") {
             parsed.liveUpdates = true;
+        } else if (option == "--new-window") {
+            parsed.newWindow = true;
+        } else if (option == "--drag-preview") {
+            parsed.dragPreview = true;
         } else if (option == "--help" || option == "-h") {
             parsed.showHelp = true;
         } else if (option == "--objects") {
@@ -98,6 +102,9 @@ std::string DemoUsage()
            "  --quit-after SECONDS close the window after that time\n"
            "  --screenshot FILE    write the main window to a PNG file; without --quit-after\n"
            "                       right after the first paint, with it when the time is up\n"
+           "  --new-window         open a second window (File > New window) to drag rows to\n"
+           "  --drag-preview       show a drag of the selected rows over the grid, with its\n"
+           "                       drop mark (for screenshots)\n"
            "  --help               show this text\n"
            "Without a display the program runs offscreen and writes ombrel_demo.png unless\n"
            "--quit-after or --screenshot says otherwise.\n";

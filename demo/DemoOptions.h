@@ -18,6 +18,9 @@ struct DemoOptions
     double quitAfterSeconds = 0.0; // --quit-after SECONDS; 0 runs until the window is closed
     std::string screenshotPath;    // --screenshot FILE; empty: none asked for
     bool showHelp = false;         // --help
+    bool newWindow = false;        // --new-window: a second window, as File > New window opens
+    bool dragPreview = false;      // --drag-preview: a drag of the selected rows hovers over the
+                                   // grid, so that a screenshot shows the drop mark
 };
 
 // Reads the arguments (without the program name). False, with a message in `error`, for an
