@@ -61,7 +61,10 @@ TEST(DragDropThreadTest, DropsWhileWorkersChangeAndDestroyTheDraggedObjects)
         for (int index = count - 1; index >= 0 && dragged.size() < 4; index -= 5)
             dragged.push_back(g.Normal(index));
         const auto data = Testing::DragDataOf(g.grid, dragged);
-        const CPoint target = Testing::MiddleOf(g.grid, g.Normal(round % 3));
+        // After a row of a kept object, among the top-level rows: a row dropped into a row of
+        // a destroyed object would rightly go with it.
+        CGridItem* anchor = g.grid.FindRow(g.objects[static_cast<std::size_t>(round % 3)].get());
+        const CPoint target = Testing::LowerPartOf(g.grid, anchor);
         Testing::DragEnter(g.grid, target, *data);
         dragging = true;
         // Destructions and changes reach the rows while the drag hovers.
