@@ -52,8 +52,6 @@ public:
 
     // The place a drop at `point` (client coordinates) lands, without data or keys.
     DropInfo PlaceAt(CPoint point) const;
-    // Whether a drag out of this grid runs now.
-    bool IsDragging() const { return m_dragging; }
 
 private:
     DropInfo MakeInfo(COleDataObject* data, DWORD keyState, CPoint point) const;
@@ -64,7 +62,7 @@ private:
     CGrid& m_grid;
     CGridImpl& m_impl;
     GridTracking& m_tracking;
-    bool m_dragging = false;
+    bool m_dragging = false; // a drag out of this grid runs (its modal loop may re-enter)
 };
 
 } // namespace Ombrel::GUI
