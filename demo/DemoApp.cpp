@@ -2,6 +2,7 @@
 
 #include "DemoDocument.h"
 #include "DemoOptions.h"
+#include "DemoPrinting.h"
 #include "DemoView.h"
 #include "MainFrame.h"
 
@@ -56,6 +57,8 @@ struct CDemoApp::Impl
 
     void WriteScreenshot();
     void ShowDragPreview();
+    // --print-pdf and --screenshot-preview: done once the window has settled; the exit code.
+    int RunPrintOptions();
 };
 
 void CDemoApp::Impl::WriteScreenshot()
@@ -83,6 +86,34 @@ void CDemoApp::Impl::ShowDragPreview()
     dragPreview(grid, CPoint(row.left + row.Width() / 3, row.bottom - 2));
 }
 
+int CDemoApp::Impl::RunPrintOptions()
+{
+    PumpFor(kSettleTime);
+    GUI::CGrid& grid = frame->GetDemoView()->GetGrid();
+    int result = 0;
+    if (!options.printPdfPath.empty()) {
+        const int pages = PrintGridToPdf(grid, options.printPdfPath);
+        if (pages > 0) {
+            std::printf("Printed %d pages to %s\n", pages, options.printPdfPath.c_str());
+        } else {
+            std::fprintf(stderr, "Nothing could be printed to %s\n", options.printPdfPath.c_str());
+            result = 1;
+        }
+    }
+    if (!options.previewScreenshotPath.empty()) {
+        if (WritePreviewScreenshot(grid, options.previewScreenshotPath, writeScreenshot)) {
+            std::printf("Print preview written to %s\n", options.previewScreenshotPath.c_str());
+        } else {
+            std::fprintf(stderr, "The print preview could not be written to %s\n",
+                         options.previewScreenshotPath.c_str());
+            result = 1;
+        }
+    }
+    std::fflush(stdout);
+    frame->SendMessage(WM_CLOSE);
+    return result;
+}
+
 CDemoApp::CDemoApp(ScreenshotWriter writer, bool headless, DragPreview dragPreview)
     : CWinApp("Corvane"), m_impl(std::make_unique<Impl>())
 {
@@ -108,7 +139,8 @@ bool CDemoApp::InitInstance()
         return false;
     }
     impl.screenshotPath = impl.options.screenshotPath;
-    if (impl.screenshotPath.empty() && impl.headless && impl.options.quitAfterSeconds <= 0.0)
+    const bool printing = !impl.options.printPdfPath.empty() || !impl.options.previewScreenshotPath.empty();
+    if (impl.screenshotPath.empty() && impl.headless && impl.options.quitAfterSeconds <= 0.0 && !printing)
         impl.screenshotPath = kHeadlessScreenshot;
 
     Common::CDateSettings& dates = Common::CDateSettings::GetInstance();
@@ -162,6 +194,8 @@ bool CDemoApp::OnCmdMsg(UINT id, int code)
 int CDemoApp::Run()
 {
     Impl& impl = *m_impl;
+    if (!impl.options.printPdfPath.empty() || !impl.options.previewScreenshotPath.empty())
+        return impl.RunPrintOptions();
     const bool screenshotNow = !impl.screenshotPath.empty() && impl.options.quitAfterSeconds <= 0.0;
     if (impl.options.dragPreview) {
         PumpFor(kSettleTime);

@@ -85,6 +85,14 @@ bool ParseDemoOptions(const std::vector<CString>& arguments, DemoOptions& option
                 return false;
             }
             parsed.screenshotPath = text;
+        } else if (option == "--print-pdf" || option == "--screenshot-preview") {
+            if (!value(text))
+                return false;
+            if (text.empty()) {
+                error = option + " needs a file name";
+                return false;
+            }
+            (option == "--print-pdf" ? parsed.printPdfPath : parsed.previewScreenshotPath) = text;
         } else {
             error = "unknown option '" + option + "'";
             return false;
@@ -105,6 +113,9 @@ std::string DemoUsage()
            "  --new-window         open a second window (File > New window) to drag rows to\n"
            "  --drag-preview       show a drag of the selected rows over the grid, with its\n"
            "                       drop mark (for screenshots)\n"
+           "  --print-pdf FILE     print every page of the grid to a PDF file and exit\n"
+           "  --screenshot-preview FILE\n"
+           "                       write the print preview (two pages) to a PNG file and exit\n"
            "  --help               show this text\n"
            "Without a display the program runs offscreen and writes ombrel_demo.png unless\n"
            "--quit-after or --screenshot says otherwise.\n";

@@ -17,6 +17,8 @@ struct DemoOptions
     bool liveUpdates = false;      // --live: live updates on from the start
     double quitAfterSeconds = 0.0; // --quit-after SECONDS; 0 runs until the window is closed
     std::string screenshotPath;    // --screenshot FILE; empty: none asked for
+    std::string printPdfPath;      // --print-pdf FILE: print every page to a PDF and exit
+    std::string previewScreenshotPath; // --screenshot-preview FILE: the print preview as PNG
     bool showHelp = false;         // --help
     bool newWindow = false;        // --new-window: a second window, as File > New window opens
     bool dragPreview = false;      // --drag-preview: a drag of the selected rows hovers over the

@@ -1,5 +1,6 @@
 #include "MainFrame.h"
 
+#include "DemoPrinting.h"
 #include "DemoView.h"
 
 namespace Ombrel::Demo {
@@ -39,6 +40,7 @@ bool CMainFrame::Create(CDemoDocument& document, const CRect& rect)
     int file = AddMenu("&File");
     AddMenuItem(file, ID_FILE_NEW, "&New window", "Ctrl+N");
     AddMenuSeparator(file);
+    AddPrintMenuItems(*this, file);
     AddMenuItem(file, ID_APP_EXIT, "E&xit", "Ctrl+Q");
     // While the grid has the keyboard its key manager takes these keys itself, with the same
     // effect; the menu items and their accelerators serve everywhere else in the frame.
@@ -82,6 +84,8 @@ bool CMainFrame::CloseAfter(UINT milliseconds, std::function<void()> beforeClose
 
 bool CMainFrame::OnCmdMsg(UINT id, int code)
 {
+    if (CDemoView* view = GetDemoView(); view != nullptr && HandlePrintCommand(id, view->GetGrid()))
+        return true;
     if (id == ID_APP_ABOUT) {
         AfxMessageBox(kAboutText, MB_OK | MB_ICONINFORMATION);
         return true;

@@ -21,9 +21,10 @@ constexpr UINT ID_EDIT_CUT = 0xE123;
 constexpr UINT ID_EDIT_PASTE = 0xE125;
 constexpr UINT ID_EDIT_SELECT_ALL = 0xE12A;
 
-// The demonstration's main window, titled "Corvane": menu (File: New window, Exit; Edit: Copy,
-// Cut, Paste, Select all; View: Live updates; Help: About), tool bar, status bar, and the view
-// over the document in between. File > New window reaches the application (CDemoApp).
+// The demonstration's main window, titled "Corvane": menu (File: New window, Print preview,
+// Print, Exit; Edit: Copy, Cut, Paste, Select all; View: Live updates; Help: About), tool bar,
+// status bar, and the view over the document in between. File > New window reaches the
+// application (CDemoApp).
 //
 // Commands reach the view first (live updates), then this frame (about box), then the
 // framework (Exit closes the frame). Destroying the frame destroys the view, which stops live

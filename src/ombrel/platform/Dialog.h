@@ -10,7 +10,8 @@ namespace Ombrel {
 class CDataExchange;
 
 // A dialog built from an in-memory template: a pop-up window whose controls are made from the
-// template's items, in dialog units of the template's font.
+// template's items, in dialog units of the template's font. A template with WS_CHILD, created
+// with CreateIndirect over a parent, makes a child window of the parent instead (a tool strip).
 //
 // Flow: DoModal / CreateIndirect build the window and its controls, set the font on all of
 // them and send WM_INITDIALOG (OnInitDialog: exchange data into the controls; returning true

@@ -517,4 +517,16 @@ bool CGrid::HasEmbeddedControl(CGridItem* row, std::int32_t fieldId)
     return Call<Op::HasEmbeddedControl>(row, fieldId);
 }
 
+// ---- Printing -------------------------------------------------------------------------------
+
+int CGrid::Print(const PrintSettings& settings, const PrintJob& job)
+{
+    return Call<Op::Print>(&settings, &job);
+}
+
+CGridPrintPreview* CGrid::PrintPreview(const PrintSettings& settings)
+{
+    return Call<Op::PrintPreview>(&settings);
+}
+
 } // namespace Ombrel::GUI

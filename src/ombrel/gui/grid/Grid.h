@@ -32,6 +32,7 @@ class CColumn;
 class CEmbeddedControlAdapter;
 class CGridImpl;
 class CGridItem;
+class CGridPrintPreview;
 class CHeader;
 class ICopyPaste;
 class ICustomDraw;
@@ -43,6 +44,8 @@ class ITooltipCtrl;
 struct BackgroundImage;
 struct GridAppearance;
 struct HighlightSettings;
+struct PrintJob;
+struct PrintSettings;
 
 // A keyboard command carried by operation 176: the movement kinds go to the grid's key
 // manager, the type-ahead search to the grid itself.
@@ -387,6 +390,17 @@ public:
     // already has a control.
     CEmbeddedControlAdapter* AttachEmbeddedControl(CWnd* control, CGridItem* row, std::int32_t fieldId);
     bool HasEmbeddedControl(CGridItem* row, std::int32_t fieldId);
+
+    // ---- Printing --------------------------------------------------------------------------
+    // Prints pages `job.fromPage` to `job.toPage` (1-based) of the grid, cut as the preview
+    // cuts it, to the job's printer (null: the grid's own, the default printer or a PDF file).
+    // Returns the pages printed: 0 without a printer, when nothing is to print, or when the
+    // user cancelled the progress dialog.
+    int Print(const PrintSettings& settings, const PrintJob& job);
+    // Opens the print preview over the grid window with a copy of `settings` (an open preview
+    // of this grid is closed first). The grid owns the window; it lives until it is closed or
+    // the grid window goes. Null when the window cannot be made or a print is under way.
+    CGridPrintPreview* PrintPreview(const PrintSettings& settings);
 
     // ---- Platform hooks --------------------------------------------------------------------
     bool PreCreateWindow(CREATESTRUCT& cs) override;

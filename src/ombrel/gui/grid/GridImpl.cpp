@@ -17,6 +17,7 @@
 #include "ombrel/gui/rows/ItemContainer.h"
 #include "ombrel/gui/header/Column.h"
 #include "ombrel/gui/services/detail/GridTooltips.h"
+#include "ombrel/gui/print/GridPrinting.h"
 #include "ombrel/platform/Font.h"
 #include "ombrel/platform/Input.h"
 #include "ombrel/platform/WindowMessaging.h"
@@ -50,6 +51,10 @@ CGridImpl::CGridImpl(CGrid& grid) : m_grid(grid)
 
 CGridImpl::~CGridImpl()
 {
+    if (m_printing) {
+        RemoveService(m_printing.get());
+        m_printing.reset();
+    }
     RemoveService(m_tooltips.get());
     m_tooltips.reset();
     if (CHeader* header = m_options.header) {

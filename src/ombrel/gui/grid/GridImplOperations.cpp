@@ -29,6 +29,8 @@ LRESULT CGridImpl::Dispatch(WPARAM code, LPARAM param)
         return RunServicesOperation(static_cast<GridServicesOperation>(value), param);
     case GridOperationGroup::Embedded:
         return RunEmbeddedOperation(static_cast<GridEmbeddedOperation>(value), param);
+    case GridOperationGroup::Printing:
+        return RunPrintingOperation(static_cast<GridPrintingOperation>(value), param);
     case GridOperationGroup::State:
         return RunStateOperation(static_cast<GridStateOperation>(value), param);
     case GridOperationGroup::Posted:

@@ -25,7 +25,7 @@ namespace Ombrel::GUI {
 // OMBREL_GRID_OPERATION_GROUPS, a Run<Group>Operation function and a case in Dispatch.
 
 #define OMBREL_GRID_OPERATION_GROUPS(G)                                                     \
-    G(Rows) G(Layout) G(Selection) G(Header) G(Appearance) G(Services) G(Embedded) G(State) G(Posted)
+    G(Rows) G(Layout) G(Selection) G(Header) G(Appearance) G(Services) G(Embedded) G(Printing) G(State) G(Posted)
 
 #define OMBREL_GRID_OPS_Rows(X) \
     /* Rows. */ \
@@ -224,6 +224,12 @@ namespace Ombrel::GUI {
     /* {control window, row, field identifier}: the cell's adapter, owned by the grid */ \
     X(AttachEmbeddedControl, 177, {}, CEmbeddedControlAdapter*, CWnd*, CGridItem*, std::int32_t) \
     X(HasEmbeddedControl, 180, {}, bool, CGridItem*, std::int32_t)
+
+#define OMBREL_GRID_OPS_Printing(X) \
+    /* {settings, job}: pages printed */ \
+    X(Print, 174, {}, int, const PrintSettings*, const PrintJob*) \
+    /* {settings}: the open preview window, which the grid owns */ \
+    X(PrintPreview, 175, {}, CGridPrintPreview*, const PrintSettings*)
 
 #define OMBREL_GRID_OPS_State(X) \
     X(Serialize, 190, {}, NoResult, CArchive*)

@@ -117,10 +117,14 @@ bool CDialog::Build(const CDialogTemplate& dialogTemplate, CWnd* parent, bool mo
     CRect place(dialogTemplate.GetRect().left, dialogTemplate.GetRect().top, dialogTemplate.GetRect().left,
                 dialogTemplate.GetRect().top);
     MapDialogRect(&place);
-    if (parent != nullptr && IsWindow(parent))
+    // A template with WS_CHILD makes a child dialog (a tool strip inside another window),
+    // placed in the parent's client area; every other template makes a pop-up.
+    const bool child = (dialogTemplate.GetStyle() & WS_CHILD) != 0 && parent != nullptr && IsWindow(parent);
+    if (!child && parent != nullptr && IsWindow(parent))
         parent->ClientToScreen(&place);
     rect.OffsetRect(place.left, place.top);
-    DWORD style = (dialogTemplate.GetStyle() & ~(WS_CHILD | WS_VISIBLE)) | WS_POPUP;
+    DWORD style = child ? (dialogTemplate.GetStyle() & ~(WS_POPUP | WS_VISIBLE))
+                        : (dialogTemplate.GetStyle() & ~(WS_CHILD | WS_VISIBLE)) | WS_POPUP;
     dialog.modal = modal;
     dialog.ended = false;
     dialog.result = -1;

@@ -39,6 +39,9 @@ public:
         m_label->setWordWrap(type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT);
         m_label->setTextFormat(Qt::PlainText);
         m_label->setText(ShownText(cs.lpszName, m_prefixes));
+        // The host widget is opaque and leaves the background to the control: a label that
+        // did not fill it would show whatever was there before (black in a grabbed image).
+        m_label->setAutoFillBackground(true);
         SetWidget(m_label);
     }
 

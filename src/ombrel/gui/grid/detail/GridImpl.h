@@ -40,6 +40,7 @@ class CGridMouse;
 class CGridPainter;
 class CGridRows;
 class CGridSelection;
+class CGridPrinting;
 class CGridTooltips;
 struct CellPaintContext;
 
@@ -159,6 +160,9 @@ private:
     LRESULT RunAppearanceOperation(GridAppearanceOperation op, LPARAM param);
     LRESULT RunServicesOperation(GridServicesOperation op, LPARAM param);
     LRESULT RunEmbeddedOperation(GridEmbeddedOperation op, LPARAM param);
+    LRESULT RunPrintingOperation(GridPrintingOperation op, LPARAM param);
+    // The grid's printing service, made and registered on first use.
+    CGridPrinting& Printing();
     LRESULT RunStateOperation(GridStateOperation op, LPARAM param);
     LRESULT RunPostedOperation(GridPostedOperation op, LPARAM param);
     void Initialize();
@@ -336,6 +340,7 @@ private:
     GridTracking m_tracking;               // written by the mouse service, read by the painter
     std::unique_ptr<CGridMouse> m_mouse;   // the second service
     std::unique_ptr<CGridEmbeddedControls> m_embedded; // controls in cells; a service
+    std::unique_ptr<CGridPrinting> m_printing; // made on the first print or preview; a service
     // The window's drop-target registration and drags of rows; a service, after the mouse.
     std::unique_ptr<CGridDropTarget> m_dropTarget;
 
