@@ -7,6 +7,8 @@
 #include "MainFrame.h"
 
 #include "ombrel/Common.h"
+#include "ombrel/gui/grid/Grid.h"
+#include "ombrel/gui/rows/GridTypes.h"
 
 #include <algorithm>
 #include <chrono>
@@ -17,6 +19,10 @@ namespace {
 
 // How long a screenshot waits for deferred layout and the first paint to settle.
 constexpr std::chrono::milliseconds kSettleTime{300};
+// Each further window opens this far right of and below the one before.
+constexpr int kWindowCascade = 40;
+// The drag preview hovers over the lower edge of this visible row: the rows would land after it.
+constexpr int kPreviewTargetPosition = 1;
 
 void PumpFor(std::chrono::milliseconds duration)
 {
@@ -40,8 +46,17 @@ struct CDemoApp::Impl
     // Declared before the frame so that it is destroyed after it: the view's rows go first.
     std::unique_ptr<CDemoDocument> document;
     std::unique_ptr<CMainFrame> frame;
+    DragPreview dragPreview;
+    // Windows opened with File > New window, each over its own document (destroyed first).
+    struct OtherWindow
+    {
+        std::unique_ptr<CDemoDocument> document;
+        std::unique_ptr<CMainFrame> frame;
+    };
+    std::vector<OtherWindow> others;
 
     void WriteScreenshot();
+    void ShowDragPreview();
     // --print-pdf and --screenshot-preview: done once the window has settled; the exit code.
     int RunPrintOptions();
 };
@@ -57,6 +72,18 @@ void CDemoApp::Impl::WriteScreenshot()
         std::fprintf(stderr, "The screenshot could not be written to %s\n", screenshotPath.c_str());
         screenshotFailed = true;
     }
+}
+
+void CDemoApp::Impl::ShowDragPreview()
+{
+    CDemoView* view = frame ? frame->GetDemoView() : nullptr;
+    if (!dragPreview || view == nullptr)
+        return;
+    GUI::CGrid& grid = view->GetGrid();
+    const CRect row = grid.GetRowRect(grid.GetRowAt(kPreviewTargetPosition, GUI::ROW_NORMAL));
+    if (row.IsRectEmpty())
+        return;
+    dragPreview(grid, CPoint(row.left + row.Width() / 3, row.bottom - 2));
 }
 
 int CDemoApp::Impl::RunPrintOptions()
@@ -87,10 +114,12 @@ int CDemoApp::Impl::RunPrintOptions()
     return result;
 }
 
-CDemoApp::CDemoApp(ScreenshotWriter writer, bool headless) : CWinApp("Corvane"), m_impl(std::make_unique<Impl>())
+CDemoApp::CDemoApp(ScreenshotWriter writer, bool headless, DragPreview dragPreview)
+    : CWinApp("Corvane"), m_impl(std::make_unique<Impl>())
 {
     m_impl->writeScreenshot = std::move(writer);
     m_impl->headless = headless;
+    m_impl->dragPreview = std::move(dragPreview);
 }
 
 CDemoApp::~CDemoApp() = default;
@@ -130,7 +159,36 @@ bool CDemoApp::InitInstance()
     impl.frame->ShowWindow(SW_SHOW);
     if (impl.options.liveUpdates)
         impl.frame->GetDemoView()->SetLiveUpdates(true);
+    if (impl.options.newWindow)
+        OpenWindow();
     return true;
+}
+
+bool CDemoApp::OpenWindow()
+{
+    Impl& impl = *m_impl;
+    const int number = static_cast<int>(impl.others.size()) + 2;
+    Impl::OtherWindow window;
+    window.document = std::make_unique<CDemoDocument>(impl.options.objectCount);
+    window.document->SetTitle(CString("Ombrel, window " + std::to_string(number)));
+    window.frame = std::make_unique<CMainFrame>();
+    const int offset = kWindowCascade * (number - 1);
+    CRect rect(80 + offset, 80 + offset, 80 + offset + CMainFrame::kDefaultWidth,
+               80 + offset + CMainFrame::kDefaultHeight);
+    if (!window.frame->Create(*window.document, rect))
+        return false;
+    window.frame->ShowWindow(SW_SHOW);
+    impl.others.push_back(std::move(window));
+    return true;
+}
+
+bool CDemoApp::OnCmdMsg(UINT id, int code)
+{
+    if (id == ID_FILE_NEW) {
+        OpenWindow();
+        return true;
+    }
+    return CWinApp::OnCmdMsg(id, code);
 }
 
 int CDemoApp::Run()
@@ -139,6 +197,10 @@ int CDemoApp::Run()
     if (!impl.options.printPdfPath.empty() || !impl.options.previewScreenshotPath.empty())
         return impl.RunPrintOptions();
     const bool screenshotNow = !impl.screenshotPath.empty() && impl.options.quitAfterSeconds <= 0.0;
+    if (impl.options.dragPreview) {
+        PumpFor(kSettleTime);
+        impl.ShowDragPreview();
+    }
     if (screenshotNow) {
         PumpFor(kSettleTime);
         impl.WriteScreenshot();
@@ -159,7 +221,8 @@ int CDemoApp::Run()
 int CDemoApp::ExitInstance()
 {
     Impl& impl = *m_impl;
-    // The window and its rows go while the application still runs, then the objects.
+    // The windows and their rows go while the application still runs, then the objects.
+    impl.others.clear();
     impl.frame.reset();
     impl.document.reset();
     return impl.exitCode >= 0 ? impl.exitCode : CWinApp::ExitInstance();

@@ -61,6 +61,10 @@ bool ParseDemoOptions(const std::vector<CString>& arguments, DemoOptions& option
         std::string text;
         if (option == "--live") {
             parsed.liveUpdates = true;
+        } else if (option == "--new-window") {
+            parsed.newWindow = true;
+        } else if (option == "--drag-preview") {
+            parsed.dragPreview = true;
         } else if (option == "--help" || option == "-h") {
             parsed.showHelp = true;
         } else if (option == "--objects") {
@@ -118,6 +122,9 @@ std::string DemoUsage()
            ShortNumber(DemoOptions::kMaxQuitAfterSeconds) + ")\n"
            "  --screenshot FILE    write the main window to a PNG file; without --quit-after\n"
            "                       right after the first paint, with it when the time is up\n"
+           "  --new-window         open a second window (File > New window) to drag rows to\n"
+           "  --drag-preview       show a drag of the selected rows over the grid, with its\n"
+           "                       drop mark (for screenshots)\n"
            "  --print-pdf FILE     print every page of the grid to a PDF file and exit\n"
            "  --screenshot-preview FILE\n"
            "                       write the print preview (two pages) to a PNG file and exit\n"

@@ -20,6 +20,9 @@ struct DemoOptions
     std::string printPdfPath;      // --print-pdf FILE: print every page to a PDF and exit
     std::string previewScreenshotPath; // --screenshot-preview FILE: the print preview as PNG
     bool showHelp = false;         // --help
+    bool newWindow = false;        // --new-window: a second window, as File > New window opens
+    bool dragPreview = false;      // --drag-preview: a drag of the selected rows hovers over the
+                                   // grid, so that a screenshot shows the drop mark
 };
 
 // Reads the arguments (without the program name). False, with a message in `error`, for an

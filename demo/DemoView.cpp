@@ -6,6 +6,7 @@
 #include "TestClass.h"
 
 #include "ombrel/gui/grid/Grid.h"
+#include "ombrel/gui/grid/GridSettingsRecords.h"
 #include "ombrel/gui/header/Column.h"
 #include "ombrel/gui/header/Header.h"
 #include "ombrel/gui/paint/GridAppearance.h"
@@ -99,6 +100,14 @@ bool CDemoView::BuildGrid()
     // A truncated cell shows its whole text over itself; any other cell shows a tooltip at
     // the cursor.
     grid.SetTooltipKind(2);
+    // Dragged rows move within the grid (the default), Ctrl copies them, and rows from the
+    // grid of another window of the demonstration are taken too; a picture of the rows follows
+    // the pointer.
+    GUI::DropSettings* drops = grid.GetDropSettings();
+    drops->copyWithinGrid = true;
+    drops->moveFromOtherGrid = true;
+    drops->copyFromOtherGrid = true;
+    drops->showDragImage = true;
 
     // The document's objects go in with one call, however many there are (--objects).
     std::vector<Common::CDataObject*> objects;

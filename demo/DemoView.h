@@ -15,7 +15,8 @@ class CDemoDocument;
 // The demonstration's only view: a child window filled by one grid over the document's
 // objects, with the columns Name, Long, Int64, Double, Date and City, sorted by Long
 // (ascending) and then Int64 (descending), the rows at positions 3 and 4 and the row of
-// "object 7" selected.
+// "object 7" selected. Selected rows can be dragged: within the grid, to the grid of another
+// window of the demonstration, or out as text.
 //
 // It also runs the live updates (worker threads changing the objects) while the user wants
 // them. Destroying the window stops them and removes every row, so the document's objects

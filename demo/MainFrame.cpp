@@ -12,7 +12,10 @@ constexpr const char* kAboutText =
     "Corvane\n\n"
     "A demonstration of the Ombrel data grid: typed fields declared once per class, "
     "multi-level sorting, selection, and rows that follow changes made on other threads.\n\n"
-    "View > Live updates lets two worker threads change the objects.";
+    "View > Live updates lets two worker threads change the objects.\n\n"
+    "Drag selected rows to move them (onto a row: as its children; near a row's edge: before "
+    "or after it), hold Ctrl to copy, drag them into another application as text, or into "
+    "the grid of File > New window.";
 
 } // namespace
 
@@ -35,6 +38,8 @@ bool CMainFrame::Create(CDemoDocument& document, const CRect& rect)
     if (IsWindow(this) || !CreateFrame(kTitle, rect))
         return false;
     int file = AddMenu("&File");
+    AddMenuItem(file, ID_FILE_NEW, "&New window", "Ctrl+N");
+    AddMenuSeparator(file);
     AddPrintMenuItems(*this, file);
     AddMenuItem(file, ID_APP_EXIT, "E&xit", "Ctrl+Q");
     // While the grid has the keyboard its key manager takes these keys itself, with the same

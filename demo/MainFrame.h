@@ -12,14 +12,19 @@ class CDemoView;
 
 // Command identifiers of the demonstration's own menu items and tool bar buttons.
 constexpr UINT ID_VIEW_LIVE_UPDATES = 0x8010;
+// The platform's standard File command, here: open another window over a document of its
+// own, so that rows can be dragged between two grids.
+constexpr UINT ID_FILE_NEW = 0xE100;
 // The platform's standard Edit commands.
 constexpr UINT ID_EDIT_COPY = 0xE122;
 constexpr UINT ID_EDIT_CUT = 0xE123;
 constexpr UINT ID_EDIT_PASTE = 0xE125;
 constexpr UINT ID_EDIT_SELECT_ALL = 0xE12A;
 
-// The demonstration's main window, titled "Corvane": menu (File: Print preview, Print, Exit; Edit: Copy, Cut,
-// Paste, Select all; View: Live updates; Help: About), tool bar, status bar, and the view over the document in between.
+// The demonstration's main window, titled "Corvane": menu (File: New window, Print preview,
+// Print, Exit; Edit: Copy, Cut, Paste, Select all; View: Live updates; Help: About), tool bar,
+// status bar, and the view over the document in between. File > New window reaches the
+// application (CDemoApp).
 //
 // Commands reach the view first (live updates), then this frame (about box), then the
 // framework (Exit closes the frame). Destroying the frame destroys the view, which stops live

@@ -6,8 +6,16 @@
 #include "DemoApp.h"
 
 #include "ombrel/Platform.h"
+#include "ombrel/gui/grid/Grid.h"
+#include "ombrel/platform/QtInterop.h"
 
+#include <QClipboard>
+#include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDragMoveEvent>
 #include <QFont>
+#include <QGuiApplication>
+#include <QMimeData>
 #include <QImage>
 #include <QPainter>
 #include <QString>
@@ -47,6 +55,28 @@ bool WriteWindowWithCaption(Ombrel::CWnd& window, const std::string& path)
     return framed.save(QString::fromStdString(path), "PNG");
 }
 
+// What the platform delivers while the grid's selected rows are dragged to `point`: the
+// rows, in the formats a drag offers (taken through the clipboard, which uses the same ones),
+// entering the grid's widget and moving to the point. The drag stays hovering: it is never
+// dropped, so nothing changes but the drop mark.
+void HoverDragOfSelection(Ombrel::GUI::CGrid& grid, Ombrel::CPoint point)
+{
+    QWidget* widget = Ombrel::GetWidget(grid);
+    if (widget == nullptr || !grid.Copy())
+        return;
+    static QMimeData dragged; // must outlive the hovering drag
+    dragged.clear();
+    const QMimeData* offered = QGuiApplication::clipboard()->mimeData();
+    for (const QString& format : offered->formats())
+        dragged.setData(format, offered->data(format));
+    const QPoint at(point.x, point.y);
+    const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction;
+    QDragEnterEvent enter(at, actions, &dragged, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(widget, &enter);
+    QDragMoveEvent move(at, actions, &dragged, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(widget, &move);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -54,6 +84,6 @@ int main(int argc, char** argv)
     const bool headless = !HasDisplay();
     if (headless && std::getenv("QT_QPA_PLATFORM") == nullptr)
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    Ombrel::Demo::CDemoApp app(WriteWindowWithCaption, headless);
+    Ombrel::Demo::CDemoApp app(WriteWindowWithCaption, headless, HoverDragOfSelection);
     return app.Main(argc, argv);
 }

@@ -29,9 +29,12 @@ TEST(DemoOptionsTest, ReadsEveryOption)
 {
     DemoOptions options;
     std::string error;
-    ASSERT_TRUE(Parse({"--objects", "100000", "--live", "--quit-after", "2.5", "--screenshot", "/tmp/x.png"},
+    ASSERT_TRUE(Parse({"--objects", "100000", "--live", "--quit-after", "2.5", "--screenshot", "/tmp/x.png",
+                       "--new-window", "--drag-preview"},
                       options, error))
         << error;
+    EXPECT_TRUE(options.newWindow);
+    EXPECT_TRUE(options.dragPreview);
     EXPECT_EQ(options.objectCount, 100000);
     EXPECT_TRUE(options.liveUpdates);
     EXPECT_DOUBLE_EQ(options.quitAfterSeconds, 2.5);

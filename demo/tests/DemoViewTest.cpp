@@ -17,7 +17,12 @@
 #include "support/Harness.h"
 
 #include <QClipboard>
+#include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QGuiApplication>
+#include <QMimeData>
+#include <QWidget>
 
 #include <gtest/gtest.h>
 
@@ -168,6 +173,40 @@ TEST_F(DemoViewTest, EditMenuCopiesPastesCutsAndSelectsAllRows)
 
     frame.SendMessage(WM_COMMAND, MAKEWPARAM(ID_EDIT_SELECT_ALL, 0));
     EXPECT_EQ(Grid().GetSelectedCount(), rows + 3);
+    QGuiApplication::clipboard()->clear();
+}
+
+// Rows the platform drops on the second window's grid, as a drag of the first grid's selection
+// carries them (its formats, taken through the clipboard, which uses the same ones).
+TEST_F(DemoViewTest, RowsDraggedToTheGridOfASecondWindowMoveThereAndCtrlCopies)
+{
+    CDemoDocument otherDocument;
+    CMainFrame other;
+    ASSERT_TRUE(other.Create(otherDocument, CRect(0, 0, CMainFrame::kDefaultWidth, CMainFrame::kDefaultHeight)));
+    CGrid& target = other.GetDemoView()->GetGrid();
+    target.UpdateLayout();
+    const int sourceRows = Grid().GetRowCount(ROW_NORMAL);
+    const int targetRows = target.GetRowCount(ROW_NORMAL);
+    const CRect row = target.GetRowRect(target.GetRowAt(0, ROW_NORMAL));
+    const QPoint at(row.left + 20, row.bottom - 2);
+
+    for (const Qt::KeyboardModifiers modifiers : {Qt::KeyboardModifiers(), Qt::KeyboardModifiers(Qt::ControlModifier)}) {
+        QGuiApplication::clipboard()->clear();
+        Grid().ClearSelection();
+        Grid().SelectAt(0, ROW_NORMAL, true);
+        ASSERT_TRUE(Grid().Copy());
+        QMimeData dragged;
+        for (const QString& format : QGuiApplication::clipboard()->mimeData()->formats())
+            dragged.setData(format, QGuiApplication::clipboard()->mimeData()->data(format));
+        QWidget* widget = Ombrel::Test::WidgetOf(target);
+        QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, &dragged, Qt::LeftButton, modifiers);
+        QCoreApplication::sendEvent(widget, &enter);
+        QDropEvent drop(QPointF(at), Qt::CopyAction | Qt::MoveAction, &dragged, Qt::LeftButton, modifiers);
+        QCoreApplication::sendEvent(widget, &drop);
+        EXPECT_TRUE(drop.isAccepted());
+    }
+    EXPECT_EQ(Grid().GetRowCount(ROW_NORMAL), sourceRows - 1) << "moved, then the next row copied";
+    EXPECT_EQ(target.GetRowCount(ROW_NORMAL), targetRows + 2);
     QGuiApplication::clipboard()->clear();
 }
 

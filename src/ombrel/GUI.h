@@ -51,6 +51,8 @@
 #include "ombrel/gui/services/TextClipboardFormat.h"
 #include "ombrel/gui/services/LocalDataFormat.h"
 #include "ombrel/gui/services/CopyPaste.h"
+#include "ombrel/gui/services/DragDrop.h"
+#include "ombrel/gui/services/DragSource.h"
 #include "ombrel/gui/edit/HookWnd.h"
 #include "ombrel/gui/edit/NumericEdit.h"
 #include "ombrel/gui/edit/EmbeddedCombo.h"

@@ -508,6 +508,8 @@ bool CGrid::Paste() { return Call<Op::Paste>(); }
 bool CGrid::CanPaste() { return Call<Op::CanPaste>(); }
 ICopyPaste* CGrid::SetCopyPaste(ICopyPaste* service) { return Call<Op::SetCopyPaste>(service); }
 ICopyPaste* CGrid::GetCopyPaste() { return Call<Op::GetCopyPaste>(); }
+IDragDrop* CGrid::SetDragDrop(IDragDrop* service) { return Call<Op::SetDragDrop>(service); }
+IDragDrop* CGrid::GetDragDrop() { return Call<Op::GetDragDrop>(); }
 
 // ---- Embedded controls ------------------------------------------------------------------------
 

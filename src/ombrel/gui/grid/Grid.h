@@ -37,6 +37,7 @@ class CGridPrintPreview;
 class CHeader;
 class ICopyPaste;
 class ICustomDraw;
+class IDragDrop;
 class IKeyManager;
 class IRowFilter;
 class ITooltip;
@@ -381,6 +382,14 @@ public:
     // The copy-paste service, owned as SetKeyManager owns the key manager.
     ICopyPaste* SetCopyPaste(ICopyPaste* service);
     ICopyPaste* GetCopyPaste();
+
+    // ---- Drag and drop ---------------------------------------------------------------------
+    // The drag-and-drop service, owned as SetKeyManager owns the key manager: selected rows are
+    // dragged out through it, and drops onto the grid (the window is a drop target while it
+    // exists) are decided by it against the drop settings (GetDropSettings).
+    IDragDrop* SetDragDrop(IDragDrop* service);
+    // The grid's own service, else the process default; never null.
+    IDragDrop* GetDragDrop();
 
     // ---- Embedded controls -----------------------------------------------------------------
     // Places `control` (a child of the grid window) on the cell of `row` and `fieldId` and keeps

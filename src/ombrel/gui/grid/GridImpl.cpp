@@ -3,6 +3,7 @@
 
 #include "ombrel/gui/grid/detail/GridImpl.h"
 #include "ombrel/gui/grid/detail/GridEmbeddedControls.h"
+#include "ombrel/gui/grid/detail/GridDropTarget.h"
 
 #include "ombrel/base/ThreadId.h"
 #include "ombrel/gui/grid/detail/GridCallRecords.h"
@@ -43,6 +44,9 @@ CGridImpl::CGridImpl(CGrid& grid) : m_grid(grid)
     AddService(m_mouse.get());
     m_embedded = std::make_unique<CGridEmbeddedControls>(grid, *m_rows, *m_layout);
     AddService(m_embedded.get());
+    m_dropTarget = std::make_unique<CGridDropTarget>(grid, *this, m_tracking);
+    AddService(m_dropTarget.get());
+    m_mouse->SetRowDrag(m_dropTarget.get());
 }
 
 CGridImpl::~CGridImpl()
@@ -60,6 +64,9 @@ CGridImpl::~CGridImpl()
             delete header;
     }
     ReleaseCustomDraw();
+    m_mouse->SetRowDrag(nullptr);
+    RemoveService(m_dropTarget.get());
+    m_dropTarget.reset();
     RemoveService(m_embedded.get());
     m_embedded.reset();
     RemoveService(m_mouse.get());
@@ -456,11 +463,18 @@ void CGridImpl::NotifyRow(int code, CGridItem* row)
 
 void CGridImpl::NotifyColumn(int code, CColumn* column)
 {
+    NotifyColumn(code, column, nullptr, 0);
+}
+
+void CGridImpl::NotifyColumn(int code, CColumn* column, void* pointerArgument, int integerArgument)
+{
     NMGRIDCOLUMN payload;
     payload.hdr.code = static_cast<UINT>(code);
     payload.code = static_cast<UINT>(code);
     payload.grid = &m_grid;
     payload.column = column;
+    payload.pointerArgument = pointerArgument;
+    payload.integerArgument = integerArgument;
     SendNotify(payload.hdr);
 }
 

@@ -12,7 +12,9 @@
 #include "ombrel/gui/paint/LinePaintFormat.h"
 #include "ombrel/gui/paint/PaintContext.h"
 #include "ombrel/gui/paint/PaintDefaults.h"
+#include "ombrel/platform/Bitmap.h"
 #include "ombrel/platform/DC.h"
+#include "ombrel/platform/ImageList.h"
 #include "ombrel/platform/SystemColors.h"
 
 #include <algorithm>
@@ -207,6 +209,53 @@ void CGridImpl::AutoSizeColumns()
         return;
     for (int position = 0; position < header->GetColumnCount(); ++position)
         AutoSizeColumn(header->GetColumn(position));
+}
+
+} // namespace Ombrel::GUI
+
+// ---- Drag image -------------------------------------------------------------------------------
+
+namespace Ombrel::GUI {
+
+std::unique_ptr<CImageList> CGridImpl::MakeDragImage(const std::vector<CGridItem*>& rows,
+                                                     CPoint point, CPoint& hotSpot)
+{
+    if (!HasWindow() || m_options.header == nullptr)
+        return nullptr;
+    // The band from the first to the last dragged row on screen, as the grid shows it.
+    CRect band;
+    for (CGridItem* row : rows) {
+        const CRect rect = m_layout->GetVisibleRowRect(row);
+        if (rect.IsRectEmpty())
+            continue;
+        if (band.IsRectEmpty()) {
+            band = rect;
+        } else {
+            const CRect before = band;
+            band.UnionRect(before, rect);
+        }
+    }
+    band.bottom = std::min(band.bottom, band.top + kMaxDragImageHeight);
+    if (band.IsRectEmpty())
+        return nullptr;
+    CBitmap bitmap;
+    CDC dc;
+    if (!bitmap.CreateCompatibleBitmap(nullptr, band.Width(), band.Height()) ||
+        !dc.CreateCompatibleDC(nullptr))
+        return nullptr;
+    CBitmap* previousBitmap = dc.SelectObject(&bitmap);
+    CFont* previousFont = dc.SelectObject(GetEffectiveFont());
+    dc.SetViewportOrg(-band.left, -band.top);
+    m_painter->PaintRectangle(dc, band, m_options.paintOptions);
+    dc.SetViewportOrg(0, 0);
+    if (previousFont != nullptr)
+        dc.SelectObject(previousFont);
+    dc.SelectObject(previousBitmap);
+    auto image = std::make_unique<CImageList>();
+    if (!image->Create(band.Width(), band.Height(), ILC_COLOR32, 1, 0) || image->Add(&bitmap, nullptr) < 0)
+        return nullptr;
+    hotSpot = CPoint(point.x - band.left, point.y - band.top);
+    return image;
 }
 
 } // namespace Ombrel::GUI

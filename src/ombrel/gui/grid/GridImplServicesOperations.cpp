@@ -12,6 +12,7 @@
 #include "ombrel/gui/grid/GridSelection.h"
 #include "ombrel/gui/rows/GridRows.h"
 #include "ombrel/gui/services/CopyPaste.h"
+#include "ombrel/gui/services/DragDrop.h"
 #include "ombrel/gui/services/KeyManager.h"
 #include "ombrel/gui/services/detail/GridTooltips.h"
 #include "ombrel/platform/Input.h"
@@ -123,6 +124,10 @@ LRESULT CGridImpl::RunServicesOperation(GridServicesOperation op, LPARAM p)
         return Run<Op::SetCopyPaste>(p, [&](ICopyPaste* service) { return SetCopyPaste(service); });
     case G::GetCopyPaste:
         return Run<Op::GetCopyPaste>(p, [&] { return GetCopyPaste(); });
+    case G::SetDragDrop:
+        return Run<Op::SetDragDrop>(p, [&](IDragDrop* service) { return SetDragDrop(service); });
+    case G::GetDragDrop:
+        return Run<Op::GetDragDrop>(p, [&] { return GetDragDrop(); });
     }
     return 0;
 }
@@ -238,6 +243,18 @@ ICopyPaste* CGridImpl::SetCopyPaste(ICopyPaste* service)
     return std::exchange(m_copyPaste, service);
 }
 
+IDragDrop* CGridImpl::GetDragDrop() const
+{
+    return m_dragDrop != nullptr ? m_dragDrop : &CDragDrop::GetDefault();
+}
+
+IDragDrop* CGridImpl::SetDragDrop(IDragDrop* service)
+{
+    if (service == m_dragDrop)
+        return nullptr;
+    return std::exchange(m_dragDrop, service);
+}
+
 bool CGridImpl::CanPaste()
 {
     const bool anyType = m_pasteSettings.pasteIntoFixedRows || m_pasteSettings.pasteIntoNormalRows;
@@ -248,6 +265,7 @@ void CGridImpl::ReleaseOwnServices()
 {
     DeleteIfAutoDelete(std::exchange(m_keyManager, nullptr));
     DeleteIfAutoDelete(std::exchange(m_copyPaste, nullptr));
+    DeleteIfAutoDelete(std::exchange(m_dragDrop, nullptr));
 }
 
 } // namespace Ombrel::GUI

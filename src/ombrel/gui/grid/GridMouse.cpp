@@ -31,10 +31,12 @@
 //                                             and move the image -> release moves the column
 //   rows:    plain press (the grid selects) -> band started -> moves select what it covers;
 //            outside the row areas the AutoScroll timer scrolls and the band follows its rows
+//            plain press on a selected row -> held -> move beyond 4 px: drag of the rows
+//                                                 -> release: the plain-press rules
 //   ends:    left or right release, lost capture or focus, Escape, window destroyed: EndAll
 //
 // Sections: 1. header gestures  2. rubber band  3. autoscroll  4. double clicks and cursor
-// 5. the message filter.
+// 5. drags of rows  6. the message filter.
 
 namespace Ombrel::GUI {
 
@@ -136,6 +138,10 @@ struct CGridMouse::Impl
     bool autoScrolling = false;
     CPoint lastPoint;                 // the pointer at the last move, client coordinates
 
+    IRowDrag* rowDrag = nullptr;      // null: no drags of rows
+    bool rowDragPending = false;      // a press on a selected row awaits a move or a release
+    CPoint rowDragPress;              // where that press was
+
     CHeader* Header() const { return options.header; }
 
     // Height in pixels of the row at `position` of `rowType`; 0 for none.
@@ -201,6 +207,12 @@ struct CGridMouse::Impl
     // 4. Double clicks and cursor
     bool OnDoubleClick(CPoint point);
     bool OnSetCursor();
+
+    // 5. Drags of rows
+    bool OnRowPress(CPoint point, UINT keys);
+    // True when the move started a drag (which has ended when this returns).
+    bool OnRowDragMove(CPoint point, UINT keys);
+    void OnRowDragRelease();
 
     void EndAll();
     void Cancel();
@@ -628,9 +640,50 @@ bool CGridMouse::Impl::OnSetCursor()
     return true;
 }
 
+// ---- 5. Drags of rows -------------------------------------------------------------------------
+
+bool CGridMouse::Impl::OnRowPress(CPoint point, UINT keys)
+{
+    if (rowDrag == nullptr || (keys & (MK_SHIFT | MK_CONTROL)) != 0 ||
+        layout.HitTestExpandButton(point) != nullptr || !rowDrag->IsDragPress(point))
+        return false;
+    rowDragPending = true;
+    rowDragPress = point;
+    grid.SetCapture();
+    if (CWnd::GetFocus() != &grid)
+        grid.CWnd::SetFocus();
+    return true;
+}
+
+bool CGridMouse::Impl::OnRowDragMove(CPoint point, UINT keys)
+{
+    if ((keys & MK_LBUTTON) == 0) {
+        rowDragPending = false; // the release went elsewhere
+        return false;
+    }
+    if (std::abs(point.x - rowDragPress.x) <= kDragThreshold &&
+        std::abs(point.y - rowDragPress.y) <= kDragThreshold)
+        return false;
+    rowDragPending = false;
+    // The modal drag takes the pointer itself; the grid's capture would keep its moves.
+    if (GetCapture() == &grid)
+        ReleaseCapture();
+    rowDrag->StartRowDrag(rowDragPress);
+    return true;
+}
+
+void CGridMouse::Impl::OnRowDragRelease()
+{
+    if (!rowDragPending)
+        return;
+    rowDragPending = false;
+    if (rowDrag != nullptr)
+        rowDrag->ApplyPress(rowDragPress);
+}
+
 void CGridMouse::Impl::EndAll()
 {
-
+    rowDragPending = false;
     EndBand();
     StopAutoScroll();
     EndHeaderTracking();
@@ -643,7 +696,7 @@ void CGridMouse::Impl::Cancel()
         ReleaseCapture();
 }
 
-// ---- 5. The message filter --------------------------------------------------------------------
+// ---- 6. The message filter --------------------------------------------------------------------
 
 CGridMouse::CGridMouse(CGrid& grid, CGridLayout& layout, const GridOptions& options,
                        GridTracking& tracking)
@@ -666,6 +719,10 @@ bool CGridMouse::PreFilterMessage(UINT message, WPARAM wParam, LPARAM lParam, LR
             result = 0;
             return impl.OnHeaderPress(point);
         }
+        if (impl.OnRowPress(point, keys)) {
+            result = 0;
+            return true;
+        }
         if ((keys & (MK_SHIFT | MK_CONTROL)) == 0 &&
             impl.layout.HitTestPosition(point).type != ROW_DETACHED)
             impl.StartBand(point);
@@ -674,6 +731,11 @@ bool CGridMouse::PreFilterMessage(UINT message, WPARAM wParam, LPARAM lParam, LR
     case WM_MOUSEMOVE: {
         const CPoint point = PointOf(lParam);
         impl.lastPoint = point;
+        if (impl.rowDragPending) {
+            if (impl.OnRowDragMove(point, keys))
+                impl.EndAll();
+            return false;
+        }
         if (impl.state != HeaderState::Idle) {
             impl.OnHeaderMove(point, keys);
             return false;
@@ -688,6 +750,7 @@ bool CGridMouse::PreFilterMessage(UINT message, WPARAM wParam, LPARAM lParam, LR
         return false;
     }
     case WM_LBUTTONUP:
+        impl.OnRowDragRelease();
         impl.OnHeaderRelease(PointOf(lParam), keys);
         impl.EndAll();
         return false;
@@ -699,7 +762,8 @@ bool CGridMouse::PreFilterMessage(UINT message, WPARAM wParam, LPARAM lParam, LR
         impl.Cancel();
         return false;
     case WM_KEYDOWN:
-        if (wParam == VK_ESCAPE && (impl.state != HeaderState::Idle || impl.bandActive)) {
+        if (wParam == VK_ESCAPE &&
+            (impl.state != HeaderState::Idle || impl.bandActive || impl.rowDragPending)) {
             impl.Cancel();
             result = 0;
             return true;
@@ -731,6 +795,17 @@ void CGridMouse::OnWindowDestroying()
 void CGridMouse::OnViewScrolled()
 {
     m_impl->FollowScroll();
+}
+
+void CGridMouse::SetRowDrag(IRowDrag* rowDrag)
+{
+    m_impl->rowDrag = rowDrag;
+    m_impl->rowDragPending = false;
+}
+
+bool CGridMouse::IsRowDragPending() const
+{
+    return m_impl->rowDragPending;
 }
 
 CGridMouse::HeaderState CGridMouse::GetHeaderState() const

@@ -218,7 +218,9 @@ namespace Ombrel::GUI {
     X(Paste, 135, {}, bool) \
     X(CanPaste, 136, {}, bool) \
     X(SetCopyPaste, 137, {}, ICopyPaste*, ICopyPaste*) \
-    X(GetCopyPaste, 138, {}, ICopyPaste*)
+    X(GetCopyPaste, 138, {}, ICopyPaste*) \
+    X(SetDragDrop, 144, {}, IDragDrop*, IDragDrop*) \
+    X(GetDragDrop, 145, {}, IDragDrop*)
 
 #define OMBREL_GRID_OPS_Embedded(X) \
     /* {control window, row, field identifier}: the cell's adapter, owned by the grid */ \

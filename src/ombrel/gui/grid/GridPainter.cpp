@@ -178,6 +178,8 @@ struct CGridPainter::Impl
     int PaintSeparator(CDC& dc, const PassState& pass, int y);
     void PaintEmptyLines(CDC& dc, const PassState& pass, int parity, int y);
     void PaintRectangle(CDC& dc, const CRect& updateRect, std::uint32_t flags);
+    // The drop mark of rows dragged over the grid, over everything else.
+    void PaintDropMark(CDC& dc);
 
     // ---- 4. Back buffer and background picture -----------------------------------------------
     void SyncBackBuffer();
@@ -338,6 +340,22 @@ void CGridPainter::Impl::PaintEmptyLines(CDC& dc, const PassState& pass, int par
     }
 }
 
+void CGridPainter::Impl::PaintDropMark(CDC& dc)
+{
+    const CRect& mark = tracking.dropMark;
+    if (mark.IsRectEmpty())
+        return;
+    if (!tracking.dropMarkIsFrame) {
+        dc.FillSolidRect(mark, tracking.dropMarkColor);
+        return;
+    }
+    const int width = CGridPainter::kDropFrameWidth;
+    dc.FillSolidRect(mark.left, mark.top, mark.Width(), width, tracking.dropMarkColor);
+    dc.FillSolidRect(mark.left, mark.bottom - width, mark.Width(), width, tracking.dropMarkColor);
+    dc.FillSolidRect(mark.left, mark.top, width, mark.Height(), tracking.dropMarkColor);
+    dc.FillSolidRect(mark.right - width, mark.top, width, mark.Height(), tracking.dropMarkColor);
+}
+
 void CGridPainter::Impl::PaintRectangle(CDC& dc, const CRect& updateRect, std::uint32_t flags)
 {
     PassState pass = MakePassState(updateRect, flags);
@@ -363,6 +381,7 @@ void CGridPainter::Impl::PaintRectangle(CDC& dc, const CRect& updateRect, std::u
         if (y < area.bottom)
             PaintEmptyLines(dc, pass, std::max(normalCount, 0), y);
     }
+    PaintDropMark(dc);
 
     if (saved != 0)
         dc.RestoreDC(saved);

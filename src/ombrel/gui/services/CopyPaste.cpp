@@ -12,7 +12,8 @@
 // is checked (alive, in its grid, not an ancestor of the target) before it is detached, and a
 // row whose attach fails anyway goes back into its grid. Addresses from the clipboard are
 // used only after the dispatcher has confirmed the (object, row) pair, and again right before
-// each use, because notification handlers run between the rows.
+// each use, because notification handlers run between the rows. A drop inserts its rows the
+// same way (InsertImportedRows, shared with the drag-and-drop service).
 
 #include "ombrel/gui/services/CopyPaste.h"
 
@@ -24,6 +25,7 @@
 #include "ombrel/gui/rows/GridItem.h"
 #include "ombrel/gui/services/LocalDataFormat.h"
 #include "ombrel/gui/services/TextClipboardFormat.h"
+#include "ombrel/gui/services/detail/RowInsertion.h"
 #include "ombrel/platform/Clipboard.h"
 #include "ombrel/platform/WindowMessaging.h"
 
@@ -517,6 +519,12 @@ bool CCopyPaste::CanPaste(CGrid* grid)
 }
 
 bool CCopyPaste::InsertRows(const PasteContext& context, ClipboardImport& import, int operation)
+{
+    return InsertImportedRows(context, import, operation);
+}
+
+bool InsertImportedRows(const CCopyPaste::PasteContext& context, ClipboardImport& import,
+                        int operation)
 {
     if (context.grid == nullptr || import.rows.size() != import.objects.size()) {
         DeleteCreatedRows(import);

@@ -17,13 +17,7 @@
 // other applications (and QClipboard::dataChanged listeners) are told once and always see a
 // complete set of formats, never the text without the registered formats set after it.
 //
-// Mapping of formats to MIME types
-//   CF_TEXT            text/plain (QMimeData::setText / text()); the block holds UTF-8 and a
-//                      terminating NUL, which does not travel
-//   registered "name"  application/x-ombrel.<name>, the bytes unchanged; bytes of the name
-//                      other than letters, digits, '.', '+' and '-' are written as '_' and two
-//                      hex digits, so that the subtype is valid and distinct names stay
-//                      distinct
+// Formats travel as MIME types as MimeFormats.h describes.
 
 #include "ombrel/platform/Clipboard.h"
 
@@ -31,6 +25,7 @@
 #include "ombrel/platform/ClipboardBlocks.h"
 #include "ombrel/platform/WindowMessaging.h"
 #include "ombrel/platform/qt/MessageQueue.h"
+#include "ombrel/platform/qt/MimeFormats.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -62,10 +57,6 @@ struct ClipboardSession
 // it needs no lock. Every block in its maps is clipboard-owned.
 ClipboardSession g_session;
 
-const QString kTextMimeType = QStringLiteral("text/plain");
-constexpr const char* kRegisteredMimePrefix = "application/x-ombrel.";
-constexpr const char* kHexDigits = "0123456789ABCDEF";
-
 // QClipboard lives on the thread of the QGuiApplication and nowhere else.
 bool ClipboardReachable()
 {
@@ -76,52 +67,6 @@ bool ClipboardReachable()
 QClipboard& SystemClipboard()
 {
     return *QGuiApplication::clipboard();
-}
-
-bool IsRegisteredFormat(UINT format)
-{
-    char name[2];
-    return GetClipboardFormatName(format, name, sizeof name) > 0;
-}
-
-bool IsSupportedFormat(UINT format)
-{
-    return format == CF_TEXT || IsRegisteredFormat(format);
-}
-
-// MIME subtype characters (RFC 6838 restricted names) that a format name keeps as they are.
-bool KeptInSubtype(unsigned char ch)
-{
-    return (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9') ||
-           ch == '.' || ch == '+' || ch == '-';
-}
-
-QString RegisteredMimeType(UINT format)
-{
-    char name[kMaxClipboardFormatName + 1];
-    const int length = GetClipboardFormatName(format, name, sizeof name);
-    QByteArray mimeType(kRegisteredMimePrefix);
-    for (int i = 0; i < length; ++i) {
-        const auto ch = static_cast<unsigned char>(name[i]);
-        if (KeptInSubtype(ch))
-            mimeType.append(static_cast<char>(ch));
-        else
-            mimeType.append('_').append(kHexDigits[ch >> 4]).append(kHexDigits[ch & 0xF]);
-    }
-    return QString::fromLatin1(mimeType);
-}
-
-// The MIME type a supported format travels as.
-QString MimeTypeOf(UINT format)
-{
-    return format == CF_TEXT ? kTextMimeType : RegisteredMimeType(format);
-}
-
-bool MimeDataHolds(const QMimeData* data, UINT format)
-{
-    if (data == nullptr)
-        return false;
-    return format == CF_TEXT ? data->hasText() : data->hasFormat(MimeTypeOf(format));
 }
 
 // ---- Blocks and bytes --------------------------------------------------------------------
@@ -144,31 +89,10 @@ HGLOBAL BlockOfBytes(const QByteArray& bytes)
     return block;
 }
 
-// What a block of `format` holds, from the clipboard's content: UTF-8 text with its NUL, or
-// the registered format's bytes.
-std::optional<QByteArray> ReadFormat(const QMimeData* data, UINT format)
-{
-    if (!MimeDataHolds(data, format))
-        return std::nullopt;
-    if (format != CF_TEXT)
-        return data->data(MimeTypeOf(format));
-    QByteArray text = data->text().toUtf8();
-    text.append('\0');
-    return text;
-}
-
-// Puts a block of `format` into `data`. Text ends at its first NUL, or at the end of a block
-// that has none, so a block without its terminator is never read past its end.
+// Puts a block of `format` into `data`.
 void WriteFormat(QMimeData& data, UINT format, HGLOBAL block)
 {
-    QByteArray bytes = BytesOfBlock(block);
-    if (format != CF_TEXT) {
-        data.setData(MimeTypeOf(format), bytes);
-        return;
-    }
-    if (const qsizetype end = bytes.indexOf('\0'); end >= 0)
-        bytes.truncate(end);
-    data.setText(QString::fromUtf8(bytes));
+    Internal::WriteFormat(data, format, BytesOfBlock(block));
 }
 
 void FreeBlocks(std::map<UINT, HGLOBAL>& blocks)
@@ -201,7 +125,7 @@ HGLOBAL ReadBlock(UINT format)
 {
     if (auto known = g_session.readBlocks.find(format); known != g_session.readBlocks.end())
         return known->second;
-    std::optional<QByteArray> bytes = ReadFormat(SystemClipboard().mimeData(), format);
+    std::optional<QByteArray> bytes = Internal::ReadFormat(SystemClipboard().mimeData(), format);
     if (!bytes)
         return nullptr;
     HGLOBAL block = BlockOfBytes(*bytes);
@@ -255,7 +179,7 @@ bool EmptyClipboard()
 HANDLE SetClipboardData(UINT format, HANDLE block)
 {
     if (!ClipboardReachable() || g_session.state != SessionState::Writing ||
-        !IsSupportedFormat(format) || block == nullptr)
+        !Internal::IsSupportedFormat(format) || block == nullptr)
         return nullptr;
     HGLOBAL previous = WrittenBlock(format);
     if (previous == block)
@@ -270,7 +194,7 @@ HANDLE SetClipboardData(UINT format, HANDLE block)
 
 HANDLE GetClipboardData(UINT format)
 {
-    if (!ClipboardReachable() || !IsSupportedFormat(format))
+    if (!ClipboardReachable() || !Internal::IsSupportedFormat(format))
         return nullptr;
     switch (g_session.state) {
     case SessionState::Closed:
@@ -285,11 +209,11 @@ HANDLE GetClipboardData(UINT format)
 
 bool IsClipboardFormatAvailable(UINT format)
 {
-    if (!ClipboardReachable() || !IsSupportedFormat(format))
+    if (!ClipboardReachable() || !Internal::IsSupportedFormat(format))
         return false;
     if (g_session.state == SessionState::Writing)
         return WrittenBlock(format) != nullptr;
-    return MimeDataHolds(SystemClipboard().mimeData(), format);
+    return Internal::MimeDataHolds(SystemClipboard().mimeData(), format);
 }
 
 } // namespace Ombrel

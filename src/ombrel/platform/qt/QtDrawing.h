@@ -48,5 +48,8 @@ bool SetImage(CBitmap& bitmap, const QImage& image);
 // The frameless top-level window that shows the image-list drag image while a drag is shown,
 // else null.
 QWidget* GetDragImageWindow();
+// The image begun with CImageList::BeginDrag and its hot spot, for a modal drag that shows it
+// itself (COleDataSource::DoDragDrop); false when no drag image is begun.
+bool GetBegunDragImage(QImage& image, QPoint& hotSpot);
 
 } // namespace Ombrel

@@ -407,4 +407,14 @@ QWidget* GetDragImageWindow()
     return drag.window && drag.window->isVisible() ? drag.window.get() : nullptr;
 }
 
+bool GetBegunDragImage(QImage& image, QPoint& hotSpot)
+{
+    const DragState& drag = Drag();
+    if (drag.image.isNull())
+        return false;
+    image = drag.image;
+    hotSpot = drag.hotSpot;
+    return true;
+}
+
 } // namespace Ombrel

@@ -23,6 +23,7 @@
 
 namespace Ombrel {
 class CFont;
+class CImageList;
 struct LOGFONT;
 struct NMHDR;
 } // namespace Ombrel
@@ -33,6 +34,7 @@ class CFormat;
 
 namespace Ombrel::GUI {
 
+class CGridDropTarget;
 class CGridEmbeddedControls;
 class CGridMouse;
 class CGridPainter;
@@ -89,6 +91,7 @@ public:
     CGridSelection& GetSelection() const { return *m_selection; }
     CGridMouse& GetMouse() const { return *m_mouse; }
     CGridEmbeddedControls& GetEmbeddedControls() const { return *m_embedded; }
+    CGridDropTarget& GetDropTarget() const { return *m_dropTarget; }
     const GridTracking& GetTracking() const { return m_tracking; }
     const GridOptions& GetOptions() const { return m_options; }
     bool IsInitialized() const { return m_state != WindowState::Uninitialized; }
@@ -106,6 +109,15 @@ public:
     // (client coordinates; the whole cell), for services that measure or place something over
     // a cell. False when the row is not laid out or the column is not shown.
     bool MakeCellContext(CGridItem* row, std::int32_t fieldId, CellPaintContext& context);
+    // Sends a column notification (GN_BEGINDRAG .. GN_ENDDROP) with its two arguments.
+    void NotifyColumn(int code, CColumn* column, void* pointerArgument, int integerArgument);
+    // The tallest picture of dragged rows, in pixels.
+    static constexpr int kMaxDragImageHeight = 240;
+    // A picture of `rows` as they are on screen (the band from the first to the last of them,
+    // at most kMaxDragImageHeight tall), with the place of the client point `point` in it as
+    // `hotSpot`; null when none of them is on screen.
+    std::unique_ptr<CImageList> MakeDragImage(const std::vector<CGridItem*>& rows, CPoint point,
+                                              CPoint& hotSpot);
 
     // --- IGridRowsOwner ---------------------------------------------------------------------
     CGrid* GetGrid() const override;
@@ -209,6 +221,8 @@ private:
     ICopyPaste* GetCopyPaste() const;
     ICopyPaste* SetCopyPaste(ICopyPaste* service);
     bool CanPaste();
+    IDragDrop* GetDragDrop() const;
+    IDragDrop* SetDragDrop(IDragDrop* service);
     // At destruction: deletes the grid's own key manager and copy-paste service when they are
     // marked for automatic deletion.
     void ReleaseOwnServices();
@@ -305,6 +319,7 @@ private:
     EditInPlaceSettings m_editSettings;
     IKeyManager* m_keyManager = nullptr; // the grid's own; null: the process default
     ICopyPaste* m_copyPaste = nullptr;   // the grid's own; null: the process default
+    IDragDrop* m_dragDrop = nullptr;     // the grid's own; null: the process default
     // The key message offered to the services by PreTranslateKeyMessage and not taken; the
     // window procedure skips offering that message again. message 0: none.
     struct PreFilteredKey
@@ -326,6 +341,8 @@ private:
     std::unique_ptr<CGridMouse> m_mouse;   // the second service
     std::unique_ptr<CGridEmbeddedControls> m_embedded; // controls in cells; a service
     std::unique_ptr<CGridPrinting> m_printing; // made on the first print or preview; a service
+    // The window's drop-target registration and drags of rows; a service, after the mouse.
+    std::unique_ptr<CGridDropTarget> m_dropTarget;
 
     bool m_applySortChanges = true; // false while a sort level is set without re-sorting
 

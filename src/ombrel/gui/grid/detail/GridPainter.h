@@ -44,6 +44,8 @@ public:
 
     // Text margins, in pixels, handed to every line's paint context.
     static constexpr int kTextMargin = 2;
+    // Line width of the frame a drop mark draws around a row that would receive children.
+    static constexpr int kDropFrameWidth = 2;
 
     // `tracking` is what the mouse is doing (pressed header cell, drop marker, rubber band).
     CGridPainter(CGrid& grid, CGridRows& rows, CGridLayout& layout, const GridOptions& options,
