@@ -73,14 +73,15 @@ bool ParseDemoOptions(const std::vector<CString>& arguments, DemoOptions& option
                 return false;
             }
             parsed.quitAfterSeconds = seconds;
-        } else if (option == "--screenshot") {
+        } else if (option == "--screenshot" || option == "--screenshot-edit") {
             if (!value(text))
                 return false;
             if (text.empty()) {
-                error = "--screenshot needs a file name";
+                error = option + " needs a file name";
                 return false;
             }
             parsed.screenshotPath = text;
+            parsed.editBeforeScreenshot = option == "--screenshot-edit";
         } else {
             error = "unknown option '" + option + "'";
             return false;
@@ -98,6 +99,8 @@ std::string DemoUsage()
            "  --quit-after SECONDS close the window after that time\n"
            "  --screenshot FILE    write the main window to a PNG file; without --quit-after\n"
            "                       right after the first paint, with it when the time is up\n"
+           "  --screenshot-edit FILE  as --screenshot, with the date editor open on the first\n"
+           "                       row's Date cell\n"
            "  --help               show this text\n"
            "Without a display the program runs offscreen and writes ombrel_demo.png unless\n"
            "--quit-after or --screenshot says otherwise.\n";

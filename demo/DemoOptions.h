@@ -16,7 +16,8 @@ struct DemoOptions
     int objectCount = 10;          // --objects N
     bool liveUpdates = false;      // --live: live updates on from the start
     double quitAfterSeconds = 0.0; // --quit-after SECONDS; 0 runs until the window is closed
-    std::string screenshotPath;    // --screenshot FILE; empty: none asked for
+    std::string screenshotPath;    // --screenshot FILE or --screenshot-edit FILE; empty: none
+    bool editBeforeScreenshot = false; // --screenshot-edit: a date editor is open in the picture
     bool showHelp = false;         // --help
 };
 
