@@ -126,7 +126,7 @@ bool CDemoView::EditDateOfFirstRow()
 {
     GUI::CGrid& grid = m_impl->grid;
     GUI::CGridItem* first = grid.GetRowAt(0, GUI::ROW_NORMAL);
-    return first != nullptr && grid.BeginEdit(first, CTestClass::kDateField, GUI::StartByDoubleClick);
+    return first != nullptr && grid.BeginEdit(first, CTestClass::kDateField, GUI::StartByClick);
 }
 
 void CDemoView::OnDestroy()

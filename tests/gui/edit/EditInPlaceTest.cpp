@@ -12,6 +12,10 @@
 #include "ombrel/platform/Edit.h"
 #include "support/Harness.h"
 
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QKeyEvent>
+
 #include <algorithm>
 
 namespace Ombrel::GUI::EditTest {
@@ -107,17 +111,17 @@ TEST_F(EditInPlaceTest, EscapeDoesNotWriteAndEnterWrites)
 
 TEST_F(EditInPlaceTest, TextThatDoesNotParseKeepsTheValueAndFlashesTheCell)
 {
-    ASSERT_TRUE(grid.BeginEdit(Row(1), kNumber, StartByDoubleClick));
-    TextEditor().SetWindowText("-");
+    ASSERT_TRUE(grid.BeginEdit(Row(1), kHex, StartByDoubleClick));
+    TextEditor().SetWindowText("1x1"); // a hexadecimal edit takes it; the format cannot
     const int settersBefore = RecordAt(1).SetterCalls();
     Key(TextEditor(), Qt::Key_Return);
     ASSERT_TRUE(WaitForEditEnd());
-    EXPECT_EQ(RecordAt(1).GetNumber(), 1);
+    EXPECT_EQ(RecordAt(1).GetHex(), 0);
     EXPECT_EQ(RecordAt(1).SetterCalls(), settersBefore);
     EXPECT_EQ(LastEnd()->endCode, EndEnter);
     EXPECT_FALSE(LastEnd()->written);
     // The change highlight marks the cell that refused the text.
-    const std::int64_t elapsed = grid.GetElapsedSinceChange(Row(1), kNumber);
+    const std::int64_t elapsed = grid.GetElapsedSinceChange(Row(1), kHex);
     EXPECT_GE(elapsed, 0);
     EXPECT_LT(elapsed, 2000);
 }
@@ -143,17 +147,35 @@ TEST_F(EditInPlaceTest, TabWithoutANextRowKeepsTheEditOpen)
     EXPECT_TRUE(Editing());
 }
 
-TEST_F(EditInPlaceTest, UpAndDownInAnOpenDropDownListDoNotEndTheEdit)
+TEST_F(EditInPlaceTest, UpAndDownInAnOpenDropDownListMoveInTheListAndReturnPicks)
 {
     ASSERT_TRUE(grid.BeginEdit(Row(1), kColour, StartByDoubleClick));
     auto* combo = dynamic_cast<CEmbeddedCombo*>(grid.GetEditor());
     ASSERT_NE(combo, nullptr);
-    EXPECT_TRUE(PumpUntil([&] { return combo->GetDroppedState(); }));
-    Key(*combo, Qt::Key_Down);
-    Key(*combo, Qt::Key_Up);
+    ASSERT_TRUE(PumpUntil([&] { return combo->GetDroppedState(); }));
+    // With the list open the keys go to the list, as the user's keys do.
+    QWidget* popup = QApplication::activePopupWidget();
+    ASSERT_NE(popup, nullptr);
+    auto* list = popup->findChild<QAbstractItemView*>();
+    ASSERT_NE(list, nullptr);
+    auto press = [&](int key) {
+        QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(list, &down);
+        QKeyEvent up(QEvent::KeyRelease, key, Qt::NoModifier);
+        QApplication::sendEvent(list, &up);
+    };
+    press(Qt::Key_Down);
+    press(Qt::Key_Down);
+    press(Qt::Key_Up);
     PumpFor(std::chrono::milliseconds(50));
     EXPECT_EQ(grid.GetEditor(), combo);
     EXPECT_TRUE(Editing());
+    EXPECT_EQ(RecordAt(1).GetColour(), 0); // nothing written while choosing
+
+    press(Qt::Key_Return);
+    ASSERT_TRUE(WaitForEditEnd());
+    EXPECT_EQ(LastEnd()->endCode, EndDropDownAccepted);
+    EXPECT_EQ(RecordAt(1).GetColour(), 1); // Red, down to Blue, up to Green
 }
 
 TEST_F(EditInPlaceTest, NavigationSkipsCellsThatCannotBeEditedAndGivesUpAfterAThousandCandidates)

@@ -177,7 +177,8 @@ CLongMsecTimeReflector::CLongMsecTimeReflector() : CNumericReflector(Common::vtL
 bool CLongMsecTimeReflector::Supports(const Common::CFormat* format)
 {
     // By name, so that a format restored from a stream under that name is edited as one.
-    return CNumericReflector::Supports(format) &&
+    // IsDateTime first: it spares the name's copy for every other long cell that is painted.
+    return CNumericReflector::Supports(format) && format->IsDateTime() &&
            format->GetClassName() == StandardName<Common::CLongMsecTimeFormat>();
 }
 

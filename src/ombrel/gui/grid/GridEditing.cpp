@@ -586,16 +586,6 @@ void CGridEditing::EndEditing(int endCode)
     EndEdit(endCode);
 }
 
-bool CGridEditing::PreTranslateChildKey(const MSG& msg)
-{
-    CWnd* editor = m_impl->editor;
-    if (editor == nullptr || msg.hwnd == nullptr || !IsInside(msg.hwnd, *editor))
-        return false;
-    // The editor's keys are its own: dispatched now, before the host frame's accelerators.
-    msg.hwnd->SendMessage(msg.message, msg.wParam, msg.lParam);
-    return true;
-}
-
 void CGridEditing::OnRowLeaving(CGridItem* row, bool removed)
 {
     if (row == m_impl->hoverRow)

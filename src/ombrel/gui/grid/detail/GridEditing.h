@@ -28,7 +28,8 @@ struct CellPaintContext;
 //               (the reflector makes the editor) -> cell recorded, editor hooked ->
 //               OnEditStarted -> GN_BEGINEDIT -> an end asked for while starting (the check
 //               box) runs now
-//   Editor:     its hook maps keys, clicks, the wheel and focus loss to end codes and asks the
+//   Editor:     its keys reach it through the platform's own delivery (which types their
+//               characters); its hook maps keys, clicks, the wheel and focus loss to end codes and asks the
 //               policy's ShouldEndEdit; a yes is posted (operation 187, with the edit's number)
 //               so the editor is never destroyed inside its own handler
 //   EndEdit:    cell cleared -> focus back to the grid -> policy StopEdit (writes when the
@@ -78,7 +79,6 @@ public:
     void OnViewScrolled() override;
     bool IsEditing() const override;
     void EndEditing(int endCode) override;
-    bool PreTranslateChildKey(const MSG& msg) override;
     void OnRowLeaving(CGridItem* row, bool removed) override;
 
     struct Impl;
