@@ -112,6 +112,17 @@ bool CDateReflector::WantsHint(CellPaintContext& cell, CDC&, std::uint32_t)
     return CellPartMask(context, nullptr) > 0 && Detail::ShouldShowButtonHint(cell);
 }
 
+std::uint32_t CDateReflector::AdjustPaintFlags(CellPaintContext& cell, CDC& dc, std::uint32_t flags)
+{
+    if (!WantsHint(cell, dc, flags))
+        return flags;
+    const CEditContext context = CEditContext::Of(dynamic_cast<CGrid*>(cell.grid), cell.row, cell.column);
+    const std::int32_t mask = CellPartMask(context, nullptr);
+    const int buttons = ((mask & kTimeParts) != 0 ? 1 : 0) + ((mask & kDateParts) != 0 ? 1 : 0);
+    cell.rightMargin += buttons * cell.rect.Height();
+    return flags;
+}
+
 void CDateReflector::DrawHint(CellPaintContext& cell, CDC& dc, std::uint32_t)
 {
     const CEditContext context = CEditContext::Of(dynamic_cast<CGrid*>(cell.grid), cell.row, cell.column);

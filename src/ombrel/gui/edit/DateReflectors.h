@@ -23,6 +23,8 @@ public:
     bool AcceptCode(const CEditContext& context, int code) override;
     bool WriteValue(const CEditContext& context, Common::CFormat* format) override;
     bool WantsHint(CellPaintContext& context, CDC& dc, std::uint32_t flags) override;
+    // Where the buttons show, the cell's text keeps clear of them.
+    std::uint32_t AdjustPaintFlags(CellPaintContext& context, CDC& dc, std::uint32_t flags) override;
     void DrawHint(CellPaintContext& context, CDC& dc, std::uint32_t flags) override;
     bool StartsOnClick(const CEditContext& context, Common::CFormat* format) override;
 

@@ -112,6 +112,13 @@ bool CLongEnumReflector::WantsHint(CellPaintContext& cell, CDC&, std::uint32_t)
     return IsEnumerationCell(context) && Detail::ShouldShowButtonHint(cell);
 }
 
+std::uint32_t CLongEnumReflector::AdjustPaintFlags(CellPaintContext& cell, CDC& dc, std::uint32_t flags)
+{
+    if (WantsHint(cell, dc, flags))
+        cell.rightMargin += cell.rect.Height();
+    return flags;
+}
+
 void CLongEnumReflector::DrawHint(CellPaintContext& cell, CDC& dc, std::uint32_t)
 {
     Detail::DrawHintButtons(dc, Detail::LayOutHintButtons(cell.rect, false, true));
