@@ -317,6 +317,22 @@ TEST_F(EditInPlaceTest, EnumerationValueWithoutAnEntryOpensWithNothingSelectedAn
     EXPECT_FALSE(LastEnd()->written);
 }
 
+TEST_F(EditInPlaceTest, HoverFrameOutlinesAnEditableCellUnderTheMouse)
+{
+    const COLORREF frameColour = grid.GetEditInPlaceSettings()->hoverFrameColor;
+    const CRect editable = grid.GetVisibleCellRect(Row(1), kNumber);
+    const CRect readOnly = grid.GetVisibleCellRect(Row(1), kName);
+    const CPoint editableEdge(editable.left, editable.top + editable.Height() / 2);
+    const CPoint readOnlyEdge(readOnly.left, readOnly.top + readOnly.Height() / 2);
+    ASSERT_NE(Ombrel::Test::PixelAt(grid, editableEdge), frameColour);
+
+    Ombrel::Test::MouseMove(grid, CellCentre(1, kNumber));
+    EXPECT_TRUE(PumpUntil([&] { return Ombrel::Test::PixelAt(grid, editableEdge) == frameColour; }));
+    Ombrel::Test::MouseMove(grid, CellCentre(1, kName));
+    EXPECT_TRUE(PumpUntil([&] { return Ombrel::Test::PixelAt(grid, editableEdge) != frameColour; }));
+    EXPECT_NE(Ombrel::Test::PixelAt(grid, readOnlyEdge), frameColour);
+}
+
 TEST_F(EditInPlaceTest, ClickOnTheGridEndsTheEditCommitting)
 {
     ASSERT_TRUE(grid.BeginEdit(Row(2), kNumber, StartByDoubleClick));
