@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ make pkg-config googletest libgtest-dev libgmock-dev
-          libbenchmark-dev qt6-base-dev fonts-dejavu-core "$@")
+          libbenchmark-dev qt6-base-dev fonts-dejavu-core libcsv-dev nlohmann-json3-dev "$@")
 
 missing=()
 for package in "${packages[@]}"; do

@@ -16,7 +16,7 @@ fi
 peer=""
 for program in "${programs[@]}"; do
     [[ -x "$program" ]] || continue
-    if [[ "$(basename "$program")" == ombrel_bench_peer ]]; then
+    if [[ "$(basename "$program")" == ombrel_bench_peer || "$(basename "$program")" == ombrel_bench_viewer ]]; then
         peer="$program"
         continue
     fi
@@ -26,4 +26,23 @@ done
 if [[ -n "$peer" ]]; then
     echo "== $(basename "$peer")"
     "$peer" "$@" | tee "$build/bench/peer-table.md"
+fi
+
+# The table viewer against Qt's model/view on a real file: flights-200k.json from the npm
+# package vega-datasets, fetched once with npm (not committed).
+viewer="$build/bench/ombrel_bench_viewer"
+if [[ -x "$viewer" ]]; then
+    data="$build/bench-data/flights-200k.json"
+    if [[ ! -f "$data" ]] && command -v npm >/dev/null; then
+        mkdir -p "$build/bench-data"
+        (cd "$build/bench-data" && npm pack --silent vega-datasets@2.11.0 >/dev/null &&
+         tar xzf vega-datasets-2.11.0.tgz package/data/flights-200k.json &&
+         mv package/data/flights-200k.json . && rm -rf package vega-datasets-2.11.0.tgz)
+    fi
+    if [[ -f "$data" ]]; then
+        echo "== $(basename "$viewer")"
+        "$viewer" "$data" delay | tee "$build/bench/viewer-table.md"
+    else
+        echo "== $(basename "$viewer"): skipped, npm could not fetch vega-datasets" >&2
+    fi
 fi

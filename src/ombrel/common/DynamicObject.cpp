@@ -2,11 +2,14 @@
 
 #include <map>
 #include <mutex>
+#include <set>
+#include <utility>
 
 #include "ombrel/base/CriticalSection.h"
 #include "ombrel/common/Field.h"
 #include "ombrel/common/FieldMap.h"
 #include "ombrel/common/Format.h"
+#include "ombrel/common/DynamicSchema.h"
 
 namespace Ombrel::Common {
 
@@ -28,19 +31,87 @@ CValue AsStringKind(const CValue& value, ValueType kind)
 
 struct CDynamicObject::Impl
 {
-    explicit Impl(bool notifyChanges) : notify(notifyChanges) {}
+    // A declared field's value in an object with a schema. `present` tells a stored empty
+    // value from none stored, as the identifier map does by its entry.
+    struct Slot
+    {
+        CValue value;
+        bool present = false;
+    };
 
-    CCriticalSection lock;        // guards map, values and notify
-    CFieldMap map;                // the declared fields; owned
-    std::map<int, CValue> values; // by field identifier
+    Impl(bool notifyChanges, std::shared_ptr<const CDynamicSchema> sharedSchema)
+        : schema(std::move(sharedSchema)), notify(notifyChanges)
+    {
+        if (schema == nullptr)
+            ownMap = std::make_unique<CFieldMap>();
+        else if (schema->GetSlotCount() > 0)
+            slots = std::make_unique<Slot[]>(static_cast<std::size_t>(schema->GetSlotCount()));
+    }
+
+    CCriticalSection lock; // guards everything below
+    // Shared and immutable; null for an object that declares all its fields itself.
+    std::shared_ptr<const CDynamicSchema> schema;
+    // The object's own fields; null while an object with a schema has added none. Once made,
+    // it links the schema's map as its base, so lookups see both and nothing is copied.
+    std::unique_ptr<CFieldMap> ownMap;
+    std::unique_ptr<Slot[]> slots;   // one per schema slot
+    std::map<int, CValue> values;    // identifiers outside the schema
     bool notify;
 
-    const CField* FindField(int id) const { return map.GetField(id); }
+    CFieldMap* Map() const { return ownMap != nullptr ? ownMap.get() : schema->GetFieldMap(); }
+
+    const CField* FindField(int id) const { return Map()->GetField(id); }
+
+    int SlotOf(int id) const { return schema != nullptr ? schema->GetSlot(id) : -1; }
 
     const CValue* FindValue(int id) const
     {
+        if (const int slot = SlotOf(id); slot >= 0)
+            return slots[slot].present ? &slots[slot].value : nullptr;
         const auto found = values.find(id);
         return found != values.end() ? &found->second : nullptr;
+    }
+
+    // The stored value for `id`, made empty when none was stored; `created` tells which.
+    CValue& Entry(int id, bool& created)
+    {
+        if (const int slot = SlotOf(id); slot >= 0) {
+            created = !slots[slot].present;
+            slots[slot].present = true;
+            return slots[slot].value;
+        }
+        auto [entry, inserted] = values.try_emplace(id);
+        created = inserted;
+        return entry->second;
+    }
+
+    // Every stored value with its identifier.
+    template <class Visit>
+    void ForEachValue(Visit visit) const
+    {
+        for (int slot = 0; schema != nullptr && slot < schema->GetSlotCount(); ++slot)
+            if (slots[slot].present)
+                visit(schema->GetIdAt(slot), slots[slot].value);
+        for (const auto& [id, value] : values)
+            visit(id, value);
+    }
+
+    // The declared fields: the object's own and, through the base link, the schema's.
+    void CollectFields(std::set<CField*>& fields) const
+    {
+        for (const CFieldMap* map = Map(); map != nullptr; map = map->GetBaseMap())
+            map->CollectFields(fields);
+    }
+
+    bool AddField(CField* field)
+    {
+        if (FindField(field->GetId()) != nullptr)
+            return false;
+        if (ownMap == nullptr) {
+            ownMap = std::make_unique<CFieldMap>();
+            ownMap->SetBaseMap(schema->GetFieldMap());
+        }
+        return ownMap->AddField(field->GetId(), field);
     }
 
     // The format for the text of `id`: the caller's, else the declared field's, else the
@@ -68,7 +139,8 @@ struct CDynamicObject::Impl
         CValue parsed;
         if (format == nullptr || !Parse(*format, text, parsed, context))
             return false;
-        CValue& stored = values[id];
+        bool created = false;
+        CValue& stored = Entry(id, created);
         if (stored.IsEmpty() || stored.GetType() == parsed.GetType())
             stored = parsed;
         else if (IsStringKind(stored.GetType()) && IsStringKind(parsed.GetType()))
@@ -89,7 +161,12 @@ struct CDynamicObject::Impl
     }
 };
 
-CDynamicObject::CDynamicObject(bool notify) : m_impl(std::make_unique<Impl>(notify)) {}
+CDynamicObject::CDynamicObject(bool notify) : m_impl(std::make_unique<Impl>(notify, nullptr)) {}
+
+CDynamicObject::CDynamicObject(std::shared_ptr<const CDynamicSchema> schema, bool notify)
+    : m_impl(std::make_unique<Impl>(notify, std::move(schema)))
+{
+}
 
 CDynamicObject::~CDynamicObject()
 {
@@ -102,9 +179,7 @@ bool CDynamicObject::AddField(CField* field)
     if (field == nullptr || IsReservedId(field->GetId()))
         return false;
     CScopedLock guard(m_impl->lock);
-    if (m_impl->FindField(field->GetId()) != nullptr)
-        return false;
-    return m_impl->map.AddField(field->GetId(), field);
+    return m_impl->AddField(field);
 }
 
 // --- Fields ------------------------------------------------------------------------------
@@ -112,14 +187,14 @@ bool CDynamicObject::AddField(CField* field)
 CDataObject::FieldRef CDynamicObject::GetField(int id)
 {
     CScopedLock guard(m_impl->lock);
-    return {m_impl->map.GetField(id), this};
+    return {m_impl->Map()->GetField(id), this};
 }
 
 void CDynamicObject::GetFieldRefs(FieldRefSet& refs)
 {
     CScopedLock guard(m_impl->lock);
     std::set<CField*> fields;
-    m_impl->map.CollectFields(fields);
+    m_impl->CollectFields(fields);
     for (CField* field : fields)
         refs.emplace(field, this);
 }
@@ -128,23 +203,22 @@ void CDynamicObject::GetFieldIds(FieldIdSet& ids)
 {
     CScopedLock guard(m_impl->lock);
     std::set<CField*> fields;
-    m_impl->map.CollectFields(fields);
+    m_impl->CollectFields(fields);
     for (const CField* field : fields)
         ids.insert(field->GetId());
-    for (const auto& [id, value] : m_impl->values)
-        ids.insert(id);
+    m_impl->ForEachValue([&ids](int id, const CValue&) { ids.insert(id); });
 }
 
 CFieldMap* CDynamicObject::GetFieldMap()
 {
     CScopedLock guard(m_impl->lock);
-    return &m_impl->map;
+    return m_impl->Map();
 }
 
 CFieldMap* CDynamicObject::GetFieldMap() const
 {
     CScopedLock guard(m_impl->lock);
-    return &m_impl->map;
+    return m_impl->Map();
 }
 
 bool CDynamicObject::IsReadable(int id)
@@ -221,10 +295,11 @@ bool CDynamicObject::SetValue(int id, const CValue& value)
     bool announce = false;
     {
         CScopedLock guard(m_impl->lock);
-        auto [entry, created] = m_impl->values.try_emplace(id);
+        bool created = false;
+        CValue& stored = m_impl->Entry(id, created);
         // Values of different kinds are never equal, so a change of kind counts as a change.
-        const bool changed = created || entry->second.IsEmpty() || !(entry->second == value);
-        entry->second = value;
+        const bool changed = created || stored.IsEmpty() || !(stored == value);
+        stored = value;
         announce = changed && m_impl->notify;
     }
     if (announce)

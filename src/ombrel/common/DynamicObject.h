@@ -6,6 +6,8 @@
 
 namespace Ombrel::Common {
 
+class CDynamicSchema;
+
 // A data object without a compiled class: it stores its values itself, keyed by field
 // identifier, and its fields are declared at run time with AddField.
 //
@@ -22,6 +24,10 @@ class CDynamicObject : public CDataObject
 public:
     // With `notify`, a change of a stored value is announced to the sinks (NotifyUpdate).
     explicit CDynamicObject(bool notify);
+    // An object whose declared fields are `schema`'s, shared with every object made for the
+    // same columns: it then costs its values, not a field map of its own. AddField still
+    // works; the object's own fields are kept apart from the schema's, which never changes.
+    CDynamicObject(std::shared_ptr<const CDynamicSchema> schema, bool notify);
     CDynamicObject(const CDynamicObject&) = delete;
     CDynamicObject& operator=(const CDynamicObject&) = delete;
     ~CDynamicObject() override;

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+namespace Ombrel::Common {
+
+class CField;
+class CFieldMap;
+
+// The fields of a family of dynamic objects built for the same columns (the rows of one table,
+// say), declared once and shared by every object of the family.
+//
+// A schema is immutable once created: its fields never change, so any number of threads may
+// read it without a lock, and objects hold it through a shared pointer whose count is atomic.
+// It also numbers its fields densely (their slots), so that an object stores the values of its
+// declared fields in one array instead of a tree node per value.
+class CDynamicSchema
+{
+public:
+    // Adopts `fields`. Null fields, reserved identifiers and repeated identifiers are dropped
+    // (and deleted), as CDynamicObject::AddField refuses them.
+    static std::shared_ptr<const CDynamicSchema> Create(std::vector<std::unique_ptr<CField>> fields);
+
+    CDynamicSchema(const CDynamicSchema&) = delete;
+    CDynamicSchema& operator=(const CDynamicSchema&) = delete;
+    ~CDynamicSchema();
+
+    // The map of the declared fields. Non-const because the data-object interface hands maps
+    // out that way; nobody may add to it.
+    CFieldMap* GetFieldMap() const;
+    // The dense slot of field `id`; -1 when the schema does not declare it.
+    int GetSlot(int id) const;
+    int GetSlotCount() const;
+    // The identifier stored in `slot` (0 <= slot < GetSlotCount()).
+    int GetIdAt(int slot) const;
+
+private:
+    CDynamicSchema();
+
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
+};
+
+} // namespace Ombrel::Common

@@ -1,0 +1,336 @@
+#include "TableView.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <mutex>
+
+#include "TableShape.h"
+#include "ViewerCommands.h"
+
+#include "ombrel/common/DynamicObject.h"
+#include "ombrel/gui/grid/Grid.h"
+#include "ombrel/gui/header/Column.h"
+#include "ombrel/gui/header/Header.h"
+#include "ombrel/gui/header/SortInfo.h"
+#include "ombrel/gui/paint/PaintFlags.h"
+
+namespace Ombrel::Viewer {
+
+namespace {
+
+// Posted by the loader's worker to the view.
+constexpr UINT kColumnsReadyMessage = WM_APP + 1;
+constexpr UINT kProgressMessage = WM_APP + 2;
+constexpr UINT kFinishedMessage = WM_APP + 3;
+
+constexpr int kCharacterWidth = 8;  // a rough average, for the first column widths
+constexpr int kTitleRoom = 40;      // margins and the sort mark with its level number
+
+struct ColumnInfo
+{
+    std::string name;
+    ColumnKind kind;
+};
+
+// Wide enough for the title and for a typical value of the column's kind.
+int InitialWidth(const ColumnInfo& column)
+{
+    const int title = static_cast<int>(column.name.size()) * kCharacterWidth + kTitleRoom;
+    int content = 160;
+    switch (column.kind) {
+    case ColumnKind::Bool: content = 50; break;
+    case ColumnKind::Integer:
+    case ColumnKind::Double: content = 80; break;
+    case ColumnKind::Date: content = 90; break;
+    case ColumnKind::DateTime: content = 150; break;
+    case ColumnKind::Text: break;
+    }
+    return std::max(title, content);
+}
+
+std::string WithThousands(std::uint64_t value)
+{
+    std::string digits = std::to_string(value);
+    for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3)
+        digits.insert(static_cast<std::size_t>(at), " ");
+    return digits;
+}
+
+std::string FileNameOf(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+} // namespace
+
+struct CTableView::Impl
+{
+    // Declared before the grid so that they are destroyed after it.
+    std::vector<std::unique_ptr<Common::CDynamicObject>> objects;
+    GUI::CGrid grid;
+    CTableLoader loader;
+    std::string path;
+    std::vector<std::string> sortColumns;
+    std::vector<std::string> sortProblems;
+    bool columnsFitted = false;  // to the first batch of rows
+
+    // Shared with the loader's worker; everything below is guarded by `lock`.
+    mutable std::mutex lock;
+    std::vector<ColumnInfo> columns;
+    TableLoadProgress progress;
+    std::optional<TableLoadSummary> summary;
+    std::atomic<bool> progressPosted = false;
+    std::atomic<bool> finished = false;
+    std::atomic<bool> loading = false;
+};
+
+CTableView::CTableView() : m_impl(std::make_unique<Impl>()) {}
+
+CTableView::~CTableView()
+{
+    if (IsWindow(this))
+        DestroyWindow();
+}
+
+GUI::CGrid& CTableView::GetGrid() const { return m_impl->grid; }
+
+int CTableView::OnCreate(CREATESTRUCT* cs)
+{
+    if (CWnd::OnCreate(cs) == -1)
+        return -1;
+    GUI::CGrid& grid = m_impl->grid;
+    if (!grid.Create(WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL, GetClientRect(), this, kGridId))
+        return -1;
+    grid.SetHeader(new GUI::CHeader(true));
+    // A table is flat: no room for expand buttons before the first column.
+    grid.SetPaintOptions(grid.GetPaintOptions() & ~static_cast<std::uint32_t>(GUI::PaintTreeIndent));
+    // Clicking a column header sorts by it; Ctrl+click adds a level.
+    grid.SetMultiSortEnabled(true);
+    return 0;
+}
+
+void CTableView::OnDestroy()
+{
+    // The worker goes first: it posts rows for objects that this view owns.
+    m_impl->loader.Cancel();
+    m_impl->loader.Wait();
+    if (IsWindow(&m_impl->grid))
+        m_impl->grid.RemoveAll(GUI::ROW_ALL_TYPES);
+    CWnd::OnDestroy();
+}
+
+void CTableView::OnSize(UINT type, int cx, int cy)
+{
+    CWnd::OnSize(type, cx, cy);
+    if (IsWindow(&m_impl->grid))
+        m_impl->grid.MoveWindow(0, 0, cx, cy, true);
+}
+
+bool CTableView::OnCmdMsg(UINT id, int code)
+{
+    switch (id) {
+    case ID_EDIT_COPY:
+        m_impl->grid.Copy();
+        return true;
+    case ID_EDIT_SELECT_ALL:
+        m_impl->grid.SelectAll();
+        return true;
+    case ID_FILE_CANCEL_LOAD:
+        CancelLoad();
+        return true;
+    default:
+        return CWnd::OnCmdMsg(id, code);
+    }
+}
+
+LRESULT CTableView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case kColumnsReadyMessage:
+        OnColumnsReady();
+        return 0;
+    case kProgressMessage:
+        OnProgress();
+        return 0;
+    case kFinishedMessage:
+        OnFinished();
+        return 0;
+    default:
+        return CWnd::WindowProc(message, wParam, lParam);
+    }
+}
+
+bool CTableView::Load(const std::string& path, std::vector<std::string> sortColumns)
+{
+    Impl& impl = *m_impl;
+    if (!IsWindow(this) || impl.loading.load())
+        return false;
+    impl.path = path;
+    impl.sortColumns = std::move(sortColumns);
+    impl.finished = false;
+    impl.loading = true;
+
+    CTableLoader::Callbacks callbacks;
+    callbacks.columns = [this](const CTableShape& shape, const auto&) {
+        {
+            std::lock_guard guard(m_impl->lock);
+            for (const CTableShape::Column& column : shape.GetColumns())
+                m_impl->columns.push_back({column.name, column.guess.GetKind()});
+        }
+        PostMessage(kColumnsReadyMessage);
+    };
+    callbacks.progress = [this](const TableLoadProgress& progress) {
+        {
+            std::lock_guard guard(m_impl->lock);
+            m_impl->progress = progress;
+        }
+        if (!m_impl->progressPosted.exchange(true))
+            PostMessage(kProgressMessage);
+    };
+    callbacks.batch = [this](CTableRowBuilder::Objects& batch) {
+        std::lock_guard guard(m_impl->lock);
+        for (auto& object : batch) {
+            // False once the grid is gone: the load then stops.
+            if (!m_impl->grid.PostAdd(object.get()))
+                return false;
+            m_impl->objects.push_back(std::move(object));
+        }
+        return true;
+    };
+    callbacks.finished = [this](const TableLoadSummary& summary) {
+        {
+            std::lock_guard guard(m_impl->lock);
+            m_impl->summary = summary;
+        }
+        // Behind every posted row: when it arrives, the grid holds them all.
+        PostMessage(kFinishedMessage);
+    };
+    ShowStatus();
+    return impl.loader.Start(path, std::move(callbacks));
+}
+
+void CTableView::CancelLoad() { m_impl->loader.Cancel(); }
+
+bool CTableView::IsLoadFinished() const { return m_impl->finished.load(); }
+
+std::optional<TableLoadSummary> CTableView::GetSummary() const
+{
+    std::lock_guard guard(m_impl->lock);
+    return m_impl->summary;
+}
+
+std::size_t CTableView::GetColumnCount() const
+{
+    std::lock_guard guard(m_impl->lock);
+    return m_impl->columns.size();
+}
+
+void CTableView::OnColumnsReady()
+{
+    Impl& impl = *m_impl;
+    std::vector<ColumnInfo> columns;
+    {
+        std::lock_guard guard(impl.lock);
+        columns = impl.columns;
+    }
+    auto* header = new GUI::CHeader(true);  // the grid deletes it
+    for (std::size_t index = 0; index < columns.size(); ++index) {
+        auto* column = new GUI::CColumn(static_cast<std::int32_t>(index) + 1, columns[index].name.c_str(),
+                                        InitialWidth(columns[index]), GUI::CColumn::AlignAuto, false);
+        if (!header->AddColumn(column))
+            delete column;
+    }
+    // The grid returns the empty header it had since its creation; this view made it.
+    delete impl.grid.SetHeader(header);
+
+    int level = 0;
+    for (const std::string& wanted : impl.sortColumns) {
+        const bool descending = wanted.front() == '-';
+        const std::string name = descending ? wanted.substr(1) : wanted;
+        auto found = std::find_if(columns.begin(), columns.end(),
+                                  [&name](const ColumnInfo& column) { return column.name == name; });
+        if (found == columns.end()) {
+            impl.sortProblems.push_back("no column named \"" + name + "\" to sort by");
+            continue;
+        }
+        const auto id = static_cast<std::int32_t>(found - columns.begin()) + 1;
+        impl.grid.SetSortInfo(level++, GUI::CSortInfo(id, descending));
+    }
+    ShowStatus();
+}
+
+void CTableView::OnProgress()
+{
+    m_impl->progressPosted = false;
+    FitColumns();
+    ShowStatus();
+}
+
+void CTableView::OnFinished()
+{
+    m_impl->loading = false;
+    m_impl->finished = true;
+    FitColumns();
+    ShowStatus();
+}
+
+void CTableView::FitColumns()
+{
+    Impl& impl = *m_impl;
+    // The first batch gives widths while a long file is still read; at the end the columns
+    // widen to what the whole file needs (measured on an even sample), never narrow.
+    const int rows = impl.grid.GetRowCount(GUI::ROW_NORMAL);
+    const bool firstBatch = !impl.columnsFitted && rows >= static_cast<int>(CTableRowBuilder::kBatchSize);
+    const bool end = impl.finished.load() && rows > 0;
+    if (!firstBatch && !end)
+        return;
+    GUI::CHeader* header = impl.grid.GetHeader();
+    for (int position = 0; header != nullptr && position < header->GetColumnCount(); ++position) {
+        GUI::CColumn* column = header->GetColumn(position);
+        const int title = static_cast<int>(column->GetTitle().size()) * kCharacterWidth + kTitleRoom;
+        const int fitted = std::max(impl.grid.GetOptimalWidth(column->GetFieldId()), title);
+        column->SetWidth(impl.columnsFitted ? std::max(fitted, column->GetWidth()) : fitted);
+    }
+    impl.columnsFitted = true;
+}
+
+std::string CTableView::DescribeStatus() const
+{
+    const Impl& impl = *m_impl;
+    std::lock_guard guard(impl.lock);
+    const std::string file = FileNameOf(impl.path);
+    if (!impl.finished.load()) {
+        const bool scanning = impl.progress.phase == TableLoadProgress::Phase::Scanning;
+        return "Reading " + file + ": " + std::to_string(impl.progress.Percent()) + " %" +
+               (scanning ? ", finding the columns" : ", " + WithThousands(impl.progress.rows) + " rows") +
+               " (Esc cancels)";
+    }
+    const TableLoadSummary& summary = *impl.summary;
+    const TableReadResult& result = summary.result;
+    std::string text = file + ": " + WithThousands(result.rows) + " rows, " + std::to_string(impl.columns.size()) +
+                       " columns";
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%.2f", std::chrono::duration<double>(summary.elapsed).count());
+    if (result.outcome == TableReadResult::Outcome::Failed)
+        text += ". Stopped at an error: " + result.error.Describe();
+    else if (result.outcome == TableReadResult::Outcome::Cancelled)
+        text += ". Cancelled: the rest of the file is not shown";
+    else
+        text += std::string(" in ") + seconds + " s";
+    if (!summary.warnings.empty())
+        text += ". " + summary.warnings.front().Describe() +
+                (summary.warnings.size() > 1 ? " (and " + std::to_string(summary.warnings.size() - 1) + " more)" : "");
+    for (const std::string& problem : impl.sortProblems)
+        text += ". " + problem;
+    return text + ".";
+}
+
+void CTableView::ShowStatus()
+{
+    if (auto* frame = dynamic_cast<CFrameWnd*>(GetParent()))
+        frame->SetStatusText(DescribeStatus().c_str());
+}
+
+} // namespace Ombrel::Viewer

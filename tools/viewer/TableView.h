@@ -1,0 +1,61 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ombrel/Platform.h"
+
+#include "TableLoader.h"
+
+namespace Ombrel::GUI {
+class CGrid;
+}
+
+namespace Ombrel::Viewer {
+
+// The viewer's view: one grid over the rows of a table file, filled by a CTableLoader while
+// the file is read. The worker never waits for this window: columns, progress and the end are
+// posted to it, rows are posted to the grid. The view owns the rows' objects; destroying the
+// window cancels the load, waits for the worker and removes the rows before the objects go.
+class CTableView : public CWnd
+{
+public:
+    static constexpr UINT kGridId = 1000;
+
+    CTableView();
+    ~CTableView() override;
+
+    GUI::CGrid& GetGrid() const;
+
+    // Starts loading `path`; the rows are sorted by `sortColumns` (names, "-" first for
+    // descending) once the columns are known. False when a load is running or the window does
+    // not exist.
+    bool Load(const std::string& path, std::vector<std::string> sortColumns);
+    void CancelLoad();
+    // True once the load has ended (completely, cancelled or failed) and its rows are in the grid.
+    bool IsLoadFinished() const;
+    std::optional<TableLoadSummary> GetSummary() const;
+    std::size_t GetColumnCount() const;
+    // The status line: progress while loading, then the outcome.
+    std::string DescribeStatus() const;
+
+    int OnCreate(CREATESTRUCT* cs) override;
+    void OnDestroy() override;
+    void OnSize(UINT type, int cx, int cy) override;
+    bool OnCmdMsg(UINT id, int code) override;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void OnColumnsReady();
+    void OnProgress();
+    void OnFinished();
+    void FitColumns();
+    void ShowStatus();
+
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
+};
+
+} // namespace Ombrel::Viewer

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "ombrel/Platform.h"
+
+namespace Ombrel::Viewer {
+
+// Command identifiers of the viewer's menus.
+constexpr UINT ID_FILE_CANCEL_LOAD = 0x8101;
+// The platform's standard Edit commands.
+constexpr UINT ID_EDIT_COPY = 0xE122;
+constexpr UINT ID_EDIT_SELECT_ALL = 0xE12A;
+
+} // namespace Ombrel::Viewer
