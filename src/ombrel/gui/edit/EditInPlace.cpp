@@ -304,8 +304,11 @@ void CEditInPlace::DrawEditHint(CellPaintContext& cell, CDC& dc, std::uint32_t f
     CPoint cursor;
     GetCursorPos(&cursor);
     context.grid->ScreenToClient(&cursor);
-    const bool mouseOver = cell.rect.PtInRect(cursor) && context.grid->GetEditor() == nullptr &&
-                           !MouseButtonDown();
+    // The pointer must also have been seen moving over the cell: a pointer position the grid
+    // never saw (another window in front, no pointer yet) frames nothing.
+    const bool mouseOver = cell.rect.PtInRect(cursor) &&
+                           context.grid->IsPointerOverCell(context.row, context.GetFieldId()) &&
+                           context.grid->GetEditor() == nullptr && !MouseButtonDown();
     if (mouseOver && settings.drawHoverFrame) {
         const int trigger = settings.startMode == 1 ? StartByDoubleClick : StartByClick;
         if (context.grid->CanBeginEdit(context.row, context.GetFieldId(), trigger)) {

@@ -543,6 +543,12 @@ bool CGrid::EndEdit(int code) { return Call<Op::EndEdit>(code); }
 CWnd* CGrid::GetEditor() { return Call<Op::GetEditor>(); }
 
 // Painting runs on the window thread: no marshalling.
+bool CGrid::IsPointerOverCell(CGridItem* row, std::int32_t fieldId)
+{
+    CGridImpl* impl = m_impl.get();
+    return impl != nullptr && impl->GetEditing().IsPointerOverCell(row, fieldId);
+}
+
 std::uint32_t CGrid::AdjustEditPaintFlags(CellPaintContext& context, CDC& dc, std::uint32_t flags)
 {
     CGridImpl* impl = m_impl.get();

@@ -405,6 +405,10 @@ public:
     // The editor window of the edit in progress; null when none (or the edit needs no window).
     CWnd* GetEditor();
 
+    // Window thread (painting): whether the pointer was last seen over this cell of the grid
+    // (tracked from the grid's mouse moves, forgotten when the pointer leaves the window).
+    bool IsPointerOverCell(CGridItem* row, std::int32_t fieldId);
+
     // IPaintedGrid: the in-place editing policy's say in painting a cell.
     std::uint32_t AdjustEditPaintFlags(CellPaintContext& context, CDC& dc, std::uint32_t flags) override;
     void DrawEditHint(CellPaintContext& context, CDC& dc, std::uint32_t flags) override;

@@ -510,6 +510,11 @@ CWnd* CGridEditing::GetEditor() const
 
 // ---- Painting -------------------------------------------------------------------------------
 
+bool CGridEditing::IsPointerOverCell(CGridItem* row, std::int32_t fieldId) const
+{
+    return row != nullptr && row == m_impl->hoverRow && fieldId == m_impl->hoverField;
+}
+
 std::uint32_t CGridEditing::AdjustPaintFlags(CellPaintContext& context, CDC& dc, std::uint32_t flags)
 {
     const EditInPlaceSettings& settings = *m_impl->grid.GetEditInPlaceSettings();

@@ -106,7 +106,8 @@ bool ShouldShowButtonHint(const CellPaintContext& cell)
         return false;
     if (grid->GetEditor() != nullptr || MouseButtonDown())
         return false;
-    if (!settings.editHintsEverywhere && !cell.rect.PtInRect(CursorInGrid(*grid)))
+    if (!settings.editHintsEverywhere &&
+        (!cell.rect.PtInRect(CursorInGrid(*grid)) || !grid->IsPointerOverCell(cell.row, cell.column->GetFieldId())))
         return false;
     const int trigger = settings.startMode == 1 ? StartByDoubleClick : StartByClick;
     return grid->CanBeginEdit(cell.row, cell.column->GetFieldId(), trigger);

@@ -68,6 +68,8 @@ public:
     void OnEndRequest(CGridItem* row, std::int32_t fieldId, int code, std::uint64_t editNumber);
     CWnd* GetEditor() const;
 
+    // Whether the grid's last mouse move was over this cell (and the pointer has not left).
+    bool IsPointerOverCell(CGridItem* row, std::int32_t fieldId) const;
     // The cell painter's calls (see IPaintedGrid).
     std::uint32_t AdjustPaintFlags(CellPaintContext& context, CDC& dc, std::uint32_t flags);
     void DrawEditHint(CellPaintContext& context, CDC& dc, std::uint32_t flags);
