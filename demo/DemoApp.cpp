@@ -203,6 +203,12 @@ int CDemoApp::Run()
     }
     if (screenshotNow) {
         PumpFor(kSettleTime);
+        if (impl.options.editBeforeScreenshot) {
+            CDemoView* view = impl.frame->GetDemoView();
+            if (view == nullptr || !view->EditDateOfFirstRow())
+                std::fprintf(stderr, "ombrel_demo: no date editor could be opened for the screenshot\n");
+            PumpFor(kSettleTime);
+        }
         impl.WriteScreenshot();
         impl.frame->SendMessage(WM_CLOSE);
         return impl.screenshotFailed ? 1 : 0;

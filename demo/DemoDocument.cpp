@@ -14,6 +14,9 @@ CDemoDocument::CDemoDocument(int objectCount)
         name.Format("object %d", i);
         m_objects.push_back(std::make_unique<CTestClass>(name, 120 + i, std::int64_t{1234567889} + i,
                                                          1.31 + 0.01 * i));
+        // Every third object starts checked, so that both states of the check box show.
+        if (i % 3 == 0)
+            m_objects.back()->SetChecked(true);
     }
 }
 

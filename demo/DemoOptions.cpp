@@ -87,14 +87,15 @@ bool ParseDemoOptions(const std::vector<CString>& arguments, DemoOptions& option
                 return false;
             }
             parsed.quitAfterSeconds = seconds;
-        } else if (option == "--screenshot") {
+        } else if (option == "--screenshot" || option == "--screenshot-edit") {
             if (!value(text))
                 return false;
             if (text.empty()) {
-                error = "--screenshot needs a file name";
+                error = option + " needs a file name";
                 return false;
             }
             parsed.screenshotPath = text;
+            parsed.editBeforeScreenshot = option == "--screenshot-edit";
         } else if (option == "--print-pdf" || option == "--screenshot-preview") {
             if (!value(text))
                 return false;
@@ -128,6 +129,8 @@ std::string DemoUsage()
            "  --print-pdf FILE     print every page of the grid to a PDF file and exit\n"
            "  --screenshot-preview FILE\n"
            "                       write the print preview (two pages) to a PNG file and exit\n"
+           "  --screenshot-edit FILE  as --screenshot, with the date editor open on the first\n"
+           "                       row's Date cell\n"
            "  --help               show this text\n"
            "Without a display the program runs offscreen and writes ombrel_demo.png unless\n"
            "--quit-after or --screenshot says otherwise.\n";

@@ -19,6 +19,8 @@ struct DemoOptions
     std::string screenshotPath;    // --screenshot FILE; empty: none asked for
     std::string printPdfPath;      // --print-pdf FILE: print every page to a PDF and exit
     std::string previewScreenshotPath; // --screenshot-preview FILE: the print preview as PNG
+    std::string screenshotPath;    // --screenshot FILE or --screenshot-edit FILE; empty: none
+    bool editBeforeScreenshot = false; // --screenshot-edit: a date editor is open in the picture
     bool showHelp = false;         // --help
     bool newWindow = false;        // --new-window: a second window, as File > New window opens
     bool dragPreview = false;      // --drag-preview: a drag of the selected rows hovers over the

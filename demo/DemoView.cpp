@@ -1,10 +1,12 @@
 #include "DemoView.h"
 
 #include "DemoDocument.h"
+#include "DemoEditInPlace.h"
 #include "LiveUpdates.h"
 #include "MainFrame.h"
 #include "TestClass.h"
 
+#include "ombrel/gui/edit/EditCodes.h"
 #include "ombrel/gui/grid/Grid.h"
 #include "ombrel/gui/grid/GridSettingsRecords.h"
 #include "ombrel/gui/header/Column.h"
@@ -26,6 +28,7 @@ constexpr ColumnSetup kColumns[] = {
     {CTestClass::kNameField, "Name", 70, false},   {CTestClass::kLongField, "Long", 60, true},
     {CTestClass::kInt64Field, "Int64", 100, true}, {CTestClass::kDoubleField, "Double", 60, true},
     {CTestClass::kDateField, "Date", 80, true},    {CTestClass::kCityField, "City", 80, true},
+    {CTestClass::kCheckedField, "Checked", 70, true},
 };
 
 // Rows alternate between white and a light grey.
@@ -95,8 +98,11 @@ bool CDemoView::BuildGrid()
     GUI::GridAppearance* appearance = grid.GetAppearance();
     appearance->oddBackground = kOddRowBackground;
     appearance->evenBackground = kEvenRowBackground;
-    // A single click on a cell starts editing it.
-    grid.GetEditInPlaceSettings()->startMode = 0;
+    // A single click on a cell starts editing it; the drop-down and spin buttons of the date
+    // and city cells show in every row, so a user sees where a list or a calendar opens.
+    GUI::EditInPlaceSettings* editing = grid.GetEditInPlaceSettings();
+    editing->startMode = 0;
+    editing->editHintsEverywhere = true;
     // A truncated cell shows its whole text over itself; any other cell shows a tooltip at
     // the cursor.
     grid.SetTooltipKind(2);
@@ -124,7 +130,15 @@ bool CDemoView::BuildGrid()
         grid.SelectAt(position, GUI::ROW_NORMAL, true);
     if (CTestClass* object = m_impl->document.FindObject(kPreselectedObject))
         grid.SelectObject(object, true);
+    delete grid.SetEditInPlace(new CDemoEditInPlace()); // the grid deletes it (auto-delete)
     return true;
+}
+
+bool CDemoView::EditDateOfFirstRow()
+{
+    GUI::CGrid& grid = m_impl->grid;
+    GUI::CGridItem* first = grid.GetRowAt(0, GUI::ROW_NORMAL);
+    return first != nullptr && grid.BeginEdit(first, CTestClass::kDateField, GUI::StartByClick);
 }
 
 void CDemoView::OnDestroy()

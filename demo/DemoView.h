@@ -39,6 +39,9 @@ public:
     bool IsLiveUpdating() const;
     // Puts the object count and the live-update state into the parent frame's status bar.
     void ShowStatus();
+    // Opens the date editor on the first row's Date cell (for --screenshot-edit); false when
+    // there is no row or the edit cannot start.
+    bool EditDateOfFirstRow();
 
     int OnCreate(CREATESTRUCT* cs) override;
     void OnDestroy() override;

@@ -37,6 +37,7 @@ OMBREL_BEGIN_FIELD_MAP(CTestClass)
     OMBREL_FIELD(kDoubleField, "Double", &CTestClass::GetSomeDouble, &CTestClass::SetSomeDouble)
     OMBREL_FIELD(kDateField, "Date", &CTestClass::GetSomeDate, &CTestClass::SetSomeDate, NewDateFormat())
     OMBREL_FIELD(kCityField, "City", &CTestClass::GetSomeEnum, &CTestClass::SetSomeEnum, NewCityFormat())
+    OMBREL_FIELD(kCheckedField, "Checked", &CTestClass::IsChecked, &CTestClass::SetChecked)
 OMBREL_END_FIELD_MAP()
 
 CTestClass::CTestClass(const CString& name, std::int32_t someLong, std::int64_t someInt64,
@@ -86,6 +87,12 @@ std::int32_t CTestClass::GetSomeEnum() const
     return m_someEnum;
 }
 
+bool CTestClass::IsChecked() const
+{
+    std::lock_guard lock(m_lock);
+    return m_checked;
+}
+
 template <class Value>
 void CTestClass::Store(Value& member, Value value, int fieldId)
 {
@@ -119,6 +126,11 @@ void CTestClass::SetSomeDate(std::int32_t value)
 void CTestClass::SetSomeEnum(std::int32_t value)
 {
     Store(m_someEnum, value, kCityField);
+}
+
+void CTestClass::SetChecked(bool value)
+{
+    Store(m_checked, value, kCheckedField);
 }
 
 } // namespace Ombrel::Demo

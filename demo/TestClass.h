@@ -24,6 +24,7 @@ public:
     static constexpr int kDoubleField = 5002;
     static constexpr int kDateField = 5003;
     static constexpr int kCityField = 5004;
+    static constexpr int kCheckedField = 5005; // a bool: shown and toggled as a check box
 
     // City codes of the city field's table; kLondon has a name but is never drawn at random.
     enum City : std::int32_t { kParis = 0, kToronto, kNewYork, kTokio, kFrankfurt, kLondon };
@@ -41,6 +42,7 @@ public:
     double GetSomeDouble() const;
     std::int32_t GetSomeDate() const; // seconds since 1970-01-01 00:00:00 UTC
     std::int32_t GetSomeEnum() const; // a City code, or any other value a setter stored
+    bool IsChecked() const;           // false for a new object
 
     // Each setter stores the value and then notifies its own field.
     void SetSomeLong(std::int32_t value);
@@ -48,6 +50,7 @@ public:
     void SetSomeDouble(double value);
     void SetSomeDate(std::int32_t value);
     void SetSomeEnum(std::int32_t value);
+    void SetChecked(bool value);
 
 private:
     template <class Value>
@@ -60,6 +63,7 @@ private:
     double m_someDouble = 0.0;
     std::int32_t m_someDate = 0;
     std::int32_t m_someEnum = kParis;
+    bool m_checked = false;
 };
 
 } // namespace Ombrel::Demo

@@ -39,6 +39,10 @@ TEST(DemoOptionsTest, ReadsEveryOption)
     EXPECT_TRUE(options.liveUpdates);
     EXPECT_DOUBLE_EQ(options.quitAfterSeconds, 2.5);
     EXPECT_EQ(options.screenshotPath, "/tmp/x.png");
+    EXPECT_FALSE(options.editBeforeScreenshot);
+    ASSERT_TRUE(Parse({"--screenshot-edit", "/tmp/edit.png"}, options, error)) << error;
+    EXPECT_EQ(options.screenshotPath, "/tmp/edit.png");
+    EXPECT_TRUE(options.editBeforeScreenshot);
     ASSERT_TRUE(Parse({"--help"}, options, error));
     EXPECT_TRUE(options.showHelp);
 }
@@ -58,6 +62,8 @@ TEST(DemoOptionsTest, RefusesBadValuesAndKeepsTheOptionsUnchanged)
         {"--quit-after", "1e9"},
         {"--screenshot"},
         {"--screenshot", ""},
+        {"--screenshot-edit"},
+        {"--screenshot-edit", ""},
         {"--colour"},
     };
     for (const auto& arguments : refused) {

@@ -7,6 +7,13 @@
 #include "MainFrame.h"
 #include "TestClass.h"
 
+#include "DemoEditInPlace.h"
+
+#include "ombrel/common/LongEnumFormat.h"
+#include "ombrel/gui/edit/EditCodes.h"
+#include "ombrel/gui/edit/EmbeddedCombo.h"
+#include "ombrel/gui/edit/EmbeddedDateTimeCtrl.h"
+#include "ombrel/gui/edit/NumericEdit.h"
 #include "ombrel/gui/grid/Grid.h"
 #include "ombrel/gui/header/Column.h"
 #include "ombrel/gui/header/Header.h"
@@ -98,10 +105,10 @@ TEST(DemoViewScrollTest, RowsThatDoNotFitGiveTheGridAVerticalScrollBarOnly)
     frame.ShowWindow(SW_SHOW);
     CGrid& grid = frame.GetDemoView()->GetGrid();
     EXPECT_TRUE(Ombrel::Test::PumpUntil([&] { return (grid.GetStyle() & WS_VSCROLL) != 0; }));
-    EXPECT_EQ(0u, grid.GetStyle() & WS_HSCROLL) << "the six columns fit the default width";
+    EXPECT_EQ(0u, grid.GetStyle() & WS_HSCROLL) << "the seven columns fit the default width";
 }
 
-TEST_F(DemoViewTest, HeaderHasTheSixColumnsInOrder)
+TEST_F(DemoViewTest, HeaderHasTheSevenColumnsInOrder)
 {
     struct Expected
     {
@@ -112,11 +119,12 @@ TEST_F(DemoViewTest, HeaderHasTheSixColumnsInOrder)
     };
     const Expected expected[] = {{1234, "Name", 70, false}, {5000, "Long", 60, true},
                                  {5001, "Int64", 100, true}, {5002, "Double", 60, true},
-                                 {5003, "Date", 80, true},   {5004, "City", 80, true}};
+                                 {5003, "Date", 80, true},   {5004, "City", 80, true},
+                                 {5005, "Checked", 70, true}};
     GUI::CHeader* header = Grid().GetHeader();
     ASSERT_NE(header, nullptr);
-    ASSERT_EQ(header->GetColumnCount(), 6);
-    for (int i = 0; i < 6; ++i) {
+    ASSERT_EQ(header->GetColumnCount(), 7);
+    for (int i = 0; i < 7; ++i) {
         GUI::CColumn* column = header->GetColumn(i);
         SCOPED_TRACE(expected[i].title);
         EXPECT_EQ(column->GetFieldId(), expected[i].fieldId);
@@ -215,6 +223,76 @@ TEST_F(DemoViewTest, RowsAlternateWhiteAndLightGreyAndASingleClickStartsEditing)
     EXPECT_EQ(Grid().GetAppearance()->oddBackground, 0xFFFFFFu);
     EXPECT_EQ(Grid().GetAppearance()->evenBackground, 0xF0F0F0u);
     EXPECT_EQ(Grid().GetEditInPlaceSettings()->startMode, 0);
+}
+
+// The centre of a cell of the row at `position`.
+CPoint CellCentre(CGrid& grid, int position, std::int32_t fieldId)
+{
+    const CRect cell = grid.GetVisibleCellRect(grid.GetRowAt(position, ROW_NORMAL), fieldId);
+    return CPoint(cell.left + cell.Width() / 2, cell.top + cell.Height() / 2);
+}
+
+TEST_F(DemoViewTest, EditingALongCellWithAClickMovesTheRowToItsSortedPlace)
+{
+    Ombrel::Test::ShowAndActivate(frame);
+    CTestClass* first = document->GetObject(0); // long 121, at the top
+    Ombrel::Test::Click(Grid(), CellCentre(Grid(), 0, CTestClass::kLongField));
+    ASSERT_TRUE(Ombrel::Test::PumpUntil([&] { return Grid().GetEditor() != nullptr; }));
+    auto* editor = dynamic_cast<GUI::CNumericEdit*>(Grid().GetEditor());
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->GetWindowText(), CString("121"));
+    Ombrel::Test::TypeText(*editor, "500");
+    Ombrel::Test::Key(*editor, Qt::Key_Return);
+    ASSERT_TRUE(Ombrel::Test::PumpUntil([&] { return Grid().GetDataObject(Grid().GetRowAt(9, ROW_NORMAL)) == first; }));
+    EXPECT_EQ(first->GetSomeLong(), 500);
+    EXPECT_EQ(Grid().GetEditor(), nullptr);
+}
+
+TEST_F(DemoViewTest, NameCannotBeEditedAndDateOpensTheDateEditor)
+{
+    GUI::CGridItem* row = Grid().GetRowAt(0, ROW_NORMAL);
+    EXPECT_FALSE(Grid().CanBeginEdit(row, CTestClass::kNameField, GUI::StartByClick));
+    ASSERT_TRUE(View().EditDateOfFirstRow());
+    EXPECT_NE(dynamic_cast<GUI::CEmbeddedDateTimeCtrl*>(Grid().GetEditor()), nullptr);
+    Grid().EndEdit(GUI::EndEscape);
+}
+
+TEST_F(DemoViewTest, CityEditorListsTheModifiedNamesAndStoresTheCode)
+{
+    CTestClass* object = static_cast<CTestClass*>(Grid().GetDataObject(Grid().GetRowAt(0, ROW_NORMAL)));
+    ASSERT_TRUE(Grid().BeginEdit(Grid().GetRowAt(0, ROW_NORMAL), CTestClass::kCityField, GUI::StartByClick));
+    auto* list = dynamic_cast<GUI::CEmbeddedCombo*>(Grid().GetEditor());
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(list->GetCount(), 7);
+    EXPECT_EQ(list->GetLBText(5), CString("Modified London"));
+    EXPECT_EQ(list->GetLBText(6), CString("100 as string"));
+    list->SetCurSel(5);
+    Grid().EndEdit(GUI::EndDropDownAccepted);
+    EXPECT_EQ(object->GetSomeEnum(), CTestClass::kLondon);
+    ASSERT_TRUE(Ombrel::Test::PumpUntil([&] { return Grid().GetFieldText(Grid().GetRowAt(0, ROW_NORMAL), CTestClass::kCityField) == "London"; }));
+
+    ASSERT_TRUE(Grid().BeginEdit(Grid().GetRowAt(0, ROW_NORMAL), CTestClass::kCityField, GUI::StartByClick));
+    dynamic_cast<GUI::CEmbeddedCombo*>(Grid().GetEditor())->SetCurSel(6);
+    Grid().EndEdit(GUI::EndDropDownAccepted);
+    EXPECT_EQ(object->GetSomeEnum(), CDemoEditInPlace::kExtraCityCode);
+}
+
+TEST_F(DemoViewTest, CheckedColumnShowsCheckBoxesThatAClickToggles)
+{
+    Ombrel::Test::ShowAndActivate(frame);
+    CTestClass* object = static_cast<CTestClass*>(Grid().GetDataObject(Grid().GetRowAt(1, ROW_NORMAL)));
+    ASSERT_FALSE(object->IsChecked());
+    const QImage before = Ombrel::Test::Grab(Grid());
+    Ombrel::Test::Click(Grid(), CellCentre(Grid(), 1, CTestClass::kCheckedField));
+    ASSERT_TRUE(Ombrel::Test::PumpUntil([&] { return object->IsChecked(); }));
+    EXPECT_EQ(Grid().GetEditor(), nullptr);
+    // The box shows the new value; the cell's text is not drawn over it.
+    const CRect cell = Grid().GetVisibleCellRect(Grid().GetRowAt(1, ROW_NORMAL), CTestClass::kCheckedField);
+    ASSERT_TRUE(Ombrel::Test::PumpUntil([&] {
+        const QImage after = Ombrel::Test::Grab(Grid());
+        return after.copy(cell.left, cell.top, cell.Width(), cell.Height()) !=
+               before.copy(cell.left, cell.top, cell.Width(), cell.Height());
+    }));
 }
 
 TEST_F(DemoViewTest, ChangingALongMovesTheRowToItsSortedPlace)

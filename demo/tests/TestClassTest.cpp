@@ -56,7 +56,7 @@ public:
     }
 };
 
-TEST(TestClassTest, FieldMapDeclaresSixFieldsWithTheirKindsAndFormats)
+TEST(TestClassTest, FieldMapDeclaresSevenFieldsWithTheirKindsAndFormats)
 {
     struct Expected
     {
@@ -76,6 +76,7 @@ TEST(TestClassTest, FieldMapDeclaresSixFieldsWithTheirKindsAndFormats)
          "Common::CLongDateFormat"},
         {5004, "City", Common::vtLong, "&CTestClass::GetSomeEnum", "&CTestClass::SetSomeEnum",
          "Common::CLongEnumFormat"},
+        {5005, "Checked", Common::vtBool, "&CTestClass::IsChecked", "&CTestClass::SetChecked", nullptr},
     };
     Common::CFieldMap* map = CTestClass::GetClassFieldMap();
     std::set<Common::CField*> fields;

@@ -46,6 +46,9 @@ public:
     // Record: version 1, then Flags (32-bit).
     void Serialize(CSerializer& serializer) override;
 
+    // The parts shown (see above); the date editor shows the same parts.
+    std::int32_t GetFlags() const { return m_flags; }
+
 private:
     std::int32_t m_flags = kDefaultFlags;
 };

@@ -6,6 +6,7 @@
 #include "ombrel/base/ThreadId.h"
 #include "ombrel/gui/rows/Dispatcher.h"
 #include "ombrel/gui/grid/detail/GridCallRecords.h"
+#include "ombrel/gui/grid/detail/GridEditing.h"
 #include "ombrel/gui/grid/detail/GridImpl.h"
 #include "ombrel/gui/grid/detail/GridRegistry.h"
 #include "ombrel/platform/WindowMessaging.h"
@@ -228,15 +229,16 @@ bool CGrid::SetFieldValue(CGridItem* row, std::int32_t fieldId, const Common::CV
     return Call<Op::SetFieldValue>(row, fieldId, &value);
 }
 
-bool CGrid::SetFieldText(CGridItem* row, std::int32_t fieldId, const std::string& text, bool notify)
+bool CGrid::SetFieldText(CGridItem* row, std::int32_t fieldId, const std::string& text, bool notify,
+                         Common::CFormat* format)
 {
-    return Call<Op::SetFieldText>(row, fieldId, &text, notify);
+    return Call<Op::SetFieldText>(row, fieldId, &text, notify, format);
 }
 
 bool CGrid::SetFieldTextString(CGridItem* row, std::int32_t fieldId, const CString& text,
-                               bool notify)
+                               bool notify, Common::CFormat* format)
 {
-    return Call<Op::SetFieldTextString>(row, fieldId, &text, notify);
+    return Call<Op::SetFieldTextString>(row, fieldId, &text, notify, format);
 }
 
 // ---- Layout and scrolling -------------------------------------------------------------------
@@ -533,6 +535,50 @@ int CGrid::Print(const PrintSettings& settings, const PrintJob& job)
 CGridPrintPreview* CGrid::PrintPreview(const PrintSettings& settings)
 {
     return Call<Op::PrintPreview>(&settings);
+}
+
+// ---- In-place editing ---------------------------------------------------------------------------
+
+IEditInPlace* CGrid::SetEditInPlace(IEditInPlace* policy) { return Call<Op::SetEditInPlace>(policy); }
+IEditInPlace* CGrid::GetEditInPlace() { return Call<Op::GetEditInPlace>(); }
+
+bool CGrid::CanBeginEdit(CGridItem* row, std::int32_t fieldId, int trigger)
+{
+    if (row == nullptr)
+        return false; // a null row would name a position
+    return Call<Op::CanBeginEdit>(row, 0, 0, fieldId, trigger);
+}
+
+bool CGrid::CanBeginEdit(int index, int rowType, std::int32_t fieldId, int trigger)
+{
+    return Call<Op::CanBeginEdit>(static_cast<CGridItem*>(nullptr), index, rowType, fieldId, trigger);
+}
+
+bool CGrid::BeginEdit(CGridItem* row, std::int32_t fieldId, int trigger)
+{
+    return Call<Op::BeginEdit>(row, fieldId, trigger);
+}
+
+bool CGrid::EndEdit(int code) { return Call<Op::EndEdit>(code); }
+CWnd* CGrid::GetEditor() { return Call<Op::GetEditor>(); }
+
+// Painting runs on the window thread: no marshalling.
+bool CGrid::IsPointerOverCell(CGridItem* row, std::int32_t fieldId)
+{
+    CGridImpl* impl = m_impl.get();
+    return impl != nullptr && impl->GetEditing().IsPointerOverCell(row, fieldId);
+}
+
+std::uint32_t CGrid::AdjustEditPaintFlags(CellPaintContext& context, CDC& dc, std::uint32_t flags)
+{
+    CGridImpl* impl = m_impl.get();
+    return impl != nullptr ? impl->GetEditing().AdjustPaintFlags(context, dc, flags) : flags;
+}
+
+void CGrid::DrawEditHint(CellPaintContext& context, CDC& dc, std::uint32_t flags)
+{
+    if (CGridImpl* impl = m_impl.get())
+        impl->GetEditing().DrawEditHint(context, dc, flags);
 }
 
 } // namespace Ombrel::GUI

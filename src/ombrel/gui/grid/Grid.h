@@ -25,7 +25,8 @@ class CImageList;
 
 namespace Ombrel::Common {
 class CDataObject;
-}
+class CFormat;
+} // namespace Ombrel::Common
 
 namespace Ombrel::GUI {
 
@@ -38,6 +39,7 @@ class CHeader;
 class ICopyPaste;
 class ICustomDraw;
 class IDragDrop;
+class IEditInPlace;
 class IKeyManager;
 class IRowFilter;
 class ITooltip;
@@ -165,11 +167,13 @@ public:
     std::string GetFieldText(CGridItem* row, std::int32_t fieldId);
     CString GetFieldTextString(CGridItem* row, std::int32_t fieldId);
     bool SetFieldValue(CGridItem* row, std::int32_t fieldId, const Common::CValue& value);
+    // The text is parsed with `format` (null: the header column's format, else the field's)
+    // and handed to the field's setter; false, and the value stays, when it does not parse.
     // With `notify`, a successful setter is followed by the object's NotifyUpdate(fieldId).
     bool SetFieldText(CGridItem* row, std::int32_t fieldId, const std::string& text,
-                      bool notify = true);
+                      bool notify = true, Common::CFormat* format = nullptr);
     bool SetFieldTextString(CGridItem* row, std::int32_t fieldId, const CString& text,
-                            bool notify = true);
+                            bool notify = true, Common::CFormat* format = nullptr);
 
     // ---- Layout and scrolling ---------------------------------------------------------------
     CGridItem* HitTestRow(int x, int y);
@@ -410,6 +414,35 @@ public:
     // of this grid is closed first). The grid owns the window; it lives until it is closed or
     // the grid window goes. Null when the window cannot be made or a print is under way.
     CGridPrintPreview* PrintPreview(const PrintSettings& settings);
+    // ---- In-place editing --------------------------------------------------------------------
+    // The policy that decides about editing (IEditInPlace): the grid's own, null goes back to
+    // the process default. Returns the previous own policy (null when there was none), which
+    // the caller owns from then on; an edit in progress ends first (committing). The grid
+    // deletes the policy it holds at destruction when it is marked for automatic deletion.
+    IEditInPlace* SetEditInPlace(IEditInPlace* policy);
+    // The grid's own policy, else the process default; never null.
+    IEditInPlace* GetEditInPlace();
+    // Whether the policy would let an edit of the cell start with `trigger` (EditStartTrigger
+    // or a value of the caller's); starts nothing.
+    bool CanBeginEdit(CGridItem* row, std::int32_t fieldId, int trigger);
+    bool CanBeginEdit(int index, int rowType, std::int32_t fieldId, int trigger);
+    // Starts editing the cell: scrolls it into view and opens the editor its format's reflector
+    // chooses. False when editing is off, another edit is in progress, the policy refuses or
+    // the editor cannot be made.
+    bool BeginEdit(CGridItem* row, std::int32_t fieldId, int trigger);
+    // Ends the edit in progress with an end code (EditEndCode): a committing code writes the
+    // editor's value. False when nothing was being edited.
+    bool EndEdit(int code);
+    // The editor window of the edit in progress; null when none (or the edit needs no window).
+    CWnd* GetEditor();
+
+    // Window thread (painting): whether the pointer was last seen over this cell of the grid
+    // (tracked from the grid's mouse moves, forgotten when the pointer leaves the window).
+    bool IsPointerOverCell(CGridItem* row, std::int32_t fieldId);
+
+    // IPaintedGrid: the in-place editing policy's say in painting a cell.
+    std::uint32_t AdjustEditPaintFlags(CellPaintContext& context, CDC& dc, std::uint32_t flags) override;
+    void DrawEditHint(CellPaintContext& context, CDC& dc, std::uint32_t flags) override;
 
     // ---- Platform hooks --------------------------------------------------------------------
     bool PreCreateWindow(CREATESTRUCT& cs) override;

@@ -2,6 +2,7 @@
 // owner notifications and the header listener.
 
 #include "ombrel/gui/grid/detail/GridImpl.h"
+#include "ombrel/gui/grid/detail/GridEditing.h"
 #include "ombrel/gui/grid/detail/GridEmbeddedControls.h"
 #include "ombrel/gui/grid/detail/GridDropTarget.h"
 
@@ -40,6 +41,8 @@ CGridImpl::CGridImpl(CGrid& grid) : m_grid(grid)
     // Tooltips come first: they hide before any service or the grid acts on a press or a key.
     m_tooltips = std::make_unique<CGridTooltips>(grid, *this);
     AddService(m_tooltips.get());
+    m_editing = std::make_unique<CGridEditing>(grid, *this, *m_rows, *m_layout);
+    AddService(m_editing.get());
     m_mouse = std::make_unique<CGridMouse>(grid, *m_layout, m_options, m_tracking);
     AddService(m_mouse.get());
     m_embedded = std::make_unique<CGridEmbeddedControls>(grid, *m_rows, *m_layout);
@@ -69,6 +72,9 @@ CGridImpl::~CGridImpl()
     m_dropTarget.reset();
     RemoveService(m_embedded.get());
     m_embedded.reset();
+    RemoveService(m_editing.get());
+    m_editing->ReleasePolicy();
+    m_editing.reset();
     RemoveService(m_mouse.get());
     m_mouse.reset();
     ReleaseOwnServices();
@@ -137,6 +143,14 @@ bool CGridImpl::PostAdd(Common::CDataObject* object, CGridItem* parent, CGridIte
     return PostRecord<GridOperation::AddPosted>(std::move(record));
 }
 
+bool CGridImpl::PostEndEditRequest(CGridItem* row, std::int32_t fieldId, int code,
+                                   std::uint64_t editNumber)
+{
+    using Record = GridCallOf<GridOperation::EndEditRequest>::Record;
+    auto record = std::make_shared<Record>(Record{{row, fieldId, code, editNumber}, {}});
+    return PostRecord<GridOperation::EndEditRequest>(std::move(record));
+}
+
 bool CGridImpl::PostCellRepaint(CGridItem* row, std::int32_t fieldId, std::int64_t delayMs)
 {
     using Record = GridCallOf<GridOperation::ScheduleCellRepaintPosted>::Record;
@@ -163,6 +177,13 @@ LRESULT CGridImpl::RunPostedOperation(GridPostedOperation op, LPARAM param)
         if (auto record = TakePosted<GridCallOf<Op::ScheduleCellRepaintPosted>::Record>(param)) {
             auto [row, fieldId, delayMs] = record->args;
             ScheduleCellRepaint(row, fieldId, delayMs);
+            return 1;
+        }
+        return 0;
+    case G::EndEditRequest:
+        if (auto record = TakePosted<GridCallOf<Op::EndEditRequest>::Record>(param)) {
+            auto [row, fieldId, code, editNumber] = record->args;
+            m_editing->OnEndRequest(row, fieldId, code, editNumber);
             return 1;
         }
         return 0;
@@ -433,6 +454,8 @@ void CGridImpl::SendNotify(NMHDR& header)
 
 void CGridImpl::NotifyRow(int code, CGridItem* row)
 {
+    if (code == GN_ROWREMOVED || code == GN_ROWDETACHED)
+        EachService([&](IGridService& service) { service.OnRowLeaving(row, code == GN_ROWREMOVED); });
     if (!m_options.notificationsEnabled || !row || row->IsRoot())
         return;
     CItemContainer* container = row->GetContainer();
@@ -458,6 +481,11 @@ void CGridImpl::NotifyRow(int code, CGridItem* row)
     if (m_rows->IsHiddenByFilter(row))
         state |= GRS_FILTERED;
     payload.rowState = state;
+    SendNotify(payload.hdr);
+}
+
+void CGridImpl::NotifyEdit(NMGRIDEDIT& payload)
+{
     SendNotify(payload.hdr);
 }
 

@@ -122,12 +122,14 @@ LRESULT CGridImpl::RunRowsOperation(GridRowsOperation op, LPARAM p)
             return value != nullptr && SetFieldValue(row, id, *value);
         });
     case G::SetFieldText:
-        return Run<Op::SetFieldText>(p, [&](CGridItem* row, std::int32_t id, const std::string* text, bool notify) {
-            return text != nullptr && SetFieldText(row, id, *text, notify);
+        return Run<Op::SetFieldText>(p, [&](CGridItem* row, std::int32_t id, const std::string* text, bool notify,
+                                             Common::CFormat* format) {
+            return text != nullptr && SetFieldText(row, id, *text, notify, format);
         });
     case G::SetFieldTextString:
-        return Run<Op::SetFieldTextString>(p, [&](CGridItem* row, std::int32_t id, const CString* text, bool notify) {
-            return text != nullptr && SetFieldText(row, id, *text, notify);
+        return Run<Op::SetFieldTextString>(p, [&](CGridItem* row, std::int32_t id, const CString* text, bool notify,
+                                                   Common::CFormat* format) {
+            return text != nullptr && SetFieldText(row, id, *text, notify, format);
         });
 
     case G::SetSortedTypes:
@@ -274,10 +276,11 @@ bool CGridImpl::SetFieldValue(CGridItem* row, std::int32_t fieldId, const Common
 }
 
 template <class Text>
-bool CGridImpl::SetFieldText(CGridItem* row, std::int32_t fieldId, const Text& text, bool notify)
+bool CGridImpl::SetFieldText(CGridItem* row, std::int32_t fieldId, const Text& text, bool notify,
+                             Common::CFormat* format)
 {
     Common::CDataObject* object = m_rows->GetDataObject(row);
-    if (!object || !object->SetFormattedValue(fieldId, text, FormatOf(fieldId)))
+    if (!object || !object->SetFormattedValue(fieldId, text, format != nullptr ? format : FormatOf(fieldId)))
         return false;
     if (notify)
         object->NotifyUpdate(fieldId);

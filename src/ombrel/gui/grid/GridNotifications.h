@@ -21,6 +21,8 @@ enum GridColumnNotification : int
     GN_ENDDRAG = 12,        // after it; the integer argument is the drag result
     GN_BEGINDROP = 13,      // before a drop onto the grid is processed
     GN_ENDDROP = 14,        // after it; the integer argument is the effect, 0 when refused
+    GN_BEGINEDIT = 15,      // an in-place edit started (payload NMGRIDEDIT)
+    GN_ENDEDIT = 16,        // it ended: end code, and whether a value was written (NMGRIDEDIT)
     GN_COLUMNADDED = 17,
     GN_COLUMNREMOVED = 18,
     GN_COLUMNMOVED = 19,
@@ -64,6 +66,23 @@ struct NMGRIDCOLUMN
     CColumn* column = nullptr;
     void* pointerArgument = nullptr;
     std::int32_t integerArgument = 0;
+};
+
+// Payload of GN_BEGINEDIT and GN_ENDEDIT. It starts as NMGRIDCOLUMN does (the edited column,
+// the row as the pointer argument, the end code as the integer argument), so a receiver that
+// reads column notifications alike still finds them; `written` follows.
+struct NMGRIDEDIT
+{
+    NMHDR hdr;
+    UINT code = 0;
+    CGrid* grid = nullptr;
+    CColumn* column = nullptr;   // null when the column is gone
+    CGridItem* row = nullptr;    // valid only during the call; for GN_ENDEDIT of a row that is
+                                 // being removed, the row is on its way out
+    std::int32_t endCode = 0;    // GN_ENDEDIT: the EditEndCode; 0 for GN_BEGINEDIT
+    bool written = false;        // GN_ENDEDIT: a value was written into the data object. A
+                                 // committing end that wrote nothing (text that does not parse,
+                                 // no choice in a list) leaves the cell's value as it was.
 };
 
 } // namespace Ombrel::GUI

@@ -65,8 +65,9 @@ namespace Ombrel::GUI {
     X(GetFieldText, 12, {}, std::string, CGridItem*, std::int32_t) \
     X(GetFieldTextString, 13, {}, CString, CGridItem*, std::int32_t) \
     X(SetFieldValue, 14, {}, bool, CGridItem*, std::int32_t, const Common::CValue*) \
-    X(SetFieldText, 15, {}, bool, CGridItem*, std::int32_t, const std::string*, bool) \
-    X(SetFieldTextString, 16, {}, bool, CGridItem*, std::int32_t, const CString*, bool) \
+    /* {row, field, text, notify, format}: a null format is the cell's format */ \
+    X(SetFieldText, 15, {}, bool, CGridItem*, std::int32_t, const std::string*, bool, Common::CFormat*) \
+    X(SetFieldTextString, 16, {}, bool, CGridItem*, std::int32_t, const CString*, bool, Common::CFormat*) \
     /* Sorting and filtering. */ \
     X(SetSortedTypes, 150, {}, NoResult, int) \
     X(GetSortedTypes, 151, {}, int) \
@@ -225,7 +226,15 @@ namespace Ombrel::GUI {
 #define OMBREL_GRID_OPS_Embedded(X) \
     /* {control window, row, field identifier}: the cell's adapter, owned by the grid */ \
     X(AttachEmbeddedControl, 177, {}, CEmbeddedControlAdapter*, CWnd*, CGridItem*, std::int32_t) \
-    X(HasEmbeddedControl, 180, {}, bool, CGridItem*, std::int32_t)
+    X(HasEmbeddedControl, 180, {}, bool, CGridItem*, std::int32_t) \
+    /* In-place editing: the grid's own policy, null for the process default. */ \
+    X(SetEditInPlace, 181, {}, IEditInPlace*, IEditInPlace*) \
+    X(GetEditInPlace, 182, {}, IEditInPlace*) \
+    /* {row, position, row type, field, trigger}: a null row names the position */ \
+    X(CanBeginEdit, 183, {}, bool, CGridItem*, int, int, std::int32_t, int) \
+    X(BeginEdit, 184, {}, bool, CGridItem*, std::int32_t, int) \
+    X(EndEdit, 185, {}, bool, int) \
+    X(GetEditor, 186, {}, CWnd*)
 
 #define OMBREL_GRID_OPS_Printing(X) \
     /* {settings, job}: pages printed */ \
@@ -241,7 +250,9 @@ namespace Ombrel::GUI {
     X(AddPosted, 4, {}, NoResult, Common::CDataObject*, CGridItem*, CGridItem*) /* posted; the handler frees the record */ \
     X(DeferredUpdateLayout, 49, {}, NoResult) /* posted */ \
     X(ScheduleCellRepaintPosted, 82, {}, NoResult, CGridItem*, std::int32_t, std::int64_t) /* posted; the handler frees the record */ \
-    X(RebuildResources, 74, {}, NoResult) /* posted */
+    X(RebuildResources, 74, {}, NoResult) /* posted */ \
+    /* {row, field, end code, edit number}: posted by the editor's hook; the handler frees the record */ \
+    X(EndEditRequest, 187, {}, NoResult, CGridItem*, std::int32_t, int, std::uint64_t)
 
 // ---- What the lists make ------------------------------------------------------------------
 

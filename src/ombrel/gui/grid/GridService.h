@@ -66,6 +66,10 @@ public:
     // The data object of `row` changed `fieldId` (or AllFields / NoField), after the row was
     // moved to its sorted place and repainted.
     virtual void OnCellChanged(CGridItem* row, std::int32_t fieldId) { (void)row, (void)fieldId; }
+    // `row` is about to leave the grid: removed (`removed`; its data object may be in its
+    // destructor) or detached into the pool. Row and object are still alive during the call;
+    // a service lets go of both.
+    virtual void OnRowLeaving(CGridItem* row, bool removed) { (void)row, (void)removed; }
 
     // Whether `message` is one that PreFilterMessage is offered.
     static bool IsFilteredMessage(UINT message);

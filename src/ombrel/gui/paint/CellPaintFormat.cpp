@@ -407,6 +407,7 @@ void CCellPaintFormat::Serialize(CArchive&) {}
 
 void CCellPaintFormat::Paint(CellPaintContext& context, CDC& dc, std::uint32_t flags)
 {
+    flags = context.grid ? context.grid->AdjustEditPaintFlags(context, dc, flags) : flags;
     ScheduleHighlight(context, flags);
     DrawBackground(context, dc, flags);
     DrawStep0x80(context, dc, flags);
@@ -417,6 +418,14 @@ void CCellPaintFormat::Paint(CellPaintContext& context, CDC& dc, std::uint32_t f
     DrawTreeMarks(context, dc, flags);
     DrawVerticalLine(context, dc, flags);
     DrawHorizontalLine(context, dc, flags);
+    DrawEditHint(context, dc, flags);
+}
+
+void CCellPaintFormat::DrawEditHint(CellPaintContext& context, CDC& dc, std::uint32_t flags)
+{
+    if (context.grid) {
+        context.grid->DrawEditHint(context, dc, flags);
+    }
 }
 
 void CCellPaintFormat::ScheduleHighlight(const CellPaintContext& context, std::uint32_t flags)

@@ -98,6 +98,8 @@ public:
     void DrawTreeMarks(CellPaintContext& context, CDC& dc, std::uint32_t flags) override;
     void DrawVerticalLine(CellPaintContext& context, CDC& dc, std::uint32_t flags) override;
     void DrawHorizontalLine(CellPaintContext& context, CDC& dc, std::uint32_t flags) override;
+    // Last: the grid's in-place editing draws its hint (hover frame, buttons, check box).
+    virtual void DrawEditHint(CellPaintContext& context, CDC& dc, std::uint32_t flags);
     void ScheduleHighlight(const CellPaintContext& context, std::uint32_t flags) override;
 
     // A cell's text: the row's value for the column's field through the context's format;

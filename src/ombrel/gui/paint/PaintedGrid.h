@@ -5,6 +5,7 @@
 #include <cstdint>
 
 namespace Ombrel {
+class CDC;
 class CFont;
 class CWnd;
 } // namespace Ombrel
@@ -13,6 +14,7 @@ namespace Ombrel::GUI {
 
 class CGridItem;
 class CHeader;
+struct CellPaintContext;
 struct GridAppearance;
 
 // What a paint format may ask of the grid it paints. CGrid answers it; paint formats see the
@@ -39,6 +41,19 @@ public:
     virtual bool HasButtonsOnAllRows() = 0;
     // The row at a visible position of a row type; null outside the sequence.
     virtual CGridItem* GetRowAt(int index, int rowType) = 0;
+
+    // In-place editing's say in painting a cell: the paint option mask for the cell (a check
+    // box leaves out the text), and a hint drawn last (a hover frame, buttons, the box). A
+    // grid without in-place editing keeps the flags and draws nothing.
+    virtual std::uint32_t AdjustEditPaintFlags(CellPaintContext& context, CDC& dc, std::uint32_t flags)
+    {
+        (void)context, (void)dc;
+        return flags;
+    }
+    virtual void DrawEditHint(CellPaintContext& context, CDC& dc, std::uint32_t flags)
+    {
+        (void)context, (void)dc, (void)flags;
+    }
 
 protected:
     ~IPaintedGrid() = default;

@@ -35,6 +35,7 @@ class CFormat;
 namespace Ombrel::GUI {
 
 class CGridDropTarget;
+class CGridEditing;
 class CGridEmbeddedControls;
 class CGridMouse;
 class CGridPainter;
@@ -43,6 +44,7 @@ class CGridSelection;
 class CGridPrinting;
 class CGridTooltips;
 struct CellPaintContext;
+struct NMGRIDEDIT;
 
 // The state and behaviour behind one CGrid: the rows, layout, selection and paint pass, the
 // grid's records and switches, its timers, window messages, owner notifications, the header
@@ -74,6 +76,9 @@ public:
     // Any thread: queue an operation on the window thread; false when the window is gone.
     bool PostAdd(Common::CDataObject* object, CGridItem* parent, CGridItem* insertAfter);
     bool PostCellRepaint(CGridItem* row, std::int32_t fieldId, std::int64_t delayMs);
+    // Window thread: queue the end of edit `editNumber` (operation 187); false when the window
+    // is gone.
+    bool PostEndEditRequest(CGridItem* row, std::int32_t fieldId, int code, std::uint64_t editNumber);
     // Runs operation `code` on the record (or nothing) at `param`; 0 for an unknown code.
     LRESULT Dispatch(WPARAM code, LPARAM param);
     // The grid window's procedure: `platform` runs the framework's default processing.
@@ -92,6 +97,9 @@ public:
     CGridMouse& GetMouse() const { return *m_mouse; }
     CGridEmbeddedControls& GetEmbeddedControls() const { return *m_embedded; }
     CGridDropTarget& GetDropTarget() const { return *m_dropTarget; }
+    CGridEditing& GetEditing() const { return *m_editing; }
+    // Sends GN_BEGINEDIT / GN_ENDEDIT to the owner.
+    void NotifyEdit(NMGRIDEDIT& payload);
     const GridTracking& GetTracking() const { return m_tracking; }
     const GridOptions& GetOptions() const { return m_options; }
     bool IsInitialized() const { return m_state != WindowState::Uninitialized; }
@@ -193,7 +201,8 @@ private:
     CString GetFieldText(CGridItem* row, std::int32_t fieldId);
     bool SetFieldValue(CGridItem* row, std::int32_t fieldId, const Common::CValue& value);
     template <class Text>
-    bool SetFieldText(CGridItem* row, std::int32_t fieldId, const Text& text, bool notify);
+    bool SetFieldText(CGridItem* row, std::int32_t fieldId, const Text& text, bool notify,
+                      Common::CFormat* format);
     CGridItem* ResolveRow(CGridItem* row, int index, int rowType) const;
     void ScheduleRepaint(CGridItem* row, std::int64_t delayMs);
     void ScheduleCellRepaint(CGridItem* row, std::int32_t fieldId, std::int64_t delayMs);
@@ -337,6 +346,9 @@ private:
     std::unique_ptr<CGridSelection> m_selection;
     std::unique_ptr<CGridPainter> m_painter;
     std::unique_ptr<CGridTooltips> m_tooltips; // the first service of the list
+    // The second service: a press ends an edit and may start one before the mouse service
+    // sees it.
+    std::unique_ptr<CGridEditing> m_editing;
     GridTracking m_tracking;               // written by the mouse service, read by the painter
     std::unique_ptr<CGridMouse> m_mouse;   // the second service
     std::unique_ptr<CGridEmbeddedControls> m_embedded; // controls in cells; a service
