@@ -108,6 +108,8 @@ public:
         m_levels = {CSortInfo(kQuantity, false), CSortInfo(kName, false)};
     }
 
+    void SortBy(std::vector<CSortInfo> levels) { m_levels = std::move(levels); }
+
 private:
     RowPosition m_focus;
     int m_topRow = -1;
@@ -391,6 +393,79 @@ void BM_DeleteGrid(benchmark::State& state)
 }
 BENCHMARK(BM_DeleteGrid)->Arg(10000)->Arg(100000)->Arg(1000000)->Iterations(1)
     ->Unit(benchmark::kMillisecond);
+
+// ---- Text keys ----------------------------------------------------------------------------
+
+// A table as files bring them: dynamic objects of one shared schema with three text columns of
+// few distinct values (so that the second and third levels decide often), sorted on all three.
+struct TextTable
+{
+    explicit TextTable(int count)
+    {
+        std::vector<std::unique_ptr<CField>> fields;
+        for (int id = 1; id <= 3; ++id)
+            fields.emplace_back(new CField(id, "text", vtStlString));
+        const auto schema = CDynamicSchema::Create(std::move(fields));
+        std::mt19937 random(7);
+        static const char* const kWords[] = {"Amsterdam", "Amstelveen", "Berlin", "Bergen", "Cairo", "Calgary",
+                                             "Delhi", "Denver", "Essen", "Espoo"};
+        for (int row = 0; row < count; ++row) {
+            auto object = std::make_unique<CDynamicObject>(schema, false);
+            for (int id = 1; id <= 3; ++id)
+                object->SetStdString(id, std::string(kWords[random() % 10]) + " " + std::to_string(random() % 100));
+            objects.push_back(std::move(object));
+        }
+    }
+
+    static std::vector<CSortInfo> Levels() { return {CSortInfo(1, false), CSortInfo(2, false), CSortInfo(3, true)}; }
+
+    std::vector<std::unique_ptr<CDynamicObject>> objects;
+};
+
+// Loading n such rows in one burst: reading three text keys per row, sorting once.
+void BM_TextKeyBulkLoad(benchmark::State& state)
+{
+    const int count = static_cast<int>(state.range(0));
+    TextTable table(count);
+    std::vector<CDataObject*> objects;
+    for (auto& object : table.objects)
+        objects.push_back(object.get());
+    for (auto _ : state) {
+        CQuietOwner owner;
+        owner.SortBy(TextTable::Levels());
+        {
+            CGridRows rows(owner);
+            rows.Resort();
+            benchmark::DoNotOptimize(rows.AddMany(objects, GRID_ROOT, GRID_LAST));
+            state.PauseTiming();
+        }
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * count);
+}
+BENCHMARK(BM_TextKeyBulkLoad)->Arg(40000)->Arg(1000000)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// One comparison of sorted neighbours on three text levels: the first level mostly ties.
+void BM_CompareTextNeighbours(benchmark::State& state)
+{
+    const int count = static_cast<int>(state.range(0));
+    TextTable table(count);
+    CQuietOwner owner;
+    CGridRows rows(owner);
+    for (auto& object : table.objects)
+        rows.Add(object.get(), GRID_ROOT, GRID_LAST);
+    owner.SortBy(TextTable::Levels());
+    rows.Resort();
+    const CItemContainer& container = rows.GetContainer(ROW_NORMAL);
+    const CRowComparator comparator(container.GetSortLevels());
+    std::size_t position = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(comparator.Compare(*container.GetRowAt(static_cast<int>(position)),
+                                                    *container.GetRowAt(static_cast<int>(position) + 1)));
+        position = (position + 1) % static_cast<std::size_t>(count - 1);
+    }
+}
+BENCHMARK(BM_CompareTextNeighbours)->Arg(40000);
 
 } // namespace
 

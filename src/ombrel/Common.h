@@ -25,3 +25,4 @@
 #include "ombrel/common/FieldMap.h"
 #include "ombrel/common/FieldDeclaration.h"
 #include "ombrel/common/DynamicObject.h"
+#include "ombrel/common/DynamicSchema.h"

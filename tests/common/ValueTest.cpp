@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 #include <utility>
 
 using namespace Ombrel;
@@ -104,4 +105,24 @@ TEST(ValueTest, NotANumberIsNeitherEqualNorGreater)
     EXPECT_FALSE(nan == nan);
     EXPECT_FALSE(nan > CValue(1.0));
     EXPECT_FALSE(CValue(1.0) > nan);
+}
+
+// Sorting asks Compare instead of > both ways: the two must never disagree, for any kind,
+// for text with bytes above 0x7F, for NaN and across kinds.
+TEST(ValueTest, CompareAgreesWithTheOrderingOperators)
+{
+    const std::vector<CValue> values = {
+        CValue(),  CValue(std::int32_t{-1}), CValue(std::int32_t{1}), CValue(std::int64_t{1}),
+        CValue(std::uint32_t{0xFFFFFFFFu}), CValue(static_cast<char>(-1)), CValue(static_cast<char>(1)),
+        CValue(true), CValue(false), CValue(std::nan("")), CValue(0.5), CValue(-0.5), CValue(1.5f),
+        CValue(std::string("ab")), CValue(std::string("abc")), CValue(std::string("\xC3\xA9")),
+        CValue(CString("b")), CValue(CString("")), CValue(OpaqueValue{0x80000000u}), CValue(OpaqueValue{1}),
+    };
+    for (const CValue& left : values)
+        for (const CValue& right : values) {
+            const int expected = left > right ? 1 : right > left ? -1 : 0;
+            const int order = left.Compare(right);
+            EXPECT_EQ((order > 0) - (order < 0), expected)
+                << "kinds " << left.GetType() << " and " << right.GetType();
+        }
 }

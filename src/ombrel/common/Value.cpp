@@ -253,6 +253,43 @@ bool CValue::operator==(const CValue& other) const
     return false;
 }
 
+namespace {
+
+template <class T>
+int Order(T left, T right)
+{
+    return static_cast<int>(right < left) - static_cast<int>(left < right);
+}
+
+} // namespace
+
+int CValue::Compare(const CValue& other) const
+{
+    if (m_type != other.m_type)
+        return 0;
+    switch (m_type)
+    {
+    case vtEmpty: return 0;
+    case vtMfcString:
+    case vtStlString: {
+        const int order = StringView().compare(other.StringView());
+        return Order(order, 0);
+    }
+    case vtChar: return Order(m_payload.charValue, other.m_payload.charValue);
+    case vtUChar: return Order(m_payload.ucharValue, other.m_payload.ucharValue);
+    case vtShort: return Order(m_payload.shortValue, other.m_payload.shortValue);
+    case vtUShort: return Order(m_payload.ushortValue, other.m_payload.ushortValue);
+    case vtLong: return Order(m_payload.longValue, other.m_payload.longValue);
+    case vtULong: return Order(m_payload.ulongValue, other.m_payload.ulongValue);
+    case vtInt64: return Order(m_payload.int64Value, other.m_payload.int64Value);
+    case vtBool: return Order(m_payload.boolValue, other.m_payload.boolValue);
+    case vtFloat: return Order(m_payload.floatValue, other.m_payload.floatValue);
+    case vtDouble: return Order(m_payload.doubleValue, other.m_payload.doubleValue);
+    case vtOpaque: return Order(m_payload.opaqueValue, other.m_payload.opaqueValue);
+    }
+    return 0;
+}
+
 bool CValue::operator>(const CValue& other) const
 {
     if (m_type != other.m_type)

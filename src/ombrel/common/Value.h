@@ -112,6 +112,10 @@ public:
     bool operator!=(const CValue& other) const { return !(*this == other); }
     bool operator>(const CValue& other) const;
     bool operator<(const CValue& other) const { return other > *this; }
+    // Both tests at once, as sorting needs them: positive when this is greater, negative when
+    // `other` is, 0 otherwise (equal, of different kinds, or an unordered NaN). Text is compared
+    // once, in place, without a copy.
+    int Compare(const CValue& other) const;
 
 private:
     union Payload

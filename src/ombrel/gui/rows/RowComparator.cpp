@@ -22,11 +22,7 @@ int CRowComparator::Compare(const CGridItem& a, const CGridItem& b) const
         const Common::CValue& keyB = b.GetSortKey(level);
         if (keyA.GetType() != keyB.GetType() || keyA.IsEmpty())
             return 0;
-        int greater = 0;
-        if (keyA > keyB)
-            greater = 1;
-        else if (keyB > keyA)
-            greater = -1;
+        const int greater = keyA.Compare(keyB);
         if (greater == 0)
             continue;
         return m_levels[static_cast<std::size_t>(level)].IsDescending() ? greater : -greater;
