@@ -16,7 +16,6 @@ struct DemoOptions
     int objectCount = 10;          // --objects N
     bool liveUpdates = false;      // --live: live updates on from the start
     double quitAfterSeconds = 0.0; // --quit-after SECONDS; 0 runs until the window is closed
-    std::string screenshotPath;    // --screenshot FILE; empty: none asked for
     std::string printPdfPath;      // --print-pdf FILE: print every page to a PDF and exit
     std::string previewScreenshotPath; // --screenshot-preview FILE: the print preview as PNG
     std::string screenshotPath;    // --screenshot FILE or --screenshot-edit FILE; empty: none

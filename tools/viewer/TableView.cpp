@@ -13,7 +13,10 @@
 #include "ombrel/gui/header/Column.h"
 #include "ombrel/gui/header/Header.h"
 #include "ombrel/gui/header/SortInfo.h"
+#include "ombrel/gui/grid/GridSettingsRecords.h"
 #include "ombrel/gui/paint/PaintFlags.h"
+#include "ombrel/gui/print/PrintJob.h"
+#include "ombrel/gui/print/PrintSettings.h"
 
 namespace Ombrel::Viewer {
 
@@ -23,6 +26,7 @@ namespace {
 constexpr UINT kColumnsReadyMessage = WM_APP + 1;
 constexpr UINT kProgressMessage = WM_APP + 2;
 constexpr UINT kFinishedMessage = WM_APP + 3;
+constexpr UINT kRowsMessage = WM_APP + 4;
 
 constexpr int kCharacterWidth = 8;  // a rough average, for the first column widths
 constexpr int kTitleRoom = 40;      // margins and the sort mark with its level number
@@ -81,6 +85,9 @@ struct CTableView::Impl
     std::vector<ColumnInfo> columns;
     TableLoadProgress progress;
     std::optional<TableLoadSummary> summary;
+    // Objects of batches the window thread has not added yet; it takes them all at once.
+    std::vector<Common::CDataObject*> pendingRows;
+    std::atomic<bool> rowsPosted = false;
     std::atomic<bool> progressPosted = false;
     std::atomic<bool> finished = false;
     std::atomic<bool> loading = false;
@@ -104,6 +111,13 @@ int CTableView::OnCreate(CREATESTRUCT* cs)
     if (!grid.Create(WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL, GetClientRect(), this, kGridId))
         return -1;
     grid.SetHeader(new GUI::CHeader(true));
+    // The file is the source of truth: rows may be dragged out (as text, or as rows into
+    // another grid) but nothing is dropped in, not even a move within the sorted table.
+    GUI::DropSettings drops = *grid.GetDropSettings();
+    drops.acceptIntoFixedRows = false;
+    drops.acceptIntoNormalRows = false;
+    drops.moveWithinGrid = false;
+    grid.SetDropSettings(drops);
     // A table is flat: no room for expand buttons before the first column.
     grid.SetPaintOptions(grid.GetPaintOptions() & ~static_cast<std::uint32_t>(GUI::PaintTreeIndent));
     // Clicking a column header sorts by it; Ctrl+click adds a level.
@@ -140,6 +154,15 @@ bool CTableView::OnCmdMsg(UINT id, int code)
     case ID_FILE_CANCEL_LOAD:
         CancelLoad();
         return true;
+    case ID_FILE_PRINT_PREVIEW:
+        m_impl->grid.PrintPreview(GUI::PrintSettings{});
+        return true;
+    case ID_FILE_PRINT: {
+        GUI::PrintJob job;
+        job.showPrintDialog = true;  // the printer and the pages, then a progress dialog
+        m_impl->grid.Print(GUI::PrintSettings{}, job);
+        return true;
+    }
     default:
         return CWnd::OnCmdMsg(id, code);
     }
@@ -156,6 +179,9 @@ LRESULT CTableView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     case kFinishedMessage:
         OnFinished();
+        return 0;
+    case kRowsMessage:
+        OnRows();
         return 0;
     default:
         return CWnd::WindowProc(message, wParam, lParam);
@@ -190,21 +216,23 @@ bool CTableView::Load(const std::string& path, std::vector<std::string> sortColu
             PostMessage(kProgressMessage);
     };
     callbacks.batch = [this](CTableRowBuilder::Objects& batch) {
-        std::lock_guard guard(m_impl->lock);
-        for (auto& object : batch) {
-            // False once the grid is gone: the load then stops.
-            if (!m_impl->grid.PostAdd(object.get()))
-                return false;
-            m_impl->objects.push_back(std::move(object));
+        {
+            std::lock_guard guard(m_impl->lock);
+            for (auto& object : batch) {
+                m_impl->pendingRows.push_back(object.get());
+                m_impl->objects.push_back(std::move(object));
+            }
         }
-        return true;
+        // One message for as many batches as arrive before the window thread gets to it; false
+        // once the window is gone, which stops the load.
+        return m_impl->rowsPosted.exchange(true) || PostMessage(kRowsMessage);
     };
     callbacks.finished = [this](const TableLoadSummary& summary) {
         {
             std::lock_guard guard(m_impl->lock);
             m_impl->summary = summary;
         }
-        // Behind every posted row: when it arrives, the grid holds them all.
+        // Behind the last rows message: when it arrives, the grid holds every row.
         PostMessage(kFinishedMessage);
     };
     ShowStatus();
@@ -259,6 +287,19 @@ void CTableView::OnColumnsReady()
         impl.grid.SetSortInfo(level++, GUI::CSortInfo(id, descending));
     }
     ShowStatus();
+}
+
+void CTableView::OnRows()
+{
+    std::vector<Common::CDataObject*> rows;
+    {
+        std::lock_guard guard(m_impl->lock);
+        rows.swap(m_impl->pendingRows);
+        m_impl->rowsPosted = false;
+    }
+    // One sorted burst: keys read once, sorted once, shown as one block.
+    m_impl->grid.AddMany(rows, GUI::GRID_ROOT, GUI::GRID_LAST);
+    FitColumns();
 }
 
 void CTableView::OnProgress()

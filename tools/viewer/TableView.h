@@ -16,8 +16,8 @@ class CGrid;
 namespace Ombrel::Viewer {
 
 // The viewer's view: one grid over the rows of a table file, filled by a CTableLoader while
-// the file is read. The worker never waits for this window: columns, progress and the end are
-// posted to it, rows are posted to the grid. The view owns the rows' objects; destroying the
+// the file is read. The worker never waits for this window: columns, batches of rows, progress
+// and the end are posted to it, and the window thread adds each burst of rows in one AddMany. The view owns the rows' objects; destroying the
 // window cancels the load, waits for the worker and removes the rows before the objects go.
 class CTableView : public CWnd
 {
@@ -49,6 +49,7 @@ public:
 
 private:
     void OnColumnsReady();
+    void OnRows();
     void OnProgress();
     void OnFinished();
     void FitColumns();

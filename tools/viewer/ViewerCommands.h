@@ -6,6 +6,9 @@ namespace Ombrel::Viewer {
 
 // Command identifiers of the viewer's menus.
 constexpr UINT ID_FILE_CANCEL_LOAD = 0x8101;
+// The platform's standard File commands for printing.
+constexpr UINT ID_FILE_PRINT = 0xE107;
+constexpr UINT ID_FILE_PRINT_PREVIEW = 0xE109;
 // The platform's standard Edit commands.
 constexpr UINT ID_EDIT_COPY = 0xE122;
 constexpr UINT ID_EDIT_SELECT_ALL = 0xE12A;

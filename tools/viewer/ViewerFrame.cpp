@@ -25,6 +25,9 @@ bool CViewerFrame::Create(const std::string& title, const CRect& rect)
     const int file = AddMenu("&File");
     AddMenuItem(file, ID_FILE_CANCEL_LOAD, "&Cancel loading", "Esc");
     AddMenuSeparator(file);
+    AddMenuItem(file, ID_FILE_PRINT_PREVIEW, "Print pre&view...", "Ctrl+F2");
+    AddMenuItem(file, ID_FILE_PRINT, "&Print...", "Ctrl+P");
+    AddMenuSeparator(file);
     AddMenuItem(file, ID_APP_EXIT, "E&xit", "Ctrl+Q");
     // While the grid has the keyboard its key manager takes these keys itself.
     const int edit = AddMenu("&Edit");

@@ -9,8 +9,9 @@ namespace Ombrel::Viewer {
 
 class CTableView;
 
-// The viewer's main window, titled with the file's name: menu (File: Cancel loading, Exit;
-// Edit: Copy, Select all), the status bar that shows the load, and the table view between.
+// The viewer's main window, titled with the file's name: menu (File: Cancel loading, Print
+// preview, Print, Exit; Edit: Copy, Select all), the status bar that shows the load, and the
+// table view between.
 class CViewerFrame : public CFrameWnd
 {
 public:

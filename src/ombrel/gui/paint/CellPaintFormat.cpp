@@ -1,5 +1,6 @@
 #include "ombrel/gui/paint/CellPaintFormat.h"
 
+#include "ombrel/common/ValueKind.h"
 #include "ombrel/common/DataObject.h"
 #include "ombrel/common/Value.h"
 #include "ombrel/gui/paint/PaintedGrid.h"
@@ -47,24 +48,6 @@ const GridAppearance& AppearanceOf(const CellPaintContext& context)
         }
     }
     return CPaintDefaults::Get().GetAppearance();
-}
-
-bool IsNumericKind(Common::ValueType kind)
-{
-    switch (kind) {
-    case Common::vtChar:
-    case Common::vtUChar:
-    case Common::vtShort:
-    case Common::vtUShort:
-    case Common::vtLong:
-    case Common::vtULong:
-    case Common::vtInt64:
-    case Common::vtFloat:
-    case Common::vtDouble:
-        return true;
-    default:
-        return false;
-    }
 }
 
 // The column's field is one of the grid's sort levels (scanned until a level bound to no
@@ -355,7 +338,7 @@ UINT CCellPaintFormat::GetTextAlignment(const CellPaintContext& context) const
     case CColumn::AlignAuto: {
         Common::CDataObject* object = context.row ? context.row->GetDataObject() : nullptr;
         const bool numeric =
-            object && IsNumericKind(object->GetFieldType(context.column->GetFieldId()));
+            object && Common::IsNumericKind(object->GetFieldType(context.column->GetFieldId()));
         return numeric ? DT_RIGHT : DT_LEFT;
     }
     default:

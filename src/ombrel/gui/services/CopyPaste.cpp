@@ -25,6 +25,7 @@
 #include "ombrel/gui/rows/GridItem.h"
 #include "ombrel/gui/services/LocalDataFormat.h"
 #include "ombrel/gui/services/TextClipboardFormat.h"
+#include "ombrel/gui/services/detail/CreatedObjects.h"
 #include "ombrel/gui/services/detail/RowInsertion.h"
 #include "ombrel/platform/Clipboard.h"
 #include "ombrel/platform/WindowMessaging.h"
@@ -380,10 +381,7 @@ struct CCopyPaste::Impl
 {
     bool autoDelete = true;
     std::vector<std::unique_ptr<IClipboardFormat>> formats;
-    // Objects made by imports and not yet released; GetCreatedObjects may be asked from any
-    // thread, so the list has a lock.
-    std::mutex createdLock;
-    std::vector<Common::CDataObject*> created; // guarded by createdLock
+    CCreatedObjects created; // made by imports and not yet released
 };
 
 CCopyPaste::CCopyPaste(bool autoDelete) : m_impl(std::make_unique<Impl>())
@@ -560,32 +558,11 @@ std::vector<IClipboardFormat*> CCopyPaste::GetFormats() const
 
 Common::CDataObject* CCopyPaste::CreateObject(const std::string& className)
 {
-    Common::CDataObject* object = Common::CDataObjectRegistry::Create(className);
-    if (object == nullptr)
-        object = new Common::CDynamicObject(true);
-    std::lock_guard guard(m_impl->createdLock);
-    m_impl->created.push_back(object);
-    return object;
+    return m_impl->created.Create(className);
 }
 
-void CCopyPaste::GetCreatedObjects(std::vector<Common::CDataObject*>& out)
-{
-    std::lock_guard guard(m_impl->createdLock);
-    out.insert(out.end(), m_impl->created.begin(), m_impl->created.end());
-}
+void CCopyPaste::GetCreatedObjects(std::vector<Common::CDataObject*>& out) { m_impl->created.Get(out); }
 
-void CCopyPaste::ReleaseCreatedObjects(bool destroy)
-{
-    std::vector<Common::CDataObject*> released;
-    {
-        std::lock_guard guard(m_impl->createdLock);
-        released.swap(m_impl->created);
-    }
-    // Deleted outside the lock: a destruction waits for the window thread to drop the rows.
-    if (destroy) {
-        for (Common::CDataObject* object : released)
-            delete object;
-    }
-}
+void CCopyPaste::ReleaseCreatedObjects(bool destroy) { m_impl->created.Release(destroy); }
 
 } // namespace Ombrel::GUI

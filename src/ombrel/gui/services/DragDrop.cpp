@@ -23,6 +23,7 @@
 #include "ombrel/gui/services/DragSource.h"
 #include "ombrel/gui/services/LocalDataFormat.h"
 #include "ombrel/gui/services/TextClipboardFormat.h"
+#include "ombrel/gui/services/detail/CreatedObjects.h"
 #include "ombrel/gui/services/detail/RowInsertion.h"
 #include "ombrel/platform/ImageList.h"
 #include "ombrel/platform/OleDataObject.h"
@@ -190,9 +191,7 @@ struct CDragDrop::Impl
     std::optional<ClipboardImport> import;
     // The drag StartDrag is running; null outside of it.
     CDragSource* drag = nullptr;
-    // Objects made by imports and not yet released; asked from any thread, so it has a lock.
-    std::mutex createdLock;
-    std::vector<Common::CDataObject*> created; // guarded by createdLock
+    CCreatedObjects created; // made by imports and not yet released
 };
 
 CDragDrop::CDragDrop(bool autoDelete) : m_impl(std::make_unique<Impl>())
@@ -423,32 +422,11 @@ std::vector<IClipboardFormat*> CDragDrop::GetFormats() const
 
 Common::CDataObject* CDragDrop::CreateObject(const std::string& className)
 {
-    Common::CDataObject* object = Common::CDataObjectRegistry::Create(className);
-    if (object == nullptr)
-        object = new Common::CDynamicObject(true);
-    std::lock_guard guard(m_impl->createdLock);
-    m_impl->created.push_back(object);
-    return object;
+    return m_impl->created.Create(className);
 }
 
-void CDragDrop::GetCreatedObjects(std::vector<Common::CDataObject*>& out)
-{
-    std::lock_guard guard(m_impl->createdLock);
-    out.insert(out.end(), m_impl->created.begin(), m_impl->created.end());
-}
+void CDragDrop::GetCreatedObjects(std::vector<Common::CDataObject*>& out) { m_impl->created.Get(out); }
 
-void CDragDrop::ReleaseCreatedObjects(bool destroy)
-{
-    std::vector<Common::CDataObject*> released;
-    {
-        std::lock_guard guard(m_impl->createdLock);
-        released.swap(m_impl->created);
-    }
-    // Deleted outside the lock: a destruction waits for the window thread to drop the rows.
-    if (destroy) {
-        for (Common::CDataObject* object : released)
-            delete object;
-    }
-}
+void CDragDrop::ReleaseCreatedObjects(bool destroy) { m_impl->created.Release(destroy); }
 
 } // namespace Ombrel::GUI

@@ -12,24 +12,6 @@
 
 namespace Ombrel::GUI::Detail {
 
-bool IsNumericKind(Common::ValueType kind)
-{
-    switch (kind) {
-    case Common::vtChar:
-    case Common::vtUChar:
-    case Common::vtShort:
-    case Common::vtUShort:
-    case Common::vtLong:
-    case Common::vtULong:
-    case Common::vtInt64:
-    case Common::vtFloat:
-    case Common::vtDouble:
-        return true;
-    default:
-        return false;
-    }
-}
-
 bool PlaceOverCell(const CEditContext& context, CWnd& editor)
 {
     if (context.grid == nullptr || context.row == nullptr || context.column == nullptr)

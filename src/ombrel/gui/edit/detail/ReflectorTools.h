@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ombrel/base/Geometry.h"
+#include "ombrel/common/ValueKind.h"
 #include "ombrel/common/Value.h"
 
 #include <cstdint>
@@ -23,7 +24,7 @@ struct EditInPlaceSettings;
 namespace Ombrel::GUI::Detail {
 
 // Whether values of `kind` are numbers (shown right-aligned by an automatic column).
-bool IsNumericKind(Common::ValueType kind);
+using Common::IsNumericKind;
 
 // Moves `editor` over the context's cell; false when the cell has no place in the grid (its
 // row is not shown or its column hidden). A cell scrolled out of view still has a place; the
