@@ -2,12 +2,10 @@
 
 #include <sys/resource.h>
 #include <time.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <fstream>
 #include <limits>
 
 namespace OmbrelBench {
@@ -38,16 +36,6 @@ std::int64_t MinorFaults()
 double ElapsedMs(std::int64_t startNs, std::int64_t endNs)
 {
     return static_cast<double>(endNs - startNs) / 1e6;
-}
-
-std::size_t ResidentBytes()
-{
-    std::ifstream statm("/proc/self/statm");
-    std::size_t totalPages = 0;
-    std::size_t residentPages = 0;
-    if (!(statm >> totalPages >> residentPages))
-        return 0;
-    return residentPages * static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
 }
 
 double Quantile(std::vector<double> samples, double q)

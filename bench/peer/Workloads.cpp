@@ -8,6 +8,8 @@
 #include "RowData.h"
 #include "UpdateLoad.h"
 
+#include "ombrel/base/ProcessMemory.h"
+
 namespace OmbrelBench {
 
 namespace {
@@ -50,7 +52,7 @@ void SaveFrame(const IPeerSide& side, const std::string& path)
 void RunLoad(IPeerSide& side, const std::vector<RowValues>& rows, const WorkloadOptions& options,
              std::FILE* out)
 {
-    const std::size_t residentBefore = ResidentBytes();
+    const std::uint64_t residentBefore = Ombrel::ResidentBytes();
     const Stopwatch stopwatch;
     side.Load(rows);
     side.ProcessEvents();
@@ -59,7 +61,7 @@ void RunLoad(IPeerSide& side, const std::vector<RowValues>& rows, const Workload
     const double cpuMs = stopwatch.CpuMs();
     SaveFrame(side, options.firstFramePath);
     side.ProcessEvents();
-    const std::size_t residentAfter = ResidentBytes();
+    const std::uint64_t residentAfter = Ombrel::ResidentBytes();
     const int loaded = side.GetLoadedRowCount();
     Put(out, "load_ms", wallMs);
     Put(out, "load_cpu_ms", cpuMs);

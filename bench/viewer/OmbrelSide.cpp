@@ -1,25 +1,15 @@
 #include "ViewerBenchSide.h"
 
 #include <chrono>
-#include <fstream>
-#include <unistd.h>
 
 #include "TableView.h"
 #include "ViewerFrame.h"
 
 #include "ombrel/Platform.h"
+#include "ombrel/base/ProcessMemory.h"
 #include "ombrel/gui/grid/Grid.h"
 
 namespace OmbrelViewerBench {
-
-std::uint64_t ResidentBytes()
-{
-    std::ifstream statm("/proc/self/statm");
-    std::uint64_t pages = 0, resident = 0;
-    if (!(statm >> pages >> resident))
-        return 0;
-    return resident * static_cast<std::uint64_t>(sysconf(_SC_PAGESIZE));
-}
 
 namespace {
 

@@ -13,6 +13,8 @@
 #include "TableFile.h"
 #include "TableShape.h"
 
+#include "ombrel/base/ProcessMemory.h"
+
 namespace OmbrelViewerBench {
 
 namespace {
@@ -82,7 +84,7 @@ SideResult RunQtSide(int argc, char** argv, const std::string& path, const std::
     QCoreApplication::processEvents();
 
     SideResult result;
-    const std::uint64_t before = ResidentBytes();
+    const std::uint64_t before = Ombrel::ResidentBytes();
     const auto start = std::chrono::steady_clock::now();
     CTableShape shape;
     if (!ReadTableFile(path, shape).Succeeded())
@@ -102,7 +104,7 @@ SideResult RunQtSide(int argc, char** argv, const std::string& path, const std::
     const auto end = std::chrono::steady_clock::now();
     result.loadMs = std::chrono::duration<double, std::milli>(end - start).count();
     result.rows = static_cast<std::uint64_t>(proxy.rowCount());
-    const std::uint64_t after = ResidentBytes();
+    const std::uint64_t after = Ombrel::ResidentBytes();
     result.bytesPerRow =
         result.rows > 0 && after > before ? static_cast<double>(after - before) / static_cast<double>(result.rows) : 0;
     return result;

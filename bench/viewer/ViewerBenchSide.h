@@ -18,9 +18,6 @@ struct SideResult
 constexpr int kWindowWidth = 1280;
 constexpr int kWindowHeight = 800;
 
-// Resident memory of this process, from /proc; 0 where it cannot be read.
-std::uint64_t ResidentBytes();
-
 // Each side runs in a process of its own (the memory figure needs that) and needs the
 // application object of its toolkit, which these functions create. `sortColumn` names the
 // column both sides sort by.

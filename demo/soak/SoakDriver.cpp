@@ -2,19 +2,18 @@
 
 #include "TestClass.h"
 
+#include "ombrel/base/ProcessMemory.h"
 #include "ombrel/common/DataObject.h"
 #include "ombrel/gui/grid/Grid.h"
 #include "ombrel/gui/header/SortInfo.h"
 #include "ombrel/gui/rows/GridTypes.h"
 #include "ombrel/gui/rows/RowFilter.h"
 
-#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <deque>
-#include <fstream>
 #include <iterator>
 #include <random>
 #include <thread>
@@ -266,16 +265,6 @@ void CSoakDriver::OnTimer(UINT_PTR id)
         m_impl->Report("at");
     else
         CWnd::OnTimer(id);
-}
-
-std::uint64_t CSoakDriver::ResidentBytes()
-{
-    std::ifstream statm("/proc/self/statm");
-    std::uint64_t totalPages = 0;
-    std::uint64_t residentPages = 0;
-    if (!(statm >> totalPages >> residentPages))
-        return 0;
-    return residentPages * static_cast<std::uint64_t>(sysconf(_SC_PAGESIZE));
 }
 
 } // namespace Ombrel::Demo

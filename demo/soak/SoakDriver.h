@@ -45,9 +45,6 @@ public:
     // still owns and kills the timers. Prints the final report once.
     void Stop();
 
-    // The resident memory of this process in bytes, 0 when it cannot be read.
-    static std::uint64_t ResidentBytes();
-
     void OnTimer(UINT_PTR id) override;
 
 private:

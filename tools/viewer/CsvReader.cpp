@@ -102,9 +102,8 @@ struct CCsvReader::Impl
                 sink.OnWarning({recordLine, 0, "the row has " + std::to_string(cells.size()) +
                                                    " fields but the header " + std::to_string(columns) +
                                                    "; the extra fields are left out"});
-            cells.resize(columns);
         }
-        cells.resize(columns);
+        cells.resize(columns);  // cuts a long row, pads a short one
         ++rows;
         cancelled = !sink.OnRow(cells);
     }

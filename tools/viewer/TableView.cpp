@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <filesystem>
 #include <mutex>
 
 #include "TableShape.h"
@@ -37,10 +38,16 @@ struct ColumnInfo
     ColumnKind kind;
 };
 
+// Wide enough for a column's title with its sort mark.
+int TitleWidth(const std::string& title)
+{
+    return static_cast<int>(title.size()) * kCharacterWidth + kTitleRoom;
+}
+
 // Wide enough for the title and for a typical value of the column's kind.
 int InitialWidth(const ColumnInfo& column)
 {
-    const int title = static_cast<int>(column.name.size()) * kCharacterWidth + kTitleRoom;
+    const int title = TitleWidth(column.name);
     int content = 160;
     switch (column.kind) {
     case ColumnKind::Bool: content = 50; break;
@@ -59,12 +66,6 @@ std::string WithThousands(std::uint64_t value)
     for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3)
         digits.insert(static_cast<std::size_t>(at), " ");
     return digits;
-}
-
-std::string FileNameOf(const std::string& path)
-{
-    const std::size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 } // namespace
@@ -330,8 +331,7 @@ void CTableView::FitColumns()
     GUI::CHeader* header = impl.grid.GetHeader();
     for (int position = 0; header != nullptr && position < header->GetColumnCount(); ++position) {
         GUI::CColumn* column = header->GetColumn(position);
-        const int title = static_cast<int>(column->GetTitle().size()) * kCharacterWidth + kTitleRoom;
-        const int fitted = std::max(impl.grid.GetOptimalWidth(column->GetFieldId()), title);
+        const int fitted = std::max(impl.grid.GetOptimalWidth(column->GetFieldId()), TitleWidth(column->GetTitle()));
         column->SetWidth(impl.columnsFitted ? std::max(fitted, column->GetWidth()) : fitted);
     }
     impl.columnsFitted = true;
@@ -341,7 +341,7 @@ std::string CTableView::DescribeStatus() const
 {
     const Impl& impl = *m_impl;
     std::lock_guard guard(impl.lock);
-    const std::string file = FileNameOf(impl.path);
+    const std::string file = std::filesystem::path(impl.path).filename().string();
     if (!impl.finished.load()) {
         const bool scanning = impl.progress.phase == TableLoadProgress::Phase::Scanning;
         return "Reading " + file + ": " + std::to_string(impl.progress.Percent()) + " %" +

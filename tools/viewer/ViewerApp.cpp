@@ -2,14 +2,14 @@
 
 #include <chrono>
 #include <cstdio>
-#include <fstream>
-#include <unistd.h>
+#include <filesystem>
 
 #include "TableView.h"
 #include "ViewerFrame.h"
 #include "ViewerOptions.h"
 
 #include "ombrel/Common.h"
+#include "ombrel/base/ProcessMemory.h"
 
 namespace Ombrel::Viewer {
 
@@ -24,22 +24,6 @@ void PumpFor(std::chrono::milliseconds duration)
     while (std::chrono::steady_clock::now() < until)
         if (!PumpMessagesFor(20))
             return;
-}
-
-// Resident memory of this process, from /proc; 0 where it cannot be read.
-std::uint64_t ResidentBytes()
-{
-    std::ifstream statm("/proc/self/statm");
-    std::uint64_t pages = 0, resident = 0;
-    if (!(statm >> pages >> resident))
-        return 0;
-    return resident * static_cast<std::uint64_t>(sysconf(_SC_PAGESIZE));
-}
-
-std::string FileNameOf(const std::string& path)
-{
-    const std::size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 } // namespace
@@ -107,7 +91,7 @@ bool CViewerApp::InitInstance()
     impl.residentBefore = ResidentBytes();
     impl.frame = std::make_unique<CViewerFrame>();
     const CRect rect(60, 60, 60 + CViewerFrame::kDefaultWidth, 60 + CViewerFrame::kDefaultHeight);
-    if (!impl.frame->Create(FileNameOf(impl.options.path) + " - Ombrel View", rect)) {
+    if (!impl.frame->Create(std::filesystem::path(impl.options.path).filename().string() + " - Ombrel View", rect)) {
         std::fprintf(stderr, "ombrel_view: the main window could not be created\n");
         impl.exitCode = 1;
         return false;
