@@ -410,7 +410,7 @@ struct TextTable
         static const char* const kWords[] = {"Amsterdam", "Amstelveen", "Berlin", "Bergen", "Cairo", "Calgary",
                                              "Delhi", "Denver", "Essen", "Espoo"};
         for (int row = 0; row < count; ++row) {
-            auto object = std::make_unique<CDynamicObject>(schema, false);
+            auto object = CDynamicObject::Create(schema, false);
             for (int id = 1; id <= 3; ++id)
                 object->SetStdString(id, std::string(kWords[random() % 10]) + " " + std::to_string(random() % 100));
             objects.push_back(std::move(object));

@@ -1,11 +1,12 @@
 #include "ombrel/common/DynamicObject.h"
 
+#include <cstring>
 #include <map>
+#include <new>
 #include <mutex>
 #include <set>
 #include <utility>
 
-#include "ombrel/base/CriticalSection.h"
 #include "ombrel/common/Field.h"
 #include "ombrel/common/FieldMap.h"
 #include "ombrel/common/Format.h"
@@ -29,224 +30,289 @@ CValue AsStringKind(const CValue& value, ValueType kind)
 
 } // namespace
 
-struct CDynamicObject::Impl
+struct CDynamicObject::Extras
 {
-    // A declared field's value in an object with a schema. `present` tells a stored empty
-    // value from none stored, as the identifier map does by its entry.
-    struct Slot
-    {
-        CValue value;
-        bool present = false;
-    };
-
-    Impl(bool notifyChanges, std::shared_ptr<const CDynamicSchema> sharedSchema)
-        : schema(std::move(sharedSchema)), notify(notifyChanges)
-    {
-        if (schema == nullptr)
-            ownMap = std::make_unique<CFieldMap>();
-        else if (schema->GetSlotCount() > 0)
-            slots = std::make_unique<Slot[]>(static_cast<std::size_t>(schema->GetSlotCount()));
-    }
-
-    CCriticalSection lock; // guards everything below
-    // Shared and immutable; null for an object that declares all its fields itself.
-    std::shared_ptr<const CDynamicSchema> schema;
-    // The object's own fields; null while an object with a schema has added none. Once made,
-    // it links the schema's map as its base, so lookups see both and nothing is copied.
-    std::unique_ptr<CFieldMap> ownMap;
-    std::unique_ptr<Slot[]> slots;   // one per schema slot
-    std::map<int, CValue> values;    // identifiers outside the schema
-    bool notify;
-
-    CFieldMap* Map() const { return ownMap != nullptr ? ownMap.get() : schema->GetFieldMap(); }
-
-    const CField* FindField(int id) const { return Map()->GetField(id); }
-
-    int SlotOf(int id) const { return schema != nullptr ? schema->GetSlot(id) : -1; }
-
-    const CValue* FindValue(int id) const
-    {
-        if (const int slot = SlotOf(id); slot >= 0)
-            return slots[slot].present ? &slots[slot].value : nullptr;
-        const auto found = values.find(id);
-        return found != values.end() ? &found->second : nullptr;
-    }
-
-    // The stored value for `id`, made empty when none was stored; `created` tells which.
-    CValue& Entry(int id, bool& created)
-    {
-        if (const int slot = SlotOf(id); slot >= 0) {
-            created = !slots[slot].present;
-            slots[slot].present = true;
-            return slots[slot].value;
-        }
-        auto [entry, inserted] = values.try_emplace(id);
-        created = inserted;
-        return entry->second;
-    }
-
-    // Every stored value with its identifier.
-    template <class Visit>
-    void ForEachValue(Visit visit) const
-    {
-        for (int slot = 0; schema != nullptr && slot < schema->GetSlotCount(); ++slot)
-            if (slots[slot].present)
-                visit(schema->GetIdAt(slot), slots[slot].value);
-        for (const auto& [id, value] : values)
-            visit(id, value);
-    }
-
-    // The declared fields: the object's own and, through the base link, the schema's.
-    void CollectFields(std::set<CField*>& fields) const
-    {
-        for (const CFieldMap* map = Map(); map != nullptr; map = map->GetBaseMap())
-            map->CollectFields(fields);
-    }
-
-    bool AddField(CField* field)
-    {
-        if (FindField(field->GetId()) != nullptr)
-            return false;
-        if (ownMap == nullptr) {
-            ownMap = std::make_unique<CFieldMap>();
-            ownMap->SetBaseMap(schema->GetFieldMap());
-        }
-        return ownMap->AddField(field->GetId(), field);
-    }
-
-    // The format for the text of `id`: the caller's, else the declared field's, else the
-    // default of the declared kind (of the stored kind for an undeclared identifier).
-    const CFormat* ChooseFormat(int id, const CFormat* requested) const
-    {
-        if (requested != nullptr)
-            return requested;
-        if (const CField* field = FindField(id))
-            return field->GetFormat() != nullptr ? field->GetFormat()
-                                                 : CFormat::GetDefaultFormat(field->GetType());
-        const CValue* stored = FindValue(id);
-        return CFormat::GetDefaultFormat(stored != nullptr ? stored->GetType() : vtEmpty);
-    }
-
-    // Parses `text` into the value stored for `id`; true when a value was stored. A stored
-    // value of another kind than the format's is kept (the text cannot become it), except
-    // that the two string kinds take each other's text.
-    template <class Text>
-    bool ParseAndStore(int id, const Text& text, const CFormat* requested, void* context)
-    {
-        if (IsReservedId(id) || FindField(id) == nullptr)
-            return false;
-        const CFormat* format = ChooseFormat(id, requested);
-        CValue parsed;
-        if (format == nullptr || !Parse(*format, text, parsed, context))
-            return false;
-        bool created = false;
-        CValue& stored = Entry(id, created);
-        if (stored.IsEmpty() || stored.GetType() == parsed.GetType())
-            stored = parsed;
-        else if (IsStringKind(stored.GetType()) && IsStringKind(parsed.GetType()))
-            stored = AsStringKind(parsed, stored.GetType());
-        else
-            return false;
-        return true;
-    }
-
-    static bool Parse(const CFormat& format, const CString& text, CValue& out, void* context)
-    {
-        return format.Parse(text, out, context);
-    }
-
-    static bool Parse(const CFormat& format, const std::string& text, CValue& out, void* context)
-    {
-        return format.ParseStl(text, out, context);
-    }
+    // Once made for an object with a schema, it links the schema's map as its base, so
+    // lookups see both and nothing is copied.
+    CFieldMap ownMap;
+    std::map<int, CValue> values;  // identifiers outside the schema
 };
 
-CDynamicObject::CDynamicObject(bool notify) : m_impl(std::make_unique<Impl>(notify, nullptr)) {}
+namespace {
+
+using Lock = std::lock_guard<CDynamicObjectLock>;
+
+std::size_t SlotCount(const std::shared_ptr<const CDynamicSchema>& schema)
+{
+    return schema != nullptr ? static_cast<std::size_t>(schema->GetSlotCount()) : 0;
+}
+
+// Values first (their alignment), then the presence bits.
+std::size_t SlotBytes(std::size_t slots) { return slots == 0 ? 0 : slots * sizeof(CValue) + (slots + 7) / 8; }
+
+// The slots of `slotCount` values at `storage`, empty and absent.
+CValue* ConstructSlots(void* storage, std::size_t slotCount)
+{
+    if (storage == nullptr)
+        return nullptr;
+    auto* values = static_cast<CValue*>(storage);
+    for (std::size_t slot = 0; slot < slotCount; ++slot)
+        new (values + slot) CValue();
+    std::memset(static_cast<void*>(values + slotCount), 0, (slotCount + 7) / 8);
+    return values;
+}
+
+std::uint8_t* PresenceBits(CValue* slots, std::size_t slotCount) { return reinterpret_cast<std::uint8_t*>(slots + slotCount); }
+
+} // namespace
+
+std::unique_ptr<CDynamicObject> CDynamicObject::Create(std::shared_ptr<const CDynamicSchema> schema, bool notify)
+{
+    const std::size_t slotBytes = SlotBytes(SlotCount(schema));
+    return std::unique_ptr<CDynamicObject>(new (slotBytes) CDynamicObject(std::move(schema), notify, SlotsBehind{}));
+}
+
+void* CDynamicObject::operator new(std::size_t size) { return ::operator new(size); }
+
+void* CDynamicObject::operator new(std::size_t size, std::size_t slotBytes)
+{
+    static_assert(sizeof(CDynamicObject) % alignof(CValue) == 0, "the slots follow the object");
+    return ::operator new(size + slotBytes);
+}
+
+void CDynamicObject::operator delete(void* block) { ::operator delete(block); }
+
+void CDynamicObject::operator delete(void* block, std::size_t) { ::operator delete(block); }
+
+CDynamicObject::CDynamicObject(bool notify)
+    : m_notify(notify), m_slotsInline(false), m_slots(nullptr), m_extras(std::make_unique<Extras>())
+{
+}
 
 CDynamicObject::CDynamicObject(std::shared_ptr<const CDynamicSchema> schema, bool notify)
-    : m_impl(std::make_unique<Impl>(notify, std::move(schema)))
+    : m_notify(notify),
+      m_slotsInline(false),
+      m_schema(std::move(schema)),
+      m_slots(ConstructSlots(SlotCount(m_schema) > 0 ? ::operator new(SlotBytes(SlotCount(m_schema))) : nullptr,
+                             SlotCount(m_schema)))
 {
+    if (m_schema == nullptr)
+        m_extras = std::make_unique<Extras>();
+}
+
+CDynamicObject::CDynamicObject(std::shared_ptr<const CDynamicSchema> schema, bool notify, SlotsBehind)
+    : m_notify(notify),
+      m_slotsInline(true),
+      m_schema(std::move(schema)),
+      m_slots(ConstructSlots(SlotCount(m_schema) > 0 ? reinterpret_cast<char*>(this) + sizeof(CDynamicObject) : nullptr,
+                             SlotCount(m_schema)))
+{
+    if (m_schema == nullptr)
+        m_extras = std::make_unique<Extras>();
 }
 
 CDynamicObject::~CDynamicObject()
 {
     // Sinks must see the values and fields still in place.
     NotifyDestroy();
+    const std::size_t slots = SlotCount(m_schema);
+    for (std::size_t slot = 0; slot < slots; ++slot)
+        m_slots[slot].~CValue();
+    if (!m_slotsInline && m_slots != nullptr)
+        ::operator delete(m_slots);
+}
+
+// --- State under the lock -----------------------------------------------------------------
+
+int CDynamicObject::SlotOf(int id) const { return m_slots != nullptr ? m_schema->GetSlot(id) : -1; }
+
+bool CDynamicObject::IsPresent(int slot) const
+{
+    const std::uint8_t* bits = PresenceBits(m_slots, SlotCount(m_schema));
+    return (bits[slot / 8] >> (slot % 8) & 1U) != 0;
+}
+
+CFieldMap* CDynamicObject::Map() const { return m_extras != nullptr ? &m_extras->ownMap : m_schema->GetFieldMap(); }
+
+const CValue* CDynamicObject::FindValue(int id) const
+{
+    if (const int slot = SlotOf(id); slot >= 0)
+        return IsPresent(slot) ? &m_slots[slot] : nullptr;
+    if (m_extras == nullptr)
+        return nullptr;
+    const auto found = m_extras->values.find(id);
+    return found != m_extras->values.end() ? &found->second : nullptr;
+}
+
+CValue& CDynamicObject::Entry(int id, bool& created)
+{
+    if (const int slot = SlotOf(id); slot >= 0) {
+        created = !IsPresent(slot);
+        PresenceBits(m_slots, SlotCount(m_schema))[slot / 8] |= static_cast<std::uint8_t>(1U << (slot % 8));
+        return m_slots[slot];
+    }
+    auto [entry, inserted] = GetExtras().values.try_emplace(id);
+    created = inserted;
+    return entry->second;
+}
+
+CDynamicObject::Extras& CDynamicObject::GetExtras()
+{
+    if (m_extras == nullptr) {
+        m_extras = std::make_unique<Extras>();
+        m_extras->ownMap.SetBaseMap(m_schema->GetFieldMap());
+    }
+    return *m_extras;
+}
+
+// Every stored value with its identifier.
+template <class Visit>
+void CDynamicObject::ForEachValue(Visit visit) const
+{
+    const int slots = static_cast<int>(SlotCount(m_schema));
+    for (int slot = 0; m_slots != nullptr && slot < slots; ++slot)
+        if (IsPresent(slot))
+            visit(m_schema->GetIdAt(slot), m_slots[slot]);
+    if (m_extras != nullptr)
+        for (const auto& [id, value] : m_extras->values)
+            visit(id, value);
+}
+
+// The format for the text of `id`: the caller's, else the declared field's, else the default
+// of the declared kind (of the stored kind for an undeclared identifier). Fields and their
+// formats live as long as the object, so the result may be used after the lock is released.
+const CFormat* CDynamicObject::ChooseFormat(int id, const CFormat* requested) const
+{
+    if (requested != nullptr)
+        return requested;
+    if (const CField* field = Map()->GetField(id))
+        return field->GetFormat() != nullptr ? field->GetFormat() : CFormat::GetDefaultFormat(field->GetType());
+    const CValue* stored = FindValue(id);
+    return CFormat::GetDefaultFormat(stored != nullptr ? stored->GetType() : vtEmpty);
+}
+
+namespace {
+
+bool ParseText(const CFormat& format, const CString& text, CValue& out, void* context)
+{
+    return format.Parse(text, out, context);
+}
+
+bool ParseText(const CFormat& format, const std::string& text, CValue& out, void* context)
+{
+    return format.ParseStl(text, out, context);
+}
+
+} // namespace
+
+// Parses `text` and stores the result for `id`; true when a value was stored. The format runs
+// without the lock (it may read this object). A stored value of another kind than the
+// format's is kept (the text cannot become it), except that the two string kinds take each
+// other's text.
+template <class Text>
+bool CDynamicObject::ParseAndStore(int id, const Text& text, CFormat* requested)
+{
+    if (IsReservedId(id))
+        return false;
+    const CFormat* format = nullptr;
+    {
+        Lock guard(m_lock);
+        if (Map()->GetField(id) == nullptr)
+            return false;
+        format = ChooseFormat(id, requested);
+    }
+    CValue parsed;
+    if (format == nullptr || !ParseText(*format, text, parsed, this))
+        return false;
+    Lock guard(m_lock);
+    bool created = false;
+    CValue& stored = Entry(id, created);
+    if (stored.IsEmpty() || stored.GetType() == parsed.GetType())
+        stored = std::move(parsed);
+    else if (IsStringKind(stored.GetType()) && IsStringKind(parsed.GetType()))
+        stored = AsStringKind(parsed, stored.GetType());
+    else
+        return false;
+    return true;
 }
 
 bool CDynamicObject::AddField(CField* field)
 {
     if (field == nullptr || IsReservedId(field->GetId()))
         return false;
-    CScopedLock guard(m_impl->lock);
-    return m_impl->AddField(field);
+    Lock guard(m_lock);
+    if (Map()->GetField(field->GetId()) != nullptr)
+        return false;
+    return GetExtras().ownMap.AddField(field->GetId(), field);
 }
 
 // --- Fields ------------------------------------------------------------------------------
 
 CDataObject::FieldRef CDynamicObject::GetField(int id)
 {
-    CScopedLock guard(m_impl->lock);
-    return {m_impl->Map()->GetField(id), this};
+    Lock guard(m_lock);
+    return {Map()->GetField(id), this};
 }
 
 void CDynamicObject::GetFieldRefs(FieldRefSet& refs)
 {
-    CScopedLock guard(m_impl->lock);
+    Lock guard(m_lock);
     std::set<CField*> fields;
-    m_impl->CollectFields(fields);
+    for (const CFieldMap* map = Map(); map != nullptr; map = map->GetBaseMap())
+        map->CollectFields(fields);
     for (CField* field : fields)
         refs.emplace(field, this);
 }
 
 void CDynamicObject::GetFieldIds(FieldIdSet& ids)
 {
-    CScopedLock guard(m_impl->lock);
+    Lock guard(m_lock);
     std::set<CField*> fields;
-    m_impl->CollectFields(fields);
+    for (const CFieldMap* map = Map(); map != nullptr; map = map->GetBaseMap())
+        map->CollectFields(fields);
     for (const CField* field : fields)
         ids.insert(field->GetId());
-    m_impl->ForEachValue([&ids](int id, const CValue&) { ids.insert(id); });
+    ForEachValue([&ids](int id, const CValue&) { ids.insert(id); });
 }
 
 CFieldMap* CDynamicObject::GetFieldMap()
 {
-    CScopedLock guard(m_impl->lock);
-    return m_impl->Map();
+    Lock guard(m_lock);
+    return Map();
 }
 
 CFieldMap* CDynamicObject::GetFieldMap() const
 {
-    CScopedLock guard(m_impl->lock);
-    return m_impl->Map();
+    Lock guard(m_lock);
+    return Map();
 }
 
 bool CDynamicObject::IsReadable(int id)
 {
-    CScopedLock guard(m_impl->lock);
-    return m_impl->FindValue(id) != nullptr;
+    Lock guard(m_lock);
+    return FindValue(id) != nullptr;
 }
 
 bool CDynamicObject::IsWritable(int id) { return IsReadable(id); }
 
 ValueType CDynamicObject::GetFieldType(int id)
 {
-    CScopedLock guard(m_impl->lock);
-    const CValue* stored = m_impl->FindValue(id);
+    Lock guard(m_lock);
+    const CValue* stored = FindValue(id);
     return stored != nullptr ? stored->GetType() : vtEmpty;
 }
 
 std::string CDynamicObject::GetFieldName(int id)
 {
-    CScopedLock guard(m_impl->lock);
-    const CField* field = m_impl->FindField(id);
+    Lock guard(m_lock);
+    const CField* field = Map()->GetField(id);
     return field != nullptr ? field->GetName() : std::string();
 }
 
 CFormat* CDynamicObject::GetFieldFormat(int id)
 {
-    CScopedLock guard(m_impl->lock);
-    const CField* field = m_impl->FindField(id);
+    Lock guard(m_lock);
+    const CField* field = Map()->GetField(id);
     return field != nullptr ? field->GetFormat() : nullptr;
 }
 
@@ -254,8 +320,8 @@ CFormat* CDynamicObject::GetFieldFormat(int id)
 
 CValue CDynamicObject::GetValue(int id)
 {
-    CScopedLock guard(m_impl->lock);
-    const CValue* stored = m_impl->FindValue(id);
+    Lock guard(m_lock);
+    const CValue* stored = FindValue(id);
     return stored != nullptr ? *stored : CValue();
 }
 
@@ -294,13 +360,13 @@ bool CDynamicObject::SetValue(int id, const CValue& value)
         return false;
     bool announce = false;
     {
-        CScopedLock guard(m_impl->lock);
+        Lock guard(m_lock);
         bool created = false;
-        CValue& stored = m_impl->Entry(id, created);
+        CValue& stored = Entry(id, created);
         // Values of different kinds are never equal, so a change of kind counts as a change.
         const bool changed = created || stored.IsEmpty() || !(stored == value);
         stored = value;
-        announce = changed && m_impl->notify;
+        announce = changed && m_notify;
     }
     if (announce)
         NotifyUpdate(id);
@@ -314,12 +380,12 @@ CFormattedText CDynamicObject::GetFormattedValue(int id, CFormat* format)
     CValue value;
     const CFormat* chosen = nullptr;
     {
-        CScopedLock guard(m_impl->lock);
-        const CValue* stored = m_impl->FindValue(id);
+        Lock guard(m_lock);
+        const CValue* stored = FindValue(id);
         if (stored == nullptr)
             return CFormattedText();
         value = *stored;
-        chosen = m_impl->ChooseFormat(id, format);
+        chosen = ChooseFormat(id, format);
     }
     if (chosen == nullptr)
         return CFormattedText();
@@ -328,28 +394,16 @@ CFormattedText CDynamicObject::GetFormattedValue(int id, CFormat* format)
 
 bool CDynamicObject::SetFormattedValue(int id, const CString& text, CFormat* format)
 {
-    bool stored = false;
-    bool notify = false;
-    {
-        CScopedLock guard(m_impl->lock);
-        stored = m_impl->ParseAndStore(id, text, format, this);
-        notify = m_impl->notify;
-    }
-    if (stored && notify)
+    const bool stored = ParseAndStore(id, text, format);
+    if (stored && m_notify)
         NotifyUpdate(id);
     return stored;
 }
 
 bool CDynamicObject::SetFormattedValue(int id, const std::string& text, CFormat* format)
 {
-    bool stored = false;
-    bool notify = false;
-    {
-        CScopedLock guard(m_impl->lock);
-        stored = m_impl->ParseAndStore(id, text, format, this);
-        notify = m_impl->notify;
-    }
-    if (stored && notify)
+    const bool stored = ParseAndStore(id, text, format);
+    if (stored && m_notify)
         NotifyUpdate(id);
     return stored;
 }

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <cstddef>
 #include <memory>
 
 #include "ombrel/common/DataObject.h"
+#include "ombrel/common/DynamicObjectLock.h"
 
 namespace Ombrel::Common {
 
@@ -18,7 +20,18 @@ class CDynamicSchema;
 // getters and setters, if any, are never called.
 //
 // Every operation on fields or values holds the object's lock, so values may be set on worker
-// threads while a grid reads them on its own; sinks are notified after the lock is released.
+// threads while a grid reads them on its own; sinks are notified after the lock is released,
+// and formats parse and format outside it.
+//
+// Memory: an object of a schema keeps the values of the schema's fields in slots, an array of
+// values behind the object; made with Create, object and slots are one allocation. Its own
+// fields and the values of undeclared identifiers live in a part made on first use, so a row
+// of a table costs its object, its values' text and nothing else.
+//
+// Lifetimes across threads: the schema is immutable and held through a shared pointer (an
+// atomic count), so objects of one schema may be made and destroyed on any threads; the last
+// one to go deletes it. Fields added to one object belong to that object and live as long as
+// it does; the field pointers and formats it hands out stay valid until it is destroyed.
 class CDynamicObject : public CDataObject
 {
 public:
@@ -28,6 +41,12 @@ public:
     // same columns: it then costs its values, not a field map of its own. AddField still
     // works; the object's own fields are kept apart from the schema's, which never changes.
     CDynamicObject(std::shared_ptr<const CDynamicSchema> schema, bool notify);
+    // As the constructor above, with the object and its slots in one allocation.
+    static std::unique_ptr<CDynamicObject> Create(std::shared_ptr<const CDynamicSchema> schema, bool notify);
+    // Create allocates more than the object's size (the slots follow the object), so
+    // deletion passes no size.
+    static void* operator new(std::size_t size);
+    static void operator delete(void* block);
     CDynamicObject(const CDynamicObject&) = delete;
     CDynamicObject& operator=(const CDynamicObject&) = delete;
     ~CDynamicObject() override;
@@ -100,8 +119,36 @@ public:
     virtual bool AddField(CField* field);
 
 private:
-    struct Impl;
-    std::unique_ptr<Impl> m_impl;
+    // The object's own field map and the values of identifiers its schema does not declare.
+    struct Extras;
+
+    struct SlotsBehind {};
+    // The block of Create: the object, then `slotBytes` for its slots.
+    static void* operator new(std::size_t size, std::size_t slotBytes);
+    static void operator delete(void* block, std::size_t slotBytes);
+    CDynamicObject(std::shared_ptr<const CDynamicSchema> schema, bool notify, SlotsBehind);
+
+    int SlotOf(int id) const;
+    bool IsPresent(int slot) const;
+    CFieldMap* Map() const;
+    const CValue* FindValue(int id) const;
+    CValue& Entry(int id, bool& created);
+    Extras& GetExtras();
+    const CFormat* ChooseFormat(int id, const CFormat* requested) const;
+    template <class Visit>
+    void ForEachValue(Visit visit) const;
+    template <class Text>
+    bool ParseAndStore(int id, const Text& text, CFormat* requested);
+
+    mutable CDynamicObjectLock m_lock;  // guards the slots, their presence and the extras
+    const bool m_notify;
+    const bool m_slotsInline;           // the slots share the object's allocation
+    // Shared and immutable; null for an object that declares all its fields itself.
+    const std::shared_ptr<const CDynamicSchema> m_schema;
+    // One value per schema slot, then one presence bit per slot (a stored empty value differs
+    // from none stored); null without a schema or for a schema without fields.
+    CValue* const m_slots;
+    std::unique_ptr<Extras> m_extras;   // made on first need; always present without a schema
 };
 
 } // namespace Ombrel::Common
