@@ -17,14 +17,17 @@ class CTableShape;
 // Where a load stands, for a progress indication.
 struct TableLoadProgress
 {
-    enum class Phase { Scanning, Loading };
+    // Reading: the single pass. Scanning and Loading: the two passes of a file whose first
+    // rows did not show the kinds of the whole file.
+    enum class Phase { Reading, Scanning, Loading };
 
-    Phase phase = Phase::Scanning;
+    Phase phase = Phase::Reading;
     std::uint64_t bytesRead = 0;
     std::uint64_t fileBytes = 0;  // 0 when the size is unknown
     std::uint64_t rows = 0;
 
-    // 0..100 over both passes (the scan counts for a third: it builds no objects).
+    // 0..100 over the whole load (of two passes, the scan counts for a third: it builds no
+    // objects).
     int Percent() const;
 };
 
@@ -32,15 +35,17 @@ struct TableLoadProgress
 struct TableLoadSummary
 {
     TableReadResult result;             // outcome, error; rows = objects handed over
-    std::vector<TableProblem> warnings; // from the scan
+    std::vector<TableProblem> warnings; // what the reader repaired
     std::uint64_t unreadCells = 0;
     std::chrono::steady_clock::duration elapsed{};
 };
 
-// Loads a table file on a worker thread in two passes: the first finds the columns and the kind
-// of each, the second builds one dynamic object per row and hands them over in batches while it
-// reads, so that a grid fills as the file is read. Every callback runs on the worker thread;
-// `finished` is the last one and always comes, also after an error or a cancel.
+// Loads a table file on a worker thread: builds one dynamic object per row and hands them over
+// in batches while it reads, so that a grid fills as the file is read. The file is read once,
+// the kinds of the columns taken from its first rows; when a later row shows them wrong, the
+// rows handed over are dropped (`restart`) and the file is read again in two passes, kinds
+// first. Every callback runs on the worker thread; `finished` is the last one and always comes,
+// also after an error or a cancel.
 class CTableLoader
 {
 public:
@@ -48,9 +53,12 @@ public:
     {
         // At most every 100 ms, and once when a pass ends.
         std::function<void(const TableLoadProgress&)> progress;
-        // After the scan, before the first batch: the columns and the schema of the objects.
+        // Before the first batch: the columns and the schema of the objects.
         std::function<void(const CTableShape&, const std::shared_ptr<const Common::CDynamicSchema>&)> columns;
         CTableRowBuilder::BatchConsumer batch;
+        // Every object handed over so far is to be dropped; `columns` comes again. Rare: only
+        // when the first rows showed the wrong kinds.
+        std::function<void()> restart;
         std::function<void(const TableLoadSummary&)> finished;
     };
 

@@ -79,7 +79,7 @@ bool CTableRowBuilder::OnBytesRead(std::uint64_t bytes) { return !m_progress || 
 
 bool CTableRowBuilder::OnRow(std::vector<std::string>& cells)
 {
-    auto object = std::make_unique<CDynamicObject>(m_schema, false);
+    auto object = CDynamicObject::Create(m_schema, false);
     for (std::size_t column = 0; column < cells.size() && column < m_kinds.size(); ++column)
         StoreCell(*object, column, cells[column]);
     m_batch.push_back(std::move(object));

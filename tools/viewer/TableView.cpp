@@ -11,6 +11,7 @@
 
 #include "ombrel/common/DynamicObject.h"
 #include "ombrel/gui/grid/Grid.h"
+#include "ombrel/gui/grid/GridNotifications.h"
 #include "ombrel/gui/header/Column.h"
 #include "ombrel/gui/header/Header.h"
 #include "ombrel/gui/header/SortInfo.h"
@@ -28,6 +29,7 @@ constexpr UINT kColumnsReadyMessage = WM_APP + 1;
 constexpr UINT kProgressMessage = WM_APP + 2;
 constexpr UINT kFinishedMessage = WM_APP + 3;
 constexpr UINT kRowsMessage = WM_APP + 4;
+constexpr UINT kRestartMessage = WM_APP + 5;
 
 constexpr int kCharacterWidth = 8;  // a rough average, for the first column widths
 constexpr int kTitleRoom = 40;      // margins and the sort mark with its level number
@@ -74,6 +76,9 @@ struct CTableView::Impl
 {
     // Declared before the grid so that they are destroyed after it.
     std::vector<std::unique_ptr<Common::CDynamicObject>> objects;
+    // Objects of a load that starts again, shown until the window thread has removed their
+    // rows. Guarded by `lock`, like everything the worker touches.
+    std::vector<std::unique_ptr<Common::CDynamicObject>> discarded;
     GUI::CGrid grid;
     CTableLoader loader;
     std::string path;
@@ -88,6 +93,7 @@ struct CTableView::Impl
     std::optional<TableLoadSummary> summary;
     // Objects of batches the window thread has not added yet; it takes them all at once.
     std::vector<Common::CDataObject*> pendingRows;
+    bool restarting = false;  // new rows wait in pendingRows until `discarded` is gone
     std::atomic<bool> rowsPosted = false;
     std::atomic<bool> progressPosted = false;
     std::atomic<bool> finished = false;
@@ -184,6 +190,22 @@ LRESULT CTableView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     case kRowsMessage:
         OnRows();
         return 0;
+    case kRestartMessage:
+        OnRestart();
+        return 0;
+    case WM_NOTIFY:
+        switch (reinterpret_cast<const NMHDR*>(lParam)->code) {
+        case GUI::GN_SORTCHANGED:
+        case GUI::GN_COLUMNADDED:
+        case GUI::GN_COLUMNREMOVED:
+        case GUI::GN_COLUMNMOVED:
+        case GUI::GN_COLUMNCHANGED:  // a column hidden or shown moves the others
+            SearchTheSortedColumn();
+            break;
+        default:
+            break;
+        }
+        return CWnd::WindowProc(message, wParam, lParam);
     default:
         return CWnd::WindowProc(message, wParam, lParam);
     }
@@ -228,6 +250,18 @@ bool CTableView::Load(const std::string& path, std::vector<std::string> sortColu
         // once the window is gone, which stops the load.
         return m_impl->rowsPosted.exchange(true) || PostMessage(kRowsMessage);
     };
+    callbacks.restart = [this] {
+        {
+            std::lock_guard guard(m_impl->lock);
+            for (auto& object : m_impl->objects)
+                m_impl->discarded.push_back(std::move(object));
+            m_impl->objects.clear();
+            m_impl->pendingRows.clear();
+            m_impl->columns.clear();
+            m_impl->restarting = true;
+        }
+        PostMessage(kRestartMessage);
+    };
     callbacks.finished = [this](const TableLoadSummary& summary) {
         {
             std::lock_guard guard(m_impl->lock);
@@ -264,6 +298,7 @@ void CTableView::OnColumnsReady()
         std::lock_guard guard(impl.lock);
         columns = impl.columns;
     }
+    impl.sortProblems.clear();
     auto* header = new GUI::CHeader(true);  // the grid deletes it
     for (std::size_t index = 0; index < columns.size(); ++index) {
         auto* column = new GUI::CColumn(static_cast<std::int32_t>(index) + 1, columns[index].name.c_str(),
@@ -287,7 +322,17 @@ void CTableView::OnColumnsReady()
         const auto id = static_cast<std::int32_t>(found - columns.begin()) + 1;
         impl.grid.SetSortInfo(level++, GUI::CSortInfo(id, descending));
     }
+    SearchTheSortedColumn();
     ShowStatus();
+}
+
+void CTableView::SearchTheSortedColumn()
+{
+    GUI::CHeader* header = m_impl->grid.GetHeader();
+    if (header == nullptr)
+        return;
+    const int sorted = header->GetVisibleColumnIndex(m_impl->grid.GetSortInfo(0).GetFieldId());
+    header->SetSearchColumn(sorted >= 0 ? sorted : 0);
 }
 
 void CTableView::OnRows()
@@ -295,12 +340,29 @@ void CTableView::OnRows()
     std::vector<Common::CDataObject*> rows;
     {
         std::lock_guard guard(m_impl->lock);
+        if (m_impl->restarting)
+            return;  // OnRestart takes them once the rows of the dropped objects are gone
         rows.swap(m_impl->pendingRows);
         m_impl->rowsPosted = false;
     }
     // One sorted burst: keys read once, sorted once, shown as one block.
     m_impl->grid.AddMany(rows, GUI::GRID_ROOT, GUI::GRID_LAST);
     FitColumns();
+}
+
+void CTableView::OnRestart()
+{
+    Impl& impl = *m_impl;
+    impl.grid.RemoveAll(GUI::ROW_ALL_TYPES);
+    std::vector<std::unique_ptr<Common::CDynamicObject>> discarded;
+    {
+        std::lock_guard guard(impl.lock);
+        discarded.swap(impl.discarded);
+        impl.restarting = false;
+    }
+    discarded.clear();  // no row shows them any more
+    impl.columnsFitted = false;
+    OnRows();
 }
 
 void CTableView::OnProgress()

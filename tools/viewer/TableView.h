@@ -49,6 +49,11 @@ public:
 
 private:
     void OnColumnsReady();
+    // The load starts again with other kinds: the rows shown so far go.
+    void OnRestart();
+    // Type-ahead searches the column the rows are sorted by, where a typed prefix finds a block
+    // of neighbouring rows; the first column while the rows are unsorted.
+    void SearchTheSortedColumn();
     void OnRows();
     void OnProgress();
     void OnFinished();

@@ -1,5 +1,6 @@
 #include "ViewerApp.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -33,6 +34,9 @@ struct CViewerApp::Impl
     ViewerOptions options;
     int exitCode = -1; // -1: the framework's own result
     std::uint64_t residentBefore = 0;
+    // The longest the window thread was away from its message loop while the file loaded:
+    // how long the window could not answer (adding a burst of rows, a repaint).
+    std::chrono::steady_clock::duration longestStall{};
     std::unique_ptr<CViewerFrame> frame;
 
     bool WaitForLoad();
@@ -41,9 +45,16 @@ struct CViewerApp::Impl
 
 bool CViewerApp::Impl::WaitForLoad()
 {
-    while (frame && frame->GetTableView() != nullptr && !frame->GetTableView()->IsLoadFinished())
-        if (!PumpMessagesFor(50))
+    // Short rounds, so that the time between two returns is the time spent in one message.
+    constexpr int kRoundMs = 5;
+    auto last = std::chrono::steady_clock::now();
+    while (frame && frame->GetTableView() != nullptr && !frame->GetTableView()->IsLoadFinished()) {
+        if (!PumpMessagesFor(kRoundMs))
             return false;
+        const auto now = std::chrono::steady_clock::now();
+        longestStall = std::max(longestStall, now - last - std::chrono::milliseconds(kRoundMs));
+        last = now;
+    }
     return frame && frame->GetTableView() != nullptr;
 }
 
@@ -58,6 +69,7 @@ void CViewerApp::Impl::PrintStats(const CTableView& view) const
                 static_cast<double>(resident) / (1024.0 * 1024.0));
     if (rows > 0 && resident > residentBefore)
         std::printf("memory per row: %.0f B\n", static_cast<double>(resident - residentBefore) / static_cast<double>(rows));
+    std::printf("longest window stall: %.0f ms\n", std::chrono::duration<double, std::milli>(longestStall).count());
     if (summary && !summary->result.Succeeded())
         std::printf("outcome: %s\n", view.DescribeStatus().c_str());
 }

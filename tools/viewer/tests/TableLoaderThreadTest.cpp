@@ -49,6 +49,11 @@ CTableLoader::Callbacks Collect(Delivery& delivery)
             delivery.objects.push_back(std::move(object));
         return true;
     };
+    callbacks.restart = [&] {
+        std::lock_guard guard(delivery.lock);
+        delivery.events.push_back("restart");
+        delivery.objects.clear();
+    };
     callbacks.finished = [&](const TableLoadSummary& summary) {
         std::lock_guard guard(delivery.lock);
         delivery.events.push_back("finished");
@@ -74,6 +79,54 @@ TEST(TableLoaderThreadTest, ColumnsComeBeforeTheRowsAndTheEndComesLast)
     EXPECT_EQ(delivery.objects[3]->GetDouble(2), 1.5);
     EXPECT_EQ(delivery.objects[3]->GetStdString(3), "name 3");
     std::filesystem::remove(path);
+}
+
+std::string WriteText(const std::string& name, const std::string& text)
+{
+    const auto path = std::filesystem::temp_directory_path() / name;
+    std::ofstream(path) << text;
+    return path.string();
+}
+
+// The file is read once when its first rows show the kinds of the whole file; when a later
+// row does not fit them (a code that stops being a number, a JSON key that comes late), the
+// rows handed over are dropped and every row comes again with the kinds of the whole file.
+TEST(TableLoaderThreadTest, KindsThatALaterRowBreaksStartTheLoadAgain)
+{
+    std::string csv = "id,code\n";
+    for (int row = 0; row < 5000; ++row)
+        csv += std::to_string(row) + "," + std::to_string(row * 3) + "\n";
+    csv += "5000,A7\n5001,12\n";
+    std::string json = "[";
+    for (int row = 0; row < 5000; ++row)
+        json += "{\"id\":" + std::to_string(row) + "},";
+    json += "{\"id\":5000,\"late\":\"here\"}]";
+    struct Case
+    {
+        std::string path;
+        std::vector<std::string> events;
+    };
+    for (const Case& file : {Case{WriteText("ombrel_loader_kinds.csv", csv),
+                                  {"columns 2", "batch", "restart", "columns 2", "batch", "finished"}},
+                             Case{WriteText("ombrel_loader_kinds.json", json),
+                                  {"columns 1", "batch", "restart", "columns 2", "batch", "finished"}}}) {
+        Delivery delivery;
+        CTableLoader loader;
+        ASSERT_TRUE(loader.Start(file.path, Collect(delivery)));
+        loader.Wait();
+        std::lock_guard guard(delivery.lock);
+        EXPECT_EQ(delivery.events, file.events) << file.path;
+        EXPECT_TRUE(delivery.summary.result.Succeeded()) << delivery.summary.result.error.Describe();
+        ASSERT_EQ(delivery.objects.size(), file.path.ends_with(".csv") ? 5002u : 5001u);
+        EXPECT_EQ(delivery.objects[1]->GetInt64(1), 1);
+        if (file.path.ends_with(".csv")) {
+            EXPECT_EQ(delivery.objects[1]->GetStdString(2), "3");  // text now, as the whole column
+            EXPECT_EQ(delivery.objects[5000]->GetStdString(2), "A7");
+        } else {
+            EXPECT_EQ(delivery.objects[5000]->GetStdString(2), "here");
+        }
+        std::filesystem::remove(file.path);
+    }
 }
 
 TEST(TableLoaderThreadTest, ACancelFromAnotherThreadStopsTheLoadAndStillEndsIt)
