@@ -1,10 +1,11 @@
 // Reads arbitrary bytes as a CSV file and as a JSON file, through the kind guess and the row
-// builder as the table viewer does. Errors are the expected outcome; every delivered row must
+// builder as the table viewer does, in two passes and in one. Errors are the expected outcome; every delivered row must
 // have exactly one cell per column known when it was delivered, and every cell valid UTF-8.
 // Fuzz target links: ombrel_viewer_core
 #include "ColumnKindGuess.h"
 #include "CsvReader.h"
 #include "JsonReader.h"
+#include "TableOnePass.h"
 #include "TableRowBuilder.h"
 #include "TableShape.h"
 #include "Utf8Repair.h"
@@ -60,6 +61,17 @@ void ReadAndBuild(const std::string& bytes)
     builder.Flush();
     // The same bytes read the same way twice.
     if (!result.Succeeded() || objects != shape.GetRowCount() || builder.GetUnreadCells() != 0)
+        std::abort();
+
+    // In one pass, every row becomes an object unless a later row broke the first rows' kinds.
+    std::size_t onePassObjects = 0;
+    CTableOnePass pass(nullptr, nullptr, [&onePassObjects](CTableRowBuilder::Objects& batch) {
+        onePassObjects += batch.size();
+        return true;
+    });
+    std::istringstream third(bytes);
+    const auto onePass = Reader(pass).Read(third);
+    if (!pass.Finish() || (!pass.KindsWereWrong() && (!onePass.Succeeded() || onePassObjects != shape.GetRowCount())))
         std::abort();
 }
 

@@ -30,6 +30,10 @@ constexpr UINT kProgressMessage = WM_APP + 2;
 constexpr UINT kFinishedMessage = WM_APP + 3;
 constexpr UINT kRowsMessage = WM_APP + 4;
 constexpr UINT kRestartMessage = WM_APP + 5;
+// When the window thread falls behind the reader, rows pile up; adding them all at once kept
+// the window from answering for seconds at a million rows. One rows message adds at most this
+// many (tens of milliseconds on an idle machine), then lets the queued messages run.
+constexpr std::size_t kRowsPerBurst = 8192;
 
 constexpr int kCharacterWidth = 8;  // a rough average, for the first column widths
 constexpr int kTitleRoom = 40;      // margins and the sort mark with its level number
@@ -338,16 +342,30 @@ void CTableView::SearchTheSortedColumn()
 void CTableView::OnRows()
 {
     std::vector<Common::CDataObject*> rows;
+    bool more = false;
     {
         std::lock_guard guard(m_impl->lock);
         if (m_impl->restarting)
             return;  // OnRestart takes them once the rows of the dropped objects are gone
-        rows.swap(m_impl->pendingRows);
-        m_impl->rowsPosted = false;
+        std::vector<Common::CDataObject*>& pending = m_impl->pendingRows;
+        constexpr auto burst = static_cast<std::ptrdiff_t>(kRowsPerBurst);
+        if (pending.size() <= kRowsPerBurst) {
+            rows.swap(pending);
+        } else {
+            rows.assign(pending.begin(), pending.begin() + burst);
+            pending.erase(pending.begin(), pending.begin() + burst);
+            more = true;
+        }
+        // While rows remain, this message is the one posted for them.
+        m_impl->rowsPosted = more;
     }
     // One sorted burst: keys read once, sorted once, shown as one block.
     m_impl->grid.AddMany(rows, GUI::GRID_ROOT, GUI::GRID_LAST);
     FitColumns();
+    // The rest after the messages queued meanwhile: input and painting are never held up by
+    // more than one burst.
+    if (more)
+        PostMessage(kRowsMessage);
 }
 
 void CTableView::OnRestart()

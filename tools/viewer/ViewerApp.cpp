@@ -1,9 +1,11 @@
 #include "ViewerApp.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <thread>
 
 #include "TableView.h"
 #include "ViewerFrame.h"
@@ -18,6 +20,7 @@ namespace {
 
 // How long a screenshot waits after the load for the layout and the first paint to settle.
 constexpr std::chrono::milliseconds kSettleTime{300};
+constexpr std::chrono::milliseconds kProbeInterval{10};
 
 void PumpFor(std::chrono::milliseconds duration)
 {
@@ -34,8 +37,8 @@ struct CViewerApp::Impl
     ViewerOptions options;
     int exitCode = -1; // -1: the framework's own result
     std::uint64_t residentBefore = 0;
-    // The longest the window thread was away from its message loop while the file loaded:
-    // how long the window could not answer (adding a burst of rows, a repaint).
+    // The longest a message sent to the window from another thread waited for its answer
+    // while the file loaded: how long the window could not react to the user.
     std::chrono::steady_clock::duration longestStall{};
     std::unique_ptr<CViewerFrame> frame;
 
@@ -45,17 +48,30 @@ struct CViewerApp::Impl
 
 bool CViewerApp::Impl::WaitForLoad()
 {
-    // Short rounds, so that the time between two returns is the time spent in one message.
-    constexpr int kRoundMs = 5;
-    auto last = std::chrono::steady_clock::now();
-    while (frame && frame->GetTableView() != nullptr && !frame->GetTableView()->IsLoadFinished()) {
-        if (!PumpMessagesFor(kRoundMs))
-            return false;
-        const auto now = std::chrono::steady_clock::now();
-        longestStall = std::max(longestStall, now - last - std::chrono::milliseconds(kRoundMs));
-        last = now;
-    }
-    return frame && frame->GetTableView() != nullptr;
+    if (!frame || frame->GetTableView() == nullptr)
+        return false;
+    // A probe thread sends the window an empty message every few milliseconds, as input would
+    // arrive, and times the answer.
+    std::atomic<bool> loading = true;
+    std::atomic<bool> probing = true;
+    std::thread probe([this, &loading, &probing] {
+        while (loading.load()) {
+            const auto sent = std::chrono::steady_clock::now();
+            frame->SendMessage(WM_NULL);
+            longestStall = std::max(longestStall, std::chrono::steady_clock::now() - sent);
+            std::this_thread::sleep_for(kProbeInterval);
+        }
+        probing = false;
+    });
+    bool pumped = true;
+    while (pumped && frame->GetTableView() != nullptr && !frame->GetTableView()->IsLoadFinished())
+        pumped = PumpMessagesFor(50);
+    loading = false;
+    // The probe may be waiting for an answer: keep answering until it has stopped.
+    while (probing.load())
+        PumpMessagesFor(5);
+    probe.join();
+    return pumped && frame->GetTableView() != nullptr;
 }
 
 void CViewerApp::Impl::PrintStats(const CTableView& view) const
@@ -69,7 +85,7 @@ void CViewerApp::Impl::PrintStats(const CTableView& view) const
                 static_cast<double>(resident) / (1024.0 * 1024.0));
     if (rows > 0 && resident > residentBefore)
         std::printf("memory per row: %.0f B\n", static_cast<double>(resident - residentBefore) / static_cast<double>(rows));
-    std::printf("longest window stall: %.0f ms\n", std::chrono::duration<double, std::milli>(longestStall).count());
+    std::printf("longest wait for the window: %.0f ms\n", std::chrono::duration<double, std::milli>(longestStall).count());
     if (summary && !summary->result.Succeeded())
         std::printf("outcome: %s\n", view.DescribeStatus().c_str());
 }
