@@ -46,3 +46,14 @@ if [[ -x "$viewer" ]]; then
         echo "== $(basename "$viewer"): skipped, npm could not fetch vega-datasets" >&2
     fi
 fi
+
+# A million rows in ombrel_view itself: rows, load time, memory per row and the longest wait
+# for an answer from the window while the worker reads (the table is generated, not kept).
+view="$build/tools/viewer/ombrel_view"
+if [[ -x "$view" ]]; then
+    table="$build/bench-data/million.csv"
+    mkdir -p "$build/bench-data"
+    [[ -f "$table" ]] || bench/viewer/make-table.sh "$table" 1000000
+    echo "== ombrel_view --stats (a million rows)"
+    "$view" --stats "$table" 2>/dev/null | tee "$build/bench/viewer-million.txt"
+fi
