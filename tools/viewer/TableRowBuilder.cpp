@@ -58,8 +58,10 @@ std::shared_ptr<const CDynamicSchema> MakeTableSchema(const CTableShape& shape)
 CTableRowBuilder::CTableRowBuilder(const CTableShape& shape, BatchConsumer consumer)
     : m_schema(MakeTableSchema(shape)), m_consumer(std::move(consumer))
 {
-    for (const CTableShape::Column& column : shape.GetColumns())
+    for (const CTableShape::Column& column : shape.GetColumns()) {
         m_kinds.push_back(column.guess.GetKind());
+        m_fractions.push_back(column.guess.HasFractions());
+    }
     m_batch.reserve(kBatchSize);
 }
 
@@ -98,6 +100,13 @@ bool CTableRowBuilder::Flush()
     return goOn;
 }
 
+bool CTableRowBuilder::FitsDateColumn(const IsoDateTime& date, std::size_t column) const
+{
+    if (m_kinds[column] == ColumnKind::Date)
+        return !date.hasTime;
+    return m_fractions[column] || !date.hasFraction;
+}
+
 void CTableRowBuilder::StoreCell(CDynamicObject& object, std::size_t column, std::string& cell)
 {
     const int id = static_cast<int>(column) + 1;
@@ -124,7 +133,9 @@ void CTableRowBuilder::StoreCell(CDynamicObject& object, std::size_t column, std
         break;
     case ColumnKind::Date:
     case ColumnKind::DateTime:
-        if (const auto date = ParseIsoDateTime(TrimCell(cell)))
+        // A time in a date column, or a fraction the column's format does not show, would be
+        // hidden: the cell does not fit the column.
+        if (const auto date = ParseIsoDateTime(TrimCell(cell)); date && FitsDateColumn(*date, column))
             read = object.SetInt64(id, date->fileTime);
         break;
     case ColumnKind::Text:

@@ -15,6 +15,7 @@ class CDynamicSchema;
 namespace Ombrel::Viewer {
 
 class CTableShape;
+struct IsoDateTime;
 
 // The second pass over a table: every row becomes a dynamic object of one shared schema whose
 // fields have the kinds the first pass found (field identifier = column index + 1). Objects
@@ -37,8 +38,9 @@ public:
     bool Flush();
 
     const std::shared_ptr<const Common::CDynamicSchema>& GetSchema() const { return m_schema; }
-    // Cells that did not read as their column's kind (the file changed between the passes):
-    // their objects leave them empty.
+    // Cells that did not read as their column's kind, or held more than its format shows (a
+    // time in a date column): their objects leave them empty. None when the kinds came from
+    // the same rows.
     std::uint64_t GetUnreadCells() const { return m_unreadCells; }
 
     void OnColumn(const std::string& name) override;
@@ -48,8 +50,10 @@ public:
 
 private:
     void StoreCell(Common::CDynamicObject& object, std::size_t column, std::string& cell);
+    bool FitsDateColumn(const IsoDateTime& date, std::size_t column) const;
 
     std::vector<ColumnKind> m_kinds;
+    std::vector<bool> m_fractions;  // per column: its format shows fractions of a second
     std::shared_ptr<const Common::CDynamicSchema> m_schema;
     BatchConsumer m_consumer;
     std::function<bool(std::uint64_t, std::uint64_t)> m_progress;

@@ -101,6 +101,10 @@ TEST(TableLoaderThreadTest, KindsThatALaterRowBreaksStartTheLoadAgain)
     for (int row = 0; row < 5000; ++row)
         json += "{\"id\":" + std::to_string(row) + "},";
     json += "{\"id\":5000,\"late\":\"here\"}]";
+    std::string dates = "id,day\n";
+    for (int row = 0; row < 5000; ++row)
+        dates += std::to_string(row) + ",2024-01-01\n";
+    dates += "5000,2024-01-01T10:30\n";  // a date column would hide the time
     struct Case
     {
         std::string path;
@@ -109,7 +113,9 @@ TEST(TableLoaderThreadTest, KindsThatALaterRowBreaksStartTheLoadAgain)
     for (const Case& file : {Case{WriteText("ombrel_loader_kinds.csv", csv),
                                   {"columns 2", "batch", "restart", "columns 2", "batch", "finished"}},
                              Case{WriteText("ombrel_loader_kinds.json", json),
-                                  {"columns 1", "batch", "restart", "columns 2", "batch", "finished"}}}) {
+                                  {"columns 1", "batch", "restart", "columns 2", "batch", "finished"}},
+                             Case{WriteText("ombrel_loader_dates.csv", dates),
+                                  {"columns 2", "batch", "restart", "columns 2", "batch", "finished"}}}) {
         Delivery delivery;
         CTableLoader loader;
         ASSERT_TRUE(loader.Start(file.path, Collect(delivery)));
@@ -117,9 +123,12 @@ TEST(TableLoaderThreadTest, KindsThatALaterRowBreaksStartTheLoadAgain)
         std::lock_guard guard(delivery.lock);
         EXPECT_EQ(delivery.events, file.events) << file.path;
         EXPECT_TRUE(delivery.summary.result.Succeeded()) << delivery.summary.result.error.Describe();
-        ASSERT_EQ(delivery.objects.size(), file.path.ends_with(".csv") ? 5002u : 5001u);
+        ASSERT_EQ(delivery.objects.size(), file.path.ends_with("kinds.csv") ? 5002u : 5001u);
         EXPECT_EQ(delivery.objects[1]->GetInt64(1), 1);
-        if (file.path.ends_with(".csv")) {
+        if (file.path.ends_with("dates.csv")) {
+            const std::int64_t kTenThirty = (10 * 60 + 30) * 60 * 10'000'000LL;  // file time units
+            EXPECT_EQ(delivery.objects[5000]->GetInt64(2) - delivery.objects[0]->GetInt64(2), kTenThirty);
+        } else if (file.path.ends_with(".csv")) {
             EXPECT_EQ(delivery.objects[1]->GetStdString(2), "3");  // text now, as the whole column
             EXPECT_EQ(delivery.objects[5000]->GetStdString(2), "A7");
         } else {
