@@ -271,7 +271,7 @@ bool CTableView::Load(const std::string& path, std::vector<std::string> sortColu
             std::lock_guard guard(m_impl->lock);
             m_impl->summary = summary;
         }
-        // Behind the last rows message: when it arrives, the grid holds every row.
+        // Behind the last rows message; OnFinished waits for any rows still left after it.
         PostMessage(kFinishedMessage);
     };
     ShowStatus();
@@ -392,6 +392,14 @@ void CTableView::OnProgress()
 
 void CTableView::OnFinished()
 {
+    {
+        std::lock_guard guard(m_impl->lock);
+        // Rows still wait for their bursts: their rows message is queued ahead of this one now.
+        if (!m_impl->pendingRows.empty()) {
+            PostMessage(kFinishedMessage);
+            return;
+        }
+    }
     m_impl->loading = false;
     m_impl->finished = true;
     FitColumns();

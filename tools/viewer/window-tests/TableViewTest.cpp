@@ -154,6 +154,20 @@ TEST_F(ViewerWindow, RowsShownWithKindsALaterRowBreaksAreReplaced)
     std::filesystem::remove(path);
 }
 
+// Rows that pile up while the window is busy are added in several bursts; the load counts as
+// finished only once the grid holds every one of them.
+TEST_F(ViewerWindow, EveryRowIsShownWhenTheLoadEnds)
+{
+    std::string text = "id,name\n";
+    for (int row = 0; row < 60000; ++row)
+        text += std::to_string(row) + ",n" + std::to_string(row % 97) + "\n";
+    const std::string path = WriteFile("ombrel_view_bursts.csv", text);
+    ASSERT_TRUE(LoadAndWait(path, {"-id"}));
+    EXPECT_EQ(Grid().GetRowCount(ROW_NORMAL), 60000);
+    EXPECT_EQ(Grid().GetDataObject(Grid().GetRowAt(0, ROW_NORMAL))->GetInt64(1), 59999);
+    std::filesystem::remove(path);
+}
+
 TEST_F(ViewerWindow, ClosingDuringALoadStopsTheWorkerFirst)
 {
     std::string text = "id,text\n";
