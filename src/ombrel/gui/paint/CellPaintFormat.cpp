@@ -434,7 +434,10 @@ void CCellPaintFormat::DrawBackground(CellPaintContext& context, CDC& dc, std::u
     CRect inside;
     if (!picture.IsSet() || !inside.IntersectRect(context.rect, picture.rect) ||
         picture.alpha == 255) {
-        PaintTools::FillSolid(dc, context.rect, blended);
+        // Most cells of a line share its background: the line filled it already.
+        if (!(context.bandFilled && !picture.IsSet() && blended == context.bandColor)) {
+            PaintTools::FillSolid(dc, context.rect, blended);
+        }
         return;
     }
     FillAround(dc, context.rect, inside, blended);

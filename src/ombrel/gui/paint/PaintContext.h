@@ -143,6 +143,13 @@ struct CellPaintContext
     CRect trackingRect;
     BackgroundImage backgroundImage;
 
+    // The line paint format fills the line's band once with the line's background colour
+    // before its cells; a cell whose background comes out as exactly `bandColor` then has
+    // nothing to fill. False when the band was not filled (a background picture, a custom
+    // line paint format, or the cell-background step switched off).
+    bool bandFilled = false;
+    COLORREF bandColor = 0;
+
     bool IsFocusRow() const
     {
         return row != nullptr && position >= 0 && position == focusIndex && rowType == focusType;

@@ -1502,7 +1502,9 @@ CShapedTextCache::Entry& ElidedEntry(DCImpl& impl, CShapedTextCache::Entry& entr
 // clip change when the glyphs lie inside the rectangle (clipping them to it would change no
 // pixel). False, having drawn nothing, for anything else: several lines, prefix marks, tabs
 // or control characters.
-bool DrawSingleLine(DCImpl& impl, const CString& text, const CRect& box, UINT format, int& height)
+// With DT_MODIFYSTRING and a `modified` string, a cut text is written back there.
+bool DrawSingleLine(DCImpl& impl, const CString& text, const CRect& box, UINT format, int& height,
+                    CString* modified = nullptr)
 {
     constexpr UINT kGeneralOnly = DT_CALCRECT | DT_EXPANDTABS;
     if (!(format & DT_SINGLELINE) || (format & kGeneralOnly)) {
@@ -1518,6 +1520,9 @@ bool DrawSingleLine(DCImpl& impl, const CString& text, const CRect& box, UINT fo
     }
     if ((format & DT_END_ELLIPSIS) && found->width > box.Width()) {
         found = &ElidedEntry(impl, *found, box.Width());
+        if (modified != nullptr && (format & DT_MODIFYSTRING)) {
+            *modified = CString(found->text.toStdString());
+        }
     }
     const CShapedTextCache::Entry& entry = *found;
     const QFontMetrics& metrics = impl.Metrics();
@@ -1625,7 +1630,7 @@ int CDC::DrawText(CString& text, CRect& rect, UINT format)
     if (!CanUseFonts() || impl.target == Target::None) {
         return 0;
     }
-    if (int height = 0; DrawSingleLine(impl, text, box, format, height)) {
+    if (int height = 0; DrawSingleLine(impl, text, box, format, height, &text)) {
         return height;
     }
     const QFontMetrics& metrics = impl.Metrics();
