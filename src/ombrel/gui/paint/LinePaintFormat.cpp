@@ -18,13 +18,13 @@ namespace Ombrel::GUI {
 namespace {
 
 // The column's own value format, else the format of the field in the row's field map.
-Common::CFormat* ValueFormatOf(CColumn& column, CGridItem* row)
+Common::CFormat* ValueFormatOf(CColumn& column, std::int32_t fieldId, CGridItem* row)
 {
     if (Common::CFormat* own = column.GetFormat()) {
         return own;
     }
     Common::CDataObject* object = row ? row->GetDataObject() : nullptr;
-    return object ? object->GetFieldFormat(column.GetFieldId()) : nullptr;
+    return object ? object->GetFieldFormat(fieldId) : nullptr;
 }
 
 // Paints one cell confined to `visible`, its part inside the line and the update area.
@@ -68,9 +68,10 @@ int PaintColumns(LinePaintContext& line, const CRect& area, bool bandFilled, CDC
         if (!column) {
             break;
         }
+        const std::int32_t fieldId = column->GetFieldId();
         // Clipped rectangles grow from left to right: fixed columns first, then scrolling
         // ones kept right of the fixed area.
-        CRect shown = header.GetClippedColumnRect(window, column->GetFieldId());
+        CRect shown = header.GetClippedColumnRect(window, fieldId);
         if (shown.left >= area.right) {
             break;
         }
@@ -80,7 +81,7 @@ int PaintColumns(LinePaintContext& line, const CRect& area, bool bandFilled, CDC
         if (!visible.IntersectRect(shown, area)) {
             continue;
         }
-        CRect full = header.GetColumnRect(window, column->GetFieldId());
+        CRect full = header.GetColumnRect(window, fieldId);
         full.top = line.rect.top;
         full.bottom = line.rect.bottom;
         CellPaintContext cell = CLinePaintFormat::MakeCellContext(line, column, full);
@@ -110,9 +111,11 @@ CellPaintContext CLinePaintFormat::MakeCellContext(const LinePaintContext& line,
     cell.grid = line.grid;
     cell.column = column;
     if (column) {
+        cell.columnFieldId = column->GetFieldId();
+        cell.fieldIdColumn = column;
         cell.imageList = line.imageList;
         cell.imageIndex = column->GetImageIndex();
-        cell.format = ValueFormatOf(*column, line.row);
+        cell.format = ValueFormatOf(*column, cell.columnFieldId, line.row);
     }
     cell.stretchImages = line.stretchImages;
     cell.rowType = line.rowType;

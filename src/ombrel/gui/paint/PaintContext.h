@@ -150,6 +150,12 @@ struct CellPaintContext
     bool bandFilled = false;
     COLORREF bandColor = 0;
 
+    // The field identifier of `fieldIdColumn`, read once when the line paint format builds
+    // the context (reading it takes the column's lock, and a cell asks for it several times).
+    // It stands for `column` only while `column` is still `fieldIdColumn`.
+    std::int32_t columnFieldId = -2;
+    const CColumn* fieldIdColumn = nullptr;
+
     bool IsFocusRow() const
     {
         return row != nullptr && position >= 0 && position == focusIndex && rowType == focusType;

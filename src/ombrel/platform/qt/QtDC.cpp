@@ -1547,13 +1547,12 @@ bool DrawSingleLine(DCImpl& impl, const CString& text, const CRect& box, UINT fo
     const QRect deviceBox = impl.ToDevice(box);
     const bool opaque = impl.state.bkMode == OPAQUE;
     const QRect background(at, QSize(entry.width, lineHeight));
-    // A pixel of margin around the glyphs' box covers what antialiasing may touch.
-    const QRect ink = entry.ink.translated(at).toAlignedRect().adjusted(-1, -1, 1, 1);
+    // The glyphs' box, rounded outwards, holds every pixel they touch.
+    const QRect ink = entry.ink.translated(at).toAlignedRect();
     const bool inside = deviceBox.contains(ink) && (!opaque || deviceBox.contains(background));
     const bool clip = !(format & DT_NOCLIP) && !inside;
 
     QPainter& painter = *impl.painter;
-    const QPen previousPen = painter.pen();
     if (clip) {
         painter.save();
         painter.setClipRegion(impl.DrawableRegion() & QRegion(deviceBox));
@@ -1561,12 +1560,17 @@ bool DrawSingleLine(DCImpl& impl, const CString& text, const CRect& box, UINT fo
     if (opaque) {
         painter.fillRect(background, Opaque(impl.state.bkColor));
     }
-    painter.setPen(Opaque(impl.state.textColor));
+    // Every operation here sets the pen it draws with, so the text pen may stay; a new pen is
+    // made only when the colour changes (making one allocates).
+    const QColor color = Opaque(impl.state.textColor);
+    const QPen& pen = painter.pen();
+    if (pen.style() != Qt::SolidLine || pen.brush().style() != Qt::SolidPattern ||
+        pen.color() != color) {
+        painter.setPen(color);
+    }
     DrawGlyphs(painter, entry, at);
     if (clip) {
         painter.restore();
-    } else {
-        painter.setPen(previousPen);
     }
     return true;
 }
