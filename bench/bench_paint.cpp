@@ -6,6 +6,7 @@
 //   FullRepaint          the whole client area invalidated and repainted through the window's
 //                        paint message, with or without the back buffer
 //   ScrolledRepaint      the same after scrolling to the middle of 100 000 rows
+//   PageDownRepaint      a page down through 100 000 rows and its paint: new texts every page
 //
 // The benchmarks need the application object of the windowing layer (offscreen platform):
 // main() starts it and runs the benchmarks from its InitInstance.
@@ -201,6 +202,23 @@ void ScrolledRepaint(benchmark::State& state)
     state.counters["rows"] = scene.RowsOnScreen();
 }
 
+// A page down and the paint it asks for, walking 100 000 rows: every page shows texts the
+// paint has not drawn before (the shaping of new texts is what a page costs beyond a repaint).
+// Back at the top when the walk reaches the end.
+void PageDownRepaint(benchmark::State& state)
+{
+    CPaintScene scene(100000);
+    CGrid& grid = scene.Grid();
+    for (auto _ : state) {
+        const int before = grid.GetTopRow();
+        grid.SendMessage(WM_VSCROLL, SB_PAGEDOWN, 0);
+        if (grid.GetTopRow() == before)
+            grid.SetTopRow(0);
+        grid.UpdateWindow();
+    }
+    state.counters["rows"] = scene.RowsOnScreen();
+}
+
 // Fitting a column to its content: every row up to a few thousand, beyond that the rows on
 // screen and an even sample. state.range(0): rows in the grid.
 void AutoSizeColumn(benchmark::State& state)
@@ -216,6 +234,7 @@ BENCHMARK(PaintPassToBitmap)->Unit(benchmark::kMillisecond);
 BENCHMARK(AutoSizeColumn)->Arg(5000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(FullRepaint)->Arg(1)->Arg(0)->ArgName("doubleBuffer")->Unit(benchmark::kMillisecond);
 BENCHMARK(ScrolledRepaint)->Unit(benchmark::kMillisecond);
+BENCHMARK(PageDownRepaint)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -11,6 +11,9 @@
 #include "ombrel/gui/header/Column.h"
 #include "ombrel/gui/header/Header.h"
 #include "ombrel/gui/paint/BackgroundImage.h"
+#include "ombrel/gui/header/SortInfo.h"
+#include "ombrel/gui/paint/PaintFlags.h"
+#include "ombrel/gui/paint/CellPaintFormat.h"
 #include "ombrel/gui/paint/GridAppearance.h"
 #include "ombrel/gui/paint/HighlightSettings.h"
 #include "ombrel/gui/paint/PaintDefaults.h"
@@ -458,6 +461,47 @@ TEST_F(GridPainterBandTest, OnlyTheUpdateRectangleIsPainted)
     EXPECT_EQ(At(pixels, 100, row1.top - 1), kMarker);
     EXPECT_EQ(At(pixels, 100, row1.bottom), kMarker);
     EXPECT_EQ(At(pixels, 100, 2), kMarker); // the header strip lies outside
+}
+
+// A cell format that gives its cells a colour of their own before painting them as usual.
+class CTintedCellFormat : public CCellPaintFormat
+{
+public:
+    static constexpr COLORREF kTint = 0x2040C0;
+    void Paint(CellPaintContext& context, CDC& dc, std::uint32_t flags) override
+    {
+        context.backgroundColor = kTint;
+        CCellPaintFormat::Paint(context, dc, flags);
+    }
+    ICellPaintFormat* CreateNew() const override { return new CTintedCellFormat(); }
+};
+
+TEST_F(GridPainterBandTest, LinesAreFilledOnceYetCellsOfAnotherBackgroundStillShowIt)
+{
+    header->AddColumn(new CColumn(kCity, "City", 60, CColumn::AlignAuto, true, -1, -1, nullptr,
+                                  new CTintedCellFormat()));
+    grid.SetSortInfo(0, CSortInfo(kAmount, false), true);
+    AddRows(2);
+    grid.UpdateLayout();
+    const CRect client = grid.GetClientRect();
+    const GridAppearance& appearance = *grid.GetAppearance();
+
+    std::vector<COLORREF> pixels = PaintOnMarker(client);
+    const auto blank = [&](std::int32_t field) {
+        const CRect cell = grid.GetCellRect(rows[0], field);
+        return At(pixels, cell.right - 3, cell.top + 1);
+    };
+    EXPECT_EQ(blank(kName), kEven);
+    EXPECT_EQ(blank(kAmount), Blend(kEven, appearance.sortColumnColor, appearance.sortColumnAlpha));
+    EXPECT_EQ(blank(kCity), CTintedCellFormat::kTint);
+    const CRect city = grid.GetCellRect(rows[0], kCity);
+    EXPECT_EQ(At(pixels, city.right + 5, city.top + 1), kEven); // right of the last column
+
+    // Without the cell-background step nothing fills the line: what was there stays.
+    grid.SetPaintOptions(grid.GetPaintOptions() & ~PaintCellBackground);
+    pixels = PaintOnMarker(client);
+    EXPECT_EQ(blank(kName), kMarker);
+    EXPECT_EQ(blank(kCity), kMarker);
 }
 
 TEST_F(GridPainterBandTest, RectangleBelowTheRowsPaintsEmptyLinesOnly)

@@ -302,14 +302,17 @@ void CEditInPlace::DrawEditHint(CellPaintContext& cell, CDC& dc, std::uint32_t f
     if (reflector == nullptr)
         return;
     const EditInPlaceSettings& settings = *context.grid->GetEditInPlaceSettings();
-    CPoint cursor;
-    GetCursorPos(&cursor);
-    context.grid->ScreenToClient(&cursor);
     // The pointer must also have been seen moving over the cell: a pointer position the grid
-    // never saw (another window in front, no pointer yet) frames nothing.
-    const bool mouseOver = cell.rect.PtInRect(cursor) &&
-                           context.grid->IsPointerOverCell(context.row, context.GetFieldId()) &&
-                           context.grid->GetEditor() == nullptr && !MouseButtonDown();
+    // never saw (another window in front, no pointer yet) frames nothing. That is asked first:
+    // it is cheap, and false for every cell but one, so the pointer is read once a paint.
+    bool mouseOver = context.grid->IsPointerOverCell(context.row, context.GetFieldId()) &&
+                     context.grid->GetEditor() == nullptr && !MouseButtonDown();
+    if (mouseOver) {
+        CPoint cursor;
+        GetCursorPos(&cursor);
+        context.grid->ScreenToClient(&cursor);
+        mouseOver = cell.rect.PtInRect(cursor);
+    }
     if (mouseOver && settings.drawHoverFrame) {
         const int trigger = settings.startMode == 1 ? StartByDoubleClick : StartByClick;
         if (context.grid->CanBeginEdit(context.row, context.GetFieldId(), trigger)) {

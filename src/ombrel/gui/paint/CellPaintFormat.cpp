@@ -40,6 +40,14 @@ using PaintTools::VerticalLine;
 constexpr COLORREF kImageKeyColor = 0xEAEEED;
 constexpr std::int32_t kNoField = -2;
 
+// The field identifier of the context's column (which must not be null), without taking the
+// column's lock again when the context was built with it.
+std::int32_t FieldIdOf(const CellPaintContext& context)
+{
+    return context.fieldIdColumn == context.column ? context.columnFieldId
+                                                   : context.column->GetFieldId();
+}
+
 const GridAppearance& AppearanceOf(const CellPaintContext& context)
 {
     if (context.grid) {
@@ -57,7 +65,7 @@ bool IsSortColumn(const CellPaintContext& context)
     if (!context.grid || !context.column) {
         return false;
     }
-    const std::int32_t fieldId = context.column->GetFieldId();
+    const std::int32_t fieldId = FieldIdOf(context);
     for (int level = 0; level < kMaxSortLevels; ++level) {
         const std::int32_t sorted = context.grid->GetSortInfo(level).GetFieldId();
         if (sorted == kNoField) {
@@ -93,7 +101,7 @@ CellHighlight HighlightOf(const CellPaintContext& context, std::uint32_t flags)
         return {};
     }
     const std::int64_t elapsed =
-        context.grid->GetElapsedSinceChange(context.row, context.column->GetFieldId());
+        context.grid->GetElapsedSinceChange(context.row, FieldIdOf(context));
     return GetCurrentHighlight(context.highlight, elapsed, context.textColor,
                                context.backgroundColor);
 }
@@ -318,7 +326,7 @@ CString CCellPaintFormat::FormatCellText(const CellPaintContext& context)
         return CString();
     }
     try {
-        return CString(object->GetFormattedValue(context.column->GetFieldId(), context.format));
+        return CString(object->GetFormattedValue(FieldIdOf(context), context.format));
     } catch (...) {
         // A getter that throws must not take the paint pass down; the cell shows no text.
         return CString();
@@ -338,7 +346,7 @@ UINT CCellPaintFormat::GetTextAlignment(const CellPaintContext& context) const
     case CColumn::AlignAuto: {
         Common::CDataObject* object = context.row ? context.row->GetDataObject() : nullptr;
         const bool numeric =
-            object && Common::IsNumericKind(object->GetFieldType(context.column->GetFieldId()));
+            object && Common::IsNumericKind(object->GetFieldType(FieldIdOf(context)));
         return numeric ? DT_RIGHT : DT_LEFT;
     }
     default:
@@ -352,7 +360,7 @@ bool CCellPaintFormat::IsTreeCell(const CellPaintContext& context, std::uint32_t
         return false;
     }
     const std::int32_t treeField = context.grid->GetHierarchyColumn();
-    return treeField != 0 && treeField == context.column->GetFieldId();
+    return treeField != 0 && treeField == FieldIdOf(context);
 }
 
 bool CCellPaintFormat::ShowsButton(const CellPaintContext& context)
@@ -416,7 +424,7 @@ void CCellPaintFormat::ScheduleHighlight(const CellPaintContext& context, std::u
     if (!(flags & PaintHighlight) || !context.row || !context.column || !context.grid) {
         return;
     }
-    const std::int32_t fieldId = context.column->GetFieldId();
+    const std::int32_t fieldId = FieldIdOf(context);
     const std::int64_t elapsed = context.grid->GetElapsedSinceChange(context.row, fieldId);
     const std::int64_t delay = GetHighlightRepaintDelay(context.highlight, elapsed);
     if (delay > 0) {
@@ -434,7 +442,10 @@ void CCellPaintFormat::DrawBackground(CellPaintContext& context, CDC& dc, std::u
     CRect inside;
     if (!picture.IsSet() || !inside.IntersectRect(context.rect, picture.rect) ||
         picture.alpha == 255) {
-        PaintTools::FillSolid(dc, context.rect, blended);
+        // Most cells of a line share its background: the line filled it already.
+        if (!(context.bandFilled && !picture.IsSet() && blended == context.bandColor)) {
+            PaintTools::FillSolid(dc, context.rect, blended);
+        }
         return;
     }
     FillAround(dc, context.rect, inside, blended);

@@ -7,6 +7,8 @@
 #include "ombrel/gui/header/Header.h"
 #include "ombrel/gui/paint/CustomDraw.h"
 #include "ombrel/gui/paint/PaintDefaults.h"
+#include "ombrel/gui/paint/PaintFlags.h"
+#include "ombrel/gui/paint/detail/PaintTools.h"
 #include "ombrel/platform/DC.h"
 
 #include <algorithm>
@@ -16,13 +18,13 @@ namespace Ombrel::GUI {
 namespace {
 
 // The column's own value format, else the format of the field in the row's field map.
-Common::CFormat* ValueFormatOf(CColumn& column, CGridItem* row)
+Common::CFormat* ValueFormatOf(CColumn& column, std::int32_t fieldId, CGridItem* row)
 {
     if (Common::CFormat* own = column.GetFormat()) {
         return own;
     }
     Common::CDataObject* object = row ? row->GetDataObject() : nullptr;
-    return object ? object->GetFieldFormat(column.GetFieldId()) : nullptr;
+    return object ? object->GetFieldFormat(fieldId) : nullptr;
 }
 
 // Paints one cell confined to `visible`, its part inside the line and the update area.
@@ -37,10 +39,23 @@ void PaintCell(CellPaintContext& cell, const CRect& visible, CDC& dc, std::uint3
     }
 }
 
+// Fills the line's visible band with its background colour in one fill, where every cell
+// would otherwise start by filling its own part: with the cell-background step on and no
+// picture under the rows (cells blend over a picture instead of covering it). True when
+// filled.
+bool FillBand(const LinePaintContext& line, const CRect& area, CDC& dc, std::uint32_t flags)
+{
+    if (!(flags & PaintCellBackground) || line.backgroundImage.IsSet()) {
+        return false;
+    }
+    PaintTools::FillSolid(dc, area, line.backgroundColor);
+    return true;
+}
+
 // Paints the cells of the visible columns that meet `area`; returns the right edge of the
 // last visible column, where the rest of the line begins.
-int PaintColumns(LinePaintContext& line, const CRect& area, CDC& dc, std::uint32_t flags,
-                 ICustomDraw& customDraw, CHeader& header)
+int PaintColumns(LinePaintContext& line, const CRect& area, bool bandFilled, CDC& dc,
+                 std::uint32_t flags, ICustomDraw& customDraw, CHeader& header)
 {
     CWnd* window = line.grid ? line.grid->GetPaintedWindow() : nullptr;
     int first = 0;
@@ -53,9 +68,10 @@ int PaintColumns(LinePaintContext& line, const CRect& area, CDC& dc, std::uint32
         if (!column) {
             break;
         }
+        const std::int32_t fieldId = column->GetFieldId();
         // Clipped rectangles grow from left to right: fixed columns first, then scrolling
         // ones kept right of the fixed area.
-        CRect shown = header.GetClippedColumnRect(window, column->GetFieldId());
+        CRect shown = header.GetClippedColumnRect(window, fieldId);
         if (shown.left >= area.right) {
             break;
         }
@@ -65,10 +81,12 @@ int PaintColumns(LinePaintContext& line, const CRect& area, CDC& dc, std::uint32
         if (!visible.IntersectRect(shown, area)) {
             continue;
         }
-        CRect full = header.GetColumnRect(window, column->GetFieldId());
+        CRect full = header.GetColumnRect(window, fieldId);
         full.top = line.rect.top;
         full.bottom = line.rect.bottom;
         CellPaintContext cell = CLinePaintFormat::MakeCellContext(line, column, full);
+        cell.bandFilled = bandFilled;
+        cell.bandColor = line.backgroundColor;
         PaintCell(cell, visible, dc, flags, customDraw);
     }
     CColumn* last = header.GetLastVisibleColumn();
@@ -93,9 +111,11 @@ CellPaintContext CLinePaintFormat::MakeCellContext(const LinePaintContext& line,
     cell.grid = line.grid;
     cell.column = column;
     if (column) {
+        cell.columnFieldId = column->GetFieldId();
+        cell.fieldIdColumn = column;
         cell.imageList = line.imageList;
         cell.imageIndex = column->GetImageIndex();
-        cell.format = ValueFormatOf(*column, line.row);
+        cell.format = ValueFormatOf(*column, cell.columnFieldId, line.row);
     }
     cell.stretchImages = line.stretchImages;
     cell.rowType = line.rowType;
@@ -128,15 +148,18 @@ void CLinePaintFormat::Paint(LinePaintContext& context, CDC& dc, std::uint32_t f
     if (!area.IntersectRect(context.rect, context.updateRect)) {
         return;
     }
+    const bool bandFilled = FillBand(context, area, dc, flags);
     int restLeft = context.rect.left;
     if (CHeader* header = context.grid ? context.grid->GetHeader() : nullptr) {
-        restLeft = PaintColumns(context, area, dc, flags, *customDraw, *header);
+        restLeft = PaintColumns(context, area, bandFilled, dc, flags, *customDraw, *header);
     }
     const CRect rest(std::max(restLeft, context.rect.left), context.rect.top, context.rect.right,
                      context.rect.bottom);
     CRect visible;
     if (visible.IntersectRect(rest, area)) {
         CellPaintContext cell = MakeCellContext(context, nullptr, rest);
+        cell.bandFilled = bandFilled;
+        cell.bandColor = context.backgroundColor;
         PaintCell(cell, visible, dc, flags, *customDraw);
     }
 }

@@ -143,6 +143,19 @@ struct CellPaintContext
     CRect trackingRect;
     BackgroundImage backgroundImage;
 
+    // The line paint format fills the line's band once with the line's background colour
+    // before its cells; a cell whose background comes out as exactly `bandColor` then has
+    // nothing to fill. False when the band was not filled (a background picture, a custom
+    // line paint format, or the cell-background step switched off).
+    bool bandFilled = false;
+    COLORREF bandColor = 0;
+
+    // The field identifier of `fieldIdColumn`, read once when the line paint format builds
+    // the context (reading it takes the column's lock, and a cell asks for it several times).
+    // It stands for `column` only while `column` is still `fieldIdColumn`.
+    std::int32_t columnFieldId = -2;
+    const CColumn* fieldIdColumn = nullptr;
+
     bool IsFocusRow() const
     {
         return row != nullptr && position >= 0 && position == focusIndex && rowType == focusType;

@@ -13,6 +13,7 @@
 #include "ombrel/platform/DC.h"
 #include "ombrel/platform/qt/QtDrawing.h"
 #include "ombrel/platform/qt/QtGdiObjects.h"
+#include "ombrel/platform/qt/QtShapedTextCache.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -24,7 +25,7 @@
 #include <QRegion>
 #include <QStyle>
 #include <QHash>
-#include <QStaticText>
+#include <QGlyphRun>
 #include <QThread>
 #include <QStyleOptionButton>
 #include <QTextBoundaryFinder>
@@ -32,7 +33,9 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <cstring>
 #include <optional>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -84,6 +87,15 @@ struct DrawState
     std::optional<QRegion> clip; // device coordinates; none = the whole surface
 };
 
+// Whether two states select the same font, as far as drawing text can tell.
+bool SameFont(const DrawState& a, const DrawState& b)
+{
+    if (a.font != b.font || a.fontDesc.has_value() != b.fontDesc.has_value()) {
+        return false;
+    }
+    return !a.fontDesc || std::memcmp(&*a.fontDesc, &*b.fontDesc, sizeof(LOGFONT)) == 0;
+}
+
 enum class Target
 {
     None,
@@ -117,19 +129,24 @@ QColor Opaque(COLORREF color)
     return ToQColor(color);
 }
 
-// The pixels of an on/off dash pattern, starting "on"; empty for a solid pen.
-std::vector<int> PatternOf(UINT style)
+// The pixels of an on/off dash pattern, starting "on"; empty for a solid pen. The patterns
+// are constants: a line looks its pen's pattern up without allocating.
+std::span<const int> PatternOf(UINT style)
 {
+    static constexpr int kDash[] = {6, 2};
+    static constexpr int kDot[] = {1, 1};
+    static constexpr int kDashDot[] = {6, 2, 1, 2};
+    static constexpr int kDashDotDot[] = {6, 2, 1, 2, 1, 2};
     switch (style) {
     case PS_DASH:
-        return {6, 2};
+        return kDash;
     case PS_DOT:
     case PS_ALTERNATE:
-        return {1, 1};
+        return kDot;
     case PS_DASHDOT:
-        return {6, 2, 1, 2};
+        return kDashDot;
     case PS_DASHDOTDOT:
-        return {6, 2, 1, 2, 1, 2};
+        return kDashDotDot;
     default:
         return {};
     }
@@ -150,6 +167,11 @@ struct CDC::Impl
     int referenceDpiY = 96;
     mutable std::optional<QFontMetrics> metrics; // of state.qtFont on the current device
     QString metricsKey; // names the font and device resolution of `metrics`; set with it
+    mutable std::optional<QRegion> drawable; // DrawableRegion(), until the clip changes
+    // The cached texts of the current font on the current device, while `metrics` lasts and
+    // the cache keeps its generation.
+    CShapedTextCache::CFontTexts* texts = nullptr;
+    std::uint64_t textsGeneration = 0;
 
     bool CanDraw() const { return painter && painter->isActive(); }
 
@@ -162,18 +184,25 @@ struct CDC::Impl
         return QRect(0, 0, device->width(), device->height());
     }
 
-    // The region drawing may touch, in device coordinates.
-    QRegion DrawableRegion() const
+    // The region drawing may touch, in device coordinates. Kept from one clip change to the
+    // next: every line and text asks for it, and building a region allocates.
+    const QRegion& DrawableRegion() const
     {
-        QRegion region = state.clip ? *state.clip : QRegion(Surface());
-        if (baseClip) {
-            region &= *baseClip;
+        if (!drawable) {
+            QRegion region = state.clip ? *state.clip : QRegion(Surface());
+            if (baseClip) {
+                region &= *baseClip;
+            }
+            drawable = region & Surface();
         }
-        return region & Surface();
+        return *drawable;
     }
 
+    // Hands the clip region to the painter. Every change of the clip region, the base clip or
+    // the surface ends here (or in ForgetDrawable), so the kept drawable region stays true.
     void ApplyClip()
     {
+        ForgetDrawable();
         if (!CanDraw()) {
             return;
         }
@@ -185,8 +214,16 @@ struct CDC::Impl
         if (baseClip) {
             region &= *baseClip;
         }
-        painter->setClipRegion(region);
+        // A single rectangle is the common case (a cell, a band); the painter clips to a
+        // rectangle without building region data.
+        if (region.rectCount() == 1) {
+            painter->setClipRect(region.boundingRect());
+        } else {
+            painter->setClipRegion(region);
+        }
     }
+
+    void ForgetDrawable() { drawable.reset(); }
 
     QPoint ToDevice(int x, int y) const { return QPoint(Bound(x), Bound(y)) + state.origin; }
 
@@ -234,7 +271,7 @@ struct CDC::Impl
                 font.CreateFontIndirect(*state.fontDesc);
             }
             state.qtFont = ToQFont(state.fontDesc ? font : *GetDefaultGuiFont());
-            metrics.reset();
+            ForgetMetrics();
         }
         return *state.qtFont;
     }
@@ -262,6 +299,24 @@ struct CDC::Impl
         return metricsKey;
     }
 
+    void ForgetMetrics()
+    {
+        metrics.reset();
+        texts = nullptr;
+    }
+
+    // The measured and shaped texts of the current font on the current device.
+    CShapedTextCache::CFontTexts& Texts()
+    {
+        CShapedTextCache& cache = CShapedTextCache::ForThisThread();
+        if (texts == nullptr || textsGeneration != cache.Generation()) {
+            const QString& key = MetricsKey();
+            texts = &cache.TextsOf(key, Font(), CanDraw() ? painter->device() : nullptr);
+            textsGeneration = cache.Generation();
+        }
+        return *texts;
+    }
+
     void EndOwnPainter()
     {
         if (ownPainter) {
@@ -280,7 +335,8 @@ struct CDC::Impl
             QtDrawingAccess::ImplOf(*bitmap)->selectedInto = nullptr;
             bitmap = nullptr;
         }
-        metrics.reset();
+        ForgetMetrics();
+        ForgetDrawable();
     }
 
     void DetachPainter()
@@ -292,7 +348,8 @@ struct CDC::Impl
             painter = nullptr;
         }
         baseClip.reset();
-        metrics.reset();
+        ForgetMetrics();
+        ForgetDrawable();
     }
 
     void PrepareNewPainter()
@@ -304,7 +361,7 @@ struct CDC::Impl
         painter->setOpacity(1.0);
         painter->setBrush(Qt::NoBrush);
         ApplyClip();
-        metrics.reset();
+        ForgetMetrics();
     }
 };
 
@@ -329,6 +386,7 @@ void AttachPainter(CDC& dc, QPainter* painter)
     impl.DetachPainter();
     impl.target = painter ? Target::Painter : Target::None;
     impl.painter = painter;
+    impl.ForgetDrawable();
     if (painter && painter->isActive()) {
         if (painter->hasClipping()) {
             impl.baseClip = painter->clipRegion() * painter->transform();
@@ -362,6 +420,7 @@ bool CDC::DeleteDC()
     m_impl->DetachPainter();
     m_impl->target = Target::None;
     m_impl->state = DrawState();
+    m_impl->ForgetDrawable();
     m_impl->saved.clear();
     return wasAttached;
 }
@@ -408,13 +467,19 @@ CFont* CDC::SelectObject(CFont* font)
     CFont* previous = m_impl->state.font ? m_impl->state.font : GetDefaultGuiFont();
     LOGFONT description;
     font->GetLogFont(description);
+    // Selecting the font that is already selected (each cell selects the grid's font) keeps
+    // the resolved font, its metrics and its cached texts.
+    if (font == m_impl->state.font && m_impl->state.fontDesc &&
+        std::memcmp(&description, &*m_impl->state.fontDesc, sizeof(LOGFONT)) == 0) {
+        return previous;
+    }
     m_impl->state.font = font;
     m_impl->state.fontDesc = description;
     m_impl->state.qtFont.reset();
     if (CanUseFonts()) {
         m_impl->state.qtFont = ToQFont(*font);
     }
-    m_impl->metrics.reset();
+    m_impl->ForgetMetrics();
     return previous;
 }
 
@@ -552,9 +617,18 @@ bool CDC::RestoreDC(int savedLevel)
     if (level < 1 || level > count) {
         return false;
     }
-    impl.state = impl.saved[static_cast<std::size_t>(level - 1)];
+    DrawState& restored = impl.saved[static_cast<std::size_t>(level - 1)];
+    // Cells save and restore around every step; when the font did not change its resolved
+    // form, metrics and cached texts stay.
+    const bool sameFont = SameFont(restored, impl.state);
+    if (sameFont && !restored.qtFont) {
+        restored.qtFont = std::move(impl.state.qtFont);
+    }
+    impl.state = std::move(restored);
     impl.saved.resize(static_cast<std::size_t>(level - 1));
-    impl.metrics.reset();
+    if (!sameFont) {
+        impl.ForgetMetrics();
+    }
     impl.ApplyClip();
     return true;
 }
@@ -659,6 +733,83 @@ void PutPixels(QImage& image, const QRegion& drawable, const QPolygon& points, c
     }
 }
 
+// The phases of a dash pattern: whether pixel i of a line (i counted from its start) is "on"
+// is OnAt(i % period).
+class CPatternPhases
+{
+public:
+    explicit CPatternPhases(std::span<const int> pattern)
+    {
+        for (std::size_t segment = 0; segment < pattern.size(); ++segment) {
+            for (int pixel = 0; pixel < pattern[segment] && m_period < kMaxPeriod; ++pixel) {
+                m_on[static_cast<std::size_t>(m_period++)] = segment % 2 == 0;
+            }
+        }
+    }
+    int Period() const { return m_period; }
+    bool OnAt(int phase) const { return m_on[static_cast<std::size_t>(phase)]; }
+
+private:
+    static constexpr int kMaxPeriod = 16; // the longest pattern, dash-dot-dot, has 14 pixels
+    std::array<bool, kMaxPeriod> m_on{};
+    int m_period = 0;
+};
+
+// A horizontal or vertical patterned line on a bitmap (grid lines, focus frames, tree lines):
+// the span of it inside each rectangle of the drawable region is written straight into the
+// bitmap, so a line costs its visible pixels and no point list. Pixel i along the line (from
+// `from`, up to but excluding `to`) takes the pattern's phase i, exactly as the general plot.
+void PlotStraightPattern(DCImpl& impl, QImage& image, QPoint from, QPoint to,
+                         std::span<const int> pattern, COLORREF color)
+{
+    const CPatternPhases phases(pattern);
+    const int period = phases.Period();
+    if (period == 0) {
+        return;
+    }
+    const bool horizontal = from.y() == to.y();
+    const int start = horizontal ? from.x() : from.y();
+    const int end = horizontal ? to.x() : to.y();
+    const int step = end > start ? 1 : -1;
+    const int first = step > 0 ? start : end + 1; // lowest pixel, inclusive
+    const int last = step > 0 ? end - 1 : start;  // highest pixel, inclusive
+    const int across = horizontal ? from.y() : from.x();
+    const QRgb on = Opaque(color).rgba();
+    const QRgb off = Opaque(impl.state.bkColor).rgba();
+    const bool fillsGaps = impl.state.bkMode == OPAQUE;
+    // Not scanLine(): a detached copy would not be the image being painted.
+    uchar* bits = const_cast<uchar*>(image.constBits());
+    const qsizetype stride = image.bytesPerLine();
+    for (const QRect& part : impl.DrawableRegion()) {
+        const int partLow = horizontal ? part.left() : part.top();
+        const int partHigh = horizontal ? part.right() : part.bottom();
+        const int partAcrossLow = horizontal ? part.top() : part.left();
+        const int partAcrossHigh = horizontal ? part.bottom() : part.right();
+        if (across < partAcrossLow || across > partAcrossHigh) {
+            continue;
+        }
+        const int low = std::max(first, partLow);
+        const int high = std::min(last, partHigh);
+        if (low > high) {
+            continue;
+        }
+        // Walking up the axis moves the phase by `step` per pixel.
+        int phase = static_cast<int>((std::int64_t{low - start} * step) % period);
+        phase = phase < 0 ? phase + period : phase;
+        for (int along = low; along <= high; ++along) {
+            const bool drawn = phases.OnAt(phase);
+            phase += step;
+            phase = phase == period ? 0 : (phase < 0 ? period - 1 : phase);
+            if (!drawn && !fillsGaps) {
+                continue;
+            }
+            const int x = horizontal ? along : across;
+            const int y = horizontal ? across : along;
+            reinterpret_cast<QRgb*>(bits + stride * y)[x] = drawn ? on : off;
+        }
+    }
+}
+
 // Plots the pixels of a one-pixel line from `from` up to but excluding `to` (device
 // coordinates), in the pen's pattern. Gaps get the background colour in OPAQUE mode.
 // Bresenham along the major axis; only the steps whose major coordinate lies on the surface
@@ -670,17 +821,23 @@ void PlotThinLine(DCImpl& impl, QPoint from, QPoint to, const LOGPEN& pen)
         return;
     }
     const DrawState& state = impl.state;
-    const std::vector<int> pattern = PatternOf(pen.lopnStyle);
+    const std::span<const int> pattern = PatternOf(pen.lopnStyle);
     const std::int64_t dx = std::int64_t{to.x()} - from.x();
     const std::int64_t dy = std::int64_t{to.y()} - from.y();
-    if (pattern.empty() && (dx == 0 || dy == 0)) {
-        // A solid straight line is one rectangle.
-        const QRect run = dx == 0 ? QRect(QPoint(from.x(), std::min(from.y(), to.y() + 1)),
-                                          QSize(1, static_cast<int>(std::abs(dy))))
-                                  : QRect(QPoint(std::min(from.x(), to.x() + 1), from.y()),
-                                          QSize(static_cast<int>(std::abs(dx)), 1));
-        impl.Fill(run, pen.lopnColor);
-        return;
+    if (dx == 0 || dy == 0) {
+        if (pattern.empty()) {
+            // A solid straight line is one rectangle.
+            const QRect run = dx == 0 ? QRect(QPoint(from.x(), std::min(from.y(), to.y() + 1)),
+                                              QSize(1, static_cast<int>(std::abs(dy))))
+                                      : QRect(QPoint(std::min(from.x(), to.x() + 1), from.y()),
+                                              QSize(static_cast<int>(std::abs(dx)), 1));
+            impl.Fill(run, pen.lopnColor);
+            return;
+        }
+        if (QImage* image = impl.Image(); image && image->format() == kBitmapFormat) {
+            PlotStraightPattern(impl, *image, from, to, pattern, pen.lopnColor);
+            return;
+        }
     }
     const QRect surface = impl.Surface();
     const bool xMajor = std::abs(dx) >= std::abs(dy);
@@ -1272,109 +1429,32 @@ QStringList Wrap(const QString& text, int width, const QFontMetrics& metrics)
     return lines;
 }
 
-// Cell texts repeat from one paint to the next. Their widths and shaped glyphs are kept per
-// font and device resolution, so that a text that did not change is neither measured nor
-// shaped again: measuring and shaping are most of what drawing a short text costs.
-// One cache per thread, since a text layout belongs to the thread that made it; a font's
-// texts that outgrow kMaxTextsPerFont (values that keep changing) are emptied and start again.
-class CShapedTextCache
-{
-public:
-    struct Entry
-    {
-        int width = 0;      // horizontal advance in device pixels
-        QStaticText shaped; // laid out on first drawing; plain text, one line
-        bool isShaped = false;
-    };
-
-    static CShapedTextCache& ForThisThread()
-    {
-        thread_local CShapedTextCache cache;
-        return cache;
-    }
-
-    Entry& Find(const QString& fontKey, const QString& text, const QFontMetrics& metrics)
-    {
-        ClearWithApplication();
-        auto font = m_fonts.find(fontKey);
-        if (font == m_fonts.end()) {
-            if (m_fonts.size() >= kMaxFonts) {
-                m_fonts.clear();
-            }
-            font = m_fonts.insert(fontKey, {});
-        }
-        QHash<QString, Entry>& texts = *font;
-        if (texts.size() >= kMaxTextsPerFont) {
-            texts.clear();
-        }
-        auto found = texts.find(text);
-        if (found == texts.end()) {
-            found = texts.insert(text, Entry{});
-            found->width = metrics.horizontalAdvance(text);
-        }
-        return *found;
-    }
-
-private:
-    // A grid paints with a few fonts (cells, header, bold or custom-drawn ones).
-    static constexpr qsizetype kMaxFonts = 8;
-    static constexpr qsizetype kMaxTextsPerFont = 16384;
-
-    // Shaped texts hold font engines, which must be gone before the application object is:
-    // the application's thread empties its cache when the application ends.
-    void ClearWithApplication()
-    {
-        if (m_clearedWithApplication || QCoreApplication::instance() == nullptr ||
-            QThread::currentThread() != QCoreApplication::instance()->thread()) {
-            return;
-        }
-        m_clearedWithApplication = true;
-        qAddPostRoutine([] {
-            CShapedTextCache& cache = ForThisThread();
-            cache.m_fonts.clear();
-            cache.m_clearedWithApplication = false; // a later application registers again
-        });
-    }
-
-    QHash<QString, QHash<QString, Entry>> m_fonts; // texts by font key (CDC's MetricsKey)
-    bool m_clearedWithApplication = false;
-};
-
 // Width of one line of text, measured once for as long as the text is cached.
 int LineWidth(DCImpl& impl, const QString& text)
 {
-    return CShapedTextCache::ForThisThread().Find(impl.MetricsKey(), text, impl.Metrics()).width;
+    const QByteArray utf8 = text.toUtf8();
+    return impl.Texts().Find(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size()))).width;
 }
 
-// True for a line that a static text lays out exactly as QPainter::drawText does: no line
-// breaks or other control characters, which the two treat differently.
-bool IsPlainLine(const QString& text)
+// Draws the kept glyphs of a text with the top-left corner of its line at `topLeft`.
+void DrawGlyphs(QPainter& painter, const CShapedTextCache::Entry& entry, QPoint topLeft)
 {
-    for (const QChar ch : text) {
-        if (ch.unicode() < 0x20 || ch == QChar::LineSeparator || ch == QChar::ParagraphSeparator) {
-            return false;
-        }
+    for (const QGlyphRun& run : entry.glyphs) {
+        painter.drawGlyphRun(QPointF(topLeft), run);
     }
-    return true;
 }
 
-// Draws one line with its baseline at `baseline`, from the shaped text kept for it.
+// Draws one line with its baseline at `baseline`, from the glyphs kept for it.
 void DrawLine(DCImpl& impl, QPainter& painter, const QString& text, QPoint baseline)
 {
-    if (!IsPlainLine(text)) {
+    const QByteArray utf8 = text.toUtf8();
+    const CShapedTextCache::Entry& entry =
+        impl.Texts().Find(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
+    if (!entry.isPlain) {
         painter.drawText(baseline, text);
         return;
     }
-    const QFontMetrics& metrics = impl.Metrics();
-    CShapedTextCache::Entry& entry =
-        CShapedTextCache::ForThisThread().Find(impl.MetricsKey(), text, metrics);
-    if (!entry.isShaped) {
-        entry.shaped.setText(text);
-        entry.shaped.setTextFormat(Qt::PlainText);
-        entry.shaped.prepare(QTransform(), painter.font());
-        entry.isShaped = true;
-    }
-    painter.drawStaticText(QPoint(baseline.x(), baseline.y() - metrics.ascent()), entry.shaped);
+    DrawGlyphs(painter, entry, QPoint(baseline.x(), baseline.y() - impl.Metrics().ascent()));
 }
 
 // Cuts `text` at a character boundary and appends "…" so that it fits `width`; `textWidth` is
@@ -1401,6 +1481,98 @@ QString Elide(const QString& text, int textWidth, int width, const QFontMetrics&
         }
     }
     return text.left(cuts[low]) + kEllipsis;
+}
+
+// The kept entry of `entry`'s text cut with an ellipsis to `width` pixels. The cut is
+// remembered with the text, so a cell too narrow for its value is not searched for its cut
+// on every paint.
+CShapedTextCache::Entry& ElidedEntry(DCImpl& impl, CShapedTextCache::Entry& entry, int width)
+{
+    if (entry.elidedFor != width) {
+        entry.elided = Elide(entry.text, entry.width, width, impl.Metrics());
+        entry.elidedFor = width;
+    }
+    // Looking the cut text up may empty the cache: the key is copied first.
+    const QByteArray utf8 = entry.elided.toUtf8();
+    return impl.Texts().Find(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
+}
+
+// One line of plain text, as cells draw it: straight from the kept glyphs (the cut ones when
+// the ellipsis shortens it), with no list of lines and no saved painter state, and without a
+// clip change when the glyphs lie inside the rectangle (clipping them to it would change no
+// pixel). False, having drawn nothing, for anything else: several lines, prefix marks, tabs
+// or control characters.
+// With DT_MODIFYSTRING and a `modified` string, a cut text is written back there.
+bool DrawSingleLine(DCImpl& impl, const CString& text, const CRect& box, UINT format, int& height,
+                    CString* modified = nullptr)
+{
+    constexpr UINT kGeneralOnly = DT_CALCRECT | DT_EXPANDTABS;
+    if (!(format & DT_SINGLELINE) || (format & kGeneralOnly)) {
+        return false;
+    }
+    const std::string_view utf8(text.GetString(), static_cast<std::size_t>(text.GetLength()));
+    if (!(format & DT_NOPREFIX) && utf8.find('&') != std::string_view::npos) {
+        return false;
+    }
+    CShapedTextCache::Entry* found = &impl.Texts().Find(utf8);
+    if (!found->isPlain) {
+        return false;
+    }
+    if ((format & DT_END_ELLIPSIS) && found->width > box.Width()) {
+        found = &ElidedEntry(impl, *found, box.Width());
+        if (modified != nullptr && (format & DT_MODIFYSTRING)) {
+            *modified = CString(found->text.toStdString());
+        }
+    }
+    const CShapedTextCache::Entry& entry = *found;
+    const QFontMetrics& metrics = impl.Metrics();
+    const int lineHeight = metrics.ascent() + metrics.descent();
+    height = lineHeight;
+    if (!impl.CanDraw()) {
+        return true;
+    }
+    int y = box.top;
+    if (format & DT_VCENTER) {
+        y = box.top + (box.Height() - lineHeight) / 2;
+    } else if (format & DT_BOTTOM) {
+        y = box.bottom - lineHeight;
+    }
+    int x = box.left;
+    if (format & DT_CENTER) {
+        x = box.left + (box.Width() - entry.width) / 2;
+    } else if (format & DT_RIGHT) {
+        x = box.right - entry.width;
+    }
+    const QPoint at = impl.ToDevice(x, y);
+    const QRect deviceBox = impl.ToDevice(box);
+    const bool opaque = impl.state.bkMode == OPAQUE;
+    const QRect background(at, QSize(entry.width, lineHeight));
+    // The glyphs' box, rounded outwards, holds every pixel they touch.
+    const QRect ink = entry.ink.translated(at).toAlignedRect();
+    const bool inside = deviceBox.contains(ink) && (!opaque || deviceBox.contains(background));
+    const bool clip = !(format & DT_NOCLIP) && !inside;
+
+    QPainter& painter = *impl.painter;
+    if (clip) {
+        painter.save();
+        painter.setClipRegion(impl.DrawableRegion() & QRegion(deviceBox));
+    }
+    if (opaque) {
+        painter.fillRect(background, Opaque(impl.state.bkColor));
+    }
+    // Every operation here sets the pen it draws with, so the text pen may stay; a new pen is
+    // made only when the colour changes (making one allocates).
+    const QColor color = Opaque(impl.state.textColor);
+    const QPen& pen = painter.pen();
+    if (pen.style() != Qt::SolidLine || pen.brush().style() != Qt::SolidPattern ||
+        pen.color() != color) {
+        painter.setPen(color);
+    }
+    DrawGlyphs(painter, entry, at);
+    if (clip) {
+        painter.restore();
+    }
+    return true;
 }
 
 std::vector<TextLine> LayOut(const QString& text, UINT format, int width,
@@ -1447,6 +1619,10 @@ void DrawUnderline(QPainter& painter, const TextLine& line, int x, int baseline,
 
 int CDC::DrawText(const CString& text, CRect& rect, UINT format)
 {
+    if (int height = 0; CanUseFonts() && m_impl->target != Target::None &&
+                        DrawSingleLine(*m_impl, text, Bound(rect), format, height)) {
+        return height;
+    }
     CString copy = text;
     return DrawText(copy, rect, format & ~DT_MODIFYSTRING);
 }
@@ -1457,6 +1633,9 @@ int CDC::DrawText(CString& text, CRect& rect, UINT format)
     const CRect box = Bound(rect);
     if (!CanUseFonts() || impl.target == Target::None) {
         return 0;
+    }
+    if (int height = 0; DrawSingleLine(impl, text, box, format, height, &text)) {
+        return height;
     }
     const QFontMetrics& metrics = impl.Metrics();
     const int lineHeight = metrics.ascent() + metrics.descent();

@@ -1,0 +1,204 @@
+// Drawing that the device context takes short cuts for: patterned straight lines written as
+// spans, and single lines of text drawn from kept glyphs. Each short cut must give the pixels
+// of the general way.
+#include "ombrel/platform/DC.h"
+
+#include "ombrel/platform/Bitmap.h"
+#include "ombrel/platform/Font.h"
+#include "ombrel/platform/Pen.h"
+#include "ombrel/platform/qt/QtDrawing.h"
+
+#include <QImage>
+#include <QPainter>
+
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+using namespace Ombrel;
+
+namespace {
+
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr COLORREF kBlue = RGB(0, 0, 255);
+constexpr COLORREF kRed = RGB(255, 0, 0);
+constexpr int kWidth = 240;
+constexpr int kHeight = 40;
+
+class DCCachedDrawingTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_bitmap.CreateCompatibleBitmap(nullptr, kWidth, kHeight));
+        ASSERT_TRUE(m_dc.CreateCompatibleDC(nullptr));
+        ASSERT_NE(m_dc.SelectObject(&m_bitmap), nullptr);
+        Clear();
+    }
+
+    void Clear() { m_dc.FillSolidRect(CRect(0, 0, kWidth, kHeight), kWhite); }
+
+    std::vector<COLORREF> Pixels() const
+    {
+        std::vector<COLORREF> pixels;
+        for (int y = 0; y < kHeight; ++y)
+            for (int x = 0; x < kWidth; ++x)
+                pixels.push_back(m_dc.GetPixel(x, y));
+        return pixels;
+    }
+
+    // The x coordinates in row y (or, with `column`, the y coordinates in column x) whose
+    // pixel is `color`.
+    std::vector<int> Row(int y, COLORREF color) const
+    {
+        std::vector<int> found;
+        for (int x = 0; x < kWidth; ++x)
+            if (m_dc.GetPixel(x, y) == color)
+                found.push_back(x);
+        return found;
+    }
+    std::vector<int> Column(int x, COLORREF color) const
+    {
+        std::vector<int> found;
+        for (int y = 0; y < kHeight; ++y)
+            if (m_dc.GetPixel(x, y) == color)
+                found.push_back(y);
+        return found;
+    }
+
+    void Line(int x0, int y0, int x1, int y1)
+    {
+        m_dc.MoveTo(x0, y0);
+        m_dc.LineTo(x1, y1);
+    }
+
+    CBitmap m_bitmap;
+    CDC m_dc;
+};
+
+TEST_F(DCCachedDrawingTest, PatternedLinesCountTheirPhaseFromTheStartInEveryDirection)
+{
+    m_dc.SetBkMode(TRANSPARENT);
+    CPen dot(PS_DOT, 1, kBlue);
+    CPen* previous = m_dc.SelectObject(&dot);
+    Line(13, 2, 3, 2); // right to left: 13, 11, ... 5; 3 is the excluded end
+    Line(30, 20, 30, 10); // bottom to top: 20, 18, ... 12
+    m_dc.SelectObject(previous);
+    EXPECT_EQ(Row(2, kBlue), (std::vector<int>{5, 7, 9, 11, 13}));
+    EXPECT_EQ(Column(30, kBlue), (std::vector<int>{12, 14, 16, 18, 20}));
+
+    // A dash is six pixels on and two off.
+    CPen dash(PS_DASH, 1, kRed);
+    previous = m_dc.SelectObject(&dash);
+    Line(0, 5, 20, 5);
+    m_dc.SelectObject(previous);
+    EXPECT_EQ(Row(5, kRed), (std::vector<int>{0, 1, 2, 3, 4, 5, 8, 9, 10, 11, 12, 13, 16, 17, 18, 19}));
+}
+
+TEST_F(DCCachedDrawingTest, PatternedLinesKeepTheirPhaseAcrossClipHolesAndFillGapsWhenOpaque)
+{
+    CPen dot(PS_DOT, 1, kBlue);
+    CPen* previous = m_dc.SelectObject(&dot);
+    m_dc.SaveDC();
+    m_dc.ExcludeClipRect(CRect(6, 0, 9, kHeight)); // the region is now two rectangles
+    m_dc.SetBkMode(OPAQUE);
+    m_dc.SetBkColor(kRed);
+    Line(1, 3, 14, 3);
+    m_dc.RestoreDC(-1);
+    m_dc.SelectObject(previous);
+    EXPECT_EQ(Row(3, kBlue), (std::vector<int>{1, 3, 5, 9, 11, 13}));
+    EXPECT_EQ(Row(3, kRed), (std::vector<int>{2, 4, 10, 12}));
+    EXPECT_EQ(m_dc.GetPixel(7, 3), kWhite); // inside the hole nothing is drawn
+}
+
+// The toolkit's own drawing of `text` with its top-left corner at (x, y) in `font`.
+QImage ToolkitText(const QString& text, const QFont& font, int x, int y)
+{
+    QImage image(kWidth, kHeight, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    painter.drawText(QPoint(x, y + QFontMetrics(font).ascent()), text);
+    return image;
+}
+
+std::vector<COLORREF> PixelsOf(const QImage& image)
+{
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x) {
+            const QColor color = image.pixelColor(x, y);
+            pixels.push_back(RGB(color.red(), color.green(), color.blue()));
+        }
+    return pixels;
+}
+
+TEST_F(DCCachedDrawingTest, SingleLinesLookAsTheToolkitDrawsThemAndMeasureAsTheyAreDrawn)
+{
+    m_dc.SetBkMode(TRANSPARENT);
+    const QFont font = ToQFont(*m_dc.GetCurrentFont());
+    // Number texts are set from glyphs kept per character, other texts are shaped whole.
+    for (const std::string text : {"-1,234.50", "12:30:05 09/12/2026", "Wavy Tea, AV", "",
+                                   "\xC3\x84pfel \xE2\x82\xAC 5"}) {
+        Clear();
+        // Without clipping: accents may rise above the line, where the toolkit draws them too.
+        CRect box(4, 6, kWidth, 30);
+        m_dc.DrawText(CString(text), box, DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
+        EXPECT_EQ(Pixels(), PixelsOf(ToolkitText(QString::fromStdString(text), font, 4, 6)))
+            << text;
+        // Drawn twice, from what was kept the first time: the same pixels.
+        Clear();
+        m_dc.DrawText(CString(text), box, DT_SINGLELINE | DT_NOPREFIX);
+        const std::vector<COLORREF> first = Pixels();
+        Clear();
+        m_dc.DrawText(CString(text), box, DT_SINGLELINE | DT_NOPREFIX);
+        EXPECT_EQ(Pixels(), first) << text;
+
+        // Right-aligned in a box exactly as wide as the measured text, it lands where
+        // left-aligned text does: drawing and measuring agree on the width.
+        const int width = m_dc.GetTextExtent(CString(text)).cx;
+        CRect exact(4, 6, 4 + width, 30);
+        Clear();
+        m_dc.DrawText(CString(text), exact, DT_SINGLELINE | DT_RIGHT | DT_NOPREFIX);
+        EXPECT_EQ(Pixels(), first) << text;
+    }
+}
+
+TEST_F(DCCachedDrawingTest, CutTextsFollowTheWidthTheyAreDrawnInto)
+{
+    m_dc.SetBkMode(TRANSPARENT);
+    const CString text("A rather long cell value 1234567");
+    // Alternating widths: a cut kept for one width must not be drawn into another.
+    for (const int width : {60, 100, 60, 140, 100}) {
+        CString cut = text;
+        CRect measured(0, 0, width, 20);
+        m_dc.DrawText(cut, measured, DT_SINGLELINE | DT_END_ELLIPSIS | DT_MODIFYSTRING | DT_NOPREFIX);
+        EXPECT_LE(m_dc.GetTextExtent(cut).cx, width);
+
+        Clear();
+        CRect box(0, 0, width, 20);
+        m_dc.DrawText(text, box, DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
+        const std::vector<COLORREF> drawn = Pixels();
+        Clear();
+        m_dc.DrawText(cut, box, DT_SINGLELINE | DT_NOPREFIX);
+        EXPECT_EQ(drawn, Pixels()) << width;
+    }
+}
+
+TEST_F(DCCachedDrawingTest, TextReachingOutOfItsRectangleIsClippedToIt)
+{
+    m_dc.SetBkMode(OPAQUE);
+    m_dc.SetBkColor(kRed);
+    CRect narrow(10, 6, 30, 30);
+    m_dc.DrawText("8888888888", narrow, DT_SINGLELINE | DT_NOPREFIX);
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+            if (x < 10 || x >= 30 || y < 6 || y >= 30)
+                ASSERT_EQ(m_dc.GetPixel(x, y), kWhite) << x << "," << y;
+        }
+    }
+    EXPECT_EQ(m_dc.GetPixel(10, 6 + 1), kRed); // the opaque background inside
+}
+
+} // namespace
