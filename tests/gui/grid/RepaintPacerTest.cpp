@@ -79,7 +79,7 @@ TEST_F(RepaintPacerTest, FirstChangeGoesAtOnceAndTheRestOfTheFrameWaitsForTheTim
     window.pacer.Add(left);
     window.pacer.Add(right);
     window.pacer.Add(below);
-    window.pacer.Add(CRect(5, 100, 15, 110)); // inside what waits: adds nothing
+    window.pacer.Add(CRect(12, 102, 18, 110)); // inside what waits: adds nothing
     EXPECT_TRUE(window.pacer.HasPending());
     ASSERT_TRUE(PumpUntil([&] { return !window.pacer.HasPending(); }));
     ASSERT_TRUE(PumpUntil([&] { return window.Painted(CRect(0, 40, 250, 60)) && window.Painted(below); }));

@@ -11,6 +11,7 @@
 #include "ombrel/gui/rows/GridItem.h"
 #include "ombrel/gui/rows/GridRows.h"
 #include "ombrel/gui/rows/ItemContainer.h"
+#include "ombrel/gui/rows/detail/DispatcherDiagnostics.h"
 #include "ombrel/gui/rows/detail/PendingChanges.h"
 #include "ombrel/platform/WindowMessaging.h"
 #include "ombrel/platform/Wnd.h"
@@ -65,6 +66,7 @@ public:
 
     bool Create();
     std::uint32_t GetOwnerThreadId() const { return m_ownerThreadId; }
+    static std::size_t GetPendingCount(const CDispatcher& dispatcher);
 
     void OnUpdate(const std::set<int>&, Common::CDataObject*) override {}
     void OnUpdate(int fieldId, Common::CDataObject* object) override;
@@ -195,6 +197,16 @@ LRESULT CDispatcherWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam
         break;
     }
     return 0;
+}
+
+std::size_t CDispatcherWindow::GetPendingCount(const CDispatcher& dispatcher)
+{
+    return dispatcher.m_impl->pending.GetCount();
+}
+
+std::size_t GetDispatcherPendingCount()
+{
+    return CDispatcherWindow::GetPendingCount(CDispatcher::GetInstance());
 }
 
 // ---- Registry -----------------------------------------------------------------------------
