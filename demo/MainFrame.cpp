@@ -53,6 +53,7 @@ bool CMainFrame::Create(CDemoDocument& document, const CRect& rect)
     int view = AddMenu("&View");
     AddMenuItem(view, ID_VIEW_LIVE_UPDATES, "&Live updates", "F5");
     AddMenuItem(view, ID_VIEW_LIVE_FULL_SPEED, "Live updates at &full speed", "Shift+F5");
+    AddMenuItem(view, ID_VIEW_COLUMNS, "&Columns...", "Ctrl+Shift+C");
     int help = AddMenu("&Help");
     AddMenuItem(help, ID_APP_ABOUT, "&About Corvane...", "F1");
     AddToolBarButton(ID_VIEW_LIVE_UPDATES, "Live updates", "Start or stop changing the objects from worker threads");
