@@ -178,7 +178,7 @@ bool CDemoApp::InitInstance()
     SetMainWnd(impl.frame.get());
     impl.frame->ShowWindow(SW_SHOW);
     if (impl.options.liveUpdates)
-        impl.frame->GetDemoView()->SetLiveUpdates(true);
+        impl.frame->GetDemoView()->SetLiveUpdates(true, impl.options.liveFullSpeed);
     if (impl.options.newWindow)
         OpenWindow();
     return true;

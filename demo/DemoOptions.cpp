@@ -61,6 +61,9 @@ bool ParseDemoOptions(const std::vector<CString>& arguments, DemoOptions& option
         std::string text;
         if (option == "--live") {
             parsed.liveUpdates = true;
+        } else if (option == "--live-full-speed") {
+            parsed.liveUpdates = true;
+            parsed.liveFullSpeed = true;
         } else if (option == "--new-window") {
             parsed.newWindow = true;
         } else if (option == "--drag-preview") {
@@ -122,6 +125,7 @@ std::string DemoUsage()
            "  --objects N          show N objects instead of ten (1 to " +
            std::to_string(DemoOptions::kMaxObjects) + ")\n"
            "  --live               start with live updates on\n"
+           "  --live-full-speed    the same, the workers changing objects without any pause\n"
            "  --quit-after SECONDS close the window after that time (above 0, at most " +
            ShortNumber(DemoOptions::kMaxQuitAfterSeconds) + ")\n"
            "  --screenshot FILE    write the main window to a PNG file; without --quit-after\n"

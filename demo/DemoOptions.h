@@ -15,6 +15,7 @@ struct DemoOptions
 
     int objectCount = 10;          // --objects N
     bool liveUpdates = false;      // --live: live updates on from the start
+    bool liveFullSpeed = false;    // --live-full-speed: the same, workers without any pause
     double quitAfterSeconds = 0.0; // --quit-after SECONDS; 0 runs until the window is closed
     std::string printPdfPath;      // --print-pdf FILE: print every page to a PDF and exit
     std::string previewScreenshotPath; // --screenshot-preview FILE: the print preview as PNG

@@ -211,6 +211,9 @@ bool CDemoView::OnCmdMsg(UINT id, int code)
     case ID_VIEW_LIVE_UPDATES:
         SetLiveUpdates(!IsLiveUpdating());
         return true;
+    case ID_VIEW_LIVE_FULL_SPEED:
+        SetLiveUpdates(!IsLiveUpdating(), true);
+        return true;
     case ID_VIEW_COLUMNS:
         OpenColumnsDialog();
         return true;
@@ -231,10 +234,10 @@ bool CDemoView::OnCmdMsg(UINT id, int code)
     }
 }
 
-void CDemoView::SetLiveUpdates(bool on)
+void CDemoView::SetLiveUpdates(bool on, bool fullSpeed)
 {
     if (on)
-        m_impl->live.Start();
+        m_impl->live.Start(fullSpeed ? CLiveUpdates::Pace::FullSpeed : CLiveUpdates::Pace::Lively);
     else
         m_impl->live.Stop();
     ShowStatus();

@@ -35,8 +35,9 @@ public:
     // The grid; a window only while the view is one.
     GUI::CGrid& GetGrid() const;
 
-    // Starts or stops the worker threads and shows the state in the frame's status bar.
-    void SetLiveUpdates(bool on);
+    // Starts or stops the worker threads and shows the state in the frame's status bar. At
+    // full speed the workers change objects without any pause.
+    void SetLiveUpdates(bool on, bool fullSpeed = false);
     bool IsLiveUpdating() const;
     // Puts the object count and the live-update state into the parent frame's status bar.
     void ShowStatus();

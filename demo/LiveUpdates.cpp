@@ -44,6 +44,7 @@ struct CLiveUpdates::Impl
     std::mutex stopLock;              // guards stopRequested
     std::condition_variable stopSignal;
     bool stopRequested = false;
+    Pace pace = Pace::Lively; // set by Start before the workers exist
     std::atomic<std::uint64_t> changes = 0;
 };
 
@@ -51,6 +52,8 @@ bool CLiveUpdates::Impl::Pause(std::mt19937& random)
 {
     std::uniform_int_distribution<long long> pause(kShortestPause.count(), kLongestPause.count());
     std::unique_lock lock(stopLock);
+    if (pace == Pace::FullSpeed)
+        return !stopRequested;
     return !stopSignal.wait_for(lock, std::chrono::milliseconds(pause(random)),
                                 [this] { return stopRequested; });
 }
@@ -92,11 +95,12 @@ CLiveUpdates::~CLiveUpdates()
     Stop();
 }
 
-bool CLiveUpdates::Start()
+bool CLiveUpdates::Start(Pace pace)
 {
     Impl& impl = *m_impl;
     if (!impl.workers.empty() || impl.document.GetObjectCount() == 0)
         return false;
+    impl.pace = pace;
     {
         std::lock_guard lock(impl.stopLock);
         impl.stopRequested = false;

@@ -1,5 +1,6 @@
 #include "UpdateLoad.h"
 
+#include <algorithm>
 #include <array>
 #include <condition_variable>
 #include <mutex>
@@ -39,6 +40,9 @@ struct CUpdateLoad::Impl
     std::condition_variable windowOpened;
     bool stopping = false;
     std::array<int, kWorkerCount> unacknowledged{};
+    int window = kMinWindow; // unacknowledged changes allowed per worker
+    std::int64_t sampleStartNs = 0;
+    std::int64_t sampleStartApplied = 0;
     std::int64_t applied = 0;
     std::int64_t handedOver = 0;
     std::array<ProbeChange, kProbeCount> probes{};
@@ -101,18 +105,20 @@ void CUpdateLoad::Impl::RunWorker(int worker)
                                                   recordCount - 1);
     std::uniform_int_distribution<std::int32_t> pickQuantity(0, KeyRange(recordCount) - 1);
     for (;;) {
+        int batch = 0;
         {
             std::unique_lock<std::mutex> lock(mutex);
             windowOpened.wait(lock, [&] {
+                batch = window / kAcksInFlight;
                 return stopping ||
-                       unacknowledged[static_cast<std::size_t>(worker)] + kAckEvery <= kWindow;
+                       unacknowledged[static_cast<std::size_t>(worker)] + batch <= window;
             });
             if (stopping)
                 return;
-            unacknowledged[static_cast<std::size_t>(worker)] += kAckEvery;
-            handedOver += kAckEvery;
+            unacknowledged[static_cast<std::size_t>(worker)] += batch;
+            handedOver += batch;
         }
-        for (int i = 0; i < kAckEvery; ++i) {
+        for (int i = 0; i < batch; ++i) {
             int record = 0;
             std::int32_t quantity = 0;
             if (i % kProbeEvery != 0 || !TakeProbe(random, record, quantity)) {
@@ -121,16 +127,38 @@ void CUpdateLoad::Impl::RunWorker(int worker)
             }
             target.Change(record, quantity);
         }
-        target.RequestAck(worker, kAckEvery);
+        target.RequestAck(worker, batch);
     }
 }
 
 void CUpdateLoad::OnApplied(int worker, int count)
 {
+    // The window follows the applied rate, sampled every kSampleNs.
+    constexpr std::int64_t kSampleNs = 100'000'000;
+    const std::int64_t now = NowNs();
     {
         std::lock_guard<std::mutex> lock(m_impl->mutex);
-        m_impl->unacknowledged[static_cast<std::size_t>(worker)] -= count;
-        m_impl->applied += count;
+        Impl& load = *m_impl;
+        load.unacknowledged[static_cast<std::size_t>(worker)] -= count;
+        load.applied += count;
+        if (load.sampleStartNs == 0) {
+            load.sampleStartNs = now;
+            load.sampleStartApplied = load.applied;
+        } else if (now - load.sampleStartNs >= kSampleNs) {
+            const double perMs = static_cast<double>(load.applied - load.sampleStartApplied) /
+                                 (static_cast<double>(now - load.sampleStartNs) / 1e6);
+            // What kQueuedMs of this rate is per worker, in whole kMinWindow steps. A window
+            // below it caps the rate, so it doubles until the queue holds that much; one far
+            // above it shrinks back.
+            const int perWorker = static_cast<int>(perMs * kQueuedMs / kWorkerCount);
+            const int wanted = (perWorker + kMinWindow - 1) / kMinWindow * kMinWindow;
+            if (wanted > load.window)
+                load.window = std::min({2 * load.window, wanted, kMaxWindow});
+            else if (wanted < load.window / 2)
+                load.window = std::max(wanted, kMinWindow);
+            load.sampleStartNs = now;
+            load.sampleStartApplied = load.applied;
+        }
     }
     m_impl->windowOpened.notify_all();
 }

@@ -3,10 +3,15 @@
 // Sustained updates from two worker threads, the same for both sides.
 //
 // Each worker changes the quantity (the first sort key) of random records as fast as the grid
-// keeps up: it hands changes over in batches of kAckEvery and asks the window thread to
-// acknowledge each batch once it has been applied (the acknowledgement travels the same queue
-// as the changes, behind them). A worker never has more than kWindow changes unacknowledged,
-// so the queue stays bounded and the rate measured is the rate the grid applies changes.
+// keeps up: it hands changes over in batches and asks the window thread to acknowledge each
+// batch once it has been applied (the acknowledgement travels the same queue as the changes,
+// behind them). A worker never has more than its window of changes unacknowledged, so the
+// queue stays bounded and the rate measured is the rate the grid applies changes.
+//
+// The window is what the side itself applies in kQueuedMs, shared by the workers, and never
+// less than kMinWindow: each side's queue holds the same few milliseconds of its own work, so
+// neither side's latency carries a queue that the other side's rate would have sized, and a
+// fast side is not held to the rate at which a thread can be woken kMinWindow times.
 //
 // Latency: every kProbeEvery-th change goes to one of the probe records (RowData.h), which
 // always sort at the top of the grid, in view. The change is stamped when it is handed over;
@@ -35,8 +40,11 @@ class CUpdateLoad
 {
 public:
     static constexpr int kWorkerCount = 2;
-    static constexpr int kAckEvery = 16;
-    static constexpr int kWindow = 4 * kAckEvery; // unacknowledged changes per worker
+    static constexpr int kMinAckEvery = 16;
+    static constexpr int kAcksInFlight = 4;
+    static constexpr int kMinWindow = kAcksInFlight * kMinAckEvery; // changes per worker
+    static constexpr int kMaxWindow = 64 * kMinWindow;
+    static constexpr int kQueuedMs = 4;
     static constexpr int kProbeEvery = 8;
 
     CUpdateLoad(int recordCount, IUpdateTarget& target);

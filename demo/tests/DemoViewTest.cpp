@@ -362,6 +362,18 @@ TEST_F(DemoViewThreadTest, RowsFollowLiveChangesAndEndSorted)
     EXPECT_EQ(Grid().GetRowCount(ROW_NORMAL), 10);
 }
 
+// Workers changing objects without any pause must not keep the window thread from its menu
+// commands, which arrive behind their changes: the posted command that stops them is taken.
+TEST_F(DemoViewThreadTest, AtFullSpeedTheWindowStillTakesTheCommandThatStopsTheWorkers)
+{
+    frame.SendMessage(WM_COMMAND, MAKEWPARAM(ID_VIEW_LIVE_FULL_SPEED, 0));
+    ASSERT_TRUE(View().IsLiveUpdating());
+    Ombrel::Test::PumpFor(std::chrono::milliseconds(300));
+    frame.PostMessage(WM_COMMAND, MAKEWPARAM(ID_VIEW_LIVE_FULL_SPEED, 0));
+    ASSERT_TRUE(Ombrel::Test::PumpUntil([&] { return !View().IsLiveUpdating(); }));
+    EXPECT_TRUE(Ombrel::Test::PumpUntil([&] { return IsAscending(LongsInRowOrder(Grid())); }));
+}
+
 TEST_F(DemoViewThreadTest, ClosingTheFrameWhileLiveStopsTheWorkersFirst)
 {
     View().SetLiveUpdates(true);

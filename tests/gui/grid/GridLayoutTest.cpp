@@ -32,6 +32,7 @@ public:
     void HideTransients() override { ++transientHides; }
     bool IsEditing() const override { return editing; }
     void OnViewScrolled() override { ++viewScrolls; }
+    void FlushPendingRepaints() override {}
 
     bool pixelScrolling = true;
     bool editing = false;

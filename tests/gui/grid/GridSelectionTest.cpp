@@ -68,6 +68,7 @@ public:
     void HideTransients() override {}
     bool IsEditing() const override { return false; }
     void OnViewScrolled() override {}
+    void FlushPendingRepaints() override {}
 
     int Count(int code) const
     {

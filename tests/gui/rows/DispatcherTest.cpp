@@ -70,19 +70,29 @@ TEST_F(DispatcherTest, ChangeOnTheOwnerThreadArrivesThroughTheQueue)
     EXPECT_GE(row->GetElapsedSinceChange(3), 0);
 }
 
-TEST_F(DispatcherTest, EveryNotificationIsDeliveredInOrder)
+TEST_F(DispatcherTest, FieldsAreDeliveredInOrderAndRepeatsOfAPendingFieldOnce)
 {
     CTestObject* object = Object("o");
+    CTestObject* other = Object("p");
     CGridItem* row = rows.Add(object, GRID_ROOT, GRID_LAST);
+    CGridItem* otherRow = rows.Add(other, GRID_ROOT, GRID_LAST);
+    owner.notifications.clear();
     for (int field = 1; field <= 10; ++field)
         object->NotifyUpdate(field % 2 == 0 ? 7 : field);
-    ASSERT_TRUE(PumpUntil([&] { return owner.CountOf(GN_ROWUPDATED) == 10; }));
+    other->NotifyUpdate(7); // another object's field 7 is a change of its own
+    ASSERT_TRUE(PumpUntil([&] { return owner.CountOf(GN_ROWUPDATED) == 6; }));
     std::vector<int> cells;
     for (const auto& [painted, field] : owner.repaintedCells) {
         if (painted == row)
             cells.push_back(field);
     }
-    EXPECT_EQ(cells, (std::vector<int>{1, 7, 3, 7, 5, 7, 7, 7, 9, 7}));
+    EXPECT_EQ(cells, (std::vector<int>{1, 7, 3, 5, 9}));
+    EXPECT_EQ(owner.repaintedCells.back(), std::make_pair(otherRow, 7));
+
+    // Once delivered, the field is no longer pending: its next change is delivered again.
+    object->NotifyUpdate(7);
+    ASSERT_TRUE(PumpUntil([&] { return owner.CountOf(GN_ROWUPDATED) == 7; }));
+    EXPECT_EQ(owner.repaintedCells.back(), std::make_pair(row, 7));
 }
 
 TEST_F(DispatcherTest, AllFieldsAndNoFieldRepaintTheRow)

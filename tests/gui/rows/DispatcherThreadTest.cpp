@@ -3,6 +3,7 @@
 #include <mutex>
 #include <random>
 #include <set>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "ombrel/gui/rows/Dispatcher.h"
 #include "ombrel/gui/rows/GridItem.h"
 #include "ombrel/gui/rows/ItemContainer.h"
+#include "ombrel/gui/rows/detail/DispatcherDiagnostics.h"
 #include "ombrel/platform/MessageLoop.h"
 
 namespace Ombrel::GUI::Testing {
@@ -50,6 +52,33 @@ TEST(DispatcherThreadTest, DestroyOnAWorkerReturnsAfterTheRowsLeftEveryGrid)
     PumpMessages(); // a late update finds no row
     EXPECT_EQ(CheckRows(rows), "");
     EXPECT_EQ(CheckRows(other), "");
+}
+
+// A worker that notifies without pause while the owner thread is busy elsewhere: the queue
+// holds each changed (object, field) once, however many changes were made, and one round then
+// tells every row of its last change.
+TEST(DispatcherThreadTest, AWorkerNotifyingWithoutPauseQueuesEachChangedFieldOnce)
+{
+    CTestOwner owner;
+    CGridRows rows(owner);
+    std::vector<std::unique_ptr<CTestObject>> objects;
+    for (int i = 0; i < 4; ++i) {
+        objects.push_back(std::make_unique<CTestObject>("o" + std::to_string(i)));
+        rows.Add(objects.back().get(), GRID_ROOT, GRID_LAST);
+    }
+    ASSERT_TRUE(PumpUntil([&] { return GetDispatcherPendingCount() == 0; }));
+    owner.notifications.clear();
+
+    std::thread worker([&] {
+        for (int i = 0; i < 100'000; ++i)
+            objects[static_cast<std::size_t>(i % 4)]->NotifyUpdate(1 + (i / 4) % 2);
+    });
+    worker.join();
+    EXPECT_EQ(GetDispatcherPendingCount(), 8u);
+    ASSERT_TRUE(PumpUntil([&] { return owner.CountOf(GN_ROWUPDATED) == 8; }));
+    PumpMessages();
+    EXPECT_EQ(owner.CountOf(GN_ROWUPDATED), 8);
+    EXPECT_EQ(GetDispatcherPendingCount(), 0u);
 }
 
 // Four workers change the sort fields of 10 000 objects and destroy some of them while the

@@ -20,6 +20,8 @@ class CNamedObject : public Common::CDynamicObject
 {
 public:
     explicit CNamedObject(std::string name);
+    // Rows leave before the name goes: a grid may read the object until then.
+    ~CNamedObject() override { NotifyDestroy(); }
     const std::string& GetName() const { return m_name; }
 
 private:

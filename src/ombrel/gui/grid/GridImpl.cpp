@@ -13,6 +13,7 @@
 #include "ombrel/gui/grid/GridNotifications.h"
 #include "ombrel/gui/grid/detail/GridMouse.h"
 #include "ombrel/gui/grid/detail/GridPainter.h"
+#include "ombrel/gui/grid/detail/RepaintPacer.h"
 #include "ombrel/gui/rows/GridRows.h"
 #include "ombrel/gui/grid/GridSelection.h"
 #include "ombrel/gui/rows/ItemContainer.h"
@@ -24,6 +25,7 @@
 #include "ombrel/platform/WindowMessaging.h"
 
 #include <algorithm>
+#include <chrono>
 
 // The switch over the posted operations must name every one of them.
 #pragma GCC diagnostic error "-Wswitch"
@@ -36,6 +38,7 @@ CGridImpl::CGridImpl(CGrid& grid) : m_grid(grid)
     InitializeDrawingDefaults();
     m_rows = std::make_unique<CGridRows>(*this);
     m_layout = std::make_unique<CGridLayout>(grid, *m_rows, m_options, *this);
+    m_repaintPacer = std::make_unique<CRepaintPacer>(grid);
     m_selection = std::make_unique<CGridSelection>(grid, *m_rows, m_options, *m_layout);
     m_painter = std::make_unique<CGridPainter>(grid, *m_rows, *m_layout, m_options, m_tracking);
     // Tooltips come first: they hide before any service or the grid acts on a press or a key.
@@ -265,9 +268,14 @@ LRESULT CGridImpl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam,
     case WM_DESTROY:
         OnDestroy();
         return platform();
-    case WM_PAINT:
+    case WM_PAINT: {
+        const auto start = std::chrono::steady_clock::now();
         m_painter->Paint();
+        m_repaintPacer->OnPainted(std::chrono::duration_cast<std::chrono::microseconds>(
+                                      std::chrono::steady_clock::now() - start)
+                                      .count());
         return 0;
+    }
     case WM_ERASEBKGND:
         // The paint pass covers every pixel; erasing first would only flicker.
         return 1;
@@ -322,6 +330,7 @@ void CGridImpl::OnDestroy()
     for (UINT_PTR timer = 0; timer < kGridTimerCount; ++timer)
         m_grid.KillTimer(timer);
     m_repaintTimerDue = -1;
+    m_repaintPacer->Reset();
 }
 
 void CGridImpl::OnTimer(UINT_PTR id)
@@ -343,6 +352,9 @@ void CGridImpl::OnTimer(UINT_PTR id)
         m_grid.KillTimer(id);
         m_layout->UpdateLayout();
         Invalidate();
+        break;
+    case GridTimer::Frame:
+        m_repaintPacer->OnFrameTimer();
         break;
     case GridTimer::AutoScroll:
     case GridTimer::Hover:
@@ -513,22 +525,24 @@ CGrid* CGridImpl::GetGrid() const
     return HasWindow() ? &m_grid : nullptr;
 }
 
+// Rows ask for these as their data change and their highlight fades: paced to one hand-over
+// per frame however many changes arrive in it.
 void CGridImpl::RepaintRow(CGridItem* row)
 {
     if (HasWindow())
-        m_layout->InvalidateRow(row);
+        m_repaintPacer->Add(m_layout->GetVisibleRowRect(row));
 }
 
 void CGridImpl::RepaintCell(CGridItem* row, int fieldId)
 {
     if (HasWindow())
-        m_layout->InvalidateCell(row, fieldId);
+        m_repaintPacer->Add(m_layout->GetVisibleCellRect(row, fieldId));
 }
 
 void CGridImpl::RepaintPositions(int rowType, int first, int last)
 {
     if (HasWindow())
-        m_layout->InvalidatePositions(rowType, first, last);
+        m_repaintPacer->Add(m_layout->GetPositionsRect(rowType, first, last));
 }
 
 void CGridImpl::RepaintAll()
@@ -620,6 +634,11 @@ bool CGridImpl::CanScrollPixels() const
 {
     // Moved pixels would carry the background picture along with the rows.
     return !m_backgroundImage.IsSet();
+}
+
+void CGridImpl::FlushPendingRepaints()
+{
+    m_repaintPacer->Flush();
 }
 
 void CGridImpl::HideTransients()

@@ -513,6 +513,7 @@ bool CGridLayout::SetTopRow(int index, bool scroll)
     } else if (distance > 0) {
         const int dy = static_cast<int>(impl.topRow > oldTop ? -distance : distance);
         // Moves the pixels and invalidates the uncovered band.
+        impl.host.FlushPendingRepaints();
         impl.window.ScrollWindow(0, dy, &area, &area);
         if (dy < 0 && lastWasCut) {
             const CRect cutRow = GetFullRowRectAt(lastBefore, ROW_NORMAL);

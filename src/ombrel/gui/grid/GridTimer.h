@@ -16,6 +16,7 @@ enum class GridTimer : UINT_PTR
     EnsureVisible = 4,  // the layout's deferred EnsureVisible; stops itself
     HeaderLayout = 5,   // layout and full repaint after a column was resized; stops itself
     TooltipDisplay = 6, // tooltip service: hides a shown tooltip after its display time
+    Frame = 7,          // repaints asked for by changes of data, once per frame (CRepaintPacer)
     Count
 };
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <chrono>
 #include <unordered_map>
 
 #include "ombrel/base/CriticalSection.h"
@@ -10,19 +11,26 @@
 #include "ombrel/gui/rows/GridItem.h"
 #include "ombrel/gui/rows/GridRows.h"
 #include "ombrel/gui/rows/ItemContainer.h"
+#include "ombrel/gui/rows/detail/DispatcherDiagnostics.h"
+#include "ombrel/gui/rows/detail/PendingChanges.h"
 #include "ombrel/platform/WindowMessaging.h"
 #include "ombrel/platform/Wnd.h"
 
 // Flow of a notification
-//   worker:  CDataObject::NotifyUpdate -> OnUpdate -> PostMessage(sync message, code 0)
-//   owner:   WindowProc -> Deliver: registry lock -> each row of the object, in registration
-//            order -> CGridItem::OnUpdate -> the grid's reaction
+//   worker:  CDataObject::NotifyUpdate -> OnUpdate -> CPendingChanges::Push; the first change
+//            of a burst posts one wake (sync message, code 0); a change whose (object, field)
+//            is still pending is absorbed by it
+//   owner:   WindowProc -> DeliverPending: rounds of changes taken from the queue, each under
+//            the registry lock -> each row of the object, in registration order ->
+//            CGridItem::OnUpdate -> the grid's reaction; a round that runs out of time posts
+//            the next wake and returns, so input, timers and paint get their turn in between
 //   worker:  ~CDataObject -> OnDestroy -> SendMessage(sync message, code 1), blocking
 //   owner:   ProcessDestroy: registry lock -> rows removed from their grids (or deleted when
 //            pooled) -> the object's entries erased -> the worker goes on with its destructor
-// Posted updates carry only the object's address and the field identifier, both packed into
-// the message parameters, so a change allocates nothing. The address is used only as a
-// registry key after posting: an object destroyed meanwhile simply has no rows left.
+// A pending change holds only the object's address and the field identifier. The address is
+// used only as a registry key after pushing: an object destroyed meanwhile simply has no rows
+// left. While the owner thread keeps up (a round ends with the queue empty), every change
+// notified before a message is posted to the owner thread is delivered before that message.
 
 namespace Ombrel::GUI {
 
@@ -32,23 +40,19 @@ constexpr const char* kWindowClassName = "Ombrel.Grid.Dispatcher";
 constexpr UINT kWindowClassStyle = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
 static_assert(kWindowClassStyle == 11, "the dispatcher's class style is fixed");
 
-// Message codes (low 32 bits of wParam).
-constexpr std::uint32_t kDeliverUpdate = 0;   // high 32 bits: field id; lParam: the object
+// Message codes (wParam).
+constexpr std::uint32_t kDeliverPending = 0;  // lParam unused: the changes wait in the queue
 constexpr std::uint32_t kObjectDestroyed = 1; // lParam: the object
 
 // Registered during static initialisation, so that every thread sees the same identifier.
 const UINT g_syncMessage = RegisterWindowMessage("Ombrel.Grid.Dispatcher.SyncMessage");
 
-WPARAM PackUpdate(int fieldId)
-{
-    return static_cast<WPARAM>(kDeliverUpdate) |
-           (static_cast<WPARAM>(static_cast<std::uint32_t>(fieldId)) << 32);
-}
-
-int UnpackFieldId(WPARAM wParam)
-{
-    return static_cast<int>(static_cast<std::uint32_t>(wParam >> 32));
-}
+// A round of delivery stops taking changes after this long and yields to the event loop. Long
+// enough that a round amortises its wake, short enough that a key press or a frame waiting
+// behind it is not noticed.
+constexpr std::chrono::milliseconds kRoundBudget{8};
+// Changes taken from the queue at a time: one registry lock and one clock reading for each.
+constexpr std::size_t kChangesPerTake = 256;
 
 } // namespace
 
@@ -62,6 +66,7 @@ public:
 
     bool Create();
     std::uint32_t GetOwnerThreadId() const { return m_ownerThreadId; }
+    static std::size_t GetPendingCount(const CDispatcher& dispatcher);
 
     void OnUpdate(const std::set<int>&, Common::CDataObject*) override {}
     void OnUpdate(int fieldId, Common::CDataObject* object) override;
@@ -136,12 +141,19 @@ struct CDispatcher::Impl
     // unsubscribe, its sink list being empty already.
     const Common::CDataObject* destroying = nullptr;
     CDispatcherWindow window{*this};
+    CPendingChanges pending;
+    // The owner thread's buffer for a take; kept so that a round allocates nothing.
+    std::vector<PendingChange> batch;
 
     bool Contains(const Common::CDataObject* object, const CGridItem* row) const;
     // Removes one entry; true when it was the object's last one and the object should be
     // unsubscribed. Called with the lock held.
     bool RemoveEntry(Common::CDataObject* object, const CGridItem* row);
     std::vector<CGridItem*> RowsOf(const Common::CDataObject* object) const;
+    void Queue(Common::CDataObject* object, int fieldId);
+    void PostWake();
+    void DeliverPending();
+    // Hands one change to the object's rows. Called with the lock held.
     void Deliver(Common::CDataObject* object, int fieldId);
     void ProcessDestroy(Common::CDataObject* object);
 };
@@ -158,9 +170,8 @@ bool CDispatcherWindow::Create()
 
 void CDispatcherWindow::OnUpdate(int fieldId, Common::CDataObject* object)
 {
-    // Posted even on the owner thread: rows never change inside the caller's setter. A post
-    // that fails loses this change until the next one.
-    PostMessage(g_syncMessage, PackUpdate(fieldId), reinterpret_cast<LPARAM>(object));
+    // Queued even on the owner thread: rows never change inside the caller's setter.
+    m_dispatcher.Queue(object, fieldId);
 }
 
 void CDispatcherWindow::OnDestroy(Common::CDataObject* object)
@@ -175,18 +186,27 @@ LRESULT CDispatcherWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam
 {
     if (message != g_syncMessage || g_syncMessage == 0)
         return CWnd::WindowProc(message, wParam, lParam);
-    auto* object = reinterpret_cast<Common::CDataObject*>(lParam);
-    switch (static_cast<std::uint32_t>(wParam & 0xFFFFFFFFu)) {
-    case kDeliverUpdate:
-        m_dispatcher.Deliver(object, UnpackFieldId(wParam));
+    switch (static_cast<std::uint32_t>(wParam)) {
+    case kDeliverPending:
+        m_dispatcher.DeliverPending();
         break;
     case kObjectDestroyed:
-        m_dispatcher.ProcessDestroy(object);
+        m_dispatcher.ProcessDestroy(reinterpret_cast<Common::CDataObject*>(lParam));
         break;
     default:
         break;
     }
     return 0;
+}
+
+std::size_t CDispatcherWindow::GetPendingCount(const CDispatcher& dispatcher)
+{
+    return dispatcher.m_impl->pending.GetCount();
+}
+
+std::size_t GetDispatcherPendingCount()
+{
+    return CDispatcherWindow::GetPendingCount(CDispatcher::GetInstance());
 }
 
 // ---- Registry -----------------------------------------------------------------------------
@@ -214,14 +234,47 @@ std::vector<CGridItem*> CDispatcher::Impl::RowsOf(const Common::CDataObject* obj
     return rows;
 }
 
-void CDispatcher::Impl::Deliver(Common::CDataObject* object, int fieldId)
+void CDispatcher::Impl::Queue(Common::CDataObject* object, int fieldId)
+{
+    if (pending.Push(object, fieldId))
+        PostWake();
+}
+
+void CDispatcher::Impl::PostWake()
+{
+    // Without a wake the changes would wait for the next one: let the next Push post again.
+    if (!window.PostMessage(g_syncMessage, kDeliverPending, 0))
+        pending.OnWakeLost();
+}
+
+void CDispatcher::Impl::DeliverPending()
 {
     assert(GetCurrentThreadId() == window.GetOwnerThreadId() &&
            "rows hear of changes only on the dispatcher's owner thread");
-    CScopedLock guard(lock);
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + kRoundBudget;
+    // A row's owner may run a nested message loop while it hears a change; the buffer is this
+    // round's alone meanwhile.
+    std::vector<PendingChange> changes = std::move(batch);
+    do {
+        pending.Take(changes, kChangesPerTake);
+        if (changes.empty())
+            break;
+        CScopedLock guard(lock);
+        for (const PendingChange& change : changes)
+            Deliver(change.object, change.fieldId);
+    } while (Clock::now() < deadline);
+    changes.clear();
+    batch = std::move(changes);
+    if (pending.EndRound())
+        PostWake();
+}
+
+void CDispatcher::Impl::Deliver(Common::CDataObject* object, int fieldId)
+{
     const auto entry = registry.find(object);
     if (entry == registry.end())
-        return; // the object lost its rows (or was destroyed) after posting
+        return; // the object lost its rows (or was destroyed) after notifying
     if (entry->second.IsSingle()) {
         entry->second.First()->OnUpdate(fieldId);
         return;

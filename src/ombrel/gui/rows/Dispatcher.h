@@ -19,10 +19,14 @@ class CGridRows;
 // live on the window thread.
 //
 // It keeps the registry of which rows show which object, and subscribes itself as the sink of
-// every object that has at least one row. A change notification is posted, on whatever thread
-// raised it (the window thread included), to a hidden window of the owner thread, which hands
-// it to the object's rows in order. A destruction notification is delivered synchronously:
-// the destroying thread waits until the owner thread has removed every row of the object.
+// every object that has at least one row. A change notification is queued, on whatever thread
+// raised it (the window thread included), for a hidden window of the owner thread, which hands
+// the queued changes to the objects' rows in order. A burst of changes costs one wake of the
+// owner thread, and a change of an (object, field) that is still queued is absorbed by the
+// queued one, so a thread that notifies without pause can neither grow the queue beyond the
+// pairs it touches nor keep the owner thread from its input and paint. A destruction
+// notification is delivered synchronously: the destroying thread waits until the owner thread
+// has removed every row of the object.
 //
 // The owner thread is the one that first uses the dispatcher (the first grid's constructor, or
 // the first row bound to an object). Registry operations may be called from any thread; they

@@ -39,6 +39,7 @@ class CGridEditing;
 class CGridEmbeddedControls;
 class CGridMouse;
 class CGridPainter;
+class CRepaintPacer;
 class CGridRows;
 class CGridSelection;
 class CGridPrinting;
@@ -153,6 +154,7 @@ public:
     void HideTransients() override;
     bool IsEditing() const override;
     void OnViewScrolled() override;
+    void FlushPendingRepaints() override;
 
     // --- CHeader::INotify (any thread: carried to the window thread as operation 107) -------
     void OnHeaderChanged(CHeader* header, CColumn* column, int code) override;
@@ -343,6 +345,8 @@ private:
 
     std::unique_ptr<CGridRows> m_rows;
     std::unique_ptr<CGridLayout> m_layout;
+    // Repaints asked for by changes of data (rows, highlight), handed over once per frame.
+    std::unique_ptr<CRepaintPacer> m_repaintPacer;
     std::unique_ptr<CGridSelection> m_selection;
     std::unique_ptr<CGridPainter> m_painter;
     std::unique_ptr<CGridTooltips> m_tooltips; // the first service of the list

@@ -36,6 +36,9 @@ public:
     // the pixels were moved): embedded controls of rows that left the screen are hidden and
     // the others moved.
     virtual void OnViewScrolled() = 0;
+    // Pixels on screen are about to move: repaints held back for the next frame must reach the
+    // window first, so that the window system moves them along with the pixels.
+    virtual void FlushPendingRepaints() = 0;
 
 protected:
     ~IGridLayoutHost() = default;
