@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cassert>
-#include <unordered_map>
 
 #include "ombrel/base/CriticalSection.h"
 #include "ombrel/base/ThreadId.h"
@@ -10,6 +9,7 @@
 #include "ombrel/gui/rows/GridItem.h"
 #include "ombrel/gui/rows/GridRows.h"
 #include "ombrel/gui/rows/ItemContainer.h"
+#include "ombrel/gui/rows/detail/ObjectRowMap.h"
 #include "ombrel/platform/WindowMessaging.h"
 #include "ombrel/platform/Wnd.h"
 
@@ -73,65 +73,12 @@ private:
     std::uint32_t m_ownerThreadId = 0;
 };
 
-// The rows that show one object, in registration order. Nearly every object has one row, so the
-// first is kept inline and only further rows take an array.
-class CObjectRows
-{
-public:
-    explicit CObjectRows(CGridItem* first) : m_first(first) {}
-
-    bool Contains(const CGridItem* row) const
-    {
-        return m_first == row || (m_more && std::ranges::find(*m_more, row) != m_more->end());
-    }
-    void Append(CGridItem* row)
-    {
-        if (!m_more)
-            m_more = std::make_unique<std::vector<CGridItem*>>();
-        m_more->push_back(row);
-    }
-    // Removes the first entry of `row`; false when there is none.
-    bool Remove(const CGridItem* row)
-    {
-        if (m_first == row) {
-            m_first = m_more ? m_more->front() : nullptr;
-            if (m_more)
-                m_more->erase(m_more->begin());
-        } else {
-            if (!m_more)
-                return false;
-            const auto it = std::ranges::find(*m_more, row);
-            if (it == m_more->end())
-                return false;
-            m_more->erase(it);
-        }
-        if (m_more && m_more->empty())
-            m_more.reset();
-        return true;
-    }
-    bool IsEmpty() const { return m_first == nullptr; }
-    bool IsSingle() const { return !m_more; }
-    CGridItem* First() const { return m_first; }
-    void CopyTo(std::vector<CGridItem*>& out) const
-    {
-        out.push_back(m_first);
-        if (m_more)
-            out.insert(out.end(), m_more->begin(), m_more->end());
-    }
-
-private:
-    CGridItem* m_first;
-    std::unique_ptr<std::vector<CGridItem*>> m_more;
-};
-
 struct CDispatcher::Impl
 {
-    using Registry = std::unordered_map<const Common::CDataObject*, CObjectRows>;
-
     // Guards the registry and the object being destroyed. Re-entrant: removing rows during
     // delivery or destruction unregisters them on the same thread.
     mutable CCriticalSection lock;
-    Registry registry; // by object address
+    CObjectRowMap registry; // by object address
     // The object whose destruction is being processed: its last entries leave without an
     // unsubscribe, its sink list being empty already.
     const Common::CDataObject* destroying = nullptr;
@@ -193,24 +140,18 @@ LRESULT CDispatcherWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam
 
 bool CDispatcher::Impl::Contains(const Common::CDataObject* object, const CGridItem* row) const
 {
-    const auto entry = registry.find(object);
-    return entry != registry.end() && entry->second.Contains(row);
+    return registry.Contains(object, row);
 }
 
 bool CDispatcher::Impl::RemoveEntry(Common::CDataObject* object, const CGridItem* row)
 {
-    const auto entry = registry.find(object);
-    if (entry == registry.end() || !entry->second.Remove(row) || !entry->second.IsEmpty())
-        return false;
-    registry.erase(entry);
-    return object != destroying;
+    return registry.Remove(object, row) == CObjectRowMap::Removal::Last && object != destroying;
 }
 
 std::vector<CGridItem*> CDispatcher::Impl::RowsOf(const Common::CDataObject* object) const
 {
     std::vector<CGridItem*> rows;
-    if (const auto entry = registry.find(object); entry != registry.end())
-        entry->second.CopyTo(rows);
+    registry.CopyRows(object, rows);
     return rows;
 }
 
@@ -219,13 +160,11 @@ void CDispatcher::Impl::Deliver(Common::CDataObject* object, int fieldId)
     assert(GetCurrentThreadId() == window.GetOwnerThreadId() &&
            "rows hear of changes only on the dispatcher's owner thread");
     CScopedLock guard(lock);
-    const auto entry = registry.find(object);
-    if (entry == registry.end())
-        return; // the object lost its rows (or was destroyed) after posting
-    if (entry->second.IsSingle()) {
-        entry->second.First()->OnUpdate(fieldId);
+    if (CGridItem* row = registry.SingleRow(object)) {
+        row->OnUpdate(fieldId);
         return;
     }
+    // No row: the object lost its rows (or was destroyed) after posting.
     // Handing a row the update may remove rows of this object: walk a copy, re-checking each.
     for (CGridItem* row : RowsOf(object)) {
         if (Contains(object, row))
@@ -247,7 +186,7 @@ void CDispatcher::Impl::ProcessDestroy(Common::CDataObject* object)
         if (!grid || !grid->Remove(row))
             delete row;
     }
-    registry.erase(object);
+    registry.EraseObject(object);
     destroying = outer;
 }
 
@@ -280,12 +219,8 @@ void CDispatcher::Register(Common::CDataObject* object, CGridItem* row)
     bool first = false;
     {
         CScopedLock guard(m_impl->lock);
-        const auto [entry, inserted] = m_impl->registry.try_emplace(object, row);
-        if (!inserted) {
-            assert(!entry->second.Contains(row) && "a row is registered once for its object");
-            entry->second.Append(row);
-        }
-        first = inserted;
+        assert(!m_impl->Contains(object, row) && "a row is registered once for its object");
+        first = m_impl->registry.Add(object, row);
     }
     if (first)
         object->Subscribe(&m_impl->window);
@@ -296,18 +231,14 @@ void CDispatcher::RegisterRows(std::span<CGridItem* const> rows)
     std::vector<Common::CDataObject*> firstShown;
     {
         CScopedLock guard(m_impl->lock);
-        m_impl->registry.reserve(m_impl->registry.size() + rows.size());
+        m_impl->registry.Reserve(m_impl->registry.ObjectCount() + rows.size());
         for (CGridItem* row : rows) {
             Common::CDataObject* object = row->GetDataObject();
             if (!object)
                 continue;
-            const auto [entry, inserted] = m_impl->registry.try_emplace(object, row);
-            if (inserted) {
+            assert(!m_impl->Contains(object, row) && "a row is registered once for its object");
+            if (m_impl->registry.Add(object, row))
                 firstShown.push_back(object);
-            } else {
-                assert(!entry->second.Contains(row) && "a row is registered once for its object");
-                entry->second.Append(row);
-            }
         }
     }
     // Outside the lock, as Register does.
@@ -351,7 +282,7 @@ bool CDispatcher::IsRegistered(const Common::CDataObject* object, const CGridIte
 bool CDispatcher::HasObject(const Common::CDataObject* object) const
 {
     CScopedLock guard(m_impl->lock);
-    return m_impl->registry.contains(object);
+    return m_impl->registry.HasObject(object);
 }
 
 void CDispatcher::GetRows(const Common::CDataObject* object, std::vector<CGridItem*>& out,

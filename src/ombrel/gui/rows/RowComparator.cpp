@@ -18,8 +18,8 @@ int CRowComparator::Compare(const CGridItem& a, const CGridItem& b) const
 {
     const int levelCount = std::min<int>(static_cast<int>(m_levels.size()), kMaxSortLevels);
     for (int level = 0; level < levelCount; ++level) {
-        const Common::CValue& keyA = a.GetSortKey(level);
-        const Common::CValue& keyB = b.GetSortKey(level);
+        const CSortKey& keyA = a.GetSortKey(level);
+        const CSortKey& keyB = b.GetSortKey(level);
         if (keyA.GetType() != keyB.GetType() || keyA.IsEmpty())
             return 0;
         const int greater = keyA.Compare(keyB);
@@ -145,7 +145,7 @@ constexpr std::size_t kKeyedSortThreshold = 1024;
 
 struct KeyedRow
 {
-    Common::CValue key; // the first level's key
+    CSortKey key; // the first level's key, borrowed from the row: no text is copied
     CGridItem* row;
 };
 
@@ -169,16 +169,15 @@ void CRowComparator::Sort(std::vector<CGridItem*>& rows) const
     const auto before = [this, descending](const KeyedRow& a, const KeyedRow& b) {
         if (a.key.GetType() != b.key.GetType() || a.key.IsEmpty())
             return false; // equal from the first level on
-        if (a.key > b.key)
-            return descending;
-        if (b.key > a.key)
-            return !descending;
+        const int greater = a.key.Compare(b.key);
+        if (greater != 0)
+            return greater > 0 ? descending : !descending;
         return Before(*a.row, *b.row);
     };
     std::vector<KeyedRow> keyed;
     keyed.reserve(rows.size());
     for (CGridItem* row : rows)
-        keyed.push_back(KeyedRow{row->GetSortKey(0), row});
+        keyed.push_back(KeyedRow{row->GetSortKey(0).Borrow(), row});
     CIntroSort<KeyedRow, decltype(before)>(before).Run(keyed.data(), keyed.data() + keyed.size());
     for (std::size_t slot = 0; slot < rows.size(); ++slot)
         rows[slot] = keyed[slot].row;
