@@ -232,7 +232,11 @@ void CDispatcher::RegisterRows(std::span<CGridItem* const> rows)
     {
         CScopedLock guard(m_impl->lock);
         m_impl->registry.Reserve(m_impl->registry.ObjectCount() + rows.size());
-        for (CGridItem* row : rows) {
+        constexpr std::size_t kAhead = 16;
+        for (std::size_t index = 0; index < rows.size(); ++index) {
+            if (index + kAhead < rows.size())
+                m_impl->registry.Prefetch(rows[index + kAhead]->GetDataObject());
+            CGridItem* row = rows[index];
             Common::CDataObject* object = row->GetDataObject();
             if (!object)
                 continue;

@@ -80,7 +80,7 @@ CGridItem::CGridItem()
     JoinContainer(&CItemContainer::GetPool());
 }
 
-CGridItem::CGridItem(CItemContainer* rootOf) : m_container(rootOf), m_state(kExpanded)
+CGridItem::CGridItem(CItemContainer* rootOf) : m_container(rootOf), m_state(kExpanded | kRoot)
 {
     // A root is not registered: it is never a valid handle.
 }
@@ -147,7 +147,7 @@ void CGridItem::LeaveContainer()
 
 bool CGridItem::IsRoot() const
 {
-    return m_container->GetRoot() == this;
+    return (m_state & kRoot) != 0;
 }
 
 int CGridItem::GetLevel() const

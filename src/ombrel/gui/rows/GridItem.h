@@ -170,6 +170,7 @@ private:
     {
         kExpanded = 1 << 0,
         kSelected = 1 << 1,
+        kRoot = 1 << 2, // set once, by the root constructor: IsRoot without reaching the container
     };
 
     static const CSortKey& EmptyKey();

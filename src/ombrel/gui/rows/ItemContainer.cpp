@@ -167,12 +167,9 @@ std::vector<CGridItem*> CItemContainer::CreateRows(std::span<Common::CDataObject
 {
     std::vector<CGridItem*> rows;
     rows.reserve(objects.size());
-    m_impl->registered.Reserve(m_impl->registered.Size() + objects.size());
-    for (Common::CDataObject* object : objects) {
-        auto* row = new CGridItem(this, object);
-        m_impl->registered.Insert(row);
-        rows.push_back(row);
-    }
+    for (Common::CDataObject* object : objects)
+        rows.push_back(new CGridItem(this, object));
+    m_impl->registered.InsertMany(rows);
     CDispatcher::GetInstance().RegisterRows(rows);
     return rows;
 }
