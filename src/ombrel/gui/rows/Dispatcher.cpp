@@ -164,7 +164,7 @@ void CDispatcher::Impl::Deliver(Common::CDataObject* object, int fieldId)
         row->OnUpdate(fieldId);
         return;
     }
-    // No row: the object lost its rows (or was destroyed) after posting.
+    // Several rows, or none when the object lost its rows (or was destroyed) after posting.
     // Handing a row the update may remove rows of this object: walk a copy, re-checking each.
     for (CGridItem* row : RowsOf(object)) {
         if (Contains(object, row))
