@@ -80,3 +80,4 @@
 #include "ombrel/gui/edit/DateReflectors.h"
 #include "ombrel/gui/edit/LongEnumReflector.h"
 #include "ombrel/gui/edit/CheckBoxReflector.h"
+#include "ombrel/gui/dialogs/HeaderConfigurationDlg.h"

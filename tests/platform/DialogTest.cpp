@@ -119,6 +119,24 @@ TEST_F(DialogTest, EscapeCancelsAndEnterPressesTheDefaultOrTheFocusedButton)
     EXPECT_EQ(static_cast<INT_PTR>(kTop), onButton.DoModal());
 }
 
+TEST_F(DialogTest, AltWithAMarkedLetterPressesItsButtonFromAnyControl)
+{
+    CDialogTemplate marked("Settings", WS_POPUP | WS_CAPTION | DS_MODALFRAME, CRect(0, 0, 194, 120));
+    marked.AddItem(kButtonClass, IDOK, "OK", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, CRect(31, 100, 81, 114))
+        .AddItem(kButtonClass, IDCANCEL, "Fish && chips", WS_VISIBLE | WS_TABSTOP, CRect(87, 100, 137, 114))
+        .AddItem(kButtonClass, kTop, "&Top", WS_VISIBLE | WS_TABSTOP, CRect(147, 15, 185, 29))
+        .AddItem(kEditClass, kName, "", WS_VISIBLE | WS_TABSTOP, CRect(7, 7, 137, 21));
+    CSettingsDlg dialog(&marked);
+    dialog.during = [](CSettingsDlg& shown) {
+        CWnd& edit = *shown.GetDlgItem(kName);
+        edit.SetFocus();
+        Key(edit, Qt::Key_C, Qt::AltModifier, "c"); // "&&" marks no letter
+        EXPECT_TRUE(IsWindow(&shown));
+        Key(edit, Qt::Key_T, Qt::AltModifier, "t");
+    };
+    EXPECT_EQ(static_cast<INT_PTR>(kTop), dialog.DoModal());
+}
+
 TEST_F(DialogTest, TemplateThatCannotBeBuiltGivesMinusOneAndLeavesNoWindow)
 {
     CDialogTemplate unknown = MakeTemplate();

@@ -17,7 +17,8 @@ class CDataExchange;
 // them and send WM_INITDIALOG (OnInitDialog: exchange data into the controls; returning true
 // gives the focus to the first tab stop). Enter presses the focused push button, else the
 // default button (DM_GETDEFID: the BS_DEFPUSHBUTTON item, else IDOK); Escape and closing the
-// window act as IDCANCEL. WM_COMMAND IDOK runs OnOK (exchange data out of the controls, then
+// window act as IDCANCEL. Alt with a letter presses the push button whose text marks that
+// letter with '&' ("&Top": Alt+T), wherever the focus is in the dialog. WM_COMMAND IDOK runs OnOK (exchange data out of the controls, then
 // EndDialog(IDOK) unless that failed), IDCANCEL runs OnCancel (EndDialog(IDCANCEL)); other
 // commands go to OnCmdMsg.
 //
@@ -71,6 +72,7 @@ private:
     bool Build(const CDialogTemplate& dialogTemplate, CWnd* parent, bool modal);
     bool CreateItems(const CDialogTemplate& dialogTemplate);
     bool PressDefaultButton();
+    bool PressMnemonicButton(UINT key);
     std::unique_ptr<Impl> m_dialog;
 };
 

@@ -11,15 +11,16 @@ namespace Ombrel::GUI {
 // the cell's value through the grid's set-cell-value operation.
 //
 // Drawing (the cell painter leaves the text to it): a box as wide as the cell is high in the
-// cell's text area narrowed by 2 pixels on each side, ticked for true. Options: bit 2 set
-// shows no text and centres the box; otherwise the cell's text stands beside the box, the box
-// at the right end for option 1 and at the left for any other option. The text is aligned as
-// the column says; an automatic column aligns it right for a nonzero option, left for 0.
+// cell's text area narrowed by 2 pixels on each side, ticked for true. Options: the bit of
+// value 2 (kNoText) shows no text and centres the box; otherwise the cell's text stands
+// beside the box, the box at the right end for option 1 and at the left for any other option.
+// The text is aligned as the column says; an automatic column aligns it right for a nonzero
+// option, left for 0.
 class CCheckBoxReflector : public IControlReflector
 {
 public:
     static constexpr std::int32_t kBoxAtRight = 1;
-    static constexpr std::int32_t kNoText = 0x4;
+    static constexpr std::int32_t kNoText = 0x2;
 
     explicit CCheckBoxReflector(std::int32_t option = 0);
     ~CCheckBoxReflector() override;

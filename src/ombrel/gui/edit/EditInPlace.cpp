@@ -151,8 +151,9 @@ bool CEditInPlace::CanStartEdit(const CEditContext& context, int trigger)
     const EditInPlaceSettings* settings = context.grid->GetEditInPlaceSettings();
     if (settings == nullptr || !settings->enabled)
         return false;
-    const Common::CField* field = context.GetField();
-    if (field == nullptr || field->GetSetter() == nullptr)
+    // The object decides whether the field can be written: a compiled class through the
+    // field's setter, a dynamic object (whose fields are descriptions only) by its own values.
+    if (context.GetField() == nullptr || !context.object->IsWritable(context.GetFieldId()))
         return false;
     if (trigger == StartByNavigation)
         return settings->keyboardNavigation;

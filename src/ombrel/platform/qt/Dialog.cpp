@@ -58,6 +58,25 @@ bool IsDescendant(const CWnd* window, const CWnd* ancestor)
     return false;
 }
 
+// Whether `text` marks `key` (a virtual key of a letter or a digit) as its mnemonic: "&Top"
+// marks T. "&&" is a literal ampersand.
+bool HasMnemonic(const CString& text, UINT key)
+{
+    const std::string shown(text.GetString());
+    for (std::size_t at = 0; at + 1 < shown.size(); ++at) {
+        if (shown[at] != '&')
+            continue;
+        const char marked = shown[at + 1];
+        if (marked == '&') {
+            ++at;
+            continue;
+        }
+        const char upper = marked >= 'a' && marked <= 'z' ? static_cast<char>(marked - 'a' + 'A') : marked;
+        return static_cast<UINT>(static_cast<unsigned char>(upper)) == key;
+    }
+    return false;
+}
+
 } // namespace
 
 CDialog::CDialog() : m_dialog(std::make_unique<Impl>()) {}
@@ -298,8 +317,23 @@ bool CDialog::PressDefaultButton()
     return true;
 }
 
+bool CDialog::PressMnemonicButton(UINT key)
+{
+    for (CWnd* child : CWnd::Impl::Of(*this).children) {
+        if (IsWindow(child) && IsPushButton(child) && child->IsWindowVisible() && child->IsWindowEnabled() &&
+            HasMnemonic(child->GetWindowText(), key)) {
+            SendMessage(WM_COMMAND, MAKEWPARAM(child->GetDlgCtrlID(), BN_CLICKED), reinterpret_cast<LPARAM>(child));
+            return true;
+        }
+    }
+    return false;
+}
+
 bool CDialog::PreTranslateMessage(MSG* msg)
 {
+    if (msg != nullptr && msg->message == WM_SYSKEYDOWN && IsDescendant(msg->hwnd, this) &&
+        PressMnemonicButton(static_cast<UINT>(msg->wParam)))
+        return true;
     if (msg == nullptr || msg->message != WM_KEYDOWN || !IsDescendant(msg->hwnd, this))
         return CWnd::PreTranslateMessage(msg);
     if (msg->wParam == VK_ESCAPE) {
