@@ -59,6 +59,8 @@ struct CDemoApp::Impl
     void ShowDragPreview();
     // --print-pdf and --screenshot-preview: done once the window has settled; the exit code.
     int RunPrintOptions();
+    // --screenshot-columns: the header configuration dialog over the settled window; the exit code.
+    int RunColumnsScreenshot();
 };
 
 void CDemoApp::Impl::WriteScreenshot()
@@ -114,6 +116,23 @@ int CDemoApp::Impl::RunPrintOptions()
     return result;
 }
 
+int CDemoApp::Impl::RunColumnsScreenshot()
+{
+    PumpFor(kSettleTime);
+    const std::string& path = options.columnsScreenshotPath;
+    bool written = false;
+    CDemoView* view = frame->GetDemoView();
+    if (view != nullptr)
+        view->OpenColumnsDialog([&](CWnd& dialog) { written = writeScreenshot && writeScreenshot(dialog, path); });
+    if (written)
+        std::printf("Header configuration dialog written to %s\n", path.c_str());
+    else
+        std::fprintf(stderr, "The header configuration dialog could not be written to %s\n", path.c_str());
+    std::fflush(stdout);
+    frame->SendMessage(WM_CLOSE);
+    return written ? 0 : 1;
+}
+
 CDemoApp::CDemoApp(ScreenshotWriter writer, bool headless, DragPreview dragPreview)
     : CWinApp("Corvane"), m_impl(std::make_unique<Impl>())
 {
@@ -139,8 +158,9 @@ bool CDemoApp::InitInstance()
         return false;
     }
     impl.screenshotPath = impl.options.screenshotPath;
-    const bool printing = !impl.options.printPdfPath.empty() || !impl.options.previewScreenshotPath.empty();
-    if (impl.screenshotPath.empty() && impl.headless && impl.options.quitAfterSeconds <= 0.0 && !printing)
+    const bool ownPicture = !impl.options.printPdfPath.empty() || !impl.options.previewScreenshotPath.empty() ||
+                            !impl.options.columnsScreenshotPath.empty();
+    if (impl.screenshotPath.empty() && impl.headless && impl.options.quitAfterSeconds <= 0.0 && !ownPicture)
         impl.screenshotPath = kHeadlessScreenshot;
 
     Common::CDateSettings& dates = Common::CDateSettings::GetInstance();
@@ -196,6 +216,8 @@ int CDemoApp::Run()
     Impl& impl = *m_impl;
     if (!impl.options.printPdfPath.empty() || !impl.options.previewScreenshotPath.empty())
         return impl.RunPrintOptions();
+    if (!impl.options.columnsScreenshotPath.empty())
+        return impl.RunColumnsScreenshot();
     const bool screenshotNow = !impl.screenshotPath.empty() && impl.options.quitAfterSeconds <= 0.0;
     if (impl.options.dragPreview) {
         PumpFor(kSettleTime);

@@ -96,14 +96,17 @@ bool ParseDemoOptions(const std::vector<CString>& arguments, DemoOptions& option
             }
             parsed.screenshotPath = text;
             parsed.editBeforeScreenshot = option == "--screenshot-edit";
-        } else if (option == "--print-pdf" || option == "--screenshot-preview") {
+        } else if (option == "--print-pdf" || option == "--screenshot-preview" || option == "--screenshot-columns") {
             if (!value(text))
                 return false;
             if (text.empty()) {
                 error = option + " needs a file name";
                 return false;
             }
-            (option == "--print-pdf" ? parsed.printPdfPath : parsed.previewScreenshotPath) = text;
+            std::string& path = option == "--print-pdf"            ? parsed.printPdfPath
+                                 : option == "--screenshot-preview" ? parsed.previewScreenshotPath
+                                                                    : parsed.columnsScreenshotPath;
+            path = text;
         } else {
             error = "unknown option '" + option + "'";
             return false;
@@ -131,6 +134,9 @@ std::string DemoUsage()
            "                       write the print preview (two pages) to a PNG file and exit\n"
            "  --screenshot-edit FILE  as --screenshot, with the date editor open on the first\n"
            "                       row's Date cell\n"
+           "  --screenshot-columns FILE\n"
+           "                       write the header configuration dialog (View > Columns...)\n"
+           "                       to a PNG file and exit\n"
            "  --help               show this text\n"
            "Without a display the program runs offscreen and writes ombrel_demo.png unless\n"
            "--quit-after or --screenshot says otherwise.\n";

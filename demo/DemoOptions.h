@@ -18,6 +18,7 @@ struct DemoOptions
     double quitAfterSeconds = 0.0; // --quit-after SECONDS; 0 runs until the window is closed
     std::string printPdfPath;      // --print-pdf FILE: print every page to a PDF and exit
     std::string previewScreenshotPath; // --screenshot-preview FILE: the print preview as PNG
+    std::string columnsScreenshotPath; // --screenshot-columns FILE: View > Columns... as PNG
     std::string screenshotPath;    // --screenshot FILE or --screenshot-edit FILE; empty: none
     bool editBeforeScreenshot = false; // --screenshot-edit: a date editor is open in the picture
     bool showHelp = false;         // --help

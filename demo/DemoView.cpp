@@ -6,6 +6,7 @@
 #include "MainFrame.h"
 #include "TestClass.h"
 
+#include "ombrel/gui/dialogs/HeaderConfigurationDlg.h"
 #include "ombrel/gui/edit/EditCodes.h"
 #include "ombrel/gui/grid/Grid.h"
 #include "ombrel/gui/grid/GridSettingsRecords.h"
@@ -48,8 +49,46 @@ GUI::CHeader* NewHeader()
         if (!header->AddColumn(column))
             delete column;
     }
+    // The name stays in view when the other columns scroll sideways (View > Columns... changes it).
+    header->SetFixedColumnCount(1);
     return header;
 }
+
+// The header configuration dialog that can hand itself to a caller once it is up (for
+// screenshots), then closes as Cancel.
+class CColumnsDialog : public GUI::CHeaderConfigurationDlg
+{
+public:
+    static constexpr UINT_PTR kWhileOpenTimer = 1;
+    static constexpr UINT kSettleMs = 300;
+
+    CColumnsDialog(GUI::CHeader* header, CWnd* parent, std::function<void(CWnd&)> whileOpen)
+        : CHeaderConfigurationDlg(header, parent), m_whileOpen(std::move(whileOpen))
+    {
+    }
+
+    bool OnInitDialog() override
+    {
+        const bool result = CHeaderConfigurationDlg::OnInitDialog();
+        if (m_whileOpen)
+            SetTimer(kWhileOpenTimer, kSettleMs);
+        return result;
+    }
+
+    void OnTimer(UINT_PTR id) override
+    {
+        if (id != kWhileOpenTimer) {
+            CHeaderConfigurationDlg::OnTimer(id);
+            return;
+        }
+        KillTimer(kWhileOpenTimer);
+        m_whileOpen(*this);
+        EndDialog(IDCANCEL);
+    }
+
+private:
+    std::function<void(CWnd&)> m_whileOpen;
+};
 
 } // namespace
 
@@ -141,6 +180,13 @@ bool CDemoView::EditDateOfFirstRow()
     return first != nullptr && grid.BeginEdit(first, CTestClass::kDateField, GUI::StartByClick);
 }
 
+INT_PTR CDemoView::OpenColumnsDialog(std::function<void(CWnd& dialog)> whileOpen)
+{
+    GUI::CGrid& grid = m_impl->grid;
+    CColumnsDialog dialog(grid.GetHeader(), this, std::move(whileOpen));
+    return dialog.DoModal();
+}
+
 void CDemoView::OnDestroy()
 {
     // The workers go first: nothing may change the objects while their rows are removed, and
@@ -164,6 +210,9 @@ bool CDemoView::OnCmdMsg(UINT id, int code)
     switch (id) {
     case ID_VIEW_LIVE_UPDATES:
         SetLiveUpdates(!IsLiveUpdating());
+        return true;
+    case ID_VIEW_COLUMNS:
+        OpenColumnsDialog();
         return true;
     case ID_EDIT_COPY:
         grid.Copy();

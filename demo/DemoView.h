@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "ombrel/Platform.h"
@@ -42,6 +43,10 @@ public:
     // Opens the date editor on the first row's Date cell (for --screenshot-edit); false when
     // there is no row or the edit cannot start.
     bool EditDateOfFirstRow();
+    // Opens the header configuration dialog on the grid's header (View > Columns...) and returns
+    // how it closed (IDOK, IDCANCEL, -1 when it could not open). `whileOpen`, when given, runs
+    // once the dialog is up and laid out, and then the dialog is cancelled (for screenshots).
+    INT_PTR OpenColumnsDialog(std::function<void(CWnd& dialog)> whileOpen = {});
 
     int OnCreate(CREATESTRUCT* cs) override;
     void OnDestroy() override;

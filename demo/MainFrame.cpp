@@ -52,6 +52,7 @@ bool CMainFrame::Create(CDemoDocument& document, const CRect& rect)
     AddMenuItem(edit, ID_EDIT_SELECT_ALL, "Select &all", "Ctrl+A");
     int view = AddMenu("&View");
     AddMenuItem(view, ID_VIEW_LIVE_UPDATES, "&Live updates", "F5");
+    AddMenuItem(view, ID_VIEW_COLUMNS, "&Columns...", "Ctrl+Shift+C");
     int help = AddMenu("&Help");
     AddMenuItem(help, ID_APP_ABOUT, "&About Corvane...", "F1");
     AddToolBarButton(ID_VIEW_LIVE_UPDATES, "Live updates", "Start or stop changing the objects from worker threads");

@@ -12,6 +12,7 @@ class CDemoView;
 
 // Command identifiers of the demonstration's own menu items and tool bar buttons.
 constexpr UINT ID_VIEW_LIVE_UPDATES = 0x8010;
+constexpr UINT ID_VIEW_COLUMNS = 0x8011;
 // The platform's standard File command, here: open another window over a document of its
 // own, so that rows can be dragged between two grids.
 constexpr UINT ID_FILE_NEW = 0xE100;

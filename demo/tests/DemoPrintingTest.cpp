@@ -110,6 +110,9 @@ TEST(DemoPrintOptionsTest, PrintOptionsTakeAFileName)
     EXPECT_EQ(options.previewScreenshotPath, "p.png");
     EXPECT_FALSE(ParseDemoOptions({CString("--print-pdf")}, options, error));
     EXPECT_FALSE(ParseDemoOptions({CString("--screenshot-preview"), CString("")}, options, error));
+    EXPECT_TRUE(ParseDemoOptions({CString("--screenshot-columns"), CString("c.png")}, options, error));
+    EXPECT_EQ(options.columnsScreenshotPath, "c.png");
+    EXPECT_TRUE(options.previewScreenshotPath.empty());
 }
 
 } // namespace

@@ -29,6 +29,7 @@
 #include <QDropEvent>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <QTimer>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -182,6 +183,29 @@ TEST_F(DemoViewTest, EditMenuCopiesPastesCutsAndSelectsAllRows)
     frame.SendMessage(WM_COMMAND, MAKEWPARAM(ID_EDIT_SELECT_ALL, 0));
     EXPECT_EQ(Grid().GetSelectedCount(), rows + 3);
     QGuiApplication::clipboard()->clear();
+}
+
+TEST_F(DemoViewTest, ViewColumnsOpensTheHeaderDialogOnTheGridsHeader)
+{
+    bool sawList = false;
+    QTimer::singleShot(200, [&sawList] {
+        CWnd* list = CWnd::GetFocus(); // the dialog opens with its list focused
+        sawList = dynamic_cast<CGrid*>(list) != nullptr && list->GetParent() != nullptr &&
+                  list->GetParent()->GetWindowText() == CString("Header configuration dialog");
+        if (!sawList) {
+            Ombrel::Test::Key(*list, Qt::Key_Escape);
+            return;
+        }
+        Ombrel::Test::Key(*list, Qt::Key_Down); // Long
+        Ombrel::Test::Key(*list, Qt::Key_Space, Qt::NoModifier, " ");
+        Ombrel::Test::PumpFor(std::chrono::milliseconds(50));
+        Ombrel::Test::Key(*list, Qt::Key_Return, Qt::NoModifier, "\r");
+    });
+    frame.SendMessage(WM_COMMAND, MAKEWPARAM(ID_VIEW_COLUMNS, 0));
+    ASSERT_TRUE(sawList);
+    EXPECT_FALSE(Grid().GetHeader()->GetColumnById(CTestClass::kLongField)->IsVisible());
+    EXPECT_EQ(6, Grid().GetHeader()->GetVisibleColumnCount());
+    EXPECT_EQ(1, Grid().GetHeader()->GetFixedColumnCount());
 }
 
 // Rows the platform drops on the second window's grid, as a drag of the first grid's selection

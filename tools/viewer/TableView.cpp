@@ -9,6 +9,7 @@
 #include "TableShape.h"
 #include "ViewerCommands.h"
 
+#include "ombrel/gui/dialogs/HeaderConfigurationDlg.h"
 #include "ombrel/common/DynamicObject.h"
 #include "ombrel/gui/grid/Grid.h"
 #include "ombrel/gui/header/Column.h"
@@ -155,6 +156,12 @@ bool CTableView::OnCmdMsg(UINT id, int code)
     case ID_FILE_CANCEL_LOAD:
         CancelLoad();
         return true;
+    case ID_VIEW_COLUMNS: {
+        // Which columns show, their order and how many stay fixed while the others scroll.
+        GUI::CHeaderConfigurationDlg dialog(m_impl->grid.GetHeader(), this);
+        dialog.DoModal();
+        return true;
+    }
     case ID_FILE_PRINT_PREVIEW:
         m_impl->grid.PrintPreview(GUI::PrintSettings{});
         return true;

@@ -33,6 +33,8 @@ bool CViewerFrame::Create(const std::string& title, const CRect& rect)
     const int edit = AddMenu("&Edit");
     AddMenuItem(edit, ID_EDIT_COPY, "&Copy", "Ctrl+C");
     AddMenuItem(edit, ID_EDIT_SELECT_ALL, "Select &all", "Ctrl+A");
+    const int viewMenu = AddMenu("&View");
+    AddMenuItem(viewMenu, ID_VIEW_COLUMNS, "&Columns...", "Ctrl+Shift+C");
 
     auto view = std::make_unique<CTableView>();
     if (!view->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, rect.Width(), rect.Height()), this,

@@ -109,6 +109,8 @@ constexpr UINT BN_CLICKED = 0;
 constexpr DWORD SS_LEFT = 0x0000;
 constexpr DWORD SS_CENTER = 0x0001;
 constexpr DWORD SS_RIGHT = 0x0002;
+constexpr DWORD SS_SIMPLE = 0x000B;
+constexpr DWORD SS_LEFTNOWORDWRAP = 0x000C; // one line, cut at the right edge
 constexpr DWORD SS_TYPEMASK = 0x001F;
 constexpr DWORD SS_NOPREFIX = 0x0080;
 

@@ -3,12 +3,17 @@
 // nothing and touches nothing that is gone.
 
 #include "TableView.h"
+#include "ViewerCommands.h"
 #include "ViewerFrame.h"
 
 #include "ombrel/Common.h"
 #include "ombrel/gui/grid/Grid.h"
+#include "ombrel/gui/header/Column.h"
+#include "ombrel/gui/header/Header.h"
 
 #include "support/Harness.h"
+
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -61,6 +66,31 @@ TEST_F(ViewerWindow, ShowsTheRowsSortedByTheNamedColumns)
     EXPECT_EQ(order, "abcd");  // 10, then the two 2s by name, then -1
     EXPECT_EQ(View().GetColumnCount(), 2u);
     EXPECT_EQ(std::string(frame.GetStatusText().GetString()).rfind("ombrel_view_sorted.csv: 4 rows, 2 columns in ", 0), 0u);
+    std::filesystem::remove(path);
+}
+
+TEST_F(ViewerWindow, ViewColumnsHidesTheColumnUntickedInTheHeaderDialog)
+{
+    const std::string path = WriteFile("ombrel_view_columns.csv", "name,score,city\nb,2,Oslo\na,10,Rome\n");
+    ASSERT_TRUE(LoadAndWait(path));
+    bool sawList = false;
+    QTimer::singleShot(200, [&sawList] {
+        CWnd* list = CWnd::GetFocus(); // the dialog opens with its list focused
+        sawList = dynamic_cast<GUI::CGrid*>(list) != nullptr && list->GetParent() != nullptr &&
+                  list->GetParent()->GetWindowText() == CString("Header configuration dialog");
+        if (!sawList) {
+            Ombrel::Test::Key(*list, Qt::Key_Escape);
+            return;
+        }
+        Ombrel::Test::Key(*list, Qt::Key_Down); // score
+        Ombrel::Test::Key(*list, Qt::Key_Space, Qt::NoModifier, " ");
+        Ombrel::Test::PumpFor(50ms);
+        Ombrel::Test::Key(*list, Qt::Key_Return, Qt::NoModifier, "\r");
+    });
+    frame.SendMessage(WM_COMMAND, MAKEWPARAM(ID_VIEW_COLUMNS, 0));
+    ASSERT_TRUE(sawList);
+    EXPECT_EQ(Grid().GetHeader()->GetVisibleColumnCount(), 2);
+    EXPECT_FALSE(Grid().GetHeader()->GetColumn(1)->IsVisible());
     std::filesystem::remove(path);
 }
 

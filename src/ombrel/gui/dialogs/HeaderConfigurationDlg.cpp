@@ -66,7 +66,7 @@ const CDialogTemplate* DialogTemplate()
                 .AddItem(kButtonClass, Dlg::kUpId, "&Up", tab, CRect(147, 33, 185, 47))
                 .AddItem(kButtonClass, Dlg::kDownId, "&Down", tab, CRect(147, 51, 185, 65))
                 .AddItem(kButtonClass, Dlg::kBottomId, "&Bottom", tab, CRect(147, 69, 185, 83))
-                .AddItem(kStaticClass, Dlg::kFixedLabelId, "Fixed columns", WS_VISIBLE, CRect(141, 103, 187, 111))
+                .AddItem(kStaticClass, Dlg::kFixedLabelId, "Fixed columns", WS_VISIBLE | SS_LEFTNOWORDWRAP, CRect(141, 103, 187, 111))
                 .AddItem(kGridClass, Dlg::kListId, "", tab, CRect(7, 7, 137, 195), WS_EX_STATICEDGE)
                 .AddItem(kUpDownClass, Dlg::kSpinId, "", WS_VISIBLE | UDS_ARROWKEYS, CRect(178, 113, 189, 125))
                 .AddItem(kEditClass, Dlg::kFixedCountId, "", tab | ES_NUMBER | ES_READONLY | ES_RIGHT,

@@ -10,9 +10,6 @@
 namespace Ombrel::Internal {
 namespace {
 
-constexpr DWORD SS_SIMPLE = 0x000B;
-constexpr DWORD SS_LEFTNOWORDWRAP = 0x000C;
-
 QString ShownText(const char* text, bool prefixes)
 {
     QString value = QString::fromUtf8(text != nullptr ? text : "");
