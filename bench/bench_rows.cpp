@@ -213,6 +213,40 @@ void BM_RowBytes(benchmark::State& state)
 BENCHMARK(BM_RowBytes)->Arg(10000)->Arg(100000)->Arg(1000000)->Iterations(1)
     ->Unit(benchmark::kMillisecond);
 
+// A listener that ignores what it hears: what a grid's dispatcher is to an object's sink list.
+class CIdleSink final : public CDataObject::ISink
+{
+public:
+    using CDataObject::ISink::OnUpdate;
+    void OnUpdate(int, CDataObject*) override {}
+};
+
+// Heap bytes per data object with one sink subscribed, as every object that a grid shows has:
+// the object itself, its private part (lock and sink list) and its short text fields. This is
+// the data-object side of the resident memory per row; BM_RowBytes is the grid's side.
+void BM_DataObjectBytes(benchmark::State& state)
+{
+    const auto count = static_cast<std::size_t>(state.range(0));
+    CIdleSink sink;
+    double bytesPerObject = 0;
+    for (auto _ : state) {
+        std::vector<std::unique_ptr<CRecord>> records;
+        records.reserve(count);
+        const std::size_t before = mallinfo2().uordblks + mallinfo2().hblkhd;
+        for (std::size_t i = 0; i < count; ++i) {
+            records.push_back(std::make_unique<CRecord>());
+            records.back()->Subscribe(&sink);
+        }
+        const std::size_t after = mallinfo2().uordblks + mallinfo2().hblkhd;
+        bytesPerObject = static_cast<double>(after - before) / static_cast<double>(count);
+        state.PauseTiming(); // destroying them is not part of the count
+        records.clear();
+        state.ResumeTiming();
+    }
+    state.counters["bytes_per_object"] = bytesPerObject;
+}
+BENCHMARK(BM_DataObjectBytes)->Arg(100000)->Iterations(1)->Unit(benchmark::kMillisecond);
+
 // One comparison of two random rows of the grid (mostly decided by the first level).
 void BM_CompareRandomRows(benchmark::State& state)
 {

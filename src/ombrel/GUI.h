@@ -9,6 +9,7 @@
 #include "ombrel/gui/header/Header.h"
 #include "ombrel/gui/rows/GridTypes.h"
 #include "ombrel/gui/rows/GridClock.h"
+#include "ombrel/gui/rows/SortKey.h"
 #include "ombrel/gui/rows/GridItem.h"
 #include "ombrel/gui/rows/ChildList.h"
 #include "ombrel/gui/rows/VisibleSequence.h"

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "SampleDataObject.h"
@@ -134,6 +135,32 @@ TEST(DataObjectTest, SinksAreUniqueAndToldInSubscriptionOrder)
     CRecordingSink sink;
     static_cast<CDataObject::ISink&>(sink).OnUpdate(std::set<int>{9, 2, 5}, &object);
     EXPECT_EQ(sink.Events(), (std::vector<std::string>{"update 2", "update 5", "update 9"}));
+}
+
+TEST(DataObjectTest, SubscriptionOrderSurvivesLeavingFromTheFrontMiddleAndBack)
+{
+    // The first sink is kept apart from the others: whoever leaves, the rest keep their order
+    // and a returning sink goes to the end.
+    std::vector<std::string> events;
+    CRecordingSink a(events, "a");
+    CRecordingSink b(events, "b");
+    CRecordingSink c(events, "c");
+    CRecordingSink d(events, "d");
+    CSampleObject object;
+    for (CRecordingSink* sink : {&a, &b, &c, &d})
+        object.Subscribe(sink);
+    object.Unsubscribe(&a);
+    object.Unsubscribe(&c);
+    object.Subscribe(&a);
+    object.Subscribe(&b);
+    object.NotifyUpdate(1);
+    object.Unsubscribe(&b);
+    object.Unsubscribe(&d);
+    object.Unsubscribe(&a);
+    object.NotifyUpdate(2);
+    object.Subscribe(&c);
+    object.NotifyUpdate(3);
+    EXPECT_EQ(events, (std::vector<std::string>{"b update 1", "d update 1", "a update 1", "c update 3"}));
 }
 
 // Unsubscribes a sink (itself by default) from inside its own notification.

@@ -15,6 +15,8 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <memory>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -47,41 +49,172 @@ const CFormat* ChooseFormat(const CFormat* requested, const CField& field)
     return CFormat::GetDefaultFormat(field.GetType());
 }
 
+// The sinks of one object in subscription order. Nearly every shown object has exactly one
+// sink (the dispatcher), so the first is kept inline and only further sinks take an array.
+class CSinkList
+{
+public:
+    using ISink = CDataObject::ISink;
+
+    bool IsEmpty() const { return m_first == nullptr; }
+    bool Contains(const ISink* sink) const
+    {
+        return m_first == sink || (m_more && std::find(m_more->begin(), m_more->end(), sink) != m_more->end());
+    }
+    void Append(ISink* sink)
+    {
+        if (m_first == nullptr) {
+            m_first = sink;
+            return;
+        }
+        if (!m_more)
+            m_more = std::make_unique<std::vector<ISink*>>();
+        m_more->push_back(sink);
+    }
+    void Remove(const ISink* sink)
+    {
+        if (m_first == sink) {
+            m_first = nullptr;
+            if (m_more) {
+                m_first = m_more->front();
+                m_more->erase(m_more->begin());
+            }
+        } else if (m_more) {
+            std::erase(*m_more, sink);
+        }
+        if (m_more && m_more->empty())
+            m_more.reset();
+    }
+    void Clear()
+    {
+        m_first = nullptr;
+        m_more.reset();
+    }
+    // Calls `visit` for each sink, in order.
+    template <class Visitor>
+    void ForEach(Visitor&& visit) const
+    {
+        if (m_first == nullptr)
+            return;
+        visit(m_first);
+        if (m_more) {
+            for (ISink* sink : *m_more)
+                visit(sink);
+        }
+    }
+
+private:
+    ISink* m_first = nullptr;                      // null exactly while the list is empty
+    std::unique_ptr<std::vector<ISink*>> m_more;   // the sinks after the first, or null
+};
+
+// A copy of the sink list taken by one NotifyUpdate; a single sink needs no allocation.
+class CSinkSnapshot
+{
+public:
+    using ISink = CDataObject::ISink;
+
+    void CopyFrom(const CSinkList& list)
+    {
+        list.ForEach([this](ISink* sink) { Append(sink); });
+    }
+    std::size_t size() const { return m_count; }
+    ISink* operator[](std::size_t index) const
+    {
+        return index < kInline ? m_inline[index] : m_more[index - kInline];
+    }
+
+private:
+    void Append(ISink* sink)
+    {
+        if (m_count < kInline)
+            m_inline[m_count] = sink;
+        else
+            m_more.push_back(sink);
+        ++m_count;
+    }
+
+    static constexpr std::size_t kInline = 4;
+    ISink* m_inline[kInline] = {};
+    std::vector<ISink*> m_more;
+    std::size_t m_count = 0;
+};
+
 } // namespace
 
 struct CDataObject::Impl
 {
-    // One NotifyUpdate in progress.
+    // One NotifyUpdate in progress; lives on the notifying thread's stack, linked into `calls`
+    // under the lock for exactly as long as it runs.
     struct RunningCall
     {
         std::thread::id thread = std::this_thread::get_id();
-        ISink* sink = nullptr;  // the sink being called right now, if any
+        ISink* sink = nullptr;        // the sink being called right now, if any
+        RunningCall* next = nullptr;  // the call registered before this one
     };
 
-    CCriticalSection lock;                    // guards sinks and calls
-    std::vector<ISink*> sinks;                // subscription order, no duplicates, not owned
-    std::vector<const RunningCall*> calls;    // NotifyUpdate calls in progress, on any thread
-    std::condition_variable_any callChanged;  // signalled when a call leaves a sink or ends
+    CCriticalSection lock;          // guards everything below
+    CSinkList sinks;                // subscription order, no duplicates, not owned
+    RunningCall* calls = nullptr;   // NotifyUpdate calls in progress, on any thread
+    // Made by the first thread that has to wait for a call on another thread (Unsubscribe or
+    // destruction while a notification runs elsewhere), which is rare; kept from then on.
+    // Signalled, under the lock, whenever a call leaves a sink or ends.
+    std::unique_ptr<std::condition_variable_any> callChanged;
 
-    bool IsSubscribed(ISink* sink) const
+    void AddCall(RunningCall& call)
     {
-        return std::find(sinks.begin(), sinks.end(), sink) != sinks.end();
+        call.next = calls;
+        calls = &call;
+    }
+
+    void RemoveCall(const RunningCall& call)
+    {
+        for (RunningCall** link = &calls; *link != nullptr; link = &(*link)->next) {
+            if (*link == &call) {
+                *link = call.next;
+                return;
+            }
+        }
+    }
+
+    // Wakes the threads waiting for a call to change. Called with the lock held.
+    void SignalCallChanged()
+    {
+        if (callChanged)
+            callChanged->notify_all();
+    }
+
+    // Waits, releasing `guard` meanwhile, until `done` holds.
+    template <class Done>
+    void WaitForCalls(std::unique_lock<CCriticalSection>& guard, Done done)
+    {
+        if (done())
+            return;
+        if (!callChanged)
+            callChanged = std::make_unique<std::condition_variable_any>();
+        callChanged->wait(guard, done);
     }
 
     // True while a NotifyUpdate on another thread is inside `sink`.
     bool IsCalledElsewhere(const ISink* sink) const
     {
         const std::thread::id self = std::this_thread::get_id();
-        return std::any_of(calls.begin(), calls.end(),
-                           [&](const RunningCall* call) { return call->thread != self && call->sink == sink; });
+        for (const RunningCall* call = calls; call != nullptr; call = call->next) {
+            if (call->thread != self && call->sink == sink)
+                return true;
+        }
+        return false;
     }
 
     // True while a NotifyUpdate on another thread is in progress.
     bool IsNotifyingElsewhere() const
     {
         const std::thread::id self = std::this_thread::get_id();
-        return std::any_of(calls.begin(), calls.end(),
-                           [&](const RunningCall* call) { return call->thread != self; });
+        for (const RunningCall* call = calls; call != nullptr; call = call->next) {
+            if (call->thread != self)
+                return true;
+        }
+        return false;
     }
 };
 
@@ -108,8 +241,8 @@ void CDataObject::Subscribe(ISink* sink)
     if (sink == nullptr)
         return;
     CScopedLock guard(m_impl->lock);
-    if (!m_impl->IsSubscribed(sink))
-        m_impl->sinks.push_back(sink);
+    if (!m_impl->sinks.Contains(sink))
+        m_impl->sinks.Append(sink);
 }
 
 void CDataObject::Unsubscribe(ISink* sink)
@@ -118,23 +251,23 @@ void CDataObject::Unsubscribe(ISink* sink)
         return;
     Impl& impl = *m_impl;
     std::unique_lock guard(impl.lock);
-    std::erase(impl.sinks, sink);
-    impl.callChanged.wait(guard, [&] { return !impl.IsCalledElsewhere(sink); });
+    impl.sinks.Remove(sink);
+    impl.WaitForCalls(guard, [&] { return !impl.IsCalledElsewhere(sink); });
 }
 
 void CDataObject::NotifyUpdate(int fieldId)
 {
     // Keeps the list and lock alive should a sink destroy this object during the loop.
     std::shared_ptr<Impl> impl;
-    std::vector<ISink*> sinks;
+    CSinkSnapshot sinks;
     Impl::RunningCall call;
     {
         CScopedLock guard(m_impl->lock);
-        if (m_impl->sinks.empty())
+        if (m_impl->sinks.IsEmpty())
             return;
         impl = m_impl;
-        sinks = impl->sinks;
-        impl->calls.push_back(&call);
+        sinks.CopyFrom(impl->sinks);
+        impl->AddCall(call);
     }
 
     struct EndCall
@@ -143,19 +276,18 @@ void CDataObject::NotifyUpdate(int fieldId)
         const Impl::RunningCall& call;
         ~EndCall()
         {
-            {
-                CScopedLock guard(impl.lock);
-                std::erase(impl.calls, &call);
-            }
-            impl.callChanged.notify_all();
+            CScopedLock guard(impl.lock);
+            impl.RemoveCall(call);
+            impl.SignalCallChanged();
         }
     } endCall{*impl, call};
 
-    for (ISink* sink : sinks)
+    for (std::size_t index = 0; index < sinks.size(); ++index)
     {
+        ISink* sink = sinks[index];
         {
             CScopedLock guard(impl->lock);
-            if (!impl->IsSubscribed(sink))
+            if (!impl->sinks.Contains(sink))
                 continue;  // unsubscribed (or the object destroyed) since the copy was taken
             call.sink = sink;
         }
@@ -165,11 +297,9 @@ void CDataObject::NotifyUpdate(int fieldId)
             Impl::RunningCall& call;
             ~LeaveSink()
             {
-                {
-                    CScopedLock guard(impl.lock);
-                    call.sink = nullptr;
-                }
-                impl.callChanged.notify_all();
+                CScopedLock guard(impl.lock);
+                call.sink = nullptr;
+                impl.SignalCallChanged();
             }
         } leaveSink{*impl, call};
         sink->OnUpdate(fieldId, this);
@@ -179,14 +309,15 @@ void CDataObject::NotifyUpdate(int fieldId)
 void CDataObject::NotifyDestroy()
 {
     Impl& impl = *m_impl;
-    std::vector<ISink*> sinks;
+    CSinkSnapshot sinks;
     {
         std::unique_lock guard(impl.lock);
-        sinks.swap(impl.sinks);
-        impl.callChanged.wait(guard, [&] { return !impl.IsNotifyingElsewhere(); });
+        sinks.CopyFrom(impl.sinks);
+        impl.sinks.Clear();
+        impl.WaitForCalls(guard, [&] { return !impl.IsNotifyingElsewhere(); });
     }
-    for (ISink* sink : sinks)
-        sink->OnDestroy(this);
+    for (std::size_t index = 0; index < sinks.size(); ++index)
+        sinks[index]->OnDestroy(this);
 }
 
 // --- Fields ------------------------------------------------------------------------------

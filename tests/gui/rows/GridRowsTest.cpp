@@ -312,7 +312,7 @@ TEST_F(GridRowsTest, RemoveAllDeselectsFirstAndKeepsOtherGridsBindings)
     EXPECT_TRUE(rows.RemoveAll(ROW_ALL_TYPES));
     EXPECT_EQ(owner.CountOf(GN_SELCHANGED), 2);
     EXPECT_EQ(owner.CountOf(GN_ROWREMOVED), 4);
-    EXPECT_TRUE(rows.GetContainer(ROW_NORMAL).GetSelectedRows().empty());
+    EXPECT_TRUE(rows.GetContainer(ROW_NORMAL).GetSelectedRows().IsEmpty());
     EXPECT_FALSE(rows.IsValid(twice));
     // The object keeps its row in the other grid, registered and still told of changes.
     std::vector<CGridItem*> found;
@@ -346,6 +346,36 @@ TEST_F(GridRowsTest, AddManyPlacesTheRunAfterItsHandleAndRefusesForeignParents)
     EXPECT_EQ(CheckRows(rows), "");
 }
 
+TEST_F(GridRowsTest, RefusedBurstOfChildrenLeavesEveryRowFreeToJoinLater)
+{
+    // A row named twice, or one that has a parent already, refuses the whole burst; the rows
+    // checked before the offender must not keep the parent they were about to get.
+    CGridItem* taken = Add("taken");
+    std::vector<std::unique_ptr<CGridItem>> pooled;
+    for (int i = 0; i < 3; ++i)
+        pooled.push_back(std::make_unique<CGridItem>());
+    CGridItem* first = pooled[0].get();
+    CGridItem* second = pooled[1].get();
+    CGridItem* third = pooled[2].get();
+    const std::vector<CGridItem*> twice{first, second, first};
+    const std::vector<CGridItem*> withTaken{third, taken};
+    const auto holder = std::make_unique<CGridItem>(); // a pooled row, like the three
+    CGridItem* const parent = holder.get();
+    EXPECT_FALSE(parent->InsertChildren(twice, 0, false));
+    EXPECT_FALSE(parent->InsertChildren(withTaken, 0, false));
+    for (CGridItem* row : {first, second, third})
+        EXPECT_EQ(row->GetParent(), nullptr);
+    EXPECT_EQ(taken->GetParent(), rows.GetContainer(ROW_NORMAL).GetRoot());
+
+    const std::vector<CGridItem*> all{third, second, first};
+    EXPECT_TRUE(parent->InsertChildren(all, 0, false));
+    EXPECT_EQ(parent->FindChild(first) - parent->FindChild(third), 2);
+    for (CGridItem* row : all)
+        parent->RemoveChild(row); // the three are owned by `pooled` again
+    EXPECT_EQ(parent->GetChildCount(), 0);
+    EXPECT_EQ(CheckRows(rows), "");
+}
+
 TEST_F(GridRowsTest, FocusStaysOnItsRowWhileRowsEnterAndLeave)
 {
     CGridItem* a = Add("a");
@@ -373,11 +403,11 @@ TEST_F(GridRowsTest, SelectionFollowsTheModeAndLeavesWithTheRow)
     EXPECT_FALSE(a1->SetSelected(true)); // not visible
     owner.selectionMode = IGridRowsOwner::SelectionMode::Multiple;
     EXPECT_TRUE(b->SetSelected(true));
-    EXPECT_EQ(rows.GetContainer(ROW_NORMAL).GetSelectedRows().size(), 2u);
+    EXPECT_EQ(rows.GetContainer(ROW_NORMAL).GetSelectedRows().Size(), 2u);
     owner.notifications.clear();
     rows.Remove(b);
     EXPECT_EQ(owner.CountOf(GN_SELCHANGED), 1);
-    EXPECT_EQ(rows.GetContainer(ROW_NORMAL).GetSelectedRows().size(), 1u);
+    EXPECT_EQ(rows.GetContainer(ROW_NORMAL).GetSelectedRows().Size(), 1u);
     CGridItem pooled;
     EXPECT_FALSE(pooled.SetSelected(true));
     owner.selectionMode = IGridRowsOwner::SelectionMode::Disabled;

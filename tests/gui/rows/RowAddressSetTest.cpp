@@ -61,5 +61,22 @@ TEST(RowAddressSetTest, NullIsNeverAMemberAndClearForgetsEverything)
     EXPECT_TRUE(set.Insert(FakeRow(5)));
 }
 
+TEST(RowAddressSetTest, BurstInsertSkipsNullsAndRepeatsAndGrowsPastTheOldMembers)
+{
+    CRowAddressSet set;
+    for (std::uintptr_t index = 0; index < 10; ++index)
+        set.Insert(FakeRow(index));
+    std::vector<CGridItem*> burst{nullptr, FakeRow(3)};
+    for (std::uintptr_t index = 5; index < 5000; ++index)
+        burst.push_back(FakeRow(index));
+    burst.push_back(FakeRow(4999));
+    set.InsertMany(burst);
+    EXPECT_EQ(set.Size(), 5000u);
+    for (std::uintptr_t index = 0; index < 5000; ++index)
+        ASSERT_TRUE(set.Contains(FakeRow(index))) << index;
+    EXPECT_FALSE(set.Contains(FakeRow(5000)));
+    EXPECT_FALSE(set.Contains(nullptr));
+}
+
 } // namespace
 } // namespace Ombrel::GUI

@@ -92,12 +92,16 @@ public:
         for (CGridItem* row : m_treeRows)
             allRegistered = allRegistered && registered.Contains(row);
         Expect(allRegistered, "registered set != rows of the tree");
-        std::set<CGridItem*> flagged;
+        const CRowAddressSet& selected = m_container.GetSelectedRows();
+        std::size_t flagged = 0;
+        bool allSelected = true;
         for (CGridItem* row : m_treeRows) {
-            if (row->IsSelected())
-                flagged.insert(row);
+            if (row->IsSelected()) {
+                ++flagged;
+                allSelected = allSelected && selected.Contains(row);
+            }
         }
-        Expect(m_container.GetSelectedRows() == flagged, "selected set != selected rows");
+        Expect(allSelected && selected.Size() == flagged, "selected set != selected rows");
     }
 
     std::string Report() const { return m_report.str(); }
@@ -139,7 +143,7 @@ private:
         const auto levels = m_container.GetSortLevels();
         for (std::size_t level = 0; level < levels.size(); ++level) {
             const Common::CValue value = row->GetDataObject()->GetValue(levels[level].GetFieldId());
-            if (!(value == row->GetSortKey(static_cast<int>(level))))
+            if (!row->GetSortKey(static_cast<int>(level)).Equals(value))
                 Fail("stale sort key");
         }
     }

@@ -40,8 +40,9 @@ constexpr int kRowTypes[] = {ROW_FIXED, ROW_NORMAL};
 // The selected set is copied before deselecting: each deselection edits the set.
 std::vector<CGridItem*> CopySelected(const CItemContainer& container)
 {
-    const std::set<CGridItem*>& selected = container.GetSelectedRows();
-    return {selected.begin(), selected.end()};
+    std::vector<CGridItem*> selected = container.GetSelectedRows().ToVector();
+    std::ranges::sort(selected); // by address: the set's own order means nothing
+    return selected;
 }
 
 } // namespace
@@ -83,15 +84,15 @@ struct CGridSelection::Impl
 
     bool AnyRowSelected() const
     {
-        return !rows.GetContainer(ROW_FIXED).GetSelectedRows().empty() ||
-               !rows.GetContainer(ROW_NORMAL).GetSelectedRows().empty();
+        return !rows.GetContainer(ROW_FIXED).GetSelectedRows().IsEmpty() ||
+               !rows.GetContainer(ROW_NORMAL).GetSelectedRows().IsEmpty();
     }
 
     bool OnlySelectedRowIs(CGridItem* row) const
     {
-        const std::set<CGridItem*>& fixed = rows.GetContainer(ROW_FIXED).GetSelectedRows();
-        const std::set<CGridItem*>& normal = rows.GetContainer(ROW_NORMAL).GetSelectedRows();
-        return fixed.size() + normal.size() == 1 && (fixed.contains(row) || normal.contains(row));
+        const CRowAddressSet& fixed = rows.GetContainer(ROW_FIXED).GetSelectedRows();
+        const CRowAddressSet& normal = rows.GetContainer(ROW_NORMAL).GetSelectedRows();
+        return fixed.Size() + normal.Size() == 1 && (fixed.Contains(row) || normal.Contains(row));
     }
 
     // The area a client point lies in: ROW_FIXED, ROW_NORMAL, or 0 (header, separator).
@@ -181,18 +182,18 @@ struct CGridSelection::Impl
     // order, so the two methods give the same answer.
     static void AppendSelected(CItemContainer& container, std::vector<CGridItem*>& out)
     {
-        const std::set<CGridItem*>& selected = container.GetSelectedRows();
-        if (selected.empty())
+        const CRowAddressSet& selected = container.GetSelectedRows();
+        if (selected.IsEmpty())
             return;
-        const std::int64_t selectedCount = static_cast<std::int64_t>(selected.size());
+        const std::int64_t selectedCount = static_cast<std::int64_t>(selected.Size());
         const std::int64_t visibleCount = container.GetRowCount();
         if (selectedCount < kSortLimit && visibleCount >= kScanRatio * (selectedCount - 1)) {
             std::vector<std::pair<int, CGridItem*>> byPosition;
-            byPosition.reserve(selected.size());
-            for (CGridItem* row : selected) {
+            byPosition.reserve(selected.Size());
+            selected.ForEach([&](CGridItem* row) {
                 if (row->IsVisible())
                     byPosition.emplace_back(container.GetVisibleIndex(row), row);
-            }
+            });
             // std::sort finishes short ranges with an insertion sort itself.
             std::sort(byPosition.begin(), byPosition.end());
             for (const auto& entry : byPosition)
@@ -412,8 +413,8 @@ bool CGridSelection::IsSelectedAt(int index, int type) const
 int CGridSelection::GetSelectedCount() const
 {
     const CGridRows& rows = m_impl->rows;
-    return static_cast<int>(rows.GetContainer(ROW_FIXED).GetSelectedRows().size() +
-                            rows.GetContainer(ROW_NORMAL).GetSelectedRows().size());
+    return static_cast<int>(rows.GetContainer(ROW_FIXED).GetSelectedRows().Size() +
+                            rows.GetContainer(ROW_NORMAL).GetSelectedRows().Size());
 }
 
 void CGridSelection::GetSelectedRows(int typeMask, std::vector<CGridItem*>& out) const

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cassert>
 #include <chrono>
-#include <unordered_map>
 
 #include "ombrel/base/CriticalSection.h"
 #include "ombrel/base/ThreadId.h"
@@ -12,6 +11,7 @@
 #include "ombrel/gui/rows/GridRows.h"
 #include "ombrel/gui/rows/ItemContainer.h"
 #include "ombrel/gui/rows/detail/DispatcherDiagnostics.h"
+#include "ombrel/gui/rows/detail/ObjectRowMap.h"
 #include "ombrel/gui/rows/detail/PendingChanges.h"
 #include "ombrel/platform/WindowMessaging.h"
 #include "ombrel/platform/Wnd.h"
@@ -78,65 +78,12 @@ private:
     std::uint32_t m_ownerThreadId = 0;
 };
 
-// The rows that show one object, in registration order. Nearly every object has one row, so the
-// first is kept inline and only further rows take an array.
-class CObjectRows
-{
-public:
-    explicit CObjectRows(CGridItem* first) : m_first(first) {}
-
-    bool Contains(const CGridItem* row) const
-    {
-        return m_first == row || (m_more && std::ranges::find(*m_more, row) != m_more->end());
-    }
-    void Append(CGridItem* row)
-    {
-        if (!m_more)
-            m_more = std::make_unique<std::vector<CGridItem*>>();
-        m_more->push_back(row);
-    }
-    // Removes the first entry of `row`; false when there is none.
-    bool Remove(const CGridItem* row)
-    {
-        if (m_first == row) {
-            m_first = m_more ? m_more->front() : nullptr;
-            if (m_more)
-                m_more->erase(m_more->begin());
-        } else {
-            if (!m_more)
-                return false;
-            const auto it = std::ranges::find(*m_more, row);
-            if (it == m_more->end())
-                return false;
-            m_more->erase(it);
-        }
-        if (m_more && m_more->empty())
-            m_more.reset();
-        return true;
-    }
-    bool IsEmpty() const { return m_first == nullptr; }
-    bool IsSingle() const { return !m_more; }
-    CGridItem* First() const { return m_first; }
-    void CopyTo(std::vector<CGridItem*>& out) const
-    {
-        out.push_back(m_first);
-        if (m_more)
-            out.insert(out.end(), m_more->begin(), m_more->end());
-    }
-
-private:
-    CGridItem* m_first;
-    std::unique_ptr<std::vector<CGridItem*>> m_more;
-};
-
 struct CDispatcher::Impl
 {
-    using Registry = std::unordered_map<const Common::CDataObject*, CObjectRows>;
-
     // Guards the registry and the object being destroyed. Re-entrant: removing rows during
     // delivery or destruction unregisters them on the same thread.
     mutable CCriticalSection lock;
-    Registry registry; // by object address
+    CObjectRowMap registry; // by object address
     // The object whose destruction is being processed: its last entries leave without an
     // unsubscribe, its sink list being empty already.
     const Common::CDataObject* destroying = nullptr;
@@ -213,24 +160,18 @@ std::size_t GetDispatcherPendingCount()
 
 bool CDispatcher::Impl::Contains(const Common::CDataObject* object, const CGridItem* row) const
 {
-    const auto entry = registry.find(object);
-    return entry != registry.end() && entry->second.Contains(row);
+    return registry.Contains(object, row);
 }
 
 bool CDispatcher::Impl::RemoveEntry(Common::CDataObject* object, const CGridItem* row)
 {
-    const auto entry = registry.find(object);
-    if (entry == registry.end() || !entry->second.Remove(row) || !entry->second.IsEmpty())
-        return false;
-    registry.erase(entry);
-    return object != destroying;
+    return registry.Remove(object, row) == CObjectRowMap::Removal::Last && object != destroying;
 }
 
 std::vector<CGridItem*> CDispatcher::Impl::RowsOf(const Common::CDataObject* object) const
 {
     std::vector<CGridItem*> rows;
-    if (const auto entry = registry.find(object); entry != registry.end())
-        entry->second.CopyTo(rows);
+    registry.CopyRows(object, rows);
     return rows;
 }
 
@@ -272,13 +213,12 @@ void CDispatcher::Impl::DeliverPending()
 
 void CDispatcher::Impl::Deliver(Common::CDataObject* object, int fieldId)
 {
-    const auto entry = registry.find(object);
-    if (entry == registry.end())
-        return; // the object lost its rows (or was destroyed) after notifying
-    if (entry->second.IsSingle()) {
-        entry->second.First()->OnUpdate(fieldId);
+    // The caller holds the lock.
+    if (CGridItem* row = registry.SingleRow(object)) {
+        row->OnUpdate(fieldId);
         return;
     }
+    // Several rows, or none when the object lost its rows (or was destroyed) after posting.
     // Handing a row the update may remove rows of this object: walk a copy, re-checking each.
     for (CGridItem* row : RowsOf(object)) {
         if (Contains(object, row))
@@ -300,7 +240,7 @@ void CDispatcher::Impl::ProcessDestroy(Common::CDataObject* object)
         if (!grid || !grid->Remove(row))
             delete row;
     }
-    registry.erase(object);
+    registry.EraseObject(object);
     destroying = outer;
 }
 
@@ -333,12 +273,8 @@ void CDispatcher::Register(Common::CDataObject* object, CGridItem* row)
     bool first = false;
     {
         CScopedLock guard(m_impl->lock);
-        const auto [entry, inserted] = m_impl->registry.try_emplace(object, row);
-        if (!inserted) {
-            assert(!entry->second.Contains(row) && "a row is registered once for its object");
-            entry->second.Append(row);
-        }
-        first = inserted;
+        assert(!m_impl->Contains(object, row) && "a row is registered once for its object");
+        first = m_impl->registry.Add(object, row);
     }
     if (first)
         object->Subscribe(&m_impl->window);
@@ -349,18 +285,18 @@ void CDispatcher::RegisterRows(std::span<CGridItem* const> rows)
     std::vector<Common::CDataObject*> firstShown;
     {
         CScopedLock guard(m_impl->lock);
-        m_impl->registry.reserve(m_impl->registry.size() + rows.size());
-        for (CGridItem* row : rows) {
+        m_impl->registry.Reserve(m_impl->registry.ObjectCount() + rows.size());
+        constexpr std::size_t kAhead = 16;
+        for (std::size_t index = 0; index < rows.size(); ++index) {
+            if (index + kAhead < rows.size())
+                m_impl->registry.Prefetch(rows[index + kAhead]->GetDataObject());
+            CGridItem* row = rows[index];
             Common::CDataObject* object = row->GetDataObject();
             if (!object)
                 continue;
-            const auto [entry, inserted] = m_impl->registry.try_emplace(object, row);
-            if (inserted) {
+            assert(!m_impl->Contains(object, row) && "a row is registered once for its object");
+            if (m_impl->registry.Add(object, row))
                 firstShown.push_back(object);
-            } else {
-                assert(!entry->second.Contains(row) && "a row is registered once for its object");
-                entry->second.Append(row);
-            }
         }
     }
     // Outside the lock, as Register does.
@@ -404,7 +340,7 @@ bool CDispatcher::IsRegistered(const Common::CDataObject* object, const CGridIte
 bool CDispatcher::HasObject(const Common::CDataObject* object) const
 {
     CScopedLock guard(m_impl->lock);
-    return m_impl->registry.contains(object);
+    return m_impl->registry.HasObject(object);
 }
 
 void CDispatcher::GetRows(const Common::CDataObject* object, std::vector<CGridItem*>& out,

@@ -80,7 +80,7 @@ CGridItem::CGridItem()
     JoinContainer(&CItemContainer::GetPool());
 }
 
-CGridItem::CGridItem(CItemContainer* rootOf) : m_container(rootOf), m_state(kExpanded)
+CGridItem::CGridItem(CItemContainer* rootOf) : m_container(rootOf), m_state(kExpanded | kRoot)
 {
     // A root is not registered: it is never a valid handle.
 }
@@ -147,7 +147,7 @@ void CGridItem::LeaveContainer()
 
 bool CGridItem::IsRoot() const
 {
-    return m_container->GetRoot() == this;
+    return (m_state & kRoot) != 0;
 }
 
 int CGridItem::GetLevel() const
@@ -187,15 +187,8 @@ bool CGridItem::InsertChild(CGridItem* child, int slot, bool show)
 
 bool CGridItem::InsertChildren(std::span<CGridItem* const> children, int slot, bool show)
 {
-    for (CGridItem* child : children) {
-        if (!child || child == this || child->m_parent || child->IsRoot() ||
-            child->m_container != m_container)
-            return false;
-    }
-    std::vector<CGridItem*> distinct(children.begin(), children.end());
-    std::ranges::sort(distinct);
-    if (std::ranges::adjacent_find(distinct) != distinct.end())
-        return false; // a row named twice would hold two slots
+    if (!AdoptAll(children))
+        return false;
     if (children.empty())
         return true;
 
@@ -206,8 +199,6 @@ bool CGridItem::InsertChildren(std::span<CGridItem* const> children, int slot, b
         InsertSortedChildren(added);
     else
         m_children.Insert(std::clamp(slot, 0, m_children.Size()), added);
-    for (CGridItem* child : added)
-        child->m_parent = this;
 
     if (show && ShouldShowChildren()) {
         // Rows in consecutive slots enter as one block; rows merged among sorted siblings
@@ -223,6 +214,25 @@ bool CGridItem::InsertChildren(std::span<CGridItem* const> children, int slot, b
             rows->GetOwner().RepaintRow(this); // the expand button appears
     }
     return true;
+}
+
+bool CGridItem::AdoptAll(std::span<CGridItem* const> children)
+{
+    // Each child takes this row as its parent as it is checked, so a row named twice is met
+    // with its parent already set: the check needs no copy and no sort of the burst.
+    std::size_t adopted = 0;
+    for (CGridItem* child : children) {
+        if (!child || child == this || child->m_parent || child->IsRoot() ||
+            child->m_container != m_container)
+            break;
+        child->m_parent = this;
+        ++adopted;
+    }
+    if (adopted == children.size())
+        return true;
+    for (std::size_t index = 0; index < adopted; ++index)
+        children[index]->m_parent = nullptr;
+    return false;
 }
 
 void CGridItem::InsertSortedChildren(std::vector<CGridItem*>& added)
@@ -452,8 +462,8 @@ bool CGridItem::SetSelected(bool select)
             selected = true;
             break;
         case IGridRowsOwner::SelectionMode::Single:
-            selected = IsSelected() || (rows->GetContainer(ROW_FIXED).GetSelectedRows().empty() &&
-                                        rows->GetContainer(ROW_NORMAL).GetSelectedRows().empty());
+            selected = IsSelected() || (rows->GetContainer(ROW_FIXED).GetSelectedRows().IsEmpty() &&
+                                        rows->GetContainer(ROW_NORMAL).GetSelectedRows().IsEmpty());
             break;
         }
     }
@@ -481,12 +491,12 @@ bool CGridItem::UpdateSortKeys()
         return true;
     const int used = static_cast<int>(std::min<std::size_t>(levels.size(), kMaxSortLevels));
     if (used > kInlineSortKeys && !m_moreSortKeys)
-        m_moreSortKeys = std::make_unique<Common::CValue[]>(kMaxSortLevels - kInlineSortKeys);
+        m_moreSortKeys = std::make_unique<CSortKey[]>(kMaxSortLevels - kInlineSortKeys);
     else if (used <= kInlineSortKeys)
         m_moreSortKeys.reset();
     bool complete = true;
     for (int level = 0; level < kMaxSortLevels; ++level) {
-        Common::CValue* key = level < kInlineSortKeys ? &m_sortKeys[level]
+        CSortKey* key = level < kInlineSortKeys ? &m_sortKeys[level]
                               : m_moreSortKeys        ? &m_moreSortKeys[level - kInlineSortKeys]
                                                       : nullptr;
         if (!key)
@@ -496,7 +506,7 @@ bool CGridItem::UpdateSortKeys()
             continue;
         }
         try {
-            *key = m_dataObject->GetValue(levels[static_cast<std::size_t>(level)].GetFieldId());
+            key->Assign(m_dataObject->GetValue(levels[static_cast<std::size_t>(level)].GetFieldId()));
         } catch (...) {
             // A throwing getter must not leave the grid; its level compares equal instead.
             key->Clear();
@@ -506,9 +516,9 @@ bool CGridItem::UpdateSortKeys()
     return complete;
 }
 
-const Common::CValue& CGridItem::EmptyKey()
+const CSortKey& CGridItem::EmptyKey()
 {
-    static const Common::CValue empty;
+    static const CSortKey empty;
     return empty;
 }
 

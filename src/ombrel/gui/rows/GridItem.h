@@ -9,6 +9,7 @@
 #include "ombrel/common/Value.h"
 #include "ombrel/gui/rows/ChildList.h"
 #include "ombrel/gui/rows/GridTypes.h"
+#include "ombrel/gui/rows/SortKey.h"
 
 namespace Ombrel::Common {
 class CDataObject;
@@ -106,7 +107,7 @@ public:
     // a getter threw; the keys it could not read are left empty.
     bool UpdateSortKeys();
     // Cached key of a level; the empty value outside the container's levels.
-    const Common::CValue& GetSortKey(int level) const
+    const CSortKey& GetSortKey(int level) const
     {
         if (level >= 0 && level < kInlineSortKeys)
             return m_sortKeys[level];
@@ -169,9 +170,10 @@ private:
     {
         kExpanded = 1 << 0,
         kSelected = 1 << 1,
+        kRoot = 1 << 2, // set once, by the root constructor: IsRoot without reaching the container
     };
 
-    static const Common::CValue& EmptyKey();
+    static const CSortKey& EmptyKey();
     void SetStateBit(std::uint8_t bit, bool on);
     void JoinContainer(CItemContainer* container);
     void LeaveContainer();
@@ -181,6 +183,9 @@ private:
     // visible sequence: what ShowRow does for each of them, with one insertion.
     void ShowNewChildren(std::span<CGridItem* const> children);
     bool ShouldShowChildren() const;
+    // Makes this row the parent of every child, or of none when one of them cannot be a child
+    // here or is named twice.
+    bool AdoptAll(std::span<CGridItem* const> children);
     // Sorts `added` and puts it among the children at the sorted places.
     void InsertSortedChildren(std::vector<CGridItem*>& added);
     ChangeRecord* FindChangeRecord(int fieldId);
@@ -197,8 +202,8 @@ private:
     std::uint8_t m_state = 0;     // StateBits
     // Cached keys of the container's sort levels: the first kInlineSortKeys inline, because
     // nearly every grid sorts by one or two levels; the rest only while the container has more.
-    Common::CValue m_sortKeys[kInlineSortKeys];
-    std::unique_ptr<Common::CValue[]> m_moreSortKeys; // kMaxSortLevels - kInlineSortKeys, or null
+    CSortKey m_sortKeys[kInlineSortKeys];
+    std::unique_ptr<CSortKey[]> m_moreSortKeys; // kMaxSortLevels - kInlineSortKeys, or null
     std::unique_ptr<History> m_history; // made by the first change, schedule or control
 };
 

@@ -51,7 +51,7 @@ struct CItemContainer::Impl
     int defaultRowHeight = kInitialRowHeight;
     std::vector<CSortInfo> levels; // at most kMaxSortLevels; empty: unsorted
     CRowAddressSet registered;
-    std::set<CGridItem*> selected;
+    CRowAddressSet selected;
     bool deletingAll = false; // DeleteAllRows is running: rows leave the sets all at once
     // A re-positioned block on its way through the sequence; kept so that moving a row after
     // each change allocates nothing. Empty between calls.
@@ -158,7 +158,7 @@ const CRowAddressSet& CItemContainer::GetRegisteredRows() const
     return m_impl->registered;
 }
 
-const std::set<CGridItem*>& CItemContainer::GetSelectedRows() const
+const CRowAddressSet& CItemContainer::GetSelectedRows() const
 {
     return m_impl->selected;
 }
@@ -167,12 +167,9 @@ std::vector<CGridItem*> CItemContainer::CreateRows(std::span<Common::CDataObject
 {
     std::vector<CGridItem*> rows;
     rows.reserve(objects.size());
-    m_impl->registered.Reserve(m_impl->registered.Size() + objects.size());
-    for (Common::CDataObject* object : objects) {
-        auto* row = new CGridItem(this, object);
-        m_impl->registered.Insert(row);
-        rows.push_back(row);
-    }
+    for (Common::CDataObject* object : objects)
+        rows.push_back(new CGridItem(this, object));
+    m_impl->registered.InsertMany(rows);
     CDispatcher::GetInstance().RegisterRows(rows);
     return rows;
 }
@@ -188,8 +185,8 @@ void CItemContainer::Unregister(CGridItem* row)
     if (m_impl->deletingAll)
         return; // the sets are emptied once when the rows are gone
     m_impl->registered.Erase(row);
-    if (!m_impl->selected.empty())
-        m_impl->selected.erase(row);
+    if (!m_impl->selected.IsEmpty())
+        m_impl->selected.Erase(row);
 }
 
 void CItemContainer::SetSelectedMember(CGridItem* row, bool selected)
@@ -197,9 +194,9 @@ void CItemContainer::SetSelectedMember(CGridItem* row, bool selected)
     if (m_impl->deletingAll)
         return;
     if (selected)
-        m_impl->selected.insert(row);
+        m_impl->selected.Insert(row);
     else
-        m_impl->selected.erase(row);
+        m_impl->selected.Erase(row);
 }
 
 // ---- Sorting ------------------------------------------------------------------------------
@@ -332,7 +329,8 @@ int CItemContainer::DeleteAllRows()
 {
     // Selected rows are deselected while the tree is whole, so that whoever hears of it finds
     // the other rows intact.
-    const std::vector<CGridItem*> selected(m_impl->selected.begin(), m_impl->selected.end());
+    std::vector<CGridItem*> selected = m_impl->selected.ToVector();
+    std::ranges::sort(selected); // address order, as the set's own order means nothing
     for (CGridItem* row : selected) {
         if (IsRegistered(row))
             row->SetSelected(false);
@@ -377,7 +375,7 @@ int CItemContainer::DeleteAllRows()
     }
     m_impl->deletingAll = false;
     m_impl->registered.Clear();
-    m_impl->selected.clear();
+    m_impl->selected.Clear();
     return visible;
 }
 

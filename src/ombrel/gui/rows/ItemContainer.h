@@ -1,7 +1,6 @@
 #pragma once
 
 #include <memory>
-#include <set>
 #include <span>
 #include <vector>
 
@@ -61,7 +60,8 @@ public:
 
     bool IsRegistered(const CGridItem* row) const;
     const CRowAddressSet& GetRegisteredRows() const;
-    const std::set<CGridItem*>& GetSelectedRows() const;
+    // The selected rows of the container, by address (a flat set: no node per row).
+    const CRowAddressSet& GetSelectedRows() const;
 
     // --- Sorting ---------------------------------------------------------------------------
     bool IsSorted() const;

@@ -56,6 +56,26 @@ bool CRowAddressSet::Insert(CGridItem* row)
     return true;
 }
 
+void CRowAddressSet::InsertMany(std::span<CGridItem* const> rows)
+{
+    Reserve(m_size + rows.size());
+    // Home slots of random addresses lie anywhere in the array; asking for a later row's slot
+    // while this one is placed overlaps the cache misses instead of paying them one by one.
+    constexpr std::size_t kAhead = 16;
+    for (std::size_t index = 0; index < rows.size(); ++index) {
+        if (index + kAhead < rows.size() && rows[index + kAhead])
+            __builtin_prefetch(&m_slots[HomeSlot(rows[index + kAhead])], 1);
+        CGridItem* row = rows[index];
+        if (!row)
+            continue;
+        const std::size_t slot = FindSlot(row);
+        if (m_slots[slot] != row) {
+            m_slots[slot] = row;
+            ++m_size;
+        }
+    }
+}
+
 bool CRowAddressSet::Erase(const CGridItem* row)
 {
     if (!row || m_size == 0)

@@ -18,8 +18,8 @@ int CRowComparator::Compare(const CGridItem& a, const CGridItem& b) const
 {
     const int levelCount = std::min<int>(static_cast<int>(m_levels.size()), kMaxSortLevels);
     for (int level = 0; level < levelCount; ++level) {
-        const Common::CValue& keyA = a.GetSortKey(level);
-        const Common::CValue& keyB = b.GetSortKey(level);
+        const CSortKey& keyA = a.GetSortKey(level);
+        const CSortKey& keyB = b.GetSortKey(level);
         if (keyA.GetType() != keyB.GetType() || keyA.IsEmpty())
             return 0;
         const int greater = keyA.Compare(keyB);
@@ -143,10 +143,13 @@ private:
 // Below this many rows the rows are sorted in place; the keyed copy pays off above it.
 constexpr std::size_t kKeyedSortThreshold = 1024;
 
+// Levels whose keys a large sort copies next to the row.
+constexpr std::size_t kKeyedLevels = 2;
+
 struct KeyedRow
 {
-    Common::CValue key; // the first level's key
-    CGridItem* row;
+    CSortKey keys[kKeyedLevels]; // the first levels' keys, borrowed from the row: no text is copied
+    CGridItem* row = nullptr;
 };
 
 } // namespace
@@ -163,22 +166,30 @@ void CRowComparator::Sort(std::vector<CGridItem*>& rows) const
                                                              rows.data() + rows.size());
         return;
     }
-    // The first level decides most comparisons from the copied key; only ties read the rows,
-    // where the full comparison (first level included) gives the same answer as Before.
-    const bool descending = m_levels.front().IsDescending();
-    const auto before = [this, descending](const KeyedRow& a, const KeyedRow& b) {
-        if (a.key.GetType() != b.key.GetType() || a.key.IsEmpty())
-            return false; // equal from the first level on
-        if (a.key > b.key)
-            return descending;
-        if (b.key > a.key)
-            return !descending;
-        return Before(*a.row, *b.row);
+    // The first two levels, which decide nearly every comparison, are read from the compact
+    // array; only rows that tie in both are compared through the rows, where the full
+    // comparison gives the same answer as Before (the levels read here being equal).
+    const std::size_t keyedLevels = std::min<std::size_t>(m_levels.size(), kKeyedLevels);
+    const bool moreLevels = m_levels.size() > kKeyedLevels;
+    const auto before = [this, keyedLevels, moreLevels](const KeyedRow& a, const KeyedRow& b) {
+        for (std::size_t level = 0; level < keyedLevels; ++level) {
+            const CSortKey& keyA = a.keys[level];
+            const CSortKey& keyB = b.keys[level];
+            if (keyA.GetType() != keyB.GetType() || keyA.IsEmpty())
+                return false; // equal from this level on
+            const int greater = keyA.Compare(keyB);
+            if (greater != 0)
+                return greater > 0 ? m_levels[level].IsDescending() : !m_levels[level].IsDescending();
+        }
+        return moreLevels && Before(*a.row, *b.row);
     };
-    std::vector<KeyedRow> keyed;
-    keyed.reserve(rows.size());
-    for (CGridItem* row : rows)
-        keyed.push_back(KeyedRow{row->GetSortKey(0), row});
+    std::vector<KeyedRow> keyed(rows.size());
+    for (std::size_t slot = 0; slot < rows.size(); ++slot) {
+        KeyedRow& entry = keyed[slot];
+        entry.row = rows[slot];
+        for (std::size_t level = 0; level < keyedLevels; ++level)
+            entry.keys[level] = entry.row->GetSortKey(static_cast<int>(level)).Borrow();
+    }
     CIntroSort<KeyedRow, decltype(before)>(before).Run(keyed.data(), keyed.data() + keyed.size());
     for (std::size_t slot = 0; slot < rows.size(); ++slot)
         rows[slot] = keyed[slot].row;

@@ -26,8 +26,8 @@ public:
 
     // Introspective sort: median-of-three partitioning above 16 elements, insertion sort below,
     // heap sort past the depth limit. Not stable. Safe with a comparator that is not a strict
-    // weak order: no loop relies on a sentinel. Large inputs are sorted as (first key, row)
-    // pairs, so that most comparisons read a compact array instead of the rows.
+    // weak order: no loop relies on a sentinel. Large inputs are sorted as (first two keys,
+    // row) entries, so that most comparisons read a compact array instead of the rows.
     void Sort(std::vector<CGridItem*>& rows) const;
 
     // True when no row sorts strictly before the one preceding it.

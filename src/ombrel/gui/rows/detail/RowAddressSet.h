@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 namespace Ombrel::GUI {
@@ -32,6 +33,9 @@ public:
     bool Insert(CGridItem* row);
     // False when `row` was not present.
     bool Erase(const CGridItem* row);
+    // Insert for each row, with the array grown once and the slots of later rows fetched ahead:
+    // how a burst of new rows is registered without waiting on memory for each.
+    void InsertMany(std::span<CGridItem* const> rows);
     // Makes room for `count` members in all, so that inserting them does not grow the array.
     void Reserve(std::size_t count);
     // Removes every member and releases the array.

@@ -1,0 +1,182 @@
+#include "ombrel/gui/rows/detail/ObjectRowMap.h"
+
+#include <algorithm>
+#include <bit>
+#include <cassert>
+
+namespace Ombrel::GUI {
+
+namespace {
+
+constexpr std::size_t kMinCapacity = 16;
+
+// Objects fill at most three quarters of the slots: probe runs stay short.
+bool IsOverLoaded(std::size_t objects, std::size_t capacity)
+{
+    return objects * 4 > capacity * 3;
+}
+
+} // namespace
+
+std::size_t CObjectRowMap::HomeSlot(const Common::CDataObject* object) const
+{
+    // Fibonacci hashing spreads allocator addresses (16-byte steps) over the top bits.
+    const auto address = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(object));
+    return static_cast<std::size_t>((address * 0x9E3779B97F4A7C15ull) >> m_shift);
+}
+
+std::size_t CObjectRowMap::FindSlot(const Common::CDataObject* object) const
+{
+    const std::size_t mask = m_slots.size() - 1;
+    std::size_t slot = HomeSlot(object);
+    while (m_slots[slot].object != nullptr && m_slots[slot].object != object)
+        slot = (slot + 1) & mask;
+    return slot;
+}
+
+const CObjectRowMap::Slot* CObjectRowMap::Find(const Common::CDataObject* object) const
+{
+    if (!object || m_size == 0)
+        return nullptr;
+    const Slot& slot = m_slots[FindSlot(object)];
+    return slot.object == object ? &slot : nullptr;
+}
+
+bool CObjectRowMap::Add(const Common::CDataObject* object, CGridItem* row)
+{
+    assert(object && row && "only bound rows are registered");
+    if (m_slots.empty() || IsOverLoaded(m_size + 1, m_slots.size()))
+        Reserve(m_size + 1);
+    Slot& slot = m_slots[FindSlot(object)];
+    if (slot.object == object) {
+        m_more[object].push_back(row);
+        return false;
+    }
+    slot = Slot{object, row};
+    ++m_size;
+    return true;
+}
+
+CObjectRowMap::Removal CObjectRowMap::Remove(const Common::CDataObject* object,
+                                             const CGridItem* row)
+{
+    if (!object || m_size == 0)
+        return Removal::Absent;
+    const std::size_t index = FindSlot(object);
+    Slot& slot = m_slots[index];
+    if (slot.object != object)
+        return Removal::Absent;
+    const auto more = m_more.find(object);
+    if (slot.first == row) {
+        if (more == m_more.end()) {
+            EraseSlot(index);
+            return Removal::Last;
+        }
+        // The second row becomes the first: registration order is kept.
+        slot.first = more->second.front();
+        more->second.erase(more->second.begin());
+    } else {
+        if (more == m_more.end())
+            return Removal::Absent;
+        const auto entry = std::ranges::find(more->second, row);
+        if (entry == more->second.end())
+            return Removal::Absent;
+        more->second.erase(entry);
+    }
+    if (more->second.empty())
+        m_more.erase(more);
+    return Removal::Removed;
+}
+
+void CObjectRowMap::EraseObject(const Common::CDataObject* object)
+{
+    if (!object || m_size == 0)
+        return;
+    const std::size_t index = FindSlot(object);
+    if (m_slots[index].object != object)
+        return;
+    m_more.erase(object);
+    EraseSlot(index);
+}
+
+bool CObjectRowMap::Contains(const Common::CDataObject* object, const CGridItem* row) const
+{
+    const Slot* slot = Find(object);
+    if (!slot)
+        return false;
+    if (slot->first == row)
+        return true;
+    const auto more = m_more.find(object);
+    return more != m_more.end() && std::ranges::find(more->second, row) != more->second.end();
+}
+
+bool CObjectRowMap::HasObject(const Common::CDataObject* object) const
+{
+    return Find(object) != nullptr;
+}
+
+CGridItem* CObjectRowMap::SingleRow(const Common::CDataObject* object) const
+{
+    const Slot* slot = Find(object);
+    if (!slot || (!m_more.empty() && m_more.contains(object)))
+        return nullptr;
+    return slot->first;
+}
+
+void CObjectRowMap::CopyRows(const Common::CDataObject* object, std::vector<CGridItem*>& out) const
+{
+    const Slot* slot = Find(object);
+    if (!slot)
+        return;
+    out.push_back(slot->first);
+    if (m_more.empty())
+        return;
+    if (const auto more = m_more.find(object); more != m_more.end())
+        out.insert(out.end(), more->second.begin(), more->second.end());
+}
+
+void CObjectRowMap::Reserve(std::size_t count)
+{
+    std::size_t capacity = std::max(kMinCapacity, m_slots.size());
+    while (IsOverLoaded(count, capacity))
+        capacity *= 2;
+    if (capacity != m_slots.size())
+        Rehash(capacity);
+}
+
+void CObjectRowMap::EraseSlot(std::size_t hole)
+{
+    // Backward shift: a later member of the run moves into the hole unless its home lies
+    // cyclically after the hole (then it is already as close to home as it can be).
+    const std::size_t mask = m_slots.size() - 1;
+    for (std::size_t next = (hole + 1) & mask; m_slots[next].object != nullptr;
+         next = (next + 1) & mask) {
+        const std::size_t home = HomeSlot(m_slots[next].object);
+        const bool staysPut = hole <= next ? (hole < home && home <= next)
+                                           : (hole < home || home <= next);
+        if (staysPut)
+            continue;
+        m_slots[hole] = m_slots[next];
+        hole = next;
+    }
+    m_slots[hole] = Slot{};
+    if (--m_size == 0) {
+        // A grid's worth of slots goes back to the allocator with its last row.
+        std::vector<Slot>().swap(m_slots);
+        m_shift = 64;
+    }
+}
+
+void CObjectRowMap::Rehash(std::size_t capacity)
+{
+    assert(std::has_single_bit(capacity) && "the slot count is a power of two");
+    std::vector<Slot> old(capacity);
+    old.swap(m_slots);
+    m_shift = 64 - std::countr_zero(capacity);
+    for (const Slot& slot : old) {
+        if (slot.object)
+            m_slots[FindSlot(slot.object)] = slot;
+    }
+}
+
+} // namespace Ombrel::GUI
