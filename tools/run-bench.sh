@@ -16,10 +16,10 @@ fi
 peer=""
 for program in "${programs[@]}"; do
     [[ -x "$program" ]] || continue
-    if [[ "$(basename "$program")" == ombrel_bench_peer || "$(basename "$program")" == ombrel_bench_viewer ]]; then
-        peer="$program"
-        continue
-    fi
+    case "$(basename "$program")" in
+        ombrel_bench_peer) peer="$program"; continue ;;
+        ombrel_bench_viewer) continue ;;  # below, on a real file
+    esac
     echo "== $(basename "$program")"
     "$program"
 done
