@@ -4,25 +4,15 @@
 #include <bit>
 #include <cassert>
 
+#include "ombrel/gui/rows/detail/FlatTableHashing.h"
+
 namespace Ombrel::GUI {
 
-namespace {
-
-constexpr std::size_t kMinCapacity = 16;
-
-// Objects fill at most three quarters of the slots: probe runs stay short.
-bool IsOverLoaded(std::size_t objects, std::size_t capacity)
-{
-    return objects * 4 > capacity * 3;
-}
-
-} // namespace
+using Detail::IsOverLoaded;
 
 std::size_t CObjectRowMap::HomeSlot(const Common::CDataObject* object) const
 {
-    // Fibonacci hashing spreads allocator addresses (16-byte steps) over the top bits.
-    const auto address = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(object));
-    return static_cast<std::size_t>((address * 0x9E3779B97F4A7C15ull) >> m_shift);
+    return Detail::FibonacciSlot(Detail::AddressKey(object), m_shift);
 }
 
 std::size_t CObjectRowMap::FindSlot(const Common::CDataObject* object) const
@@ -137,7 +127,7 @@ void CObjectRowMap::CopyRows(const Common::CDataObject* object, std::vector<CGri
 
 void CObjectRowMap::Reserve(std::size_t count)
 {
-    std::size_t capacity = std::max(kMinCapacity, m_slots.size());
+    std::size_t capacity = std::max(Detail::kMinFlatTableCapacity, m_slots.size());
     while (IsOverLoaded(count, capacity))
         capacity *= 2;
     if (capacity != m_slots.size())

@@ -1,5 +1,7 @@
 #include "ombrel/gui/rows/detail/PendingChanges.h"
 
+#include "ombrel/gui/rows/detail/FlatTableHashing.h"
+
 #include <algorithm>
 #include <bit>
 #include <cassert>
@@ -21,11 +23,10 @@ std::size_t CPendingChanges::HomeSlot(const Common::CDataObject* object,
 {
     // Fibonacci hashing of the address mixed with the field: objects lie 8 or more bytes
     // apart and their fields are small numbers, so both need spreading over the array.
-    constexpr std::uint64_t kGolden = 0x9E3779B97F4A7C15ull;
-    const std::uint64_t key = reinterpret_cast<std::uintptr_t>(object) ^
+    const std::uint64_t key = Detail::AddressKey(object) ^
                               (static_cast<std::uint64_t>(static_cast<std::uint32_t>(fieldId)) << 40);
     const int bits = std::countr_zero(m_pairs.size());
-    return static_cast<std::size_t>((key * kGolden) >> (64 - bits));
+    return Detail::FibonacciSlot(key, 64 - bits);
 }
 
 bool CPendingChanges::InsertPair(const Common::CDataObject* object, std::int32_t fieldId)

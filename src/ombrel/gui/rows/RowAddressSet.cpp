@@ -4,26 +4,15 @@
 #include <bit>
 #include <cassert>
 
+#include "ombrel/gui/rows/detail/FlatTableHashing.h"
+
 namespace Ombrel::GUI {
 
-namespace {
-
-constexpr std::size_t kMinCapacity = 16;
-
-// Members fill at most three quarters of the slots: probe runs stay short.
-bool IsOverLoaded(std::size_t members, std::size_t capacity)
-{
-    return members * 4 > capacity * 3;
-}
-
-} // namespace
+using Detail::IsOverLoaded;
 
 std::size_t CRowAddressSet::HomeSlot(const CGridItem* row) const
 {
-    // Fibonacci hashing: rows come from the allocator in 16-byte steps, which the
-    // multiplication spreads over the top bits that the shift keeps.
-    const auto address = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(row));
-    return static_cast<std::size_t>((address * 0x9E3779B97F4A7C15ull) >> m_shift);
+    return Detail::FibonacciSlot(Detail::AddressKey(row), m_shift);
 }
 
 std::size_t CRowAddressSet::FindSlot(const CGridItem* row) const
@@ -102,7 +91,7 @@ bool CRowAddressSet::Erase(const CGridItem* row)
 
 void CRowAddressSet::Reserve(std::size_t count)
 {
-    std::size_t capacity = std::max(kMinCapacity, m_slots.size());
+    std::size_t capacity = std::max(Detail::kMinFlatTableCapacity, m_slots.size());
     while (IsOverLoaded(count, capacity))
         capacity *= 2;
     if (capacity != m_slots.size())
