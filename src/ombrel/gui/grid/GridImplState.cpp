@@ -3,8 +3,7 @@
 
 #include "ombrel/gui/grid/detail/GridImpl.h"
 
-#include "ombrel/base/Archive.h"
-#include "ombrel/base/ArchiveException.h"
+#include "ombrel/base/ArchiveExchange.h"
 #include "ombrel/gui/grid/detail/GridPainter.h"
 #include "ombrel/gui/grid/detail/GridOperationRunner.h"
 #include "ombrel/gui/rows/GridRows.h"
@@ -30,15 +29,6 @@ constexpr std::int32_t kImplStateVersion = 1;
 // ignored so that geometry sums stay far from overflow.
 constexpr std::int32_t kMaxRowHeight = 0x7FFF;
 constexpr std::int32_t kMaxSeparatorThickness = 0x7FFF;
-
-template <class T>
-void Exchange(CArchive& archive, T& value)
-{
-    if (archive.IsStoring())
-        archive << value;
-    else
-        archive >> value;
-}
 
 // A flag stored as a 32-bit number (any non-zero value reads as set).
 void ExchangeWideFlag(CArchive& archive, bool& flag)
@@ -159,31 +149,31 @@ void CGridImpl::StoredSettings::Exchange(CArchive& archive)
 {
     ExchangeWideFlag(archive, showHeader);
     // The containers' state: the default height their rows get.
-    GUI::Exchange(archive, fixedRowHeight);
-    GUI::Exchange(archive, normalRowHeight);
-    GUI::Exchange(archive, focusableTypes);
+    Ombrel::Exchange(archive, fixedRowHeight);
+    Ombrel::Exchange(archive, normalRowHeight);
+    Ombrel::Exchange(archive, focusableTypes);
     ExchangeAppearance(archive, appearance);
-    GUI::Exchange(archive, paintOptions);
+    Ombrel::Exchange(archive, paintOptions);
     ExchangeWideFlag(archive, doubleBuffer);
     ExchangeWideFlag(archive, hasFont);
     if (hasFont)
         ExchangeFontDescription(archive, font);
     ExchangeWideFlag(archive, stretchImages);
-    GUI::Exchange(archive, tooltipKind);
+    Ombrel::Exchange(archive, tooltipKind);
     ExchangeByteFlag(archive, selectionEnabled);
     ExchangeByteFlag(archive, multipleSelection);
-    GUI::Exchange(archive, selectableTypes);
+    Ombrel::Exchange(archive, selectableTypes);
     ExchangeByteFlag(archive, buttonsOnAllRows);
     ExchangeHighlight(archive, highlight);
     ExchangeByteFlag(archive, showSeparator);
-    GUI::Exchange(archive, separatorThickness);
+    Ombrel::Exchange(archive, separatorThickness);
     SerializePasteSettings(archive, paste);
     ExchangeByteFlag(archive, pasteEnabled);
     SerializeDropSettings(archive, drop);
     ExchangeByteFlag(archive, dropOption);
-    GUI::Exchange(archive, sortedTypes);
-    GUI::Exchange(archive, keyboardTypes);
-    GUI::Exchange(archive, typeAheadTimeoutMs);
+    Ombrel::Exchange(archive, sortedTypes);
+    Ombrel::Exchange(archive, keyboardTypes);
+    Ombrel::Exchange(archive, typeAheadTimeoutMs);
     SerializeEditInPlaceSettings(archive, edit);
     SerializeTooltipSettings(archive, tooltip);
     SerializeTooltipSettings(archive, inPlaceTooltip);

@@ -1,7 +1,6 @@
 #include "ombrel/gui/grid/GridSettingsRecords.h"
 
-#include "ombrel/base/Archive.h"
-#include "ombrel/base/ArchiveException.h"
+#include "ombrel/base/ArchiveExchange.h"
 #include "ombrel/platform/SystemColors.h"
 
 namespace Ombrel::GUI {
@@ -9,17 +8,6 @@ namespace Ombrel::GUI {
 namespace {
 
 constexpr std::int32_t kTooltipSettingsVersion = 1;
-
-// Each member at its own width, in declaration order, so the stored form does not depend on
-// the compiler's padding.
-template <class T>
-void Exchange(CArchive& archive, T& value)
-{
-    if (archive.IsStoring())
-        archive << value;
-    else
-        archive >> value;
-}
 
 template <std::size_t N>
 void Exchange(CArchive& archive, std::array<bool, N>& flags)
@@ -129,22 +117,8 @@ void ExchangeTooltipMembers(CArchive& archive, TooltipSettings& s)
 
 void SerializeTooltipSettings(CArchive& archive, TooltipSettings& s)
 {
-    std::int32_t version = kTooltipSettingsVersion;
-    Exchange(archive, version);
-    if (archive.IsStoring()) {
-        ExchangeTooltipMembers(archive, s);
-        return;
-    }
-    if (version > kTooltipSettingsVersion)
-        throw CArchiveException(CArchiveException::badSchema, "TooltipSettings");
-    if (version <= 0)
-        return;
-    // A record that ends early or holds damage must not leave half of it applied.
-    TooltipSettings loaded = s;
-    ExchangeTooltipMembers(archive, loaded);
-    if (!IsValidTooltipSettings(loaded))
-        throw CArchiveException(CArchiveException::genericException, "TooltipSettings");
-    s = loaded;
+    SerializeVersionedRecord(archive, s, kTooltipSettingsVersion, "TooltipSettings", ExchangeTooltipMembers,
+                             IsValidTooltipSettings);
 }
 
 } // namespace Ombrel::GUI

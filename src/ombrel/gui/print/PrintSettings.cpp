@@ -1,7 +1,6 @@
 #include "ombrel/gui/print/PrintSettings.h"
 
-#include "ombrel/base/Archive.h"
-#include "ombrel/base/ArchiveException.h"
+#include "ombrel/base/ArchiveExchange.h"
 
 #include <cmath>
 
@@ -10,15 +9,6 @@ namespace Ombrel::GUI {
 namespace {
 
 constexpr std::int32_t kPrintSettingsVersion = 1;
-
-template <class T>
-void Exchange(CArchive& archive, T& value)
-{
-    if (archive.IsStoring())
-        archive << value;
-    else
-        archive >> value;
-}
 
 void ExchangeMembers(CArchive& archive, PrintSettings& s)
 {
@@ -37,22 +27,9 @@ void ExchangeMembers(CArchive& archive, PrintSettings& s)
 
 void SerializePrintSettings(CArchive& archive, PrintSettings& settings)
 {
-    std::int32_t version = kPrintSettingsVersion;
-    Exchange(archive, version);
-    if (archive.IsStoring()) {
-        ExchangeMembers(archive, settings);
-        return;
-    }
-    if (version > kPrintSettingsVersion)
-        throw CArchiveException(CArchiveException::badSchema, "PrintSettings");
-    if (version <= 0)
-        return;
-    PrintSettings loaded = settings;
-    ExchangeMembers(archive, loaded);
     // Band sizes are divided by the zoom; NaN or infinity would reach integer conversions.
-    if (!std::isfinite(loaded.printerZoom))
-        throw CArchiveException(CArchiveException::genericException, "PrintSettings");
-    settings = loaded;
+    SerializeVersionedRecord(archive, settings, kPrintSettingsVersion, "PrintSettings", ExchangeMembers,
+                             [](const PrintSettings& loaded) { return std::isfinite(loaded.printerZoom); });
 }
 
 } // namespace Ombrel::GUI
