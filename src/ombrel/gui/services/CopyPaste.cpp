@@ -23,8 +23,7 @@
 #include "ombrel/gui/grid/GridSettingsRecords.h"
 #include "ombrel/gui/rows/Dispatcher.h"
 #include "ombrel/gui/rows/GridItem.h"
-#include "ombrel/gui/services/LocalDataFormat.h"
-#include "ombrel/gui/services/TextClipboardFormat.h"
+#include "ombrel/gui/services/detail/ClipboardFormatList.h"
 #include "ombrel/gui/services/detail/CreatedObjects.h"
 #include "ombrel/gui/services/detail/RowInsertion.h"
 #include "ombrel/platform/Clipboard.h"
@@ -380,7 +379,7 @@ void FinishPaste(const CCopyPaste::PasteContext& context, const std::vector<CGri
 struct CCopyPaste::Impl
 {
     bool autoDelete = true;
-    std::vector<std::unique_ptr<IClipboardFormat>> formats;
+    CClipboardFormatList formats;
     CCreatedObjects created; // made by imports and not yet released
 };
 
@@ -400,8 +399,7 @@ CCopyPaste& CCopyPaste::GetDefault()
     // while the dispatcher can still take the destruction of created objects.
     static CCopyPaste service(false);
     static const bool formatsAdded = [] {
-        service.AddFormat(new CLocalDataFormat());
-        service.AddFormat(new CTextClipboardFormat());
+        service.m_impl->formats.AddStandardFormats();
         return true;
     }();
     (void)formatsAdded;
@@ -542,16 +540,12 @@ bool InsertImportedRows(const CCopyPaste::PasteContext& context, ClipboardImport
 
 void CCopyPaste::AddFormat(IClipboardFormat* format)
 {
-    if (format != nullptr)
-        m_impl->formats.emplace_back(format);
+    m_impl->formats.Add(format);
 }
 
 std::vector<IClipboardFormat*> CCopyPaste::GetFormats() const
 {
-    std::vector<IClipboardFormat*> formats;
-    for (const auto& format : m_impl->formats)
-        formats.push_back(format.get());
-    return formats;
+    return m_impl->formats.Get();
 }
 
 // ---- IObjectImporter --------------------------------------------------------------------------

@@ -21,8 +21,7 @@
 #include "ombrel/gui/grid/GridSettingsRecords.h"
 #include "ombrel/gui/rows/GridItem.h"
 #include "ombrel/gui/services/DragSource.h"
-#include "ombrel/gui/services/LocalDataFormat.h"
-#include "ombrel/gui/services/TextClipboardFormat.h"
+#include "ombrel/gui/services/detail/ClipboardFormatList.h"
 #include "ombrel/gui/services/detail/CreatedObjects.h"
 #include "ombrel/gui/services/detail/RowInsertion.h"
 #include "ombrel/platform/ImageList.h"
@@ -185,7 +184,7 @@ bool CacheFormat(IClipboardFormat& format, const CDragSource& drag, COleDataSour
 struct CDragDrop::Impl
 {
     bool autoDelete = true;
-    std::vector<std::unique_ptr<IClipboardFormat>> formats;
+    CClipboardFormatList formats;
     // The import of the drag over a grid now, once made; none before the first enter and after
     // the drop or the leave.
     std::optional<ClipboardImport> import;
@@ -211,8 +210,7 @@ CDragDrop& CDragDrop::GetDefault()
     // while the dispatcher can still take the destruction of created objects.
     static CDragDrop service(false);
     static const bool formatsAdded = [] {
-        service.AddFormat(new CLocalDataFormat());
-        service.AddFormat(new CTextClipboardFormat());
+        service.m_impl->formats.AddStandardFormats();
         return true;
     }();
     (void)formatsAdded;
@@ -408,16 +406,12 @@ DROPEFFECT CDragDrop::InsertDropped(const DropInfo& info, ClipboardImport& impor
 
 void CDragDrop::AddFormat(IClipboardFormat* format)
 {
-    if (format != nullptr)
-        m_impl->formats.emplace_back(format);
+    m_impl->formats.Add(format);
 }
 
 std::vector<IClipboardFormat*> CDragDrop::GetFormats() const
 {
-    std::vector<IClipboardFormat*> formats;
-    for (const auto& format : m_impl->formats)
-        formats.push_back(format.get());
-    return formats;
+    return m_impl->formats.Get();
 }
 
 Common::CDataObject* CDragDrop::CreateObject(const std::string& className)
