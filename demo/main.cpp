@@ -27,13 +27,6 @@ namespace {
 
 constexpr int kCaptionHeight = 28;
 
-bool HasDisplay()
-{
-    const char* x11 = std::getenv("DISPLAY");
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    return (x11 != nullptr && *x11 != '\0') || (wayland != nullptr && *wayland != '\0');
-}
-
 bool WriteWindowWithCaption(Ombrel::CWnd& window, const std::string& path)
 {
     if (!Ombrel::RenderWindowToPng(window, path.c_str()))
@@ -81,9 +74,7 @@ void HoverDragOfSelection(Ombrel::GUI::CGrid& grid, Ombrel::CPoint point)
 
 int main(int argc, char** argv)
 {
-    const bool headless = !HasDisplay();
-    if (headless && std::getenv("QT_QPA_PLATFORM") == nullptr)
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    const bool headless = !Ombrel::PrepareDisplay();
     Ombrel::Demo::CDemoApp app(WriteWindowWithCaption, headless, HoverDragOfSelection);
     return app.Main(argc, argv);
 }

@@ -45,6 +45,11 @@ private:
 // The application object, or null.
 CWinApp* AfxGetApp();
 
+// Whether the process has a display (X11 or Wayland). Without one, and unless the user chose a
+// platform (QT_QPA_PLATFORM), it selects the offscreen platform, where windows are drawn into
+// memory for screenshots. Call it before Main.
+bool PrepareDisplay();
+
 // A modal message box with `text` (MB_OK, MB_OKCANCEL, MB_YESNO, MB_YESNOCANCEL with
 // MB_ICON*); returns IDOK, IDCANCEL, IDYES or IDNO. Its caption is the application's name.
 int AfxMessageBox(const char* text, UINT type = MB_OK);

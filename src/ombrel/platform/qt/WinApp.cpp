@@ -134,4 +134,14 @@ int AfxMessageBox(const char* text, UINT type)
     }
 }
 
+bool PrepareDisplay()
+{
+    const char* x11 = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    const bool display = (x11 != nullptr && *x11 != '\0') || (wayland != nullptr && *wayland != '\0');
+    if (!display && std::getenv("QT_QPA_PLATFORM") == nullptr)
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    return display;
+}
+
 } // namespace Ombrel
