@@ -101,6 +101,48 @@ TEST_F(RowBlockListTest, RandomInsertsErasesAndMovesMatchAVector)
     ASSERT_NO_FATAL_FAILURE(ExpectMatchesModel());
 }
 
+TEST_F(RowBlockListTest, SingleRowMovesMatchAVectorWhateverTheBlocksLookLike)
+{
+    // A single row's move rotates inside a block, or shifts one entry between two blocks, or
+    // (into a full block, out of a small one) takes the general erase-and-insert path: full
+    // blocks from appending, then blocks thinned out below the merge size, cover all three.
+    for (int i = 0; i < 4000; ++i) {
+        CGridItem* row = Row(static_cast<std::size_t>(i));
+        sequence.Insert(sequence.Size(), std::span<CGridItem* const>(&row, 1));
+        model.push_back(row);
+    }
+    // Leaves a block of 62 rows between two full ones, which cannot take it in.
+    const int cut = 2 * CRowBlockList::kMaxBlockSize + 10;
+    sequence.Erase(cut, 450);
+    model.erase(model.begin() + cut, model.begin() + cut + 450);
+    std::mt19937 random(20261209u);
+    const auto moveRandomly = [&](int moves, bool nearby) {
+        for (int step = 0; step < moves; ++step) {
+            const int size = static_cast<int>(model.size());
+            const int from = static_cast<int>(random() % static_cast<unsigned>(size));
+            int to = static_cast<int>(random() % static_cast<unsigned>(size));
+            if (nearby)
+                to = std::clamp(from + static_cast<int>(random() % 41) - 20, 0, size - 1);
+            sequence.MoveBlock(from, 1, to);
+            CGridItem* row = model[static_cast<std::size_t>(from)];
+            model.erase(model.begin() + from);
+            model.insert(model.begin() + to, row);
+        }
+    };
+    moveRandomly(2000, false);
+    ASSERT_NO_FATAL_FAILURE(ExpectMatchesModel());
+    moveRandomly(2000, true);
+    ASSERT_NO_FATAL_FAILURE(ExpectMatchesModel());
+    for (int i = static_cast<int>(model.size()) - 1; i >= 0; --i) {
+        if (i % 9 != 0) {
+            sequence.Erase(i, 1);
+            model.erase(model.begin() + i);
+        }
+    }
+    moveRandomly(1500, false);
+    ASSERT_NO_FATAL_FAILURE(ExpectMatchesModel());
+}
+
 TEST_F(RowBlockListTest, AppendsThenThinningOutKeepPositionsAcrossSplitsAndMerges)
 {
     // One at a time to the end fills blocks completely; erasing most rows then leaves blocks

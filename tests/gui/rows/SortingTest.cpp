@@ -11,6 +11,7 @@
 #include "gui/rows/RowsTestSupport.h"
 #include "ombrel/gui/rows/GridItem.h"
 #include "ombrel/gui/rows/ItemContainer.h"
+#include "ombrel/gui/rows/RowFilter.h"
 
 namespace Ombrel::GUI::Testing {
 namespace {
@@ -365,6 +366,69 @@ TEST_F(SortingTest, AddManyBelowACollapsedRowShowsItsRowsWhenExpanded)
     rows.Expand(parent, true, false);
     EXPECT_EQ(VisibleNames(rows), (Names{"p", "y", "z", "x"}));
     EXPECT_EQ(CheckRows(rows, true), "");
+}
+
+// Hides the rows whose second field holds 1.
+class CFlagFilter final : public IRowFilter
+{
+public:
+    bool IsHidden(CGrid*, CGridItem*, Common::CDataObject* object) override
+    {
+        return object && object->GetValue(kB) == Long(1);
+    }
+};
+
+// Random changes to many rows (several blocks of siblings): small steps that keep a row between
+// its neighbours, jumps across the whole list, ties. Run while every row is shown (the
+// children and the visible sequence then match one to one), with rows hidden by a filter, and
+// with expanded children, because a move takes a different path through the sequence in each.
+TEST_F(SortingTest, RandomChangesKeepRowsSortedShownOrHiddenFlatOrNested)
+{
+    SortBy({{kA, false}});
+    constexpr int kRows = 2500;
+    std::vector<CGridItem*> all;
+    std::mt19937 random(4242u);
+    for (int i = 0; i < kRows; ++i)
+        all.push_back(Add("r" + std::to_string(i), Long(static_cast<std::int32_t>(random() % 5000))));
+    const auto changeRandomly = [&](int changes) {
+        for (int step = 0; step < changes; ++step) {
+            CGridItem* row = all[random() % all.size()];
+            CGridItem* parent = row->GetParent();
+            const int slot = parent->FindChild(row);
+            const std::int32_t old = ObjectOf(row)->GetValue(kA).GetLong();
+            const int kind = static_cast<int>(random() % 3);
+            const std::int32_t value = kind == 0   ? old + static_cast<std::int32_t>(random() % 3) - 1
+                                       : kind == 1 ? static_cast<std::int32_t>(random() % 5000)
+                                                   : ObjectOf(parent->GetChild(0))->GetValue(kA).GetLong();
+            // Where the row stays: between neighbours that it does not need to pass.
+            const bool afterPrevious =
+                slot == 0 || ObjectOf(parent->GetChild(slot - 1))->GetValue(kA).GetLong() <= value;
+            const bool beforeNext = slot + 1 == parent->GetChildCount() ||
+                                    ObjectOf(parent->GetChild(slot + 1))->GetValue(kA).GetLong() >= value;
+            Change(row, kA, Long(value));
+            if (afterPrevious && beforeNext)
+                ASSERT_EQ(parent->FindChild(row), slot) << "a row between its neighbours moved";
+        }
+    };
+    changeRandomly(3000);
+    ASSERT_EQ(CheckRows(rows, true), "");
+
+    CFlagFilter filter;
+    for (std::size_t i = 0; i < all.size(); i += 3)
+        ObjectOf(all[i])->Put(kB, Long(1));
+    rows.SetFilter(&filter);
+    changeRandomly(3000);
+    ASSERT_EQ(CheckRows(rows, true), "");
+    rows.SetFilter(nullptr);
+
+    for (std::size_t i = 0; i < 40; ++i) {
+        CGridItem* parent = all[i * 50];
+        for (int child = 0; child < 30; ++child)
+            all.push_back(Add("c", Long(static_cast<std::int32_t>(random() % 5000)), {}, parent));
+    }
+    rows.Expand(GRID_ROOT, true, true);
+    changeRandomly(4000);
+    ASSERT_EQ(CheckRows(rows, true), "");
 }
 
 } // namespace

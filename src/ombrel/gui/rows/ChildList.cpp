@@ -51,9 +51,7 @@ void CChildList::Move(int from, int to)
     assert(from >= 0 && from < Size() && to >= 0 && to < Size() && "slot outside the children");
     if (from == to)
         return;
-    CGridItem* row = At(from);
-    m_list->Erase(from, 1);
-    m_list->Insert(to, std::span<CGridItem* const>(&row, 1));
+    m_list->Move(from, to);
 }
 
 std::vector<CGridItem*> CChildList::CopyAll() const

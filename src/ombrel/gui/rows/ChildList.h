@@ -47,6 +47,8 @@ public:
     // The slot of `row`, -1 when it is not a child.
     int IndexOf(const CGridItem* row) const { return m_list ? m_list->IndexOf(row) : -1; }
     int CachedIndexOf(const CGridItem* row) const { return IndexOf(row); }
+    // True when `row` is a child in this list; O(1), without searching for its slot.
+    bool Contains(const CGridItem* row) const { return m_list && m_list->Contains(row); }
     // Moves the child at `from` to `to`; the others keep their order.
     void Move(int from, int to);
     // The children in order.
@@ -69,6 +71,12 @@ public:
     int PartitionPoint(int first, int last, Predicate&& holds) const
     {
         return m_list ? m_list->PartitionPoint(first, last, holds) : first;
+    }
+    // The same, with the rows the next probes may read handed to `prefetch` ahead of time.
+    template <class Predicate, class Prefetch>
+    int PartitionPoint(int first, int last, Predicate&& holds, Prefetch&& prefetch) const
+    {
+        return m_list ? m_list->PartitionPoint(first, last, holds, prefetch) : first;
     }
 
 private:

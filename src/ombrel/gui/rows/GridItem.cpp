@@ -297,6 +297,11 @@ int CGridItem::FindChild(CGridItem* child)
     return m_children.IndexOf(child);
 }
 
+bool CGridItem::HasChild(const CGridItem* child) const
+{
+    return child && child->m_parent == this && m_children.Contains(child);
+}
+
 // ---- Display ------------------------------------------------------------------------------
 
 bool CGridItem::ShouldShowChildren() const

@@ -82,6 +82,8 @@ public:
     void RemoveChild(CGridItem* child);
     // Slot of `child` among the children, -1 when it is not one of them.
     int FindChild(CGridItem* child);
+    // True when `child` is one of the children: FindChild(child) >= 0 without the search.
+    bool HasChild(const CGridItem* child) const;
 
     // --- Display ---------------------------------------------------------------------------
     bool IsVisible() const { return m_visibleBlock != nullptr; }

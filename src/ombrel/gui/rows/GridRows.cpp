@@ -600,7 +600,7 @@ void CGridRows::RefreshFilter()
 void CGridRows::OnRowUpdated(CGridItem* row, int fieldId)
 {
     CItemContainer* container = Resolver{*this}.ContainerOf(row);
-    if (!container || !row->GetParent() || row->GetParent()->FindChild(row) < 0)
+    if (!container || !row->GetParent() || !row->GetParent()->HasChild(row))
         return;
     IGridRowsOwner& owner = m_impl->owner;
     if (ApplyFilter(*this, row)) {

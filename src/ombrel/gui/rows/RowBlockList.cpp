@@ -66,6 +66,53 @@ int CRowBlockList::IndexOf(const CGridItem* row) const
            static_cast<int>(it - block->rows.begin());
 }
 
+bool CRowBlockList::Contains(const CGridItem* row) const
+{
+    const CRowBlock* block = row->*m_link;
+    return block && block->list == this;
+}
+
+void CRowBlockList::Move(int from, int to)
+{
+    assert(from >= 0 && from < m_size && to >= 0 && to < m_size && "index outside the list");
+    if (from == to)
+        return;
+    const Place source = Locate(from);
+    // The entry now at `to` is the one the moving entry ends next to: after it when moving
+    // forward, before it when moving back.
+    const Place target = Locate(to);
+    std::vector<CGridItem*>& sourceRows = m_blocks[source.block]->rows;
+    const auto sourceAt = sourceRows.begin() + source.offset;
+    if (source.block == target.block) {
+        const auto targetAt = sourceRows.begin() + target.offset;
+        if (from < to)
+            std::rotate(sourceAt, sourceAt + 1, targetAt + 1);
+        else
+            std::rotate(targetAt, sourceAt, sourceAt + 1);
+        m_firstRows[source.block] = sourceRows.front();
+        return;
+    }
+    CRowBlock& targetBlock = *m_blocks[target.block];
+    const bool sourceTooSmall = static_cast<int>(sourceRows.size()) <= kMinBlockSize;
+    const bool targetFull = static_cast<int>(targetBlock.rows.size()) >= kMaxBlockSize;
+    CGridItem* row = *sourceAt;
+    if (sourceTooSmall || targetFull) {
+        // Emptying, merging or splitting a block renumbers blocks: the general path does that.
+        Erase(from, 1);
+        Insert(to, std::span<CGridItem* const>(&row, 1));
+        return;
+    }
+    sourceRows.erase(sourceAt);
+    m_firstRows[source.block] = sourceRows.front();
+    AddToBlockSize(source.block, -1);
+    const int offset = from < to ? target.offset + 1 : target.offset;
+    ReserveFor(targetBlock.rows, targetBlock.rows.size() + 1);
+    targetBlock.rows.insert(targetBlock.rows.begin() + offset, row);
+    row->*m_link = &targetBlock;
+    m_firstRows[target.block] = targetBlock.rows.front();
+    AddToBlockSize(target.block, 1);
+}
+
 void CRowBlockList::Insert(int index, std::span<CGridItem* const> rows)
 {
     assert(index >= 0 && index <= m_size && "index outside the list");

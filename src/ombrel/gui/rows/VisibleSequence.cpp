@@ -27,9 +27,7 @@ void CVisibleSequence::MoveBlock(int from, int count, int to)
     if (from == to)
         return;
     if (count == 1) {
-        CGridItem* row = m_list.At(from);
-        m_list.Erase(from, 1);
-        m_list.Insert(to, std::span<CGridItem* const>(&row, 1));
+        m_list.Move(from, to);
         return;
     }
     std::vector<CGridItem*> moving;

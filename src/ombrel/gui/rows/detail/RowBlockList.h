@@ -44,8 +44,15 @@ public:
     // Index of `row`, -1 when it is not an entry of this list.
     int IndexOf(const CGridItem* row) const;
 
+    // True when `row` is an entry of this list: O(1), unlike IndexOf, which searches the block.
+    bool Contains(const CGridItem* row) const;
+
     // Inserts `rows` (in no list of this link) contiguously at `index` (0..Size()).
     void Insert(int index, std::span<CGridItem* const> rows);
+    // Moves the entry at `from` so that it ends at `to` (an index after the move); the others
+    // keep their order. Within a block the entries between are rotated; across blocks only the
+    // two blocks and their sizes change, unless that would leave a block too full or too small.
+    void Move(int from, int to);
     // Removes [index, index + count); the rows' links are cleared.
     void Erase(int index, int count);
     // Appends the entries [first, first + count) to `out`.
@@ -63,33 +70,29 @@ public:
     template <class Predicate>
     int PartitionPoint(int first, int last, Predicate&& holds) const
     {
+        return PartitionPoint(first, last, holds, [](const CGridItem*) {});
+    }
+
+    // The same bisection, telling `prefetch` ahead of time which rows the next probes may read:
+    // in a large list every probe reads a row nobody touched lately, and asking for the
+    // candidates of the next two steps early lets those memory reads overlap instead of
+    // following one another. `prefetch` must only hint (it must not read the row).
+    template <class Predicate, class Prefetch>
+    int PartitionPoint(int first, int last, Predicate&& holds, Prefetch&& prefetch) const
+    {
         if (first >= last)
             return first;
         // Bisects the first rows of the blocks inside the range, then the one block that holds
         // the boundary, so that each probe reads one row and not a path through the size tree.
         const Place from = Locate(first);
         const Place to = Locate(last - 1);
-        std::size_t low = from.block + 1;
-        std::size_t high = to.block + 1;
-        while (low < high) {
-            const std::size_t middle = low + (high - low) / 2;
-            if (holds(m_firstRows[middle]))
-                low = middle + 1;
-            else
-                high = middle;
-        }
-        const std::size_t block = low - 1;
+        const std::size_t block =
+            Bisect(m_firstRows.data(), from.block + 1, to.block + 1, holds, prefetch) - 1;
         const std::vector<CGridItem*>& rows = m_blocks[block]->rows;
-        int begin = block == from.block ? from.offset : 0;
-        int end = block == to.block ? to.offset + 1 : static_cast<int>(rows.size());
-        while (begin < end) {
-            const int middle = begin + (end - begin) / 2;
-            if (holds(rows[static_cast<std::size_t>(middle)]))
-                begin = middle + 1;
-            else
-                end = middle;
-        }
-        return StartOf(block) + begin;
+        const std::size_t begin = block == from.block ? static_cast<std::size_t>(from.offset) : 0;
+        const std::size_t end =
+            block == to.block ? static_cast<std::size_t>(to.offset) + 1 : rows.size();
+        return StartOf(block) + static_cast<int>(Bisect(rows.data(), begin, end, holds, prefetch));
     }
 
     class Iterator
@@ -134,6 +137,41 @@ private:
     };
 
     Place Locate(int index) const;
+
+    // First slot in [low, high) of `rows` whose row does not satisfy `holds` (bisection).
+    template <class Predicate, class Prefetch>
+    static std::size_t Bisect(CGridItem* const* rows, std::size_t low, std::size_t high,
+                              Predicate& holds, Prefetch& prefetch)
+    {
+        while (low < high) {
+            const std::size_t middle = low + (high - low) / 2;
+            PrefetchNextProbe(rows, low, middle, prefetch);
+            PrefetchNextProbe(rows, middle + 1, high, prefetch);
+            if (holds(rows[middle]))
+                low = middle + 1;
+            else
+                high = middle;
+        }
+        return low;
+    }
+    // The row that bisecting [low, high) probes first is prefetched, and the slots of that
+    // bisection's two next probes are touched (their rows cannot be asked for without waiting
+    // for the slots), so that the misses of consecutive steps overlap. Always inlined: a
+    // separate function holding nothing but prefetches looks free of effects to the optimizer,
+    // which then drops the call.
+    template <class Prefetch>
+    [[gnu::always_inline]] static void PrefetchNextProbe(CGridItem* const* rows, std::size_t low, std::size_t high,
+                                  Prefetch& prefetch)
+    {
+        if (low >= high)
+            return;
+        const std::size_t middle = low + (high - low) / 2;
+        prefetch(rows[middle]);
+        if (low < middle)
+            __builtin_prefetch(rows + low + (middle - low) / 2);
+        if (middle + 1 < high)
+            __builtin_prefetch(rows + middle + 1 + (high - middle - 1) / 2);
+    }
     int StartOf(std::size_t block) const;
     void AddToBlockSize(std::size_t block, int delta);
     void LinkRows(CRowBlock& block, std::size_t from);
