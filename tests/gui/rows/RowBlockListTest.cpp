@@ -221,12 +221,27 @@ TEST_F(RowBlockListTest, ChildListFindsPartitionPointsInAnyRange)
         children.Erase(slot);
         order.erase(order.begin() + slot);
     }
+    // A child's neighbours come from its block or the blocks on either side of it.
+    const auto expectNeighbours = [&] {
+        for (std::size_t slot = 0; slot < order.size(); ++slot) {
+            const auto around = children.NeighboursOf(order[slot]);
+            ASSERT_EQ(around.index, static_cast<int>(slot));
+            ASSERT_EQ(around.previous, slot > 0 ? order[slot - 1] : nullptr) << "at " << slot;
+            ASSERT_EQ(around.next, slot + 1 < order.size() ? order[slot + 1] : nullptr)
+                << "at " << slot;
+            ASSERT_TRUE(children.Contains(order[slot]));
+        }
+    };
+    ASSERT_NO_FATAL_FAILURE(expectNeighbours());
     std::ranges::shuffle(order, random);
     children.Reorder(order);
     ASSERT_EQ(children.Size(), static_cast<int>(order.size()));
     for (std::size_t slot = 0; slot < order.size(); ++slot)
         ASSERT_EQ(children.IndexOf(order[slot]), static_cast<int>(slot));
+    ASSERT_NO_FATAL_FAILURE(expectNeighbours());
     EXPECT_EQ(children.IndexOf(Row(5999)), -1);
+    EXPECT_EQ(children.NeighboursOf(Row(5999)).index, -1);
+    EXPECT_FALSE(children.Contains(Row(5999)));
     EXPECT_EQ(children.TakeAll(), order);
     EXPECT_TRUE(children.IsEmpty());
     EXPECT_EQ(children.IndexOf(order.front()), -1);

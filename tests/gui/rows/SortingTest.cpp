@@ -406,8 +406,9 @@ TEST_F(SortingTest, RandomChangesKeepRowsSortedShownOrHiddenFlatOrNested)
             const bool beforeNext = slot + 1 == parent->GetChildCount() ||
                                     ObjectOf(parent->GetChild(slot + 1))->GetValue(kA).GetLong() >= value;
             Change(row, kA, Long(value));
-            if (afterPrevious && beforeNext)
+            if (afterPrevious && beforeNext) {
                 ASSERT_EQ(parent->FindChild(row), slot) << "a row between its neighbours moved";
+            }
         }
     };
     changeRandomly(3000);

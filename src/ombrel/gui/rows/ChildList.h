@@ -47,6 +47,11 @@ public:
     // The slot of `row`, -1 when it is not a child.
     int IndexOf(const CGridItem* row) const { return m_list ? m_list->IndexOf(row) : -1; }
     int CachedIndexOf(const CGridItem* row) const { return IndexOf(row); }
+    // The slot of `row` and the children on either side of it (see CRowBlockList).
+    CRowBlockList::Neighbourhood NeighboursOf(const CGridItem* row) const
+    {
+        return m_list ? m_list->NeighboursOf(row) : CRowBlockList::Neighbourhood{};
+    }
     // True when `row` is a child in this list; O(1), without searching for its slot.
     bool Contains(const CGridItem* row) const { return m_list && m_list->Contains(row); }
     // Moves the child at `from` to `to`; the others keep their order.

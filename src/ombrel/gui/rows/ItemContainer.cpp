@@ -40,29 +40,32 @@ void RefreshKeysBelow(CGridItem* row)
     __builtin_prefetch(keys + 2 * sizeof(CSortKey) - 1);
 }
 
-// The slot among its siblings that a row whose keys changed belongs in, `slot` being where it
-// is: after the last predecessor that does not come after it, or else just before the first
-// successor that it does not come after. Equal siblings keep their order. A row that still
-// lies between its neighbours (a small change, the usual case for live prices) stays without
-// a search; otherwise one side is bisected, the side its neighbour says.
+// The slot among its siblings that a row whose keys changed belongs in, given where it is and
+// its neighbours there: after the last predecessor that does not come after it, or else just
+// before the first successor that it does not come after. Equal siblings keep their order. A
+// row that still lies between its neighbours (a small change, the usual case for live prices)
+// stays without a search; otherwise one side is searched, the side its neighbour says.
 int SortedSlot(const CChildList& siblings, const CRowComparator& comparator, const CGridItem& row,
-               int slot)
+               const CRowBlockList::Neighbourhood& around)
 {
     const auto prefetch = [](const CGridItem* sibling) { PrefetchSortKeys(sibling); };
-    if (slot > 0 && comparator.Before(row, *siblings.At(slot - 1))) {
+    // Both neighbours are asked for before either is compared.
+    if (around.next)
+        prefetch(around.next);
+    if (around.previous && comparator.Before(row, *around.previous)) {
         const auto staysAfter = [&](const CGridItem* sibling) {
             return !comparator.Before(row, *sibling);
         };
-        return siblings.PartitionPoint(0, slot - 1, staysAfter, prefetch);
+        return siblings.PartitionPoint(0, around.index - 1, staysAfter, prefetch);
     }
-    const int last = siblings.Size() - 1;
-    if (slot < last && comparator.Before(*siblings.At(slot + 1), row)) {
+    if (around.next && comparator.Before(*around.next, row)) {
         const auto comesBefore = [&](const CGridItem* sibling) {
             return comparator.Before(*sibling, row);
         };
-        return siblings.PartitionPoint(slot + 2, last + 1, comesBefore, prefetch) - 1;
+        return siblings.PartitionPoint(around.index + 2, siblings.Size(), comesBefore, prefetch) -
+               1;
     }
-    return slot;
+    return around.index;
 }
 
 void CollectVisibleBelow(const CGridItem* row, std::vector<CGridItem*>& out)
@@ -317,10 +320,11 @@ CItemContainer::SequenceMove CItemContainer::Reposition(CGridItem* row)
     if (!parent || !IsSorted())
         return result;
     CChildList& siblings = parent->m_children;
-    const int oldSlot = parent->FindChild(row);
+    const CRowBlockList::Neighbourhood around = siblings.NeighboursOf(row);
+    const int oldSlot = around.index;
     if (oldSlot < 0 || !row->UpdateSortKeys())
         return result;
-    const int newSlot = SortedSlot(siblings, CRowComparator(m_impl->levels), *row, oldSlot);
+    const int newSlot = SortedSlot(siblings, CRowComparator(m_impl->levels), *row, around);
     if (newSlot == oldSlot)
         return result;
     // When every child of the root is shown and none shows children of its own, the visible

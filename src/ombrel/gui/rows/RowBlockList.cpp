@@ -72,6 +72,29 @@ bool CRowBlockList::Contains(const CGridItem* row) const
     return block && block->list == this;
 }
 
+CRowBlockList::Neighbourhood CRowBlockList::NeighboursOf(const CGridItem* row) const
+{
+    Neighbourhood around;
+    const CRowBlock* block = row->*m_link;
+    if (!block || block->list != this)
+        return around;
+    const std::vector<CGridItem*>& rows = block->rows;
+    const auto it = std::find(rows.begin(), rows.end(), row);
+    assert(it != rows.end() && "a linked row is in its block");
+    const auto offset = static_cast<std::size_t>(it - rows.begin());
+    const auto blockIndex = static_cast<std::size_t>(block->index);
+    around.index = StartOf(blockIndex) + static_cast<int>(offset);
+    if (offset > 0)
+        around.previous = rows[offset - 1];
+    else if (blockIndex > 0)
+        around.previous = m_blocks[blockIndex - 1]->rows.back();
+    if (offset + 1 < rows.size())
+        around.next = rows[offset + 1];
+    else if (blockIndex + 1 < m_blocks.size())
+        around.next = m_firstRows[blockIndex + 1];
+    return around;
+}
+
 void CRowBlockList::Move(int from, int to)
 {
     assert(from >= 0 && from < m_size && to >= 0 && to < m_size && "index outside the list");

@@ -47,6 +47,17 @@ public:
     // True when `row` is an entry of this list: O(1), unlike IndexOf, which searches the block.
     bool Contains(const CGridItem* row) const;
 
+    // An entry's index with the entries on either side (null at the ends).
+    struct Neighbourhood
+    {
+        int index = -1; // -1: not an entry of this list
+        CGridItem* previous = nullptr;
+        CGridItem* next = nullptr;
+    };
+    // What IndexOf and two calls of At would say, for the cost of IndexOf: the neighbours are
+    // read from the blocks the search has just touched.
+    Neighbourhood NeighboursOf(const CGridItem* row) const;
+
     // Inserts `rows` (in no list of this link) contiguously at `index` (0..Size()).
     void Insert(int index, std::span<CGridItem* const> rows);
     // Moves the entry at `from` so that it ends at `to` (an index after the move); the others
@@ -73,10 +84,10 @@ public:
         return PartitionPoint(first, last, holds, [](const CGridItem*) {});
     }
 
-    // The same bisection, telling `prefetch` ahead of time which rows the next probes may read:
-    // in a large list every probe reads a row nobody touched lately, and asking for the
-    // candidates of the next two steps early lets those memory reads overlap instead of
-    // following one another. `prefetch` must only hint (it must not read the row).
+    // The same search, telling `prefetch` ahead of time which rows the next probes read: in a
+    // large list every probe reads a row nobody touched lately, and asking for several early
+    // lets those memory reads overlap instead of following one another. `prefetch` must only
+    // hint (it must not read the row).
     template <class Predicate, class Prefetch>
     int PartitionPoint(int first, int last, Predicate&& holds, Prefetch&& prefetch) const
     {
@@ -138,39 +149,43 @@ private:
 
     Place Locate(int index) const;
 
-    // First slot in [low, high) of `rows` whose row does not satisfy `holds` (bisection).
+    // First slot in [low, high) of `rows` whose row does not satisfy `holds`. A wide range is
+    // cut at kSearchWays - 1 evenly spaced slots at once: their slots and rows are all asked
+    // for before the first is compared, so that a step costs about one memory read instead of
+    // one per halving, then the part that holds the boundary is searched the same way. A few
+    // slots are left to plain bisection.
+    static constexpr std::size_t kSearchWays = 8;
     template <class Predicate, class Prefetch>
     static std::size_t Bisect(CGridItem* const* rows, std::size_t low, std::size_t high,
                               Predicate& holds, Prefetch& prefetch)
     {
+        while (high - low > kSearchWays) {
+            std::size_t cuts[kSearchWays - 1];
+            const std::size_t span = high - low;
+            for (std::size_t way = 0; way + 1 < kSearchWays; ++way) {
+                cuts[way] = low + span * (way + 1) / kSearchWays;
+                __builtin_prefetch(rows + cuts[way]);
+            }
+            for (const std::size_t cut : cuts)
+                prefetch(rows[cut]);
+            std::size_t newHigh = high;
+            for (const std::size_t cut : cuts) {
+                if (!holds(rows[cut])) {
+                    newHigh = cut;
+                    break;
+                }
+                low = cut + 1;
+            }
+            high = newHigh;
+        }
         while (low < high) {
             const std::size_t middle = low + (high - low) / 2;
-            PrefetchNextProbe(rows, low, middle, prefetch);
-            PrefetchNextProbe(rows, middle + 1, high, prefetch);
             if (holds(rows[middle]))
                 low = middle + 1;
             else
                 high = middle;
         }
         return low;
-    }
-    // The row that bisecting [low, high) probes first is prefetched, and the slots of that
-    // bisection's two next probes are touched (their rows cannot be asked for without waiting
-    // for the slots), so that the misses of consecutive steps overlap. Always inlined: a
-    // separate function holding nothing but prefetches looks free of effects to the optimizer,
-    // which then drops the call.
-    template <class Prefetch>
-    [[gnu::always_inline]] static void PrefetchNextProbe(CGridItem* const* rows, std::size_t low, std::size_t high,
-                                  Prefetch& prefetch)
-    {
-        if (low >= high)
-            return;
-        const std::size_t middle = low + (high - low) / 2;
-        prefetch(rows[middle]);
-        if (low < middle)
-            __builtin_prefetch(rows + low + (middle - low) / 2);
-        if (middle + 1 < high)
-            __builtin_prefetch(rows + middle + 1 + (high - middle - 1) / 2);
     }
     int StartOf(std::size_t block) const;
     void AddToBlockSize(std::size_t block, int delta);
