@@ -388,23 +388,24 @@ TEST_F(SortingTest, RandomChangesKeepRowsSortedShownOrHiddenFlatOrNested)
     constexpr int kRows = 2500;
     std::vector<CGridItem*> all;
     std::mt19937 random(4242u);
+    const auto anyKey = [&] { return static_cast<std::int32_t>(random() % 5000); };
+    const auto keyOf = [](CGridItem* row) { return ObjectOf(row)->GetValue(kA).GetLong(); };
     for (int i = 0; i < kRows; ++i)
-        all.push_back(Add("r" + std::to_string(i), Long(static_cast<std::int32_t>(random() % 5000))));
+        all.push_back(Add("r" + std::to_string(i), Long(anyKey())));
     const auto changeRandomly = [&](int changes) {
         for (int step = 0; step < changes; ++step) {
             CGridItem* row = all[random() % all.size()];
             CGridItem* parent = row->GetParent();
             const int slot = parent->FindChild(row);
-            const std::int32_t old = ObjectOf(row)->GetValue(kA).GetLong();
             const int kind = static_cast<int>(random() % 3);
-            const std::int32_t value = kind == 0   ? old + static_cast<std::int32_t>(random() % 3) - 1
-                                       : kind == 1 ? static_cast<std::int32_t>(random() % 5000)
-                                                   : ObjectOf(parent->GetChild(0))->GetValue(kA).GetLong();
+            const auto nudge = static_cast<std::int32_t>(random() % 3) - 1;
+            const std::int32_t value = kind == 0   ? keyOf(row) + nudge
+                                       : kind == 1 ? anyKey()
+                                                   : keyOf(parent->GetChild(0));
             // Where the row stays: between neighbours that it does not need to pass.
-            const bool afterPrevious =
-                slot == 0 || ObjectOf(parent->GetChild(slot - 1))->GetValue(kA).GetLong() <= value;
+            const bool afterPrevious = slot == 0 || keyOf(parent->GetChild(slot - 1)) <= value;
             const bool beforeNext = slot + 1 == parent->GetChildCount() ||
-                                    ObjectOf(parent->GetChild(slot + 1))->GetValue(kA).GetLong() >= value;
+                                    keyOf(parent->GetChild(slot + 1)) >= value;
             Change(row, kA, Long(value));
             if (afterPrevious && beforeNext) {
                 ASSERT_EQ(parent->FindChild(row), slot) << "a row between its neighbours moved";
@@ -425,7 +426,7 @@ TEST_F(SortingTest, RandomChangesKeepRowsSortedShownOrHiddenFlatOrNested)
     for (std::size_t i = 0; i < 40; ++i) {
         CGridItem* parent = all[i * 50];
         for (int child = 0; child < 30; ++child)
-            all.push_back(Add("c", Long(static_cast<std::int32_t>(random() % 5000)), {}, parent));
+            all.push_back(Add("c", Long(anyKey()), {}, parent));
     }
     rows.Expand(GRID_ROOT, true, true);
     changeRandomly(4000);

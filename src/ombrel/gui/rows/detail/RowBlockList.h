@@ -77,7 +77,8 @@ public:
     void Discard();
 
     // First index in [first, last) whose row does not satisfy `holds`, given that the rows that
-    // do satisfy it all come before the rows that do not (bisection).
+    // do satisfy it all come before the rows that do not (a search that halves the range or
+    // better at each step).
     template <class Predicate>
     int PartitionPoint(int first, int last, Predicate&& holds) const
     {
@@ -98,12 +99,13 @@ public:
         const Place from = Locate(first);
         const Place to = Locate(last - 1);
         const std::size_t block =
-            Bisect(m_firstRows.data(), from.block + 1, to.block + 1, holds, prefetch) - 1;
+            SearchSlots(m_firstRows.data(), from.block + 1, to.block + 1, holds, prefetch) - 1;
         const std::vector<CGridItem*>& rows = m_blocks[block]->rows;
         const std::size_t begin = block == from.block ? static_cast<std::size_t>(from.offset) : 0;
         const std::size_t end =
             block == to.block ? static_cast<std::size_t>(to.offset) + 1 : rows.size();
-        return StartOf(block) + static_cast<int>(Bisect(rows.data(), begin, end, holds, prefetch));
+        const std::size_t slot = SearchSlots(rows.data(), begin, end, holds, prefetch);
+        return StartOf(block) + static_cast<int>(slot);
     }
 
     class Iterator
@@ -156,7 +158,7 @@ private:
     // slots are left to plain bisection.
     static constexpr std::size_t kSearchWays = 8;
     template <class Predicate, class Prefetch>
-    static std::size_t Bisect(CGridItem* const* rows, std::size_t low, std::size_t high,
+    static std::size_t SearchSlots(CGridItem* const* rows, std::size_t low, std::size_t high,
                               Predicate& holds, Prefetch& prefetch)
     {
         while (high - low > kSearchWays) {
@@ -164,10 +166,8 @@ private:
             const std::size_t span = high - low;
             for (std::size_t way = 0; way + 1 < kSearchWays; ++way) {
                 cuts[way] = low + span * (way + 1) / kSearchWays;
-                __builtin_prefetch(rows + cuts[way]);
+                prefetch(rows[cuts[way]]);
             }
-            for (const std::size_t cut : cuts)
-                prefetch(rows[cut]);
             std::size_t newHigh = high;
             for (const std::size_t cut : cuts) {
                 if (!holds(rows[cut])) {
