@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <set>
@@ -187,9 +188,12 @@ protected:
 
 private:
     struct Impl;
-    // Shared with running NotifyUpdate calls, so that a sink may destroy the object it is
-    // being notified about without pulling the list out from under the loop.
-    std::shared_ptr<Impl> m_impl;
+    Impl& GetOrMakeImpl();
+
+    // The sink list and its lock; made by the first Subscribe, so an object that never had a
+    // sink costs no more than this pointer. Held also by running NotifyUpdate calls, so that a
+    // sink may destroy the object it is being notified about.
+    std::atomic<Impl*> m_impl{nullptr};
 };
 
 } // namespace Ombrel::Common

@@ -40,7 +40,7 @@ struct CDynamicObject::Extras
 
 namespace {
 
-using Lock = std::lock_guard<CDynamicObjectLock>;
+using Lock = std::lock_guard<CCompactLock>;
 
 std::size_t SlotCount(const std::shared_ptr<const CDynamicSchema>& schema)
 {

@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "ombrel/common/DataObject.h"
-#include "ombrel/common/DynamicObjectLock.h"
+#include "ombrel/common/CompactLock.h"
 
 namespace Ombrel::Common {
 
@@ -140,7 +140,7 @@ private:
     template <class Text>
     bool ParseAndStore(int id, const Text& text, CFormat* requested);
 
-    mutable CDynamicObjectLock m_lock;  // guards the slots, their presence and the extras
+    mutable CCompactLock m_lock;  // guards the slots, their presence and the extras
     const bool m_notify;
     const bool m_slotsInline;           // the slots share the object's allocation
     // Shared and immutable; null for an object that declares all its fields itself.
