@@ -163,8 +163,8 @@ TEST(DataObjectThreadTest, UnsubscribeWaitingForACallThatDestroysTheObjectReturn
     }
 }
 
-// The list is made by the first Subscribe: two threads subscribing to a fresh object at once
-// must both end up on one list (and the list that loses the race must not leak).
+// Two threads subscribing to a fresh object at once both end up on the list: the first sink
+// is kept in place of the list, and the second turns it into an array.
 TEST(DataObjectThreadTest, FirstSubscriptionsFromTwoThreadsBothCount)
 {
     for (int round = 0; round < kRounds / 4; ++round) {

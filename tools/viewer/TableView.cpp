@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <mutex>
+#include <span>
 
 #include "TableShape.h"
 #include "ViewerCommands.h"
@@ -90,13 +91,19 @@ struct CTableView::Impl
     std::vector<std::string> sortColumns;
     std::vector<std::string> sortProblems;
     bool columnsFitted = false;  // to the first batch of rows
+    // The rows of pendingRows as the window thread took them (by swapping the two, once the
+    // ones taken before are all added), added burst by burst from `nextTakenRow` on. Window
+    // thread only. Reading on from an index keeps a backlog of a million rows from being moved
+    // up by a burst's worth at every burst.
+    std::vector<Common::CDataObject*> takenRows;
+    std::size_t nextTakenRow = 0;
 
     // Shared with the loader's worker; everything below is guarded by `lock`.
     mutable std::mutex lock;
     std::vector<ColumnInfo> columns;
     TableLoadProgress progress;
     std::optional<TableLoadSummary> summary;
-    // Objects of batches the window thread has not added yet; it takes them all at once.
+    // Objects of batches the window thread has not taken yet; it takes them all at once.
     std::vector<Common::CDataObject*> pendingRows;
     bool restarting = false;  // new rows wait in pendingRows until `discarded` is gone
     std::atomic<bool> rowsPosted = false;
@@ -348,26 +355,26 @@ void CTableView::SearchTheSortedColumn()
 
 void CTableView::OnRows()
 {
-    std::vector<Common::CDataObject*> rows;
+    Impl& impl = *m_impl;
     bool more = false;
     {
-        std::lock_guard guard(m_impl->lock);
-        if (m_impl->restarting)
+        std::lock_guard guard(impl.lock);
+        if (impl.restarting)
             return;  // OnRestart takes them once the rows of the dropped objects are gone
-        std::vector<Common::CDataObject*>& pending = m_impl->pendingRows;
-        constexpr auto burst = static_cast<std::ptrdiff_t>(kRowsPerBurst);
-        if (pending.size() <= kRowsPerBurst) {
-            rows.swap(pending);
-        } else {
-            rows.assign(pending.begin(), pending.begin() + burst);
-            pending.erase(pending.begin(), pending.begin() + burst);
-            more = true;
+        if (impl.nextTakenRow == impl.takenRows.size()) {
+            impl.takenRows.clear();
+            impl.nextTakenRow = 0;
+            impl.takenRows.swap(impl.pendingRows);
         }
-        // While rows remain, this message is the one posted for them.
-        m_impl->rowsPosted = more;
+        more = impl.takenRows.size() - impl.nextTakenRow > kRowsPerBurst || !impl.pendingRows.empty();
+        // While rows remain after this burst, this message is the one posted for them.
+        impl.rowsPosted = more;
     }
+    const std::size_t count = std::min(impl.takenRows.size() - impl.nextTakenRow, kRowsPerBurst);
+    const std::span<Common::CDataObject* const> burst(impl.takenRows.data() + impl.nextTakenRow, count);
+    impl.nextTakenRow += count;
     // One sorted burst: keys read once, sorted once, shown as one block.
-    m_impl->grid.AddMany(rows, GUI::GRID_ROOT, GUI::GRID_LAST);
+    impl.grid.AddMany(burst, GUI::GRID_ROOT, GUI::GRID_LAST);
     FitColumns();
     // The rest after the messages queued meanwhile: input and painting are never held up by
     // more than one burst.
@@ -386,6 +393,8 @@ void CTableView::OnRestart()
         impl.restarting = false;
     }
     discarded.clear();  // no row shows them any more
+    impl.takenRows.clear();  // objects of the dropped read, never added
+    impl.nextTakenRow = 0;
     impl.columnsFitted = false;
     OnRows();
 }
@@ -402,7 +411,7 @@ void CTableView::OnFinished()
     {
         std::lock_guard guard(m_impl->lock);
         // Rows still wait for their bursts: their rows message is queued ahead of this one now.
-        if (!m_impl->pendingRows.empty()) {
+        if (!m_impl->pendingRows.empty() || m_impl->nextTakenRow < m_impl->takenRows.size()) {
             PostMessage(kFinishedMessage);
             return;
         }

@@ -13,9 +13,9 @@
 // Calls running on the waiting thread itself are never waited for: they are further up its
 // own stack.
 //
-// Lifetime of the private part: it is made by the first Subscribe and held by the object, by
-// every NotifyUpdate in progress and by every thread waiting in Unsubscribe; the last holder
-// frees it. So a sink may destroy the object it is being notified about (the loop goes on with
+// Lifetime of the private part: it is made with the object and held by the object, by every
+// NotifyUpdate in progress and by every thread waiting in Unsubscribe; the last holder frees
+// it. So a sink may destroy the object it is being notified about (the loop goes on with
 // the part, finds the list empty and ends), and a thread waiting in Unsubscribe for a call that
 // ends by destroying the object wakes up in memory that is still there.
 
@@ -275,51 +275,38 @@ void CDataObject::ISink::OnUpdate(const std::set<int>& fieldIds, CDataObject* ob
 
 void CDataObject::ISink::OnDestroy(CDataObject*) {}
 
-CDataObject::CDataObject() = default;
+CDataObject::CDataObject() : m_impl(new Impl)
+{
+    static_assert(sizeof(void*) != 8 || sizeof(Impl) <= 24, "the private part stays three words");
+}
 
-CDataObject::CDataObject(const CDataObject&) {}
+CDataObject::CDataObject(const CDataObject&) : m_impl(new Impl) {}
 
 CDataObject& CDataObject::operator=(const CDataObject&) { return *this; }
 
 CDataObject::~CDataObject()
 {
     NotifyDestroy();
-    if (Impl* impl = m_impl.load(std::memory_order_acquire)) {
-        std::unique_lock guard(impl->lock);
-        Impl::ReleaseLocked(impl, guard);
-    }
+    std::unique_lock guard(m_impl->lock);
+    Impl::ReleaseLocked(m_impl, guard);
 }
 
 // --- Subscription and notification -------------------------------------------------------
-
-CDataObject::Impl& CDataObject::GetOrMakeImpl()
-{
-    static_assert(sizeof(void*) != 8 || sizeof(Impl) <= 24, "the private part stays three words");
-    Impl* impl = m_impl.load(std::memory_order_acquire);
-    if (impl != nullptr)
-        return *impl;
-    // Two threads subscribing at once both make one; the one that comes second drops its own.
-    auto made = std::make_unique<Impl>();
-    if (m_impl.compare_exchange_strong(impl, made.get(), std::memory_order_acq_rel, std::memory_order_acquire))
-        return *made.release();
-    return *impl;
-}
 
 void CDataObject::Subscribe(ISink* sink)
 {
     if (sink == nullptr)
         return;
-    Impl& impl = GetOrMakeImpl();
-    std::lock_guard guard(impl.lock);
-    if (!impl.sinks.Contains(sink))
-        impl.sinks.Append(sink);
+    std::lock_guard guard(m_impl->lock);
+    if (!m_impl->sinks.Contains(sink))
+        m_impl->sinks.Append(sink);
 }
 
 void CDataObject::Unsubscribe(ISink* sink)
 {
-    Impl* impl = m_impl.load(std::memory_order_acquire);
-    if (sink == nullptr || impl == nullptr)
+    if (sink == nullptr)
         return;
+    Impl* impl = m_impl;
     std::unique_lock guard(impl->lock);
     impl->sinks.Remove(sink);
     if (!impl->IsCalledElsewhere(sink))
@@ -332,9 +319,7 @@ void CDataObject::Unsubscribe(ISink* sink)
 
 void CDataObject::NotifyUpdate(int fieldId)
 {
-    Impl* impl = m_impl.load(std::memory_order_acquire);
-    if (impl == nullptr)
-        return;  // never had a sink
+    Impl* impl = m_impl;
     CSinkSnapshot sinks;
     Impl::RunningCall call;
     {
@@ -378,9 +363,7 @@ void CDataObject::NotifyUpdate(int fieldId)
 
 void CDataObject::NotifyDestroy()
 {
-    Impl* impl = m_impl.load(std::memory_order_acquire);
-    if (impl == nullptr)
-        return;
+    Impl* impl = m_impl;
     CSinkSnapshot sinks;
     {
         std::unique_lock guard(impl->lock);

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <set>
@@ -188,12 +187,10 @@ protected:
 
 private:
     struct Impl;
-    Impl& GetOrMakeImpl();
-
-    // The sink list and its lock; made by the first Subscribe, so an object that never had a
-    // sink costs no more than this pointer. Held also by running NotifyUpdate calls, so that a
-    // sink may destroy the object it is being notified about.
-    std::atomic<Impl*> m_impl{nullptr};
+    // The sink list and its lock, made with the object (on the thread that makes it, which for
+    // a table is a loader rather than the window thread that subscribes). Held also by running
+    // NotifyUpdate calls, so that a sink may destroy the object it is being notified about.
+    Impl* const m_impl;
 };
 
 } // namespace Ombrel::Common
