@@ -68,6 +68,26 @@ int InitialWidth(const ColumnInfo& column)
     return std::max(title, content);
 }
 
+// The view listens to the grid's sort and column notifications, never to the one the grid
+// sends per row added or removed. Rows therefore come and go with notifications off: a
+// message to this window per row was more than a quarter of the window thread's work in a
+// load.
+class CRowNotificationsOff
+{
+public:
+    explicit CRowNotificationsOff(GUI::CGrid& grid) : m_grid(grid), m_wereOn(grid.AreNotificationsEnabled())
+    {
+        m_grid.EnableNotifications(false);
+    }
+    CRowNotificationsOff(const CRowNotificationsOff&) = delete;
+    CRowNotificationsOff& operator=(const CRowNotificationsOff&) = delete;
+    ~CRowNotificationsOff() { m_grid.EnableNotifications(m_wereOn); }
+
+private:
+    GUI::CGrid& m_grid;
+    const bool m_wereOn;
+};
+
 std::string WithThousands(std::uint64_t value)
 {
     std::string digits = std::to_string(value);
@@ -149,8 +169,10 @@ void CTableView::OnDestroy()
     // The worker goes first: it posts rows for objects that this view owns.
     m_impl->loader.Cancel();
     m_impl->loader.Wait();
-    if (IsWindow(&m_impl->grid))
+    if (IsWindow(&m_impl->grid)) {
+        const CRowNotificationsOff quiet(m_impl->grid);
         m_impl->grid.RemoveAll(GUI::ROW_ALL_TYPES);
+    }
     CWnd::OnDestroy();
 }
 
@@ -373,8 +395,11 @@ void CTableView::OnRows()
     const std::size_t count = std::min(impl.takenRows.size() - impl.nextTakenRow, kRowsPerBurst);
     const std::span<Common::CDataObject* const> burst(impl.takenRows.data() + impl.nextTakenRow, count);
     impl.nextTakenRow += count;
-    // One sorted burst: keys read once, sorted once, shown as one block.
-    impl.grid.AddMany(burst, GUI::GRID_ROOT, GUI::GRID_LAST);
+    {
+        // One sorted burst: keys read once, sorted once, shown as one block.
+        const CRowNotificationsOff quiet(impl.grid);
+        impl.grid.AddMany(burst, GUI::GRID_ROOT, GUI::GRID_LAST);
+    }
     FitColumns();
     // The rest after the messages queued meanwhile: input and painting are never held up by
     // more than one burst.
@@ -385,7 +410,10 @@ void CTableView::OnRows()
 void CTableView::OnRestart()
 {
     Impl& impl = *m_impl;
-    impl.grid.RemoveAll(GUI::ROW_ALL_TYPES);
+    {
+        const CRowNotificationsOff quiet(impl.grid);
+        impl.grid.RemoveAll(GUI::ROW_ALL_TYPES);
+    }
     std::vector<std::unique_ptr<Common::CDynamicObject>> discarded;
     {
         std::lock_guard guard(impl.lock);
