@@ -21,15 +21,9 @@ public:
     const std::vector<CRect>& GetUpdateRects() const { return m_updateRects; }
     const CRect& GetUpdateBounds() const { return m_updateBounds; }
 
-    // Whether what is drawn reaches the screen only once the paint has ended, because the
-    // toolkit composes the window in a buffer of its own: a back buffer of the caller's would
-    // then only add a copy of every pixel, and partly drawn frames cannot show anyway.
-    bool IsBuffered() const { return m_buffered; }
-
 private:
     std::vector<CRect> m_updateRects;
     CRect m_updateBounds;
-    bool m_buffered = false;
 };
 
 } // namespace Ombrel

@@ -159,13 +159,8 @@ struct CGridPainter::Impl
         return font != nullptr ? font : CPaintDefaults::Get().GetFont();
     }
 
-    // A back buffer keeps partly drawn frames (and the picture under the rows before the rows
-    // cover it) off the screen; where the toolkit composes the window in a buffer of its own,
-    // nothing partly drawn can show and a back buffer would only add a copy of the frame.
-    bool WantsBackBuffer(bool toolkitBuffers)
+    bool WantsBackBuffer()
     {
-        if (toolkitBuffers)
-            return false;
         const BackgroundImage* image = grid.GetBackgroundImage();
         return options.doubleBuffer || (image != nullptr && image->IsSet());
     }
@@ -187,7 +182,7 @@ struct CGridPainter::Impl
     void PaintDropMark(CDC& dc);
 
     // ---- 4. Back buffer and background picture -----------------------------------------------
-    void SyncBackBuffer(bool toolkitBuffers);
+    void SyncBackBuffer();
     void CopyBackgroundPicture(CDC& target, CDC* picture, const BackgroundImage& image,
                                const CRect& updateRect);
 };
@@ -394,12 +389,12 @@ void CGridPainter::Impl::PaintRectangle(CDC& dc, const CRect& updateRect, std::u
 
 // ---- 4. Back buffer, background picture, entry points ----------------------------------------
 
-// Keeps the back buffer at the client size while one is wanted; made by the first paint that
-// needs it, dropped by the first that does not and on size and settings changes.
-void CGridPainter::Impl::SyncBackBuffer(bool toolkitBuffers)
+// Keeps the back buffer at the client size while one is wanted; the grid rebuilds on size and
+// settings changes, this only guards a paint that comes first.
+void CGridPainter::Impl::SyncBackBuffer()
 {
     const CRect client = grid.GetClientRect();
-    const bool wanted = WantsBackBuffer(toolkitBuffers) && !client.IsRectEmpty();
+    const bool wanted = WantsBackBuffer() && !client.IsRectEmpty();
     if (wanted != (backBuffer != nullptr) || (wanted && backBufferSize != client.Size())) {
         backBuffer.reset();
         backBufferSize = CSize();
@@ -482,7 +477,7 @@ void CGridPainter::PaintUpdateRects()
     CMemoryCanvas picture;
     const bool hasPicture = image.IsSet() && picture.Attach(paintDC, *image.bitmap);
 
-    impl.SyncBackBuffer(paintDC.IsBuffered());
+    impl.SyncBackBuffer();
     CMemoryCanvas buffer;
     const bool buffered = impl.backBuffer != nullptr && buffer.Attach(paintDC, *impl.backBuffer);
     if (buffered)
@@ -508,6 +503,7 @@ void CGridPainter::RebuildResources()
 {
     m_impl->backBuffer.reset();
     m_impl->backBufferSize = CSize();
+    m_impl->SyncBackBuffer();
 }
 
 void CGridPainter::PaintRectangle(CDC& dc, const CRect& updateRect, std::uint32_t flags)

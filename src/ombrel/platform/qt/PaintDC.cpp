@@ -4,10 +4,6 @@
 #include "ombrel/platform/qt/QtDrawing.h"
 #include "ombrel/platform/qt/WndImpl.h"
 
-#include <QPaintDevice>
-#include <QPainter>
-#include <QWidget>
-
 namespace Ombrel {
 
 CPaintDC::CPaintDC(CWnd* window)
@@ -20,11 +16,6 @@ CPaintDC::CPaintDC(CWnd* window)
     AttachPainter(*this, painter);
     m_updateRects = window->GetUpdateRects();
     m_updateBounds = window->GetUpdateBounds();
-    // Widgets are painted into the window's backing store, and flushed after the paint,
-    // unless they ask to paint on the screen itself.
-    const QPaintDevice* device = painter->device();
-    m_buffered = device == nullptr || device->devType() != QInternal::Widget ||
-                 !static_cast<const QWidget*>(device)->testAttribute(Qt::WA_PaintOnScreen);
 }
 
 CPaintDC::~CPaintDC()

@@ -25,11 +25,9 @@ struct GridTracking;
 //
 // Paint() runs one WM_PAINT whole: it collects the update rectangles from the window's
 // update region, tells the layout that a paint is under way (once), paints each update
-// rectangle, through the back buffer when there is one, and forgets the rectangles. A back
-// buffer is used while double buffering is on or a background image is set, unless the
-// toolkit composes the window in a buffer of its own (CPaintDC::IsBuffered): the first paint
-// that needs one makes it at the client size. RebuildResources() drops it; the grid calls it
-// when the window is resized and when a drawing setting changes.
+// rectangle, through the back buffer when there is one, and forgets the rectangles.
+// RebuildResources() (re)creates the back buffer at the client size; the grid calls it at
+// initialization, when the window is resized and when a drawing setting changes.
 //
 // Everything runs on the grid's window thread. The painter reads the grid's records
 // (appearance, highlight settings, background image, image list, font, custom draw) through
@@ -58,7 +56,8 @@ public:
 
     // Handles WM_PAINT completely (the grid window calls only this).
     void Paint();
-    // Drops the back buffer; the next paint that needs one makes it at the new client size.
+    // Recreates the back buffer (32 bits per pixel, client size) while double buffering is on
+    // or a background image is set, and drops it otherwise.
     void RebuildResources();
 
     // Paints the client rectangle `updateRect` onto `dc` with the paint option mask `flags`:
@@ -69,7 +68,7 @@ public:
 
     // The rectangles collected by BeforePaint for the current pass; empty outside of it.
     const std::vector<CRect>& GetUpdateRects() const;
-    // Whether a back buffer exists now (made by a paint that needed one).
+    // Whether a back buffer exists now (see RebuildResources).
     bool HasBackBuffer() const;
 
     // The rectangles to paint for an update region made of `regionRects` with bounding box
