@@ -198,13 +198,19 @@ bool InsertRow(const CGridRows& rows, CGridItem* row, CGridItem* parent, CGridIt
 
 CGridItem* CGridRows::Add(Common::CDataObject* object, CGridItem* parent, CGridItem* insertAfter)
 {
-    auto* row = new CGridItem();
-    row->SetDataObject(object);
-    if (!InsertRow(*this, row, parent, insertAfter, true, true)) {
-        UnbindSubtree(row);
-        delete row;
+    // Made straight in the target container, as AddMany makes its rows: a row that went
+    // through the pool would be registered there and then moved, three set updates instead
+    // of one.
+    const Resolver resolve{*this};
+    CGridItem* target = resolve.Parent(parent);
+    if (!target)
         return nullptr;
-    }
+    const int slot = Resolver::Slot(target, insertAfter);
+    CGridItem* row = target->GetContainer()->CreateRow(object);
+    const bool inserted = target->InsertChild(row, slot, true);
+    assert(inserted && "a new row is always accepted as a child");
+    (void)inserted;
+    m_impl->owner.StartLayoutTimer();
     NotifyRow(GN_ROWADDED, row);
     return row;
 }
