@@ -632,6 +632,8 @@ void CGridItem::MarkRowChanged()
 
 std::int64_t CGridItem::GetElapsedSinceChange(int fieldId) const
 {
+    if (!m_history)
+        return -1; // never changed: every cell of every paint asks, the clock need not be read
     const std::int64_t now = GetGridTime();
     if (const ChangeRecord* record = FindChangeRecord(fieldId))
         return now - record->changeTime;
