@@ -21,11 +21,17 @@
 
 #if defined(OMBREL_ARENA_POISONS)
 #include <sanitizer/asan_interface.h>
+#include <sanitizer/lsan_interface.h>
 #endif
 
 namespace Ombrel::GUI {
 
 namespace {
+
+std::size_t RoundUp(std::size_t value, std::size_t multiple)
+{
+    return (value + multiple - 1) / multiple * multiple;
+}
 
 // Under AddressSanitizer a free or never-used slot is poisoned, so that a row used after its
 // deletion is still reported as it is with the heap (until its slot is reused).
@@ -49,9 +55,35 @@ void Unpoison(void* address, std::size_t bytes)
 #endif
 }
 
-std::size_t RoundUp(std::size_t value, std::size_t multiple)
+// Chunks are mapped from the system rather than taken from the heap: the heap would map a
+// huge-page-aligned chunk with twice its size and count all of it as in use. The leak checker
+// is told to look through them for the heap blocks that rows hold.
+void* MapChunk(std::size_t bytes, std::size_t align)
 {
-    return (value + multiple - 1) / multiple * multiple;
+    const std::size_t mapped = bytes + (align > 4096 ? align : 0);
+    void* raw = mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (raw == MAP_FAILED)
+        return nullptr;
+    auto* begin = static_cast<std::byte*>(raw);
+    const auto address = reinterpret_cast<std::uintptr_t>(raw);
+    auto* chunk = begin + (RoundUp(address, align) - address);
+    // The slack before and after the aligned chunk goes back at once.
+    if (chunk != begin)
+        munmap(begin, static_cast<std::size_t>(chunk - begin));
+    if (begin + mapped != chunk + bytes)
+        munmap(chunk + bytes, static_cast<std::size_t>(begin + mapped - (chunk + bytes)));
+#if defined(OMBREL_ARENA_POISONS)
+    __lsan_register_root_region(chunk, bytes);
+#endif
+    return chunk;
+}
+
+void UnmapChunk(void* chunk, std::size_t bytes)
+{
+#if defined(OMBREL_ARENA_POISONS)
+    __lsan_unregister_root_region(chunk, bytes);
+#endif
+    munmap(chunk, bytes);
 }
 
 struct FreeSlot
@@ -131,13 +163,15 @@ struct CRowArena::Impl
         chunk->listed = false;
     }
 
-    // Chunks double from kFirstChunkBytes up to kChunkBytes with what the arena holds, so that
-    // a small grid reserves little; full-size chunks are aligned for huge pages.
+    // Chunks grow by a quarter of what the arena holds, from kFirstChunkBytes up to
+    // kChunkBytes, so that at most about a fifth of the held memory waits for rows; full-size
+    // chunks are aligned for huge pages.
     Chunk* NewChunk()
     {
-        const std::size_t bytes = std::clamp(heldBytes, kFirstChunkBytes, kChunkBytes);
+        const std::size_t bytes =
+            std::clamp(RoundUp(heldBytes / 4, kFirstChunkBytes), kFirstChunkBytes, kChunkBytes);
         const bool huge = bytes == kChunkBytes;
-        void* memory = std::aligned_alloc(huge ? kChunkBytes : 64, bytes);
+        void* memory = MapChunk(bytes, huge ? kChunkBytes : 4096);
         if (!memory)
             throw std::bad_alloc();
         // A hint only: without huge pages the chunk is filled a page at a time.
@@ -149,7 +183,7 @@ struct CRowArena::Impl
                                            std::less<const Chunk*>()),
                           chunk);
         } catch (...) {
-            std::free(memory);
+            UnmapChunk(memory, bytes);
             throw;
         }
         new (memory) Chunk();
@@ -171,8 +205,9 @@ struct CRowArena::Impl
         chunks.erase(std::find(chunks.begin(), chunks.end(), chunk));
         heldBytes -= chunk->bytes;
         Unpoison(chunk, chunk->bytes);
+        const std::size_t bytes = chunk->bytes;
         chunk->~Chunk();
-        std::free(chunk);
+        UnmapChunk(chunk, bytes);
     }
 
     void* TakeSlot()
