@@ -19,6 +19,7 @@
 
 #include "ombrel/Common.h"
 #include "ombrel/GUI.h"
+#include "ombrel/gui/rows/detail/RowArena.h"
 #include "ombrel/platform/MessageLoop.h"
 
 namespace {
@@ -182,7 +183,15 @@ SortedGrid& GetSortedGrid(int count)
 
 // ---- Benchmarks ---------------------------------------------------------------------------
 
-// Heap bytes per row, as the C library counts bytes in use: the row object, its entries in the
+// Bytes the grid holds: the heap's bytes in use, as the C library counts them, and the chunks
+// of the arena that rows are made in (mapped from the system, so the heap does not count them).
+std::size_t GridHeapBytes()
+{
+    const struct mallinfo2 heap = mallinfo2();
+    return heap.uordblks + heap.hblkhd + CGridItem::GetArena().GetHeldBytes();
+}
+
+// Bytes per row the grid holds (see GridHeapBytes): the row object, its entries in the
 // container's registered set and the dispatcher's registry, the dispatcher's subscription in the
 // object's sink list, its slots in the children array and the visible sequence (with the
 // blocks' spare capacity). The data objects exist before the first count and are not included.
@@ -195,14 +204,14 @@ void BM_RowBytes(benchmark::State& state)
     double bytesPerRow = 0;
     for (auto _ : state) {
         CQuietOwner owner;
-        const std::size_t before = mallinfo2().uordblks + mallinfo2().hblkhd;
+        const std::size_t before = GridHeapBytes();
         {
             CGridRows rows(owner);
             for (auto& record : records)
                 rows.Add(record.get(), GRID_ROOT, GRID_LAST);
             owner.SortByQuantityThenName();
             rows.Resort();
-            const std::size_t after = mallinfo2().uordblks + mallinfo2().hblkhd;
+            const std::size_t after = GridHeapBytes();
             bytesPerRow = static_cast<double>(after - before) / count;
             state.PauseTiming(); // tearing down is not part of the count
         }

@@ -116,5 +116,77 @@ TEST(DataObjectThreadTest, DestructionWaitsForRunningNotificationsAndTellsSinksL
     EXPECT_EQ(recording.Events(), (std::vector<std::string>{"destroy"}));
 }
 
+// In its outer call, waits until another thread has taken it off the list (a nested
+// notification no longer reaches it), then destroys the object it is being told about.
+class CDestroyWhenUnsubscribedSink final : public CDataObject::ISink
+{
+public:
+    using CDataObject::ISink::OnUpdate;
+    void OnUpdate(int fieldId, CDataObject* object) override
+    {
+        if (m_nested) {
+            m_reachedByNested = true;
+            return;
+        }
+        entered = true;
+        m_nested = true;
+        do {
+            m_reachedByNested = false;
+            object->NotifyUpdate(fieldId);
+            if (m_reachedByNested)
+                std::this_thread::yield();
+        } while (m_reachedByNested);
+        m_nested = false;
+        delete object;
+    }
+
+    std::atomic<bool> entered = false;
+
+private:
+    bool m_nested = false;  // only the notifying thread touches these two
+    bool m_reachedByNested = false;
+};
+
+// The unsubscribing thread waits for the sink's call to end; that call ends by destroying the
+// object. The wait must wake up in memory that is still there and return.
+TEST(DataObjectThreadTest, UnsubscribeWaitingForACallThatDestroysTheObjectReturns)
+{
+    for (int round = 0; round < 50; ++round) {
+        CDestroyWhenUnsubscribedSink sink;
+        auto* object = new CSampleObject;
+        object->Subscribe(&sink);
+        std::thread notifier([&] { object->NotifyUpdate(kCount); });
+        AwaitFlag(sink.entered);
+        // The sink is inside its call, so the object is alive until it returns.
+        object->Unsubscribe(&sink);
+        notifier.join();
+    }
+}
+
+// Two threads subscribing to a fresh object at once both end up on the list: the first sink
+// is kept in place of the list, and the second turns it into an array.
+TEST(DataObjectThreadTest, FirstSubscriptionsFromTwoThreadsBothCount)
+{
+    for (int round = 0; round < kRounds / 4; ++round) {
+        CCountingSink first;
+        CCountingSink second;
+        CSampleObject object;
+        std::atomic<int> ready = 0;
+        const auto subscribe = [&](CCountingSink* sink) {
+            ++ready;
+            while (ready.load() < 2)
+                std::this_thread::yield();
+            object.Subscribe(sink);
+        };
+        std::thread one(subscribe, &first);
+        std::thread two(subscribe, &second);
+        one.join();
+        two.join();
+        object.NotifyUpdate(kCount);
+        EXPECT_EQ(first.updates.load(), 1);
+        EXPECT_EQ(second.updates.load(), 1);
+    }
+}
+
 } // namespace
 } // namespace Ombrel::Common

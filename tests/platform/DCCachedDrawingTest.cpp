@@ -138,9 +138,12 @@ TEST_F(DCCachedDrawingTest, SingleLinesLookAsTheToolkitDrawsThemAndMeasureAsThey
 {
     m_dc.SetBkMode(TRANSPARENT);
     const QFont font = ToQFont(*m_dc.GetCurrentFont());
-    // Number texts are set from glyphs kept per character, other texts are shaped whole.
+    // Texts of Latin letters, digits and punctuation are set from glyphs kept per character
+    // (kerned pairs included), other texts are shaped whole.
     for (const std::string text : {"-1,234.50", "12:30:05 09/12/2026", "Wavy Tea, AV", "",
-                                   "\xC3\x84pfel \xE2\x82\xAC 5"}) {
+                                   "\xC3\x84pfel \xE2\x82\xAC 5", "Yo, T.V. L'Avenue",
+                                   "office flat", "Caf\xC3\xA9 \xE2\x80\x94 \xE2\x80\x9Cx\xE2\x80\x9D",
+                                   "e\xCC\x81t\xC3\xA9", "\xD7\x90\xD7\x91 12"}) {
         Clear();
         // Without clipping: accents may rise above the line, where the toolkit draws them too.
         CRect box(4, 6, kWidth, 30);
@@ -168,6 +171,7 @@ TEST_F(DCCachedDrawingTest, SingleLinesLookAsTheToolkitDrawsThemAndMeasureAsThey
 TEST_F(DCCachedDrawingTest, CutTextsFollowTheWidthTheyAreDrawnInto)
 {
     m_dc.SetBkMode(TRANSPARENT);
+    const QFont font = ToQFont(*m_dc.GetCurrentFont());
     const CString text("A rather long cell value 1234567");
     // Alternating widths: a cut kept for one width must not be drawn into another.
     for (const int width : {60, 100, 60, 140, 100}) {
@@ -175,6 +179,12 @@ TEST_F(DCCachedDrawingTest, CutTextsFollowTheWidthTheyAreDrawnInto)
         CRect measured(0, 0, width, 20);
         m_dc.DrawText(cut, measured, DT_SINGLELINE | DT_END_ELLIPSIS | DT_MODIFYSTRING | DT_NOPREFIX);
         EXPECT_LE(m_dc.GetTextExtent(cut).cx, width);
+        // The longest cut that fits, as the toolkit measures it: one more character would not.
+        const QString shown = QString::fromUtf8(cut.GetString(), cut.GetLength());
+        const qsizetype kept = shown.size() - 1;
+        const QString longer = QString::fromUtf8(text.GetString(), text.GetLength()).left(kept + 1) +
+                               QChar(0x2026);
+        EXPECT_GT(QFontMetrics(font).horizontalAdvance(longer), width) << width;
 
         Clear();
         CRect box(0, 0, width, 20);
@@ -194,8 +204,9 @@ TEST_F(DCCachedDrawingTest, TextReachingOutOfItsRectangleIsClippedToIt)
     m_dc.DrawText("8888888888", narrow, DT_SINGLELINE | DT_NOPREFIX);
     for (int y = 0; y < kHeight; ++y) {
         for (int x = 0; x < kWidth; ++x) {
-            if (x < 10 || x >= 30 || y < 6 || y >= 30)
+            if (x < 10 || x >= 30 || y < 6 || y >= 30) {
                 ASSERT_EQ(m_dc.GetPixel(x, y), kWhite) << x << "," << y;
+            }
         }
     }
     EXPECT_EQ(m_dc.GetPixel(10, 6 + 1), kRed); // the opaque background inside

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <mutex>
+#include <span>
 
 #include "TableShape.h"
 #include "ViewerCommands.h"
@@ -67,6 +68,26 @@ int InitialWidth(const ColumnInfo& column)
     return std::max(title, content);
 }
 
+// The view listens to the grid's sort and column notifications, never to the one the grid
+// sends per row added or removed. Rows therefore come and go with notifications off: a
+// message to this window per row was more than a quarter of the window thread's work in a
+// load.
+class CRowNotificationsOff
+{
+public:
+    explicit CRowNotificationsOff(GUI::CGrid& grid) : m_grid(grid), m_wereOn(grid.AreNotificationsEnabled())
+    {
+        m_grid.EnableNotifications(false);
+    }
+    CRowNotificationsOff(const CRowNotificationsOff&) = delete;
+    CRowNotificationsOff& operator=(const CRowNotificationsOff&) = delete;
+    ~CRowNotificationsOff() { m_grid.EnableNotifications(m_wereOn); }
+
+private:
+    GUI::CGrid& m_grid;
+    const bool m_wereOn;
+};
+
 std::string WithThousands(std::uint64_t value)
 {
     std::string digits = std::to_string(value);
@@ -90,13 +111,19 @@ struct CTableView::Impl
     std::vector<std::string> sortColumns;
     std::vector<std::string> sortProblems;
     bool columnsFitted = false;  // to the first batch of rows
+    // The rows of pendingRows as the window thread took them (by swapping the two, once the
+    // ones taken before are all added), added burst by burst from `nextTakenRow` on. Window
+    // thread only. Reading on from an index keeps a backlog of a million rows from being moved
+    // up by a burst's worth at every burst.
+    std::vector<Common::CDataObject*> takenRows;
+    std::size_t nextTakenRow = 0;
 
     // Shared with the loader's worker; everything below is guarded by `lock`.
     mutable std::mutex lock;
     std::vector<ColumnInfo> columns;
     TableLoadProgress progress;
     std::optional<TableLoadSummary> summary;
-    // Objects of batches the window thread has not added yet; it takes them all at once.
+    // Objects of batches the window thread has not taken yet; it takes them all at once.
     std::vector<Common::CDataObject*> pendingRows;
     bool restarting = false;  // new rows wait in pendingRows until `discarded` is gone
     std::atomic<bool> rowsPosted = false;
@@ -142,8 +169,10 @@ void CTableView::OnDestroy()
     // The worker goes first: it posts rows for objects that this view owns.
     m_impl->loader.Cancel();
     m_impl->loader.Wait();
-    if (IsWindow(&m_impl->grid))
+    if (IsWindow(&m_impl->grid)) {
+        const CRowNotificationsOff quiet(m_impl->grid);
         m_impl->grid.RemoveAll(GUI::ROW_ALL_TYPES);
+    }
     CWnd::OnDestroy();
 }
 
@@ -348,26 +377,29 @@ void CTableView::SearchTheSortedColumn()
 
 void CTableView::OnRows()
 {
-    std::vector<Common::CDataObject*> rows;
+    Impl& impl = *m_impl;
     bool more = false;
     {
-        std::lock_guard guard(m_impl->lock);
-        if (m_impl->restarting)
+        std::lock_guard guard(impl.lock);
+        if (impl.restarting)
             return;  // OnRestart takes them once the rows of the dropped objects are gone
-        std::vector<Common::CDataObject*>& pending = m_impl->pendingRows;
-        constexpr auto burst = static_cast<std::ptrdiff_t>(kRowsPerBurst);
-        if (pending.size() <= kRowsPerBurst) {
-            rows.swap(pending);
-        } else {
-            rows.assign(pending.begin(), pending.begin() + burst);
-            pending.erase(pending.begin(), pending.begin() + burst);
-            more = true;
+        if (impl.nextTakenRow == impl.takenRows.size()) {
+            impl.takenRows.clear();
+            impl.nextTakenRow = 0;
+            impl.takenRows.swap(impl.pendingRows);
         }
-        // While rows remain, this message is the one posted for them.
-        m_impl->rowsPosted = more;
+        more = impl.takenRows.size() - impl.nextTakenRow > kRowsPerBurst || !impl.pendingRows.empty();
+        // While rows remain after this burst, this message is the one posted for them.
+        impl.rowsPosted = more;
     }
-    // One sorted burst: keys read once, sorted once, shown as one block.
-    m_impl->grid.AddMany(rows, GUI::GRID_ROOT, GUI::GRID_LAST);
+    const std::size_t count = std::min(impl.takenRows.size() - impl.nextTakenRow, kRowsPerBurst);
+    const std::span<Common::CDataObject* const> burst(impl.takenRows.data() + impl.nextTakenRow, count);
+    impl.nextTakenRow += count;
+    {
+        // One sorted burst: keys read once, sorted once, shown as one block.
+        const CRowNotificationsOff quiet(impl.grid);
+        impl.grid.AddMany(burst, GUI::GRID_ROOT, GUI::GRID_LAST);
+    }
     FitColumns();
     // The rest after the messages queued meanwhile: input and painting are never held up by
     // more than one burst.
@@ -378,7 +410,10 @@ void CTableView::OnRows()
 void CTableView::OnRestart()
 {
     Impl& impl = *m_impl;
-    impl.grid.RemoveAll(GUI::ROW_ALL_TYPES);
+    {
+        const CRowNotificationsOff quiet(impl.grid);
+        impl.grid.RemoveAll(GUI::ROW_ALL_TYPES);
+    }
     std::vector<std::unique_ptr<Common::CDynamicObject>> discarded;
     {
         std::lock_guard guard(impl.lock);
@@ -386,6 +421,8 @@ void CTableView::OnRestart()
         impl.restarting = false;
     }
     discarded.clear();  // no row shows them any more
+    impl.takenRows.clear();  // objects of the dropped read, never added
+    impl.nextTakenRow = 0;
     impl.columnsFitted = false;
     OnRows();
 }
@@ -402,7 +439,7 @@ void CTableView::OnFinished()
     {
         std::lock_guard guard(m_impl->lock);
         // Rows still wait for their bursts: their rows message is queued ahead of this one now.
-        if (!m_impl->pendingRows.empty()) {
+        if (!m_impl->pendingRows.empty() || m_impl->nextTakenRow < m_impl->takenRows.size()) {
             PostMessage(kFinishedMessage);
             return;
         }

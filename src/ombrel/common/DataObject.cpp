@@ -12,6 +12,12 @@
 // empty), and only then tell the former sinks OnDestroy.
 // Calls running on the waiting thread itself are never waited for: they are further up its
 // own stack.
+//
+// Lifetime of the private part: it is made with the object and held by the object, by every
+// NotifyUpdate in progress and by every thread waiting in Unsubscribe; the last holder frees
+// it. So a sink may destroy the object it is being notified about (the loop goes on with
+// the part, finds the list empty and ends), and a thread waiting in Unsubscribe for a call that
+// ends by destroying the object wakes up in memory that is still there.
 
 #include <algorithm>
 #include <condition_variable>
@@ -20,7 +26,7 @@
 #include <thread>
 #include <vector>
 
-#include "ombrel/base/CriticalSection.h"
+#include "ombrel/common/CompactLock.h"
 #include "ombrel/common/Field.h"
 #include "ombrel/common/FieldMap.h"
 #include "ombrel/common/Format.h"
@@ -49,66 +55,85 @@ const CFormat* ChooseFormat(const CFormat* requested, const CField& field)
     return CFormat::GetDefaultFormat(field.GetType());
 }
 
-// The sinks of one object in subscription order. Nearly every shown object has exactly one
-// sink (the dispatcher), so the first is kept inline and only further sinks take an array.
+// The sinks of one object in subscription order, in one word. Nearly every shown object has
+// exactly one sink (the dispatcher): the word is then that sink's address. From the second
+// sink on, the word points to an array of all of them, marked by its lowest bit (a sink is a
+// polymorphic object, so its address is never odd).
 class CSinkList
 {
 public:
     using ISink = CDataObject::ISink;
 
-    bool IsEmpty() const { return m_first == nullptr; }
+    CSinkList() = default;
+    CSinkList(const CSinkList&) = delete;
+    CSinkList& operator=(const CSinkList&) = delete;
+    ~CSinkList() { Clear(); }
+
+    bool IsEmpty() const { return m_word == 0; }
     bool Contains(const ISink* sink) const
     {
-        return m_first == sink || (m_more && std::find(m_more->begin(), m_more->end(), sink) != m_more->end());
+        if (const std::vector<ISink*>* many = Many())
+            return std::find(many->begin(), many->end(), sink) != many->end();
+        return Single() == sink;
     }
     void Append(ISink* sink)
     {
-        if (m_first == nullptr) {
-            m_first = sink;
-            return;
-        }
-        if (!m_more)
-            m_more = std::make_unique<std::vector<ISink*>>();
-        m_more->push_back(sink);
+        if (IsEmpty())
+            SetSingle(sink);
+        else if (std::vector<ISink*>* many = Many())
+            many->push_back(sink);
+        else
+            SetMany(new std::vector<ISink*>{Single(), sink});
     }
     void Remove(const ISink* sink)
     {
-        if (m_first == sink) {
-            m_first = nullptr;
-            if (m_more) {
-                m_first = m_more->front();
-                m_more->erase(m_more->begin());
-            }
-        } else if (m_more) {
-            std::erase(*m_more, sink);
+        std::vector<ISink*>* many = Many();
+        if (many == nullptr) {
+            if (Single() == sink)
+                m_word = 0;
+            return;
         }
-        if (m_more && m_more->empty())
-            m_more.reset();
+        std::erase(*many, sink);
+        if (many->size() == 1) {  // back to one word
+            ISink* remaining = many->front();
+            delete many;
+            SetSingle(remaining);
+        }
     }
     void Clear()
     {
-        m_first = nullptr;
-        m_more.reset();
+        delete Many();
+        m_word = 0;
     }
     // Calls `visit` for each sink, in order.
     template <class Visitor>
     void ForEach(Visitor&& visit) const
     {
-        if (m_first == nullptr)
-            return;
-        visit(m_first);
-        if (m_more) {
-            for (ISink* sink : *m_more)
+        if (const std::vector<ISink*>* many = Many()) {
+            for (ISink* sink : *many)
                 visit(sink);
+        } else if (ISink* single = Single()) {
+            visit(single);
         }
     }
 
 private:
-    ISink* m_first = nullptr;                      // null exactly while the list is empty
-    std::unique_ptr<std::vector<ISink*>> m_more;   // the sinks after the first, or null
+    static constexpr std::uintptr_t kManyMark = 1;
+    static_assert(alignof(ISink) > kManyMark, "a sink's address leaves the mark bit clear");
+
+    std::vector<ISink*>* Many() const
+    {
+        return (m_word & kManyMark) != 0 ? reinterpret_cast<std::vector<ISink*>*>(m_word & ~kManyMark) : nullptr;
+    }
+    ISink* Single() const { return (m_word & kManyMark) == 0 ? reinterpret_cast<ISink*>(m_word) : nullptr; }
+    void SetSingle(ISink* sink) { m_word = reinterpret_cast<std::uintptr_t>(sink); }
+    void SetMany(std::vector<ISink*>* many) { m_word = reinterpret_cast<std::uintptr_t>(many) | kManyMark; }
+
+    // 0: no sink; an even address: the one sink; an odd one: the array of two or more.
+    std::uintptr_t m_word = 0;
 };
 
-// A copy of the sink list taken by one NotifyUpdate; a single sink needs no allocation.
+// A copy of the sink list taken by one NotifyUpdate; a few sinks need no allocation.
 class CSinkSnapshot
 {
 public:
@@ -140,8 +165,19 @@ private:
     std::size_t m_count = 0;
 };
 
+// Where threads wait for a call on another thread to leave a sink or end. Waiting is rare
+// (Unsubscribe or destruction while another thread notifies the same object), so all objects
+// share one condition instead of each carrying its own; a waiter rechecks its own object's
+// state after every wake-up. Never destroyed: objects may outlive static destruction.
+std::condition_variable_any& CallChanged()
+{
+    static auto* changed = new std::condition_variable_any;
+    return *changed;
+}
+
 } // namespace
 
+// Kept to three words: every row of a table carries one.
 struct CDataObject::Impl
 {
     // One NotifyUpdate in progress; lives on the notifying thread's stack, linked into `calls`
@@ -153,46 +189,59 @@ struct CDataObject::Impl
         RunningCall* next = nullptr;  // the call registered before this one
     };
 
-    CCriticalSection lock;          // guards everything below
-    CSinkList sinks;                // subscription order, no duplicates, not owned
-    RunningCall* calls = nullptr;   // NotifyUpdate calls in progress, on any thread
-    // Made by the first thread that has to wait for a call on another thread (Unsubscribe or
-    // destruction while a notification runs elsewhere), which is rare; kept from then on.
-    // Signalled, under the lock, whenever a call leaves a sink or ends.
-    std::unique_ptr<std::condition_variable_any> callChanged;
+    CCompactLock lock;             // guards everything below
+    std::uint16_t waiters = 0;     // threads waiting on CallChanged() for this object
+    std::uint32_t holders = 1;     // the object, running calls, waiting Unsubscribes
+    CSinkList sinks;               // subscription order, no duplicates, not owned
+    RunningCall* calls = nullptr;  // NotifyUpdate calls in progress, on any thread
 
+    // Registers `call` (and its hold on this part). Called with the lock held.
     void AddCall(RunningCall& call)
     {
         call.next = calls;
         calls = &call;
+        ++holders;
     }
 
-    void RemoveCall(const RunningCall& call)
+    // Unregisters `call`, wakes the threads waiting for it and lets its hold go.
+    static void FinishCall(Impl* impl, const RunningCall& call)
     {
-        for (RunningCall** link = &calls; *link != nullptr; link = &(*link)->next) {
+        std::unique_lock guard(impl->lock);
+        for (RunningCall** link = &impl->calls; *link != nullptr; link = &(*link)->next) {
             if (*link == &call) {
                 *link = call.next;
-                return;
+                break;
             }
         }
+        impl->SignalCallChanged();
+        ReleaseLocked(impl, guard);
+    }
+
+    // Lets one hold go; the last one frees the part. `guard` holds the lock and is released.
+    static void ReleaseLocked(Impl* impl, std::unique_lock<CCompactLock>& guard)
+    {
+        const bool last = --impl->holders == 0;
+        guard.unlock();
+        if (last)
+            delete impl;  // no other thread can reach it: none holds it
     }
 
     // Wakes the threads waiting for a call to change. Called with the lock held.
-    void SignalCallChanged()
+    void SignalCallChanged() const
     {
-        if (callChanged)
-            callChanged->notify_all();
+        if (waiters > 0)
+            CallChanged().notify_all();
     }
 
-    // Waits, releasing `guard` meanwhile, until `done` holds.
+    // Waits, releasing `guard` meanwhile, until `done` holds. The caller holds the part.
     template <class Done>
-    void WaitForCalls(std::unique_lock<CCriticalSection>& guard, Done done)
+    void WaitForCalls(std::unique_lock<CCompactLock>& guard, Done done)
     {
         if (done())
             return;
-        if (!callChanged)
-            callChanged = std::make_unique<std::condition_variable_any>();
-        callChanged->wait(guard, done);
+        ++waiters;
+        CallChanged().wait(guard, done);
+        --waiters;
     }
 
     // True while a NotifyUpdate on another thread is inside `sink`.
@@ -226,13 +275,21 @@ void CDataObject::ISink::OnUpdate(const std::set<int>& fieldIds, CDataObject* ob
 
 void CDataObject::ISink::OnDestroy(CDataObject*) {}
 
-CDataObject::CDataObject() : m_impl(std::make_shared<Impl>()) {}
+CDataObject::CDataObject() : m_impl(new Impl)
+{
+    static_assert(sizeof(void*) != 8 || sizeof(Impl) <= 24, "the private part stays three words");
+}
 
-CDataObject::CDataObject(const CDataObject&) : m_impl(std::make_shared<Impl>()) {}
+CDataObject::CDataObject(const CDataObject&) : m_impl(new Impl) {}
 
 CDataObject& CDataObject::operator=(const CDataObject&) { return *this; }
 
-CDataObject::~CDataObject() { NotifyDestroy(); }
+CDataObject::~CDataObject()
+{
+    NotifyDestroy();
+    std::unique_lock guard(m_impl->lock);
+    Impl::ReleaseLocked(m_impl, guard);
+}
 
 // --- Subscription and notification -------------------------------------------------------
 
@@ -240,7 +297,7 @@ void CDataObject::Subscribe(ISink* sink)
 {
     if (sink == nullptr)
         return;
-    CScopedLock guard(m_impl->lock);
+    std::lock_guard guard(m_impl->lock);
     if (!m_impl->sinks.Contains(sink))
         m_impl->sinks.Append(sink);
 }
@@ -249,44 +306,42 @@ void CDataObject::Unsubscribe(ISink* sink)
 {
     if (sink == nullptr)
         return;
-    Impl& impl = *m_impl;
-    std::unique_lock guard(impl.lock);
-    impl.sinks.Remove(sink);
-    impl.WaitForCalls(guard, [&] { return !impl.IsCalledElsewhere(sink); });
+    Impl* impl = m_impl;
+    std::unique_lock guard(impl->lock);
+    impl->sinks.Remove(sink);
+    if (!impl->IsCalledElsewhere(sink))
+        return;
+    // The call waited for may end by destroying this object: the wait holds the part.
+    ++impl->holders;
+    impl->WaitForCalls(guard, [impl, sink] { return !impl->IsCalledElsewhere(sink); });
+    Impl::ReleaseLocked(impl, guard);
 }
 
 void CDataObject::NotifyUpdate(int fieldId)
 {
-    // Keeps the list and lock alive should a sink destroy this object during the loop.
-    std::shared_ptr<Impl> impl;
+    Impl* impl = m_impl;
     CSinkSnapshot sinks;
     Impl::RunningCall call;
     {
-        CScopedLock guard(m_impl->lock);
-        if (m_impl->sinks.IsEmpty())
+        std::lock_guard guard(impl->lock);
+        if (impl->sinks.IsEmpty())
             return;
-        impl = m_impl;
         sinks.CopyFrom(impl->sinks);
-        impl->AddCall(call);
+        impl->AddCall(call);  // holds the part should a sink destroy this object
     }
 
     struct EndCall
     {
-        Impl& impl;
+        Impl* impl;
         const Impl::RunningCall& call;
-        ~EndCall()
-        {
-            CScopedLock guard(impl.lock);
-            impl.RemoveCall(call);
-            impl.SignalCallChanged();
-        }
-    } endCall{*impl, call};
+        ~EndCall() { Impl::FinishCall(impl, call); }
+    } endCall{impl, call};
 
     for (std::size_t index = 0; index < sinks.size(); ++index)
     {
         ISink* sink = sinks[index];
         {
-            CScopedLock guard(impl->lock);
+            std::lock_guard guard(impl->lock);
             if (!impl->sinks.Contains(sink))
                 continue;  // unsubscribed (or the object destroyed) since the copy was taken
             call.sink = sink;
@@ -297,7 +352,7 @@ void CDataObject::NotifyUpdate(int fieldId)
             Impl::RunningCall& call;
             ~LeaveSink()
             {
-                CScopedLock guard(impl.lock);
+                std::lock_guard guard(impl.lock);
                 call.sink = nullptr;
                 impl.SignalCallChanged();
             }
@@ -308,13 +363,13 @@ void CDataObject::NotifyUpdate(int fieldId)
 
 void CDataObject::NotifyDestroy()
 {
-    Impl& impl = *m_impl;
+    Impl* impl = m_impl;
     CSinkSnapshot sinks;
     {
-        std::unique_lock guard(impl.lock);
-        sinks.CopyFrom(impl.sinks);
-        impl.sinks.Clear();
-        impl.WaitForCalls(guard, [&] { return !impl.IsNotifyingElsewhere(); });
+        std::unique_lock guard(impl->lock);
+        sinks.CopyFrom(impl->sinks);
+        impl->sinks.Clear();
+        impl->WaitForCalls(guard, [impl] { return !impl->IsNotifyingElsewhere(); });
     }
     for (std::size_t index = 0; index < sinks.size(); ++index)
         sinks[index]->OnDestroy(this);

@@ -187,9 +187,10 @@ protected:
 
 private:
     struct Impl;
-    // Shared with running NotifyUpdate calls, so that a sink may destroy the object it is
-    // being notified about without pulling the list out from under the loop.
-    std::shared_ptr<Impl> m_impl;
+    // The sink list and its lock, made with the object (on the thread that makes it, which for
+    // a table is a loader rather than the window thread that subscribes). Held also by running
+    // NotifyUpdate calls, so that a sink may destroy the object it is being notified about.
+    Impl* const m_impl;
 };
 
 } // namespace Ombrel::Common

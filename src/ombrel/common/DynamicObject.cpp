@@ -40,7 +40,7 @@ struct CDynamicObject::Extras
 
 namespace {
 
-using Lock = std::lock_guard<CDynamicObjectLock>;
+using Lock = std::lock_guard<CCompactLock>;
 
 std::size_t SlotCount(const std::shared_ptr<const CDynamicSchema>& schema)
 {
@@ -48,21 +48,32 @@ std::size_t SlotCount(const std::shared_ptr<const CDynamicSchema>& schema)
 }
 
 // Values first (their alignment), then the presence bits.
-std::size_t SlotBytes(std::size_t slots) { return slots == 0 ? 0 : slots * sizeof(CValue) + (slots + 7) / 8; }
+std::size_t SlotBytes(std::size_t slots)
+{
+    return slots == 0 ? 0 : slots * sizeof(CDynamicObjectSlot) + (slots + 7) / 8;
+}
 
 // The slots of `slotCount` values at `storage`, empty and absent.
-CValue* ConstructSlots(void* storage, std::size_t slotCount)
+CDynamicObjectSlot* ConstructSlots(void* storage, std::size_t slotCount)
 {
     if (storage == nullptr)
         return nullptr;
-    auto* values = static_cast<CValue*>(storage);
+    auto* values = static_cast<CDynamicObjectSlot*>(storage);
     for (std::size_t slot = 0; slot < slotCount; ++slot)
-        new (values + slot) CValue();
+        new (values + slot) CDynamicObjectSlot();
     std::memset(static_cast<void*>(values + slotCount), 0, (slotCount + 7) / 8);
     return values;
 }
 
-std::uint8_t* PresenceBits(CValue* slots, std::size_t slotCount) { return reinterpret_cast<std::uint8_t*>(slots + slotCount); }
+std::uint8_t* PresenceBits(CDynamicObjectSlot* slots, std::size_t slotCount)
+{
+    return reinterpret_cast<std::uint8_t*>(slots + slotCount);
+}
+
+CValue AsTextValue(ValueType kind, std::string_view text)
+{
+    return kind == vtMfcString ? CValue(CString(text)) : CValue(std::string(text));
+}
 
 } // namespace
 
@@ -76,7 +87,7 @@ void* CDynamicObject::operator new(std::size_t size) { return ::operator new(siz
 
 void* CDynamicObject::operator new(std::size_t size, std::size_t slotBytes)
 {
-    static_assert(sizeof(CDynamicObject) % alignof(CValue) == 0, "the slots follow the object");
+    static_assert(sizeof(CDynamicObject) % alignof(CDynamicObjectSlot) == 0, "the slots follow the object");
     return ::operator new(size + slotBytes);
 }
 
@@ -117,7 +128,7 @@ CDynamicObject::~CDynamicObject()
     NotifyDestroy();
     const std::size_t slots = SlotCount(m_schema);
     for (std::size_t slot = 0; slot < slots; ++slot)
-        m_slots[slot].~CValue();
+        m_slots[slot].~CDynamicObjectSlot();
     if (!m_slotsInline && m_slots != nullptr)
         ::operator delete(m_slots);
 }
@@ -134,26 +145,81 @@ bool CDynamicObject::IsPresent(int slot) const
 
 CFieldMap* CDynamicObject::Map() const { return m_extras != nullptr ? &m_extras->ownMap : m_schema->GetFieldMap(); }
 
-const CValue* CDynamicObject::FindValue(int id) const
+void CDynamicObject::MarkPresent(int slot)
 {
-    if (const int slot = SlotOf(id); slot >= 0)
-        return IsPresent(slot) ? &m_slots[slot] : nullptr;
+    PresenceBits(m_slots, SlotCount(m_schema))[slot / 8] |= static_cast<std::uint8_t>(1U << (slot % 8));
+}
+
+const CValue* CDynamicObject::FindExtraValue(int id) const
+{
     if (m_extras == nullptr)
         return nullptr;
     const auto found = m_extras->values.find(id);
     return found != m_extras->values.end() ? &found->second : nullptr;
 }
 
-CValue& CDynamicObject::Entry(int id, bool& created)
+bool CDynamicObject::IsStored(int id) const
+{
+    if (const int slot = SlotOf(id); slot >= 0)
+        return IsPresent(slot);
+    return FindExtraValue(id) != nullptr;
+}
+
+ValueType CDynamicObject::StoredKind(int id) const
+{
+    if (const int slot = SlotOf(id); slot >= 0)
+        return IsPresent(slot) ? m_slots[slot].GetType() : vtEmpty;
+    const CValue* stored = FindExtraValue(id);
+    return stored != nullptr ? stored->GetType() : vtEmpty;
+}
+
+// A copy of the value stored for `id`; false when none is.
+bool CDynamicObject::CopyStored(int id, CValue& out) const
 {
     if (const int slot = SlotOf(id); slot >= 0) {
-        created = !IsPresent(slot);
-        PresenceBits(m_slots, SlotCount(m_schema))[slot / 8] |= static_cast<std::uint8_t>(1U << (slot % 8));
-        return m_slots[slot];
+        if (!IsPresent(slot))
+            return false;
+        out = m_slots[slot].Get();
+        return true;
     }
-    auto [entry, inserted] = GetExtras().values.try_emplace(id);
-    created = inserted;
-    return entry->second;
+    const CValue* stored = FindExtraValue(id);
+    if (stored == nullptr)
+        return false;
+    out = *stored;
+    return true;
+}
+
+// The text in `slot` when it holds the string kind `kind`; empty otherwise. Valid until the
+// value changes, so it is copied before the lock is released.
+std::string_view CDynamicObject::SlotText(int slot, ValueType kind) const
+{
+    return IsPresent(slot) && m_slots[slot].GetType() == kind ? m_slots[slot].GetText() : std::string_view();
+}
+
+// Stores `value` for `id`; true when something new was stored (a value where there was none,
+// another kind or payload, or over a stored empty value).
+bool CDynamicObject::StoreValue(int id, const CValue& value)
+{
+    if (const int slot = SlotOf(id); slot >= 0) {
+        const bool created = !IsPresent(slot);
+        MarkPresent(slot);
+        return m_slots[slot].Set(value) || created;
+    }
+    auto [entry, created] = GetExtras().values.try_emplace(id);
+    // Values of different kinds are never equal, so a change of kind counts as a change.
+    const bool changed = created || entry->second.IsEmpty() || !(entry->second == value);
+    entry->second = value;
+    return changed;
+}
+
+bool CDynamicObject::StoreText(int id, ValueType kind, std::string_view text)
+{
+    if (const int slot = SlotOf(id); slot >= 0) {
+        const bool created = !IsPresent(slot);
+        MarkPresent(slot);
+        return m_slots[slot].SetText(kind, text) || created;
+    }
+    return StoreValue(id, AsTextValue(kind, text));
 }
 
 CDynamicObject::Extras& CDynamicObject::GetExtras()
@@ -165,17 +231,17 @@ CDynamicObject::Extras& CDynamicObject::GetExtras()
     return *m_extras;
 }
 
-// Every stored value with its identifier.
+// The identifier of every stored value.
 template <class Visit>
-void CDynamicObject::ForEachValue(Visit visit) const
+void CDynamicObject::ForEachStoredId(Visit visit) const
 {
     const int slots = static_cast<int>(SlotCount(m_schema));
     for (int slot = 0; m_slots != nullptr && slot < slots; ++slot)
         if (IsPresent(slot))
-            visit(m_schema->GetIdAt(slot), m_slots[slot]);
+            visit(m_schema->GetIdAt(slot));
     if (m_extras != nullptr)
         for (const auto& [id, value] : m_extras->values)
-            visit(id, value);
+            visit(id);
 }
 
 // The format for the text of `id`: the caller's, else the declared field's, else the default
@@ -187,8 +253,7 @@ const CFormat* CDynamicObject::ChooseFormat(int id, const CFormat* requested) co
         return requested;
     if (const CField* field = Map()->GetField(id))
         return field->GetFormat() != nullptr ? field->GetFormat() : CFormat::GetDefaultFormat(field->GetType());
-    const CValue* stored = FindValue(id);
-    return CFormat::GetDefaultFormat(stored != nullptr ? stored->GetType() : vtEmpty);
+    return CFormat::GetDefaultFormat(StoredKind(id));
 }
 
 namespace {
@@ -225,12 +290,11 @@ bool CDynamicObject::ParseAndStore(int id, const Text& text, CFormat* requested)
     if (format == nullptr || !ParseText(*format, text, parsed, this))
         return false;
     Lock guard(m_lock);
-    bool created = false;
-    CValue& stored = Entry(id, created);
-    if (stored.IsEmpty() || stored.GetType() == parsed.GetType())
-        stored = std::move(parsed);
-    else if (IsStringKind(stored.GetType()) && IsStringKind(parsed.GetType()))
-        stored = AsStringKind(parsed, stored.GetType());
+    const ValueType kind = StoredKind(id);
+    if (kind == vtEmpty || kind == parsed.GetType())
+        StoreValue(id, parsed);
+    else if (IsStringKind(kind) && IsStringKind(parsed.GetType()))
+        StoreValue(id, AsStringKind(parsed, kind));
     else
         return false;
     return true;
@@ -272,7 +336,7 @@ void CDynamicObject::GetFieldIds(FieldIdSet& ids)
         map->CollectFields(fields);
     for (const CField* field : fields)
         ids.insert(field->GetId());
-    ForEachValue([&ids](int id, const CValue&) { ids.insert(id); });
+    ForEachStoredId([&ids](int id) { ids.insert(id); });
 }
 
 CFieldMap* CDynamicObject::GetFieldMap()
@@ -290,7 +354,7 @@ CFieldMap* CDynamicObject::GetFieldMap() const
 bool CDynamicObject::IsReadable(int id)
 {
     Lock guard(m_lock);
-    return FindValue(id) != nullptr;
+    return IsStored(id);
 }
 
 bool CDynamicObject::IsWritable(int id) { return IsReadable(id); }
@@ -298,8 +362,7 @@ bool CDynamicObject::IsWritable(int id) { return IsReadable(id); }
 ValueType CDynamicObject::GetFieldType(int id)
 {
     Lock guard(m_lock);
-    const CValue* stored = FindValue(id);
-    return stored != nullptr ? stored->GetType() : vtEmpty;
+    return StoredKind(id);
 }
 
 std::string CDynamicObject::GetFieldName(int id)
@@ -320,14 +383,33 @@ CFormat* CDynamicObject::GetFieldFormat(int id)
 
 CValue CDynamicObject::GetValue(int id)
 {
+    CValue value;
     Lock guard(m_lock);
-    const CValue* stored = FindValue(id);
-    return stored != nullptr ? *stored : CValue();
+    CopyStored(id, value);
+    return value;
 }
 
 // CValue's typed getters already answer the neutral value for another kind.
-CString CDynamicObject::GetString(int id) { return GetValue(id).GetString(); }
-std::string CDynamicObject::GetStdString(int id) { return GetValue(id).GetStdString(); }
+// The two string getters copy a slot's text without a tagged value in between.
+CString CDynamicObject::GetString(int id)
+{
+    Lock guard(m_lock);
+    if (const int slot = SlotOf(id); slot >= 0)
+        return CString(SlotText(slot, vtMfcString));
+    const CValue* stored = FindExtraValue(id);
+    return stored != nullptr ? stored->GetString() : CString();
+}
+
+std::string CDynamicObject::GetStdString(int id)
+{
+    Lock guard(m_lock);
+    if (const int slot = SlotOf(id); slot >= 0)
+        return std::string(SlotText(slot, vtStlString));
+    const CValue* stored = FindExtraValue(id);
+    return stored != nullptr ? stored->GetStdString() : std::string();
+}
+
+
 char CDynamicObject::GetChar(int id) { return GetValue(id).GetChar(); }
 unsigned char CDynamicObject::GetUChar(int id) { return GetValue(id).GetUChar(); }
 short CDynamicObject::GetShort(int id) { return GetValue(id).GetShort(); }
@@ -340,8 +422,8 @@ float CDynamicObject::GetFloat(int id) { return GetValue(id).GetFloat(); }
 double CDynamicObject::GetDouble(int id) { return GetValue(id).GetDouble(); }
 OpaqueValue CDynamicObject::GetOpaque(int id) { return GetValue(id).GetOpaque(); }
 
-bool CDynamicObject::SetString(int id, const CString& value) { return SetValue(id, CValue(value)); }
-bool CDynamicObject::SetStdString(int id, const std::string& value) { return SetValue(id, CValue(value)); }
+bool CDynamicObject::SetString(int id, const CString& value) { return SetText(id, vtMfcString, value.ToStdString()); }
+bool CDynamicObject::SetStdString(int id, const std::string& value) { return SetText(id, vtStlString, value); }
 bool CDynamicObject::SetChar(int id, char value) { return SetValue(id, CValue(value)); }
 bool CDynamicObject::SetUChar(int id, unsigned char value) { return SetValue(id, CValue(value)); }
 bool CDynamicObject::SetShort(int id, short value) { return SetValue(id, CValue(value)); }
@@ -358,17 +440,26 @@ bool CDynamicObject::SetValue(int id, const CValue& value)
 {
     if (IsReservedId(id))
         return false;
-    bool announce = false;
+    bool changed = false;
     {
         Lock guard(m_lock);
-        bool created = false;
-        CValue& stored = Entry(id, created);
-        // Values of different kinds are never equal, so a change of kind counts as a change.
-        const bool changed = created || stored.IsEmpty() || !(stored == value);
-        stored = value;
-        announce = changed && m_notify;
+        changed = StoreValue(id, value);
     }
-    if (announce)
+    if (changed && m_notify)
+        NotifyUpdate(id);
+    return true;
+}
+
+bool CDynamicObject::SetText(int id, ValueType kind, std::string_view text)
+{
+    if (IsReservedId(id))
+        return false;
+    bool changed = false;
+    {
+        Lock guard(m_lock);
+        changed = StoreText(id, kind, text);
+    }
+    if (changed && m_notify)
         NotifyUpdate(id);
     return true;
 }
@@ -381,10 +472,8 @@ CFormattedText CDynamicObject::GetFormattedValue(int id, CFormat* format)
     const CFormat* chosen = nullptr;
     {
         Lock guard(m_lock);
-        const CValue* stored = FindValue(id);
-        if (stored == nullptr)
+        if (!CopyStored(id, value))
             return CFormattedText();
-        value = *stored;
         chosen = ChooseFormat(id, format);
     }
     if (chosen == nullptr)

@@ -2,9 +2,11 @@
 
 #include <cstddef>
 #include <memory>
+#include <string_view>
 
 #include "ombrel/common/DataObject.h"
-#include "ombrel/common/DynamicObjectLock.h"
+#include "ombrel/common/CompactLock.h"
+#include "ombrel/common/DynamicObjectSlot.h"
 
 namespace Ombrel::Common {
 
@@ -24,7 +26,9 @@ class CDynamicSchema;
 // and formats parse and format outside it.
 //
 // Memory: an object of a schema keeps the values of the schema's fields in slots, an array of
-// values behind the object; made with Create, object and slots are one allocation. Its own
+// values behind the object; made with Create, object and slots are one allocation. A slot
+// holds short text in place (CDynamicObjectSlot), so a row of short texts and numbers is that
+// one allocation. Its own
 // fields and the values of undeclared identifiers live in a part made on first use, so a row
 // of a table costs its object, its values' text and nothing else.
 //
@@ -128,26 +132,36 @@ private:
     static void operator delete(void* block, std::size_t slotBytes);
     CDynamicObject(std::shared_ptr<const CDynamicSchema> schema, bool notify, SlotsBehind);
 
+    // Called with the lock held.
     int SlotOf(int id) const;
     bool IsPresent(int slot) const;
+    void MarkPresent(int slot);
     CFieldMap* Map() const;
-    const CValue* FindValue(int id) const;
-    CValue& Entry(int id, bool& created);
+    const CValue* FindExtraValue(int id) const;
     Extras& GetExtras();
+    bool IsStored(int id) const;
+    ValueType StoredKind(int id) const;
+    bool CopyStored(int id, CValue& out) const;
+    std::string_view SlotText(int slot, ValueType kind) const;
+    bool StoreValue(int id, const CValue& value);
+    bool StoreText(int id, ValueType kind, std::string_view text);
     const CFormat* ChooseFormat(int id, const CFormat* requested) const;
     template <class Visit>
-    void ForEachValue(Visit visit) const;
+    void ForEachStoredId(Visit visit) const;
+
     template <class Text>
     bool ParseAndStore(int id, const Text& text, CFormat* requested);
+    // Stores a text of a string kind, notifying when it changed.
+    bool SetText(int id, ValueType kind, std::string_view text);
 
-    mutable CDynamicObjectLock m_lock;  // guards the slots, their presence and the extras
+    mutable CCompactLock m_lock;  // guards the slots, their presence and the extras
     const bool m_notify;
     const bool m_slotsInline;           // the slots share the object's allocation
     // Shared and immutable; null for an object that declares all its fields itself.
     const std::shared_ptr<const CDynamicSchema> m_schema;
     // One value per schema slot, then one presence bit per slot (a stored empty value differs
     // from none stored); null without a schema or for a schema without fields.
-    CValue* const m_slots;
+    CDynamicObjectSlot* const m_slots;
     std::unique_ptr<Extras> m_extras;   // made on first need; always present without a schema
 };
 

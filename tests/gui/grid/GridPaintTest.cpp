@@ -359,8 +359,9 @@ TEST_F(GridPaintTest, RecentlyChangedCellFadesFromTheHighlightColour)
         possible.insert(Blend(kEven, settings.backgroundColor, alpha));
     }
     EXPECT_TRUE(possible.count(pixel) == 1) << std::hex << pixel;
-    if (after <= 506)
+    if (after <= 506) {
         EXPECT_EQ(pixel, Blend(kEven, 0x0000FF, 112));
+    }
 
     // The other cell of the row and the other row are not highlighted.
     EXPECT_EQ(PixelAt(image, Blank(rows[0])), kEven);

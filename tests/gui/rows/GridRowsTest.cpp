@@ -9,6 +9,7 @@
 #include "ombrel/gui/rows/GridItem.h"
 #include "ombrel/gui/rows/ItemContainer.h"
 #include "ombrel/gui/rows/RowFilter.h"
+#include "ombrel/gui/rows/detail/RowArena.h"
 
 namespace Ombrel::GUI::Testing {
 namespace {
@@ -344,6 +345,45 @@ TEST_F(GridRowsTest, AddManyPlacesTheRunAfterItsHandleAndRefusesForeignParents)
     EXPECT_TRUE(rows.AddMany(refused, GRID_FIRST, GRID_LAST).empty());
     EXPECT_FALSE(CDispatcher::GetInstance().HasObject(orphan));
     EXPECT_EQ(CheckRows(rows), "");
+}
+
+TEST_F(GridRowsTest, RowsFromTheArenaAndDerivedRowsFromTheHeapLeaveAndAreRefusedAlike)
+{
+    CItemContainer::GetPool(); // its root row lives as long as the process
+    const std::size_t liveBefore = CGridItem::GetArena().GetLiveCount();
+    // Enough rows for several chunks of the arena, made in a burst and one by one.
+    std::vector<CDataObject*> objects;
+    for (int index = 0; index < 3000; ++index)
+        objects.push_back(Object("r" + std::to_string(index)));
+    std::vector<CGridItem*> made = rows.AddMany(objects, GRID_ROOT, GRID_LAST);
+    for (std::size_t index = 0; index < 50; ++index)
+        made.push_back(Add("s" + std::to_string(index), GRID_ROOT, made[index]));
+    EXPECT_EQ(CGridItem::GetArena().GetLiveCount(), liveBefore + made.size());
+
+    // A row of a derived class is bigger than a slot: it lives on the heap and goes back there.
+    struct CTaggedRow final : CGridItem
+    {
+        std::int64_t tags[6] = {1, 2, 3, 4, 5, 6};
+    };
+    auto* tagged = new CTaggedRow();
+    tagged->SetDataObject(Object("tagged"));
+    ASSERT_TRUE(rows.Attach(tagged, GRID_ROOT, GRID_FIRST));
+    EXPECT_EQ(CGridItem::GetArena().GetLiveCount(), liveBefore + made.size());
+
+    std::vector<CGridItem*> removed;
+    for (std::size_t index = 0; index < made.size(); index += 3) {
+        ASSERT_TRUE(rows.Remove(made[index]));
+        removed.push_back(made[index]);
+    }
+    ASSERT_TRUE(rows.Remove(tagged));
+    // Checked before any new row could take a freed slot.
+    EXPECT_FALSE(rows.IsValid(tagged));
+    for (CGridItem* row : removed)
+        EXPECT_FALSE(rows.IsValid(row));
+    EXPECT_EQ(CheckRows(rows), "");
+    EXPECT_EQ(rows.GetRowCount(ROW_NORMAL), static_cast<int>(made.size() - removed.size()));
+    rows.RemoveAll(ROW_ALL_TYPES);
+    EXPECT_EQ(CGridItem::GetArena().GetLiveCount(), liveBefore) << "every slot went back";
 }
 
 TEST_F(GridRowsTest, RefusedBurstOfChildrenLeavesEveryRowFreeToJoinLater)

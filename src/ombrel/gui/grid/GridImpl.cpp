@@ -6,6 +6,7 @@
 #include "ombrel/gui/grid/detail/GridEmbeddedControls.h"
 #include "ombrel/gui/grid/detail/GridDropTarget.h"
 
+#include "ombrel/base/Clock.h"
 #include "ombrel/base/ThreadId.h"
 #include "ombrel/gui/grid/detail/GridCallRecords.h"
 #include "ombrel/gui/rows/GridClock.h"
@@ -330,6 +331,7 @@ void CGridImpl::OnDestroy()
     for (UINT_PTR timer = 0; timer < kGridTimerCount; ++timer)
         m_grid.KillTimer(timer);
     m_repaintTimerDue = -1;
+    m_layoutDue = -1;
     m_repaintPacer->Reset();
 }
 
@@ -342,8 +344,7 @@ void CGridImpl::OnTimer(UINT_PTR id)
         OnRepaintTimer();
         break;
     case GridTimer::DeferredLayout:
-        m_grid.KillTimer(id);
-        m_layout->UpdateLayout();
+        OnDeferredLayoutTimer();
         break;
     case GridTimer::EnsureVisible:
         m_layout->OnEnsureVisibleTimer();
@@ -593,8 +594,26 @@ void CGridImpl::OnRowsLeft(int rowType, int position, int count)
 void CGridImpl::StartLayoutTimer()
 {
     // Without a window the layout is computed when the window is created.
-    if (HasWindow() && m_state != WindowState::Destroying)
+    if (!HasWindow() || m_state == WindowState::Destroying)
+        return;
+    const bool running = m_layoutDue >= 0;
+    m_layoutDue = static_cast<std::int64_t>(GetTickCount64()) + kLayoutDelayMs;
+    if (!running)
         m_grid.SetTimer(TimerId(GridTimer::DeferredLayout), kLayoutDelayMs);
+}
+
+void CGridImpl::OnDeferredLayoutTimer()
+{
+    const UINT_PTR id = TimerId(GridTimer::DeferredLayout);
+    // Insertions since the timer was armed moved the due time: wait for what is left of it.
+    const std::int64_t left = m_layoutDue - static_cast<std::int64_t>(GetTickCount64());
+    if (m_layoutDue >= 0 && left > 0) {
+        m_grid.SetTimer(id, static_cast<UINT>(left));
+        return;
+    }
+    m_grid.KillTimer(id);
+    m_layoutDue = -1;
+    m_layout->UpdateLayout();
 }
 
 void CGridImpl::PostDeferredLayout()

@@ -14,6 +14,7 @@
 #include "ombrel/gui/rows/RowComparator.h"
 #include "ombrel/gui/rows/Dispatcher.h"
 #include "ombrel/gui/rows/VisibleSequence.h"
+#include "ombrel/gui/rows/detail/RowArena.h"
 
 namespace Ombrel::GUI {
 
@@ -74,6 +75,40 @@ private:
 };
 
 } // namespace
+
+// ---- Memory -------------------------------------------------------------------------------
+
+CRowArena& CGridItem::GetArena()
+{
+    // Never destroyed: rows of static grids may be deleted during exit.
+    static CRowArena* const arena = new CRowArena(sizeof(CGridItem), alignof(CGridItem));
+    return *arena;
+}
+
+void* CGridItem::operator new(std::size_t bytes)
+{
+    return bytes == sizeof(CGridItem) ? GetArena().Allocate() : ::operator new(bytes);
+}
+
+void* CGridItem::operator new(std::size_t bytes, std::align_val_t align)
+{
+    return ::operator new(bytes, align);
+}
+
+void CGridItem::operator delete(void* row, std::size_t bytes) noexcept
+{
+    if (bytes == sizeof(CGridItem))
+        GetArena().Free(row);
+    else
+        ::operator delete(row, bytes);
+}
+
+void CGridItem::operator delete(void* row, std::size_t bytes, std::align_val_t align) noexcept
+{
+    ::operator delete(row, bytes, align);
+}
+
+// ---- Construction -------------------------------------------------------------------------
 
 CGridItem::CGridItem()
 {
@@ -602,6 +637,8 @@ void CGridItem::MarkRowChanged()
 
 std::int64_t CGridItem::GetElapsedSinceChange(int fieldId) const
 {
+    if (!m_history)
+        return -1; // never changed: every cell of every paint asks, the clock need not be read
     const std::int64_t now = GetGridTime();
     if (const ChangeRecord* record = FindChangeRecord(fieldId))
         return now - record->changeTime;

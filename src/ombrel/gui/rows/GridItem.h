@@ -1,8 +1,10 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <new>
 #include <span>
 #include <vector>
 
@@ -19,6 +21,7 @@ namespace Ombrel::GUI {
 
 class CEmbeddedControlAdapter;
 class CItemContainer;
+class CRowArena;
 
 // One row of a grid: a node of a tree that shows one data object.
 //
@@ -46,6 +49,15 @@ public:
     virtual ~CGridItem();
     CGridItem(const CGridItem&) = delete;
     CGridItem& operator=(const CGridItem&) = delete;
+
+    // Rows come from a process-wide arena of row-sized slots (see CRowArena), not one heap
+    // allocation each; a derived row of another size or alignment goes to the heap.
+    static void* operator new(std::size_t bytes);
+    static void* operator new(std::size_t bytes, std::align_val_t align);
+    static void operator delete(void* row, std::size_t bytes) noexcept;
+    static void operator delete(void* row, std::size_t bytes, std::align_val_t align) noexcept;
+    // The slots rows are made in; CItemContainer::CreateRows takes a burst of them at once.
+    static CRowArena& GetArena();
 
     // --- Binding ---------------------------------------------------------------------------
     Common::CDataObject* GetDataObject() const { return m_dataObject; }

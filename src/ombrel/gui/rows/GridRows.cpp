@@ -11,8 +11,8 @@
 #include "ombrel/gui/rows/VisibleSequence.h"
 
 // Flow of a row through a grid:
-//   Add:     new row in the pool -> bound to its object -> Insert (container, slot, show)
-//            -> GN_ROWADDED -> layout timer
+//   Add:     new row made in the target container, bound to its object -> Insert (slot, show)
+//            -> layout timer -> GN_ROWADDED (AddMany: a burst made, sorted and shown at once)
 //   Detach:  GN_ROWDETACHED -> out of its parent (hidden) -> pool, keeping subtree and bindings
 //   Attach:  pool -> Insert without showing -> sorted subtree -> shown -> GN_ROWATTACHED
 //   Remove:  GN_ROWREMOVED for the subtree (children first) -> unbound -> out of its parent
@@ -169,9 +169,10 @@ struct Resolver
     }
 };
 
-// Inserts a pooled row without a parent under `parent`; true when it is now a child there.
-bool InsertRow(const CGridRows& rows, CGridItem* row, CGridItem* parent, CGridItem* insertAfter,
-               bool show, bool startLayoutTimer)
+// Inserts a pooled row without a parent under `parent`, hidden; true when it is now a child
+// there.
+bool InsertPooledRow(const CGridRows& rows, CGridItem* row, CGridItem* parent,
+                     CGridItem* insertAfter)
 {
     CItemContainer& pool = CItemContainer::GetPool();
     if (!row || !pool.IsRegistered(row) || row->GetParent())
@@ -182,13 +183,11 @@ bool InsertRow(const CGridRows& rows, CGridItem* row, CGridItem* parent, CGridIt
         return false;
     row->SetContainer(target->GetContainer());
     const int slot = Resolver::Slot(target, insertAfter);
-    target->InsertChild(row, slot, show);
+    target->InsertChild(row, slot, false);
     if (row->GetParent() != target) {
         row->SetContainer(&pool);
         return false;
     }
-    if (startLayoutTimer)
-        rows.GetOwner().StartLayoutTimer();
     return true;
 }
 
@@ -198,13 +197,19 @@ bool InsertRow(const CGridRows& rows, CGridItem* row, CGridItem* parent, CGridIt
 
 CGridItem* CGridRows::Add(Common::CDataObject* object, CGridItem* parent, CGridItem* insertAfter)
 {
-    auto* row = new CGridItem();
-    row->SetDataObject(object);
-    if (!InsertRow(*this, row, parent, insertAfter, true, true)) {
-        UnbindSubtree(row);
-        delete row;
+    // Made straight in the target container, as AddMany makes its rows: a row that went
+    // through the pool would be registered there and then moved, three set updates instead
+    // of one.
+    const Resolver resolve{*this};
+    CGridItem* target = resolve.Parent(parent);
+    if (!target)
         return nullptr;
-    }
+    const int slot = Resolver::Slot(target, insertAfter);
+    CGridItem* row = target->GetContainer()->CreateRow(object);
+    const bool inserted = target->InsertChild(row, slot, true);
+    assert(inserted && "a new row is always accepted as a child");
+    (void)inserted;
+    m_impl->owner.StartLayoutTimer();
     NotifyRow(GN_ROWADDED, row);
     return row;
 }
@@ -307,7 +312,7 @@ bool CGridRows::Attach(CGridItem* row, CGridItem* parent, CGridItem* insertAfter
         return false;
     if (!CDispatcher::GetInstance().IsRegistered(row->GetDataObject(), row))
         return false;
-    if (!InsertRow(*this, row, parent, insertAfter, false, false))
+    if (!InsertPooledRow(*this, row, parent, insertAfter))
         return false;
     if (row->GetContainer()->IsSorted())
     {

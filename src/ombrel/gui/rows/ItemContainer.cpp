@@ -7,6 +7,7 @@
 #include "ombrel/gui/rows/GridItem.h"
 #include "ombrel/gui/rows/RowComparator.h"
 #include "ombrel/gui/rows/VisibleSequence.h"
+#include "ombrel/gui/rows/detail/RowArena.h"
 
 namespace Ombrel::GUI {
 
@@ -203,13 +204,25 @@ const CRowAddressSet& CItemContainer::GetSelectedRows() const
 
 std::vector<CGridItem*> CItemContainer::CreateRows(std::span<Common::CDataObject* const> objects)
 {
+    // The slots of a burst are taken under one lock of the arena; a row made here is deleted
+    // like any other (its class's operator delete gives the slot back).
     std::vector<CGridItem*> rows;
     rows.reserve(objects.size());
-    for (Common::CDataObject* object : objects)
-        rows.push_back(new CGridItem(this, object));
+    std::vector<void*> slots(objects.size());
+    CGridItem::GetArena().AllocateMany(slots);
+    for (std::size_t index = 0; index < objects.size(); ++index)
+        rows.push_back(::new (slots[index]) CGridItem(this, objects[index]));
     m_impl->registered.InsertMany(rows);
     CDispatcher::GetInstance().RegisterRows(rows);
     return rows;
+}
+
+CGridItem* CItemContainer::CreateRow(Common::CDataObject* object)
+{
+    auto* row = new CGridItem(this, object);
+    m_impl->registered.Insert(row);
+    CDispatcher::GetInstance().Register(object, row);
+    return row;
 }
 
 void CItemContainer::Register(CGridItem* row)

@@ -57,6 +57,8 @@ public:
     // dispatcher under one lock; they have no parent yet. Unlike a row made with `new`, which
     // starts in the pool, they never pass through it.
     std::vector<CGridItem*> CreateRows(std::span<Common::CDataObject* const> objects);
+    // One such row, without the burst's lists.
+    CGridItem* CreateRow(Common::CDataObject* object);
 
     bool IsRegistered(const CGridItem* row) const;
     const CRowAddressSet& GetRegisteredRows() const;

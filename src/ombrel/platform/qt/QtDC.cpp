@@ -1459,7 +1459,7 @@ void DrawLine(DCImpl& impl, QPainter& painter, const QString& text, QPoint basel
 
 // Cuts `text` at a character boundary and appends "…" so that it fits `width`; `textWidth` is
 // the width of the whole text.
-QString Elide(const QString& text, int textWidth, int width, const QFontMetrics& metrics)
+QString Elide(const QString& text, int textWidth, int width, CShapedTextCache::CFontTexts& texts)
 {
     if (textWidth <= width) {
         return text;
@@ -1474,7 +1474,7 @@ QString Elide(const QString& text, int textWidth, int width, const QFontMetrics&
     std::size_t high = cuts.size();
     while (high - low > 1) {
         const std::size_t middle = (low + high) / 2;
-        if (metrics.horizontalAdvance(text.left(cuts[middle]) + kEllipsis) <= width) {
+        if (texts.Measure(text.left(cuts[middle]) + kEllipsis) <= width) {
             low = middle;
         } else {
             high = middle;
@@ -1489,7 +1489,7 @@ QString Elide(const QString& text, int textWidth, int width, const QFontMetrics&
 CShapedTextCache::Entry& ElidedEntry(DCImpl& impl, CShapedTextCache::Entry& entry, int width)
 {
     if (entry.elidedFor != width) {
-        entry.elided = Elide(entry.text, entry.width, width, impl.Metrics());
+        entry.elided = Elide(entry.text, entry.width, width, impl.Texts());
         entry.elidedFor = width;
     }
     // Looking the cut text up may empty the cache: the key is copied first.
@@ -1659,7 +1659,7 @@ int CDC::DrawText(CString& text, CRect& rect, UINT format)
     if (format & DT_END_ELLIPSIS) {
         for (TextLine& line : lines) {
             const QString shown =
-                Elide(line.text, LineWidth(impl, line.text), box.Width(), metrics);
+                Elide(line.text, LineWidth(impl, line.text), box.Width(), impl.Texts());
             if (shown != line.text) {
                 elided = true;
                 if (line.underline >= shown.size() - 1) {

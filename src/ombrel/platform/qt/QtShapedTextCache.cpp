@@ -1,14 +1,12 @@
 #include "ombrel/platform/qt/QtShapedTextCache.h"
 
+#include "ombrel/platform/qt/QtLineLayout.h"
+
 #include <QCoreApplication>
 #include <QFontMetrics>
-#include <QTextLayout>
-#include <QTextOption>
 #include <QThread>
 
 #include <QtGlobal>
-
-#include <string_view>
 
 namespace Ombrel {
 
@@ -26,113 +24,7 @@ bool IsPlainLine(const QString& text)
     return true;
 }
 
-// One line of `text` laid out alone, without wrapping, at the origin.
-struct LaidOutLine
-{
-    QList<QGlyphRun> runs;
-    qreal advance = 0;
-    bool valid = false;
-};
-
-LaidOutLine LayOutLine(const QString& text, const QFont& font)
-{
-    QTextLayout layout(text, font);
-    layout.setCacheEnabled(false);
-    QTextOption option;
-    option.setWrapMode(QTextOption::NoWrap);
-    layout.setTextOption(option);
-    layout.beginLayout();
-    QTextLine line = layout.createLine();
-    if (line.isValid()) {
-        line.setPosition(QPointF(0, 0));
-    }
-    layout.endLayout();
-    LaidOutLine result;
-    if (line.isValid()) {
-        result.valid = true;
-        result.advance = line.horizontalAdvance();
-        result.runs = layout.glyphRuns();
-    }
-    return result;
-}
-
-// The characters of numbers, times and dates as cells show them.
-constexpr char kNumberCharacters[] = "0123456789.,-+:/% ";
-
 } // namespace
-
-void CShapedTextCache::CNumberGlyphs::Prepare(const QFont& font)
-{
-    m_usable = false;
-    const std::string_view characters(kNumberCharacters);
-    for (const char ch : characters) {
-        const LaidOutLine alone = LayOutLine(QString(QLatin1Char(ch)), font);
-        if (!alone.valid || alone.runs.size() != 1 || alone.runs[0].glyphIndexes().size() != 1) {
-            return;
-        }
-        const QGlyphRun& run = alone.runs[0];
-        if (m_rawFont.isValid() && !(run.rawFont() == m_rawFont)) {
-            return; // a character from a fallback font
-        }
-        m_rawFont = run.rawFont();
-        m_baseline = run.positions()[0].y();
-        Glyph& glyph = m_glyphs[static_cast<unsigned char>(ch)];
-        glyph = Glyph{run.glyphIndexes()[0], alone.advance, run.boundingRect(), true};
-    }
-    // Every pair must come out as the two glyphs side by side: no kerning, no ligature.
-    for (const char first : characters) {
-        for (const char second : characters) {
-            const Glyph& a = m_glyphs[static_cast<unsigned char>(first)];
-            const Glyph& b = m_glyphs[static_cast<unsigned char>(second)];
-            const LaidOutLine pair =
-                LayOutLine(QString(QLatin1Char(first)) + QLatin1Char(second), font);
-            if (!pair.valid || pair.runs.size() != 1 || pair.advance != a.advance + b.advance) {
-                return;
-            }
-            const QList<quint32> indexes = pair.runs[0].glyphIndexes();
-            const QList<QPointF> positions = pair.runs[0].positions();
-            if (indexes.size() != 2 || indexes[0] != a.index || indexes[1] != b.index ||
-                positions[0] != QPointF(0, m_baseline) || positions[1] != QPointF(a.advance, m_baseline)) {
-                return;
-            }
-        }
-    }
-    m_usable = true;
-}
-
-bool CShapedTextCache::CNumberGlyphs::Compose(const QString& text, Entry& entry) const
-{
-    if (!m_usable) {
-        return false;
-    }
-    QList<quint32> indexes;
-    QList<QPointF> positions;
-    indexes.reserve(text.size());
-    positions.reserve(text.size());
-    qreal x = 0;
-    QRectF ink;
-    for (const QChar ch : text) {
-        if (ch.unicode() >= kCharacters || !m_glyphs[ch.unicode()].known) {
-            return false;
-        }
-        const Glyph& glyph = m_glyphs[ch.unicode()];
-        indexes.append(glyph.index);
-        positions.append(QPointF(x, m_baseline));
-        ink |= glyph.ink.translated(x, 0);
-        x += glyph.advance;
-    }
-    entry.width = qRound(x);
-    entry.ink = ink;
-    entry.glyphs.clear();
-    if (!indexes.isEmpty()) {
-        QGlyphRun run;
-        run.setRawFont(m_rawFont);
-        run.setGlyphIndexes(indexes);
-        run.setPositions(positions);
-        entry.glyphs.append(run);
-    }
-    return true;
-}
 
 CShapedTextCache& CShapedTextCache::ForThisThread()
 {
@@ -188,8 +80,15 @@ CShapedTextCache::Entry& CShapedTextCache::CFontTexts::Find(std::string_view utf
     return entry;
 }
 
-// One layout at most gives both the width and the glyphs (none for a text of number
-// characters). The advance is rounded the way QFontMetrics::horizontalAdvance rounds the same
+int CShapedTextCache::CFontTexts::Measure(const QString& text)
+{
+    if (qreal advance = 0; IsPlainLine(text) && m_composer.Measure(text, advance)) {
+        return qRound(advance);
+    }
+    return QFontMetrics(m_font).horizontalAdvance(text);
+}
+
+// One layout at most gives both the width and the glyphs (none for a text the composer sets). The advance is rounded the way QFontMetrics::horizontalAdvance rounds the same
 // sum of glyph advances, so measured and drawn texts agree with every other measurement of
 // the device context.
 void CShapedTextCache::CFontTexts::LayOut(Entry& entry)
@@ -200,11 +99,12 @@ void CShapedTextCache::CFontTexts::LayOut(Entry& entry)
         entry.width = QFontMetrics(m_font).horizontalAdvance(entry.text);
         return;
     }
-    if (!m_numbersPrepared) {
-        m_numbers.Prepare(m_font);
-        m_numbersPrepared = true;
-    }
-    if (m_numbers.Compose(entry.text, entry)) {
+    if (CGlyphComposer::Line composed; m_composer.Compose(entry.text, composed)) {
+        entry.width = qRound(composed.advance);
+        entry.ink = composed.ink;
+        if (!composed.run.glyphIndexes().isEmpty()) {
+            entry.glyphs.append(composed.run);
+        }
         return;
     }
     const LaidOutLine line = LayOutLine(entry.text, m_font);

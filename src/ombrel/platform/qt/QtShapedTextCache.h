@@ -6,11 +6,11 @@
 #include <QFont>
 #include <QGlyphRun>
 #include <QList>
-#include <QRawFont>
 #include <QRectF>
 #include <QString>
 
-#include <array>
+#include "ombrel/platform/qt/QtGlyphComposer.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <map>
@@ -26,6 +26,9 @@ namespace Ombrel {
 // measured or drawn: its advance width and its glyph runs are kept, so that a text that did
 // not change is neither measured nor shaped again; measuring and shaping are most of what
 // drawing a short text costs.
+//
+// Texts of simple script are set from per-character glyphs (CGlyphComposer) rather than
+// shaped, so that even new texts cost little.
 //
 // Texts are kept per font key (the font and the device resolution) and looked up by their
 // UTF-8 bytes, so a lookup needs no conversion. One cache per thread, since glyph runs belong
@@ -48,42 +51,16 @@ public:
         QString elided;
     };
 
-    // The glyphs of the characters numbers, times and dates are written with, each laid out
-    // alone, for a font in which no two of them kern or join: a text made only of them is set
-    // by adding advances, which is exactly what shaping it would give, without shaping it.
-    // Most cells of a live grid are such texts, and a page of new rows is mostly new texts.
-    class CNumberGlyphs
-    {
-    public:
-        // Lays out the characters and every pair of them (once per font).
-        void Prepare(const QFont& font);
-        // Sets `entry`'s width, glyphs and ink from the characters' glyphs; false, leaving the
-        // entry alone, for a text with other characters or when the font does not allow it.
-        bool Compose(const QString& text, Entry& entry) const;
-
-    private:
-        struct Glyph
-        {
-            quint32 index = 0;
-            qreal advance = 0;
-            QRectF ink; // at the line's origin
-            bool known = false;
-        };
-        static constexpr std::size_t kCharacters = 128;
-
-        std::array<Glyph, kCharacters> m_glyphs{};
-        QRawFont m_rawFont;
-        qreal m_baseline = 0;
-        bool m_usable = false;
-    };
-
     class CFontTexts
     {
     public:
         // `font` is resolved for the device the texts are drawn on.
-        explicit CFontTexts(QFont font) : m_font(std::move(font)) {}
+        explicit CFontTexts(QFont font) : m_font(font), m_composer(std::move(font)) {}
         // The entry of `utf8`, laid out on first use. Valid until the next Find.
         Entry& Find(std::string_view utf8);
+        // The width of `text` as Find would give it, without keeping the text: for passing
+        // candidates such as the cuts tried for an ellipsis.
+        int Measure(const QString& text);
 
     private:
         struct Hash
@@ -97,8 +74,7 @@ public:
         void LayOut(Entry& entry);
 
         QFont m_font;
-        CNumberGlyphs m_numbers;
-        bool m_numbersPrepared = false;
+        CGlyphComposer m_composer;
         std::unordered_map<std::string, Entry, Hash, std::equal_to<>> m_texts;
     };
 

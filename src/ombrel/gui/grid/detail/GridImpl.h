@@ -143,6 +143,8 @@ public:
     void OnRowsEntered(int rowType, int position, int count) override;
     void OnRowsLeft(int rowType, int position, int count) override;
     void StartLayoutTimer() override;
+    // The deferred layout's timer fired: lays out, or waits on when insertions moved the due time.
+    void OnDeferredLayoutTimer();
     void PostDeferredLayout() override;
     void UpdateLayout() override;
     SelectionMode GetSelectionMode() const override;
@@ -342,6 +344,10 @@ private:
 
     // Change-highlighting timer: when it fires (grid clock), -1 while not armed.
     std::int64_t m_repaintTimerDue = -1;
+    // When the deferred layout is due (grid clock, ms); -1 while its timer is not running. An
+    // insertion only moves the due time, so a burst of them arms the timer once (arming it is a
+    // wake of the window thread's queue: a system call per row otherwise).
+    std::int64_t m_layoutDue = -1;
 
     std::unique_ptr<CGridRows> m_rows;
     std::unique_ptr<CGridLayout> m_layout;
