@@ -134,8 +134,9 @@ protected:
         for (int i = 0; i < count; ++i)
             Add();
         layout.UpdateLayout();
-        if (!options.header)
+        if (!options.header) {
             ASSERT_EQ(layout.GetNormalArea().Height(), height);
+        }
     }
 
     void VScroll(UINT code, UINT at = 0) { window.SendMessage(WM_VSCROLL, MAKEWPARAM(code, at)); }

@@ -127,29 +127,16 @@ void CObjectRowMap::CopyRows(const Common::CDataObject* object, std::vector<CGri
 
 void CObjectRowMap::Reserve(std::size_t count)
 {
-    std::size_t capacity = std::max(Detail::kMinFlatTableCapacity, m_slots.size());
-    while (IsOverLoaded(count, capacity))
-        capacity *= 2;
+    const std::size_t capacity = Detail::CapacityFor(count, m_slots.size());
     if (capacity != m_slots.size())
         Rehash(capacity);
 }
 
 void CObjectRowMap::EraseSlot(std::size_t hole)
 {
-    // Backward shift: a later member of the run moves into the hole unless its home lies
-    // cyclically after the hole (then it is already as close to home as it can be).
-    const std::size_t mask = m_slots.size() - 1;
-    for (std::size_t next = (hole + 1) & mask; m_slots[next].object != nullptr;
-         next = (next + 1) & mask) {
-        const std::size_t home = HomeSlot(m_slots[next].object);
-        const bool staysPut = hole <= next ? (hole < home && home <= next)
-                                           : (hole < home || home <= next);
-        if (staysPut)
-            continue;
-        m_slots[hole] = m_slots[next];
-        hole = next;
-    }
-    m_slots[hole] = Slot{};
+    Detail::EraseByBackwardShift(
+        m_slots, hole, [](const Slot& slot) { return slot.object != nullptr; },
+        [this](const Slot& slot) { return HomeSlot(slot.object); });
     if (--m_size == 0) {
         // A grid's worth of slots goes back to the allocator with its last row.
         std::vector<Slot>().swap(m_slots);

@@ -54,19 +54,9 @@ void CPendingChanges::ErasePair(const Common::CDataObject* object, std::int32_t 
         assert(m_pairs[hole].object != nullptr && "a taken change's pair is pending");
         hole = (hole + 1) & mask;
     }
-    // Shift back every entry of the run after the hole that may fill it: one whose home slot
-    // does not lie (cyclically) after the hole and up to its own slot.
-    for (std::size_t next = (hole + 1) & mask; m_pairs[next].object != nullptr;
-         next = (next + 1) & mask) {
-        const std::size_t home = HomeSlot(m_pairs[next].object, m_pairs[next].fieldId);
-        const bool homeInGap = hole <= next ? (hole < home && home <= next)
-                                            : (hole < home || home <= next);
-        if (!homeInGap) {
-            m_pairs[hole] = m_pairs[next];
-            hole = next;
-        }
-    }
-    m_pairs[hole] = PairSlot{};
+    Detail::EraseByBackwardShift(
+        m_pairs, hole, [](const PairSlot& slot) { return slot.object != nullptr; },
+        [this](const PairSlot& slot) { return HomeSlot(slot.object, slot.fieldId); });
     --m_pairCount;
 }
 

@@ -72,28 +72,16 @@ bool CRowAddressSet::Erase(const CGridItem* row)
     std::size_t hole = FindSlot(row);
     if (m_slots[hole] != row)
         return false;
-    // Backward shift: a later member of the run moves into the hole unless its home lies
-    // cyclically after the hole (then it is already as close to home as it can be).
-    const std::size_t mask = m_slots.size() - 1;
-    for (std::size_t next = (hole + 1) & mask; m_slots[next] != nullptr; next = (next + 1) & mask) {
-        const std::size_t home = HomeSlot(m_slots[next]);
-        const bool staysPut = hole <= next ? (hole < home && home <= next)
-                                           : (hole < home || home <= next);
-        if (staysPut)
-            continue;
-        m_slots[hole] = m_slots[next];
-        hole = next;
-    }
-    m_slots[hole] = nullptr;
+    Detail::EraseByBackwardShift(
+        m_slots, hole, [](const CGridItem* slot) { return slot != nullptr; },
+        [this](const CGridItem* slot) { return HomeSlot(slot); });
     --m_size;
     return true;
 }
 
 void CRowAddressSet::Reserve(std::size_t count)
 {
-    std::size_t capacity = std::max(Detail::kMinFlatTableCapacity, m_slots.size());
-    while (IsOverLoaded(count, capacity))
-        capacity *= 2;
+    const std::size_t capacity = Detail::CapacityFor(count, m_slots.size());
     if (capacity != m_slots.size())
         Rehash(capacity);
 }

@@ -1,5 +1,6 @@
 #include "ombrel/gui/rows/SortKey.h"
 
+#include <bit>
 #include <cstring>
 #include <limits>
 
@@ -168,20 +169,8 @@ void CSortKey::Assign(const Common::CValue& value)
     case vtInt64: SetBits(static_cast<std::uint64_t>(value.GetInt64())); break;
     case vtBool: SetBits(value.GetBool() ? 1u : 0u); break;
     case vtOpaque: SetBits(static_cast<std::uint32_t>(value.GetOpaque())); break;
-    case vtFloat: {
-        const double widened = value.GetFloat();
-        std::uint64_t bits = 0;
-        std::memcpy(&bits, &widened, sizeof(bits));
-        SetBits(bits);
-        break;
-    }
-    case vtDouble: {
-        const double stored = value.GetDouble();
-        std::uint64_t bits = 0;
-        std::memcpy(&bits, &stored, sizeof(bits));
-        SetBits(bits);
-        break;
-    }
+    case vtFloat: SetBits(std::bit_cast<std::uint64_t>(static_cast<double>(value.GetFloat()))); break;
+    case vtDouble: SetBits(std::bit_cast<std::uint64_t>(value.GetDouble())); break;
     default: m_type = vtEmpty; break;
     }
 }

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 // What the row model's flat tables keyed by addresses share (the dispatcher's registry, the
 // containers' address sets, the queue of pending changes): open addressing with linear probes
@@ -28,6 +30,36 @@ inline std::size_t FibonacciSlot(std::uint64_t key, int shift)
 inline std::uint64_t AddressKey(const void* address)
 {
     return static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(address));
+}
+
+// The slot count a table of `capacity` slots needs for `entries`: the same count, or doubled until
+// the entries fit under the load limit.
+inline std::size_t CapacityFor(std::size_t entries, std::size_t capacity)
+{
+    capacity = std::max(kMinFlatTableCapacity, capacity);
+    while (IsOverLoaded(entries, capacity))
+        capacity *= 2;
+    return capacity;
+}
+
+// Empties slot `hole` of a linear-probing table without tombstones. Backward shift: a later
+// member of the run moves into the hole unless its home lies cyclically after the hole (then it
+// is already as close to home as it can be). `isTaken(slot)` tells a taken slot from an empty
+// one, `homeOf(slot)` is a taken slot's home; an emptied slot becomes `Slot{}`.
+template <class Slot, class IsTaken, class HomeOf>
+void EraseByBackwardShift(std::vector<Slot>& slots, std::size_t hole, IsTaken isTaken, HomeOf homeOf)
+{
+    const std::size_t mask = slots.size() - 1;
+    for (std::size_t next = (hole + 1) & mask; isTaken(slots[next]); next = (next + 1) & mask) {
+        const std::size_t home = homeOf(slots[next]);
+        const bool staysPut = hole <= next ? (hole < home && home <= next)
+                                           : (hole < home || home <= next);
+        if (staysPut)
+            continue;
+        slots[hole] = slots[next];
+        hole = next;
+    }
+    slots[hole] = Slot{};
 }
 
 } // namespace Ombrel::GUI::Detail
