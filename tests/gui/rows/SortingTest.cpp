@@ -433,5 +433,29 @@ TEST_F(SortingTest, RandomChangesKeepRowsSortedShownOrHiddenFlatOrNested)
     ASSERT_EQ(CheckRows(rows, true), "");
 }
 
+// As many rows hidden by the filter as grandchildren shown: the root then shows as many rows
+// as it has children, yet its children and the visible sequence do not match one to one, and a
+// moved row must be found in the sequence, not assumed at its slot.
+TEST_F(SortingTest, AMoveIsPlacedRightWhenHiddenRowsAndShownChildrenEvenOut)
+{
+    SortBy({{kA, false}});
+    std::vector<CGridItem*> top;
+    for (int i = 0; i < 10; ++i)
+        top.push_back(Add("r" + std::to_string(i), Long(i * 10)));
+    Add("child", Long(0), {}, top[5]);
+    ObjectOf(top[2])->Put(kB, Long(1));
+    CFlagFilter filter;
+    rows.SetFilter(&filter);
+    rows.Expand(GRID_ROOT, true, true);
+    ASSERT_EQ(rows.GetRowCount(ROW_NORMAL), 10);
+
+    // The row stands one place earlier in the sequence than among the children (a hidden
+    // row before it), and its new place lies past the shown child.
+    Change(top[3], kA, Long(95));
+    EXPECT_EQ(CheckRows(rows, true), "");
+    Change(top[3], kA, Long(1));
+    EXPECT_EQ(CheckRows(rows, true), "");
+}
+
 } // namespace
 } // namespace Ombrel::GUI::Testing

@@ -340,10 +340,14 @@ CItemContainer::SequenceMove CItemContainer::Reposition(CGridItem* row)
     const int newSlot = SortedSlot(siblings, CRowComparator(m_impl->levels), *row, around);
     if (newSlot == oldSlot)
         return result;
-    // When every child of the root is shown and none shows children of its own, the visible
-    // sequence holds the same rows as the children in the same order: the row's position is
-    // its slot, before the move and after it, and no search of the sequence is needed.
-    const bool flat = parent->IsRoot() && parent->m_visibleDescendants == siblings.Size();
+    // When every row of the container is a child of the root and every child is shown, the
+    // visible sequence holds the same rows as the children in the same order: the row's
+    // position is its slot, before the move and after it, and no search of the sequence is
+    // needed. Counting the shown rows alone is not enough: hidden children and shown
+    // grandchildren can even out.
+    const bool flat = parent->IsRoot() &&
+                      m_impl->registered.Size() == static_cast<std::size_t>(siblings.Size()) &&
+                      parent->m_visibleDescendants == siblings.Size();
     const int oldPosition = flat ? oldSlot : GetVisibleIndex(row);
     siblings.Move(oldSlot, newSlot);
     result.moved = true;
