@@ -28,14 +28,13 @@ void CChildList::Insert(int slot, std::span<CGridItem* const> rows)
     m_list->Insert(slot, rows);
 }
 
-void CChildList::Assign(std::span<CGridItem* const> rows)
+void CChildList::InsertEach(std::span<CGridItem* const> rows, std::span<const int> slots)
 {
-    assert(static_cast<int>(rows.size()) >= Size() && "the present children stay");
     if (rows.empty())
         return;
     if (!m_list)
         m_list = std::make_unique<CRowBlockList>(&CGridItem::m_childBlock);
-    m_list->Assign(rows);
+    m_list->InsertEach(rows, slots);
 }
 
 void CChildList::Erase(int slot)
