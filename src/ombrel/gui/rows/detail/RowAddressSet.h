@@ -28,6 +28,8 @@ public:
 
     std::size_t Size() const { return m_size; }
     bool IsEmpty() const { return m_size == 0; }
+    // Slots of the array: members fit under three quarters of it before it grows.
+    std::size_t Capacity() const { return m_slots.size(); }
     bool Contains(const CGridItem* row) const;
     // False when `row` is null or present already.
     bool Insert(CGridItem* row);
