@@ -44,6 +44,10 @@ constexpr std::size_t kRowsPerBurst = 8192;
 // the rows per byte so far: enough to count rows well, early enough that the grid's tables
 // have not yet grown through their large sizes.
 constexpr std::uint64_t kBytesForRowEstimate = 1 << 20;
+// The room made is this much more than the estimate (an eighth): the rows of the block read
+// last are not counted yet, so the rows per byte err low by up to a few percent, and a table
+// sized just short of the file's rows would double at the end.
+constexpr double kRowEstimateMargin = 1.125;
 
 constexpr int kCharacterWidth = 8;  // a rough average, for the first column widths
 constexpr int kTitleRoom = 40;      // margins and the sort mark with its level number
@@ -96,16 +100,16 @@ private:
     const bool m_wereOn;
 };
 
-// The rows of the whole file, from the rows per byte read so far; 0 until enough is read to
-// tell. Rows of the block read last are not counted yet, so the estimate errs low: at worst the
-// grid's tables grow once more at the end, never to twice the size they need.
+// The rows to make room for: those of the whole file at the rows per byte read so far, with a
+// margin; 0 until enough is read to tell. A file whose first megabyte is not like the rest
+// costs one more growth of the grid's tables at worst, as without the estimate.
 std::uint64_t EstimateRowCount(const TableLoadProgress& progress)
 {
     if (progress.phase == TableLoadProgress::Phase::Scanning || progress.fileBytes == 0 ||
         progress.bytesRead < std::min(kBytesForRowEstimate, progress.fileBytes) || progress.rows == 0)
         return 0;
     const double perByte = static_cast<double>(progress.rows) / static_cast<double>(progress.bytesRead);
-    return static_cast<std::uint64_t>(perByte * static_cast<double>(progress.fileBytes));
+    return static_cast<std::uint64_t>(perByte * static_cast<double>(progress.fileBytes) * kRowEstimateMargin);
 }
 
 std::string WithThousands(std::uint64_t value)

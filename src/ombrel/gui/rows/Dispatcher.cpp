@@ -283,7 +283,7 @@ void CDispatcher::Register(Common::CDataObject* object, CGridItem* row)
 void CDispatcher::ReserveObjects(std::size_t count)
 {
     CScopedLock guard(m_impl->lock);
-    m_impl->registry.Reserve(m_impl->registry.ObjectCount() + count);
+    m_impl->registry.ReserveTight(m_impl->registry.ObjectCount() + count);
 }
 
 void CDispatcher::RegisterRows(std::span<CGridItem* const> rows)

@@ -204,7 +204,7 @@ const CRowAddressSet& CItemContainer::GetSelectedRows() const
 
 void CItemContainer::ReserveRows(std::size_t count)
 {
-    m_impl->registered.Reserve(m_impl->registered.Size() + count);
+    m_impl->registered.ReserveTight(m_impl->registered.Size() + count);
     CDispatcher::GetInstance().ReserveObjects(count);
 }
 
