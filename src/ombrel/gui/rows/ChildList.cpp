@@ -37,6 +37,16 @@ void CChildList::InsertEach(std::span<CGridItem* const> rows, std::span<const in
     m_list->InsertEach(rows, slots);
 }
 
+void CChildList::Assign(std::span<CGridItem* const> rows)
+{
+    assert(static_cast<int>(rows.size()) >= Size() && "the present children stay");
+    if (rows.empty())
+        return;
+    if (!m_list)
+        m_list = std::make_unique<CRowBlockList>(&CGridItem::m_childBlock);
+    m_list->Assign(rows);
+}
+
 void CChildList::Erase(int slot)
 {
     assert(slot >= 0 && slot < Size() && "slot outside the children");

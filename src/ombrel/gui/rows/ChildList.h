@@ -43,6 +43,8 @@ public:
     // Puts each of `rows` before the child now at `slots[i]` (Size() for the end); `slots` does
     // not decrease (see CRowBlockList::InsertEach).
     void InsertEach(std::span<CGridItem* const> rows, std::span<const int> slots);
+    // Replaces the children by `rows`, which hold every present child and possibly new ones.
+    void Assign(std::span<CGridItem* const> rows);
     // Takes the child at `slot` out.
     void Erase(int slot);
     // The slot of `row`, -1 when it is not a child.
