@@ -1,7 +1,9 @@
 #include "ombrel/gui/rows/RowComparator.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
+#include <memory>
 
 #include "ombrel/gui/rows/GridItem.h"
 
@@ -152,7 +154,107 @@ struct KeyedRow
     CGridItem* row = nullptr;
 };
 
+// A row of a large sort by prefixes: its first two levels as unsigned numbers in the order
+// the levels ask for, so that nearly every comparison is two integer compares in a compact
+// array and the rows themselves are read once, in the order they come.
+struct PrefixedRow
+{
+    std::uint64_t first = 0;
+    std::uint64_t second = 0;
+    CGridItem* row = nullptr;
+
+    bool operator<(const PrefixedRow& other) const
+    {
+        return first != other.first ? first < other.first : second < other.second;
+    }
+    bool TiesWith(const PrefixedRow& other) const
+    {
+        return first == other.first && second == other.second;
+    }
+};
+
+// How one level's prefixes are taken for a burst of rows.
+struct PrefixPlan
+{
+    bool used = false;          // every row has a prefix of one kind at this level
+    bool text = false;          // the prefixes hold text, which may go on past them
+    std::size_t textOffset = 0; // bytes every row's text shares: the prefix starts after them
+};
+
+// Plans one level: all keys of one kind with a prefix each, and for text the bytes they share.
+PrefixPlan PlanLevel(const std::vector<CGridItem*>& rows, int level)
+{
+    PrefixPlan plan;
+    const CSortKey& model = rows.front()->GetSortKey(level);
+    const std::string_view modelText = model.TextView();
+    std::size_t shared = modelText.size();
+    for (const CGridItem* row : rows) {
+        const CSortKey& key = row->GetSortKey(level);
+        if (key.GetType() != model.GetType() || !key.OrderPrefix())
+            return plan;
+        const std::string_view text = key.TextView();
+        const auto limit = static_cast<std::ptrdiff_t>(std::min(shared, text.size()));
+        const auto firstDifference =
+            std::mismatch(modelText.begin(), modelText.begin() + limit, text.begin()).first;
+        shared = static_cast<std::size_t>(firstDifference - modelText.begin());
+    }
+    plan.used = true;
+    plan.text = model.IsText();
+    plan.textOffset = shared;
+    return plan;
+}
+
+template <class Before>
+void IntroSortRows(CGridItem** first, CGridItem** last, const Before& before)
+{
+    CIntroSort<CGridItem*, Before>(before).Run(first, last);
+}
+
 } // namespace
+
+bool CRowComparator::SortByPrefixes(std::vector<CGridItem*>& rows) const
+{
+    std::array<PrefixPlan, kPrefixLevels> plans;
+    const std::size_t planned = std::min(m_levels.size(), kPrefixLevels);
+    for (std::size_t level = 0; level < planned; ++level)
+        plans[level] = PlanLevel(rows, static_cast<int>(level));
+    if (!plans[0].used)
+        return false;
+
+    const auto prefixOf = [&](const CGridItem* row, std::size_t level) -> std::uint64_t {
+        if (level >= planned || !plans[level].used)
+            return 0;
+        const std::uint64_t prefix =
+            *row->GetSortKey(static_cast<int>(level)).OrderPrefix(plans[level].textOffset);
+        return m_levels[level].IsDescending() ? ~prefix : prefix;
+    };
+    const std::size_t count = rows.size();
+    const auto entries = std::make_unique_for_overwrite<PrefixedRow[]>(count);
+    for (std::size_t slot = 0; slot < count; ++slot)
+        entries[slot] = PrefixedRow{prefixOf(rows[slot], 0), prefixOf(rows[slot], 1), rows[slot]};
+    std::sort(entries.get(), entries.get() + count);
+    for (std::size_t slot = 0; slot < count; ++slot)
+        rows[slot] = entries[slot].row;
+
+    // Rows with equal prefixes are equal unless a level past the prefixes, or text past the
+    // bytes a prefix holds, tells them apart: only then are their runs finished with the full
+    // comparison.
+    bool tiesMayDiffer = m_levels.size() > kPrefixLevels;
+    for (std::size_t level = 0; level < planned; ++level)
+        tiesMayDiffer = tiesMayDiffer || !plans[level].used || plans[level].text;
+    if (!tiesMayDiffer)
+        return true;
+    const auto before = [this](const CGridItem* a, const CGridItem* b) { return Before(*a, *b); };
+    std::size_t runStart = 0;
+    for (std::size_t slot = 1; slot <= count; ++slot) {
+        if (slot < count && entries[slot].TiesWith(entries[runStart]))
+            continue;
+        if (slot - runStart > 1)
+            IntroSortRows(rows.data() + runStart, rows.data() + slot, before);
+        runStart = slot;
+    }
+    return true;
+}
 
 void CRowComparator::Sort(std::vector<CGridItem*>& rows) const
 {
@@ -162,10 +264,11 @@ void CRowComparator::Sort(std::vector<CGridItem*>& rows) const
         const auto before = [this](const CGridItem* a, const CGridItem* b) {
             return Before(*a, *b);
         };
-        CIntroSort<CGridItem*, decltype(before)>(before).Run(rows.data(),
-                                                             rows.data() + rows.size());
+        IntroSortRows(rows.data(), rows.data() + rows.size(), before);
         return;
     }
+    if (SortByPrefixes(rows))
+        return;
     // The first two levels, which decide nearly every comparison, are read from the compact
     // array; only rows that tie in both are compared through the rows, where the full
     // comparison gives the same answer as Before (the levels read here being equal).
