@@ -212,7 +212,7 @@ bool CGridItem::InsertChild(CGridItem* child, int slot, bool show)
     child->m_parent = this;
 
     if (show && ShouldShowChildren()) {
-        child->ShowRow();
+        child->ShowRowAt(slot);
     } else if (!IsRoot() && IsVisible() && m_children.Size() == 1) {
         if (CGridRows* rows = m_container->GetGridRows())
             rows->GetOwner().RepaintRow(this); // the expand button appears
@@ -277,6 +277,10 @@ void CGridItem::InsertSortedChildren(std::vector<CGridItem*>& added)
     const CRowComparator comparator(m_container->GetSortLevels());
     comparator.Sort(added);
     const int present = m_children.Size();
+    if (present == 0) {
+        m_children.Assign(added);
+        return;
+    }
     // A few rows among many siblings are placed one by one (a search each); a burst is merged
     // with the siblings in one pass. Either way a new row goes after its equal siblings.
     const auto bits = static_cast<std::size_t>(std::bit_width(static_cast<unsigned>(present)));
@@ -366,6 +370,11 @@ void CGridItem::CollectShownSubtree(std::vector<CGridItem*>& out)
 
 void CGridItem::ShowRow()
 {
+    ShowRowAt(-1);
+}
+
+void CGridItem::ShowRowAt(int slot)
+{
     CGridRows* rows = m_container->GetGridRows();
     if (!rows || IsVisible() || !m_parent || !m_parent->ShouldShowChildren())
         return;
@@ -373,7 +382,7 @@ void CGridItem::ShowRow()
         return;
     CFocusKeeper focusKeeper(rows);
     CVisibleSequence& sequence = m_container->GetVisibleSequence();
-    const int position = m_container->VisibleInsertPosition(this);
+    const int position = m_container->VisibleInsertPosition(this, slot);
 
     // A collapsed row or a leaf enters alone, which needs no block to be built.
     std::vector<CGridItem*> block;
@@ -426,6 +435,8 @@ void CGridItem::ShowNewChildren(std::span<CGridItem* const> children)
     owner.OnRowsEntered(kind, position, count);
     if (kind == ROW_NORMAL && owner.GetTopRow() < 0)
         owner.SetTopRow(0);
+    if (!owner.AnnouncesRows())
+        return;
     for (CGridItem* row : entering)
         rows->NotifyRow(GN_VISIBILITYCHANGED, row);
 }

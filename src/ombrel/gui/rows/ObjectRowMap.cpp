@@ -139,7 +139,8 @@ void CObjectRowMap::EraseSlot(std::size_t hole)
         [this](const Slot& slot) { return HomeSlot(slot.object); });
     if (--m_size == 0) {
         // A grid's worth of slots goes back to the allocator with its last row.
-        std::vector<Slot>().swap(m_slots);
+        m_slots.clear();
+        m_slots.shrink_to_fit();
         m_shift = 64;
     }
 }
@@ -147,7 +148,7 @@ void CObjectRowMap::EraseSlot(std::size_t hole)
 void CObjectRowMap::Rehash(std::size_t capacity)
 {
     assert(std::has_single_bit(capacity) && "the slot count is a power of two");
-    std::vector<Slot> old(capacity);
+    Detail::FlatSlots<Slot> old = Detail::MakeFlatSlots<Slot>(capacity);
     old.swap(m_slots);
     m_shift = 64 - std::countr_zero(capacity);
     for (const Slot& slot : old) {

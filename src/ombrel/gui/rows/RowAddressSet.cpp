@@ -88,7 +88,8 @@ void CRowAddressSet::Reserve(std::size_t count)
 
 void CRowAddressSet::Clear()
 {
-    std::vector<CGridItem*>().swap(m_slots);
+    m_slots.clear();
+    m_slots.shrink_to_fit();
     m_size = 0;
     m_shift = 64;
 }
@@ -104,7 +105,7 @@ std::vector<CGridItem*> CRowAddressSet::ToVector() const
 void CRowAddressSet::Rehash(std::size_t capacity)
 {
     assert(std::has_single_bit(capacity) && "the slot count is a power of two");
-    std::vector<CGridItem*> old(capacity, nullptr);
+    Detail::FlatSlots<CGridItem*> old = Detail::MakeFlatSlots<CGridItem*>(capacity);
     old.swap(m_slots);
     m_shift = 64 - std::countr_zero(capacity);
     for (CGridItem* row : old) {

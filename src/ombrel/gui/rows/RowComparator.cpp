@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <memory>
+#include <memory_resource>
 
+#include "ombrel/base/HugePageMemory.h"
 #include "ombrel/gui/rows/GridItem.h"
 
 namespace Ombrel::GUI {
@@ -229,10 +230,11 @@ bool CRowComparator::SortByPrefixes(std::vector<CGridItem*>& rows) const
         return m_levels[level].IsDescending() ? ~prefix : prefix;
     };
     const std::size_t count = rows.size();
-    const auto entries = std::make_unique_for_overwrite<PrefixedRow[]>(count);
-    for (std::size_t slot = 0; slot < count; ++slot)
-        entries[slot] = PrefixedRow{prefixOf(rows[slot], 0), prefixOf(rows[slot], 1), rows[slot]};
-    std::sort(entries.get(), entries.get() + count);
+    std::pmr::vector<PrefixedRow> entries(&CHugePageMemory::Get());
+    entries.reserve(count);
+    for (CGridItem* row : rows)
+        entries.push_back(PrefixedRow{prefixOf(row, 0), prefixOf(row, 1), row});
+    std::sort(entries.begin(), entries.end());
     for (std::size_t slot = 0; slot < count; ++slot)
         rows[slot] = entries[slot].row;
 

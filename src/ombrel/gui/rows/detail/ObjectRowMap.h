@@ -5,6 +5,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "ombrel/gui/rows/detail/FlatTableHashing.h"
+
 namespace Ombrel::Common {
 class CDataObject;
 }
@@ -76,7 +78,7 @@ private:
     void EraseSlot(std::size_t hole);
     void Rehash(std::size_t capacity);
 
-    std::vector<Slot> m_slots; // the size is 0 or a power of two
+    Detail::FlatSlots<Slot> m_slots = Detail::MakeFlatSlots<Slot>(); // 0 or a power of two
     std::size_t m_size = 0;    // occupied slots
     int m_shift = 64;          // 64 - log2(capacity): the hash keeps the top bits
     // The rows after the first of objects shown by more than one row.

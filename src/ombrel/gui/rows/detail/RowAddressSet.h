@@ -5,6 +5,8 @@
 #include <span>
 #include <vector>
 
+#include "ombrel/gui/rows/detail/FlatTableHashing.h"
+
 namespace Ombrel::GUI {
 
 class CGridItem;
@@ -58,7 +60,8 @@ private:
     std::size_t FindSlot(const CGridItem* row) const;
     void Rehash(std::size_t capacity);
 
-    std::vector<CGridItem*> m_slots; // null = empty; the size is 0 or a power of two
+    // null = empty; the size is 0 or a power of two
+    Detail::FlatSlots<CGridItem*> m_slots = Detail::MakeFlatSlots<CGridItem*>();
     std::size_t m_size = 0;          // non-null slots
     int m_shift = 64;                // 64 - log2(capacity): the hash keeps the top bits
 };
