@@ -215,7 +215,8 @@ bool CGridItem::InsertChild(CGridItem* child, int slot, bool show)
         const auto staysAfter = [&](const CGridItem* sibling) {
             return !comparator.Before(*child, *sibling);
         };
-        slot = m_children.PartitionPoint(0, m_children.Size(), staysAfter, PrefetchFirstSortKeys);
+        const auto prefetch = [](const CGridItem* sibling) { PrefetchFirstSortKeys(sibling); };
+        slot = m_children.PartitionPoint(0, m_children.Size(), staysAfter, prefetch);
     } else {
         slot = std::clamp(slot, 0, m_children.Size());
     }
