@@ -178,29 +178,33 @@ struct PrefixedRow
 struct PrefixPlan
 {
     bool used = false;          // every row has a prefix of one kind at this level
-    bool text = false;          // the prefixes hold text, which may go on past them
+    bool exact = false;         // equal prefixes mean equal keys at this level
     std::size_t textOffset = 0; // bytes every row's text shares: the prefix starts after them
 };
 
 // Plans one level: all keys of one kind with a prefix each, and for text the bytes they share.
+// Numbers are exact; texts are when they all have one length that the prefix covers (texts of
+// different lengths may pad to the same prefix, longer ones go on past it).
 PrefixPlan PlanLevel(const std::vector<CGridItem*>& rows, int level)
 {
     PrefixPlan plan;
     const CSortKey& model = rows.front()->GetSortKey(level);
     const std::string_view modelText = model.TextView();
     std::size_t shared = modelText.size();
+    bool sameLength = true;
     for (const CGridItem* row : rows) {
         const CSortKey& key = row->GetSortKey(level);
         if (key.GetType() != model.GetType() || !key.OrderPrefix())
             return plan;
         const std::string_view text = key.TextView();
+        sameLength = sameLength && text.size() == modelText.size();
         const auto limit = static_cast<std::ptrdiff_t>(std::min(shared, text.size()));
         const auto firstDifference =
             std::mismatch(modelText.begin(), modelText.begin() + limit, text.begin()).first;
         shared = static_cast<std::size_t>(firstDifference - modelText.begin());
     }
     plan.used = true;
-    plan.text = model.IsText();
+    plan.exact = !model.IsText() || (sameLength && modelText.size() - shared <= sizeof(std::uint64_t));
     plan.textOffset = shared;
     return plan;
 }
@@ -216,14 +220,18 @@ void IntroSortRows(CGridItem** first, CGridItem** last, const Before& before)
 bool CRowComparator::SortByPrefixes(std::vector<CGridItem*>& rows) const
 {
     std::array<PrefixPlan, kPrefixLevels> plans;
-    const std::size_t planned = std::min(m_levels.size(), kPrefixLevels);
-    for (std::size_t level = 0; level < planned; ++level)
-        plans[level] = PlanLevel(rows, static_cast<int>(level));
+    plans[0] = PlanLevel(rows, 0);
     if (!plans[0].used)
         return false;
+    // A level's prefix only goes on to the next level's where equal prefixes mean equal keys.
+    std::size_t planned = 1;
+    if (m_levels.size() > 1 && plans[0].exact) {
+        plans[1] = PlanLevel(rows, 1);
+        planned = plans[1].used ? 2 : 1;
+    }
 
     const auto prefixOf = [&](const CGridItem* row, std::size_t level) -> std::uint64_t {
-        if (level >= planned || !plans[level].used)
+        if (level >= planned)
             return 0;
         const std::uint64_t prefix =
             *row->GetSortKey(static_cast<int>(level)).OrderPrefix(plans[level].textOffset);
@@ -241,9 +249,7 @@ bool CRowComparator::SortByPrefixes(std::vector<CGridItem*>& rows) const
     // Rows with equal prefixes are equal unless a level past the prefixes, or text past the
     // bytes a prefix holds, tells them apart: only then are their runs finished with the full
     // comparison.
-    bool tiesMayDiffer = m_levels.size() > kPrefixLevels;
-    for (std::size_t level = 0; level < planned; ++level)
-        tiesMayDiffer = tiesMayDiffer || !plans[level].used || plans[level].text;
+    const bool tiesMayDiffer = m_levels.size() > planned || !plans[planned - 1].exact;
     if (!tiesMayDiffer)
         return true;
     const auto before = [this](const CGridItem* a, const CGridItem* b) { return Before(*a, *b); };
