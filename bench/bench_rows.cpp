@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "ombrel/Common.h"
+#include "ombrel/base/HugePageMemory.h"
 #include "ombrel/GUI.h"
 #include "ombrel/gui/rows/detail/RowArena.h"
 #include "ombrel/platform/MessageLoop.h"
@@ -183,12 +184,14 @@ SortedGrid& GetSortedGrid(int count)
 
 // ---- Benchmarks ---------------------------------------------------------------------------
 
-// Bytes the grid holds: the heap's bytes in use, as the C library counts them, and the chunks
-// of the arena that rows are made in (mapped from the system, so the heap does not count them).
+// Bytes the grid holds: the heap's bytes in use, as the C library counts them, the chunks of
+// the arena that rows are made in and the large tables' huge-page blocks (both mapped from the
+// system, so the heap does not count them).
 std::size_t GridHeapBytes()
 {
     const struct mallinfo2 heap = mallinfo2();
-    return heap.uordblks + heap.hblkhd + CGridItem::GetArena().GetHeldBytes();
+    return heap.uordblks + heap.hblkhd + CGridItem::GetArena().GetHeldBytes() +
+           CHugePageMemory::Get().GetMappedBytes();
 }
 
 // Bytes per row the grid holds (see GridHeapBytes): the row object, its entries in the
@@ -230,6 +233,12 @@ public:
     void OnUpdate(int, CDataObject*) override {}
 };
 
+// Bytes data objects hold: the heap's, and the huge-page blocks their private parts are pooled in.
+std::size_t ObjectHeapBytes()
+{
+    return mallinfo2().uordblks + mallinfo2().hblkhd + CHugePageMemory::Get().GetMappedBytes();
+}
+
 // Heap bytes per data object with one sink subscribed, as every object that a grid shows has:
 // the object itself, its private part (lock and sink list) and its short text fields. This is
 // the data-object side of the resident memory per row; BM_RowBytes is the grid's side.
@@ -241,12 +250,12 @@ void BM_DataObjectBytes(benchmark::State& state)
     for (auto _ : state) {
         std::vector<std::unique_ptr<CRecord>> records;
         records.reserve(count);
-        const std::size_t before = mallinfo2().uordblks + mallinfo2().hblkhd;
+        const std::size_t before = ObjectHeapBytes();
         for (std::size_t i = 0; i < count; ++i) {
             records.push_back(std::make_unique<CRecord>());
             records.back()->Subscribe(&sink);
         }
-        const std::size_t after = mallinfo2().uordblks + mallinfo2().hblkhd;
+        const std::size_t after = ObjectHeapBytes();
         bytesPerObject = static_cast<double>(after - before) / static_cast<double>(count);
         state.PauseTiming(); // destroying them is not part of the count
         records.clear();

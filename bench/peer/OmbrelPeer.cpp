@@ -2,6 +2,7 @@
 
 #include <QPixmap>
 
+#include <memory_resource>
 #include <vector>
 
 #include "Measure.h"
@@ -90,6 +91,37 @@ private:
     CUpdateLoad* const& m_load;
 };
 
+// The records of one load, made one after another in blocks of a monotonic arena, as a program
+// that loads a table at once would keep them: one allocation a block instead of one a record,
+// and the records lie in load order. They live until the store goes.
+class CRecordStore
+{
+public:
+    CRecordStore() = default;
+    CRecordStore(const CRecordStore&) = delete;
+    CRecordStore& operator=(const CRecordStore&) = delete;
+    ~CRecordStore()
+    {
+        std::pmr::polymorphic_allocator<CRecord> allocator(&m_memory);
+        for (CRecord* record : m_records)
+            allocator.delete_object(record);
+    }
+
+    void Reserve(std::size_t count) { m_records.reserve(count); }
+    CRecord* Make(const RowValues& values)
+    {
+        std::pmr::polymorphic_allocator<CRecord> allocator(&m_memory);
+        m_records.push_back(allocator.new_object<CRecord>(static_cast<int>(m_records.size()), values));
+        return m_records.back();
+    }
+    std::size_t Size() const { return m_records.size(); }
+    CRecord& operator[](std::size_t index) const { return *m_records[index]; }
+
+private:
+    std::pmr::monotonic_buffer_resource m_memory;
+    std::vector<CRecord*> m_records;
+};
+
 class COmbrelSide final : public IPeerSide, public IUpdateTarget
 {
 public:
@@ -119,28 +151,22 @@ public:
 
     void Load(const std::vector<RowValues>& rows) override
     {
-        m_records.reserve(rows.size());
+        m_records.Reserve(rows.size());
         m_grid.EnableNotifications(false);
         if (m_mode == OmbrelLoadMode::AddMany) {
             std::vector<Common::CDataObject*> objects;
             objects.reserve(rows.size());
-            for (const RowValues& values : rows) {
-                m_records.push_back(
-                    std::make_unique<CRecord>(static_cast<int>(m_records.size()), values));
-                objects.push_back(m_records.back().get());
-            }
+            for (const RowValues& values : rows)
+                objects.push_back(m_records.Make(values));
             m_grid.AddMany(objects);
         } else {
-            for (const RowValues& values : rows) {
-                m_records.push_back(
-                    std::make_unique<CRecord>(static_cast<int>(m_records.size()), values));
-                m_grid.Add(m_records.back().get());
-            }
+            for (const RowValues& values : rows)
+                m_grid.Add(m_records.Make(values));
         }
         m_grid.EnableNotifications(true);
     }
 
-    int GetLoadedRowCount() const override { return static_cast<int>(m_records.size()); }
+    int GetLoadedRowCount() const override { return static_cast<int>(m_records.Size()); }
 
     void ProcessEvents() override { PumpMessages(); }
 
@@ -171,7 +197,7 @@ public:
     // Worker threads. The records are not added or removed while the workers run.
     void Change(int record, std::int32_t quantity) override
     {
-        m_records[static_cast<std::size_t>(record)]->SetQuantity(quantity);
+        m_records[static_cast<std::size_t>(record)].SetQuantity(quantity);
     }
 
     void RequestAck(int worker, int count) override
@@ -183,7 +209,7 @@ public:
 private:
     OmbrelLoadMode m_mode;
     CUpdateLoad* m_load = nullptr; // window thread only
-    std::vector<std::unique_ptr<CRecord>> m_records;
+    CRecordStore m_records;
     CGrid m_grid;
     CAckWindow m_ackWindow;
     QPixmap m_image;

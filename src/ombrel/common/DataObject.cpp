@@ -22,10 +22,12 @@
 #include <algorithm>
 #include <condition_variable>
 #include <memory>
+#include <memory_resource>
 #include <mutex>
 #include <thread>
 #include <vector>
 
+#include "ombrel/base/HugePageMemory.h"
 #include "ombrel/common/CompactLock.h"
 #include "ombrel/common/Field.h"
 #include "ombrel/common/FieldMap.h"
@@ -175,11 +177,44 @@ std::condition_variable_any& CallChanged()
     return *changed;
 }
 
+#if defined(__SANITIZE_ADDRESS__)
+#define OMBREL_PARTS_FROM_HEAP 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define OMBREL_PARTS_FROM_HEAP 1
+#endif
+#endif
+
+// Where the private parts of data objects come from. A table of a million objects makes a
+// million parts at once: a pool carves them out of large blocks on huge pages, which fills
+// memory far faster than the heap does with a 4 KiB page fault at a time, and costs 24 bytes
+// a part instead of 32. Thread-safe, as objects are made and destroyed on any thread. Under
+// AddressSanitizer parts come from the heap, so that a part used after it was freed is
+// reported. Never destroyed: objects may outlive static destruction.
+std::pmr::memory_resource& PartMemory()
+{
+#if defined(OMBREL_PARTS_FROM_HEAP)
+    return *std::pmr::new_delete_resource();
+#else
+    static auto* const pool = new std::pmr::synchronized_pool_resource(
+        std::pmr::pool_options{.max_blocks_per_chunk = std::size_t{1} << 20,
+                               .largest_required_pool_block = 64},
+        &CHugePageMemory::Get());
+    return *pool;
+#endif
+}
+
 } // namespace
 
 // Kept to three words: every row of a table carries one.
 struct CDataObject::Impl
 {
+    static void* operator new(std::size_t bytes) { return PartMemory().allocate(bytes, alignof(Impl)); }
+    static void operator delete(void* part, std::size_t bytes)
+    {
+        PartMemory().deallocate(part, bytes, alignof(Impl));
+    }
+
     // One NotifyUpdate in progress; lives on the notifying thread's stack, linked into `calls`
     // under the lock for exactly as long as it runs.
     struct RunningCall

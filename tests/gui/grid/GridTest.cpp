@@ -191,11 +191,24 @@ TEST(GridTest, NothingIsSentWhileNotificationsAreOff)
     a.Set(1, Common::CValue(std::int32_t{1}));
     Ombrel::Test::PumpFor(std::chrono::milliseconds(50));
     grid.RemoveAll();
+    CTestObject c("c"), d("d");
+    std::vector<Common::CDataObject*> burst{&c, &d};
+    EXPECT_EQ(grid.AddMany(burst).size(), 2u);
+    EXPECT_EQ(grid.GetRowCount(ROW_NORMAL), 2);
+    grid.RemoveAll();
     EXPECT_TRUE(window.owner.entries.empty());
 
+    // Switched on again, single rows and every row of a burst are announced.
     grid.EnableNotifications(true);
     grid.Add(&a);
     EXPECT_THAT(window.owner.Codes(), ::testing::Contains(GN_ROWADDED));
+    window.owner.entries.clear();
+    const std::vector<CGridItem*> added = grid.AddMany(burst);
+    std::vector<CGridItem*> announced;
+    for (const auto& entry : window.owner.Of(GN_ROWADDED))
+        announced.push_back(entry.row.row);
+    EXPECT_EQ(announced, added);
+    EXPECT_EQ(window.owner.Of(GN_VISIBILITYCHANGED).size(), 2u);
 }
 
 TEST(GridTest, DestroyingTheWindowRemovesEveryRowWithItsNotification)

@@ -1,6 +1,8 @@
 #include <deque>
 #include <memory>
 
+#include <random>
+
 #include <gtest/gtest.h>
 
 #include "gui/grid/PumpUntil.h"
@@ -555,6 +557,45 @@ TEST_F(GridRowsTest, AddManyShowsItsRunAsOneBlockPastTheFilterAndKeepsTheFocused
     added[1]->OnUpdate(1);
     EXPECT_EQ(VisibleNames(rows), (Names{"x", "hidden", "y", "a", "b"}));
     EXPECT_EQ(CheckRows(rows), "");
+}
+
+TEST_F(GridRowsTest, SingleRowsFindTheirVisiblePlaceInFlatAndAlmostFlatGrids)
+{
+    // Rows added one by one at random slots: while every row is a shown child of the root the
+    // visible position is the slot; a hidden row, a collapsed child or a shown one must each
+    // lead back to the search of the tree.
+    std::mt19937 random(41);
+    CValueFilter filter;
+    std::vector<CGridItem*> made{Add("first")};
+    const auto addAtRandom = [&](const std::string& name) {
+        CGridItem* after = made[random() % made.size()];
+        made.push_back(Add(name, GRID_ROOT, random() % 5 == 0 ? GRID_FIRST : after));
+        return made.back();
+    };
+    for (int index = 0; index < 60; ++index)
+        addAtRandom("flat" + std::to_string(index));
+    ASSERT_EQ(CheckRows(rows), "");
+
+    rows.SetFilter(&filter);
+    CTestObject* hidden = Object("hidden");
+    hidden->Put(1, std::int32_t{0});
+    made.push_back(rows.Add(hidden, GRID_ROOT, made[7]));
+    EXPECT_FALSE(rows.IsVisible(made.back()));
+    for (int index = 0; index < 30; ++index)
+        addAtRandom("past-hidden" + std::to_string(index));
+    EXPECT_EQ(CheckRows(rows), "");
+
+    rows.SetFilter(nullptr);
+    CGridItem* parent = made[3];
+    Add("collapsed child", parent);
+    for (int index = 0; index < 20; ++index)
+        addAtRandom("past-collapsed" + std::to_string(index));
+    EXPECT_EQ(CheckRows(rows), "");
+    rows.Expand(parent, true, false);
+    for (int index = 0; index < 20; ++index)
+        addAtRandom("past-expanded" + std::to_string(index));
+    EXPECT_EQ(CheckRows(rows), "");
+    EXPECT_EQ(static_cast<std::size_t>(rows.GetRowCount(ROW_NORMAL)), made.size() + 1);
 }
 
 } // namespace

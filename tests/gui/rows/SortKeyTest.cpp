@@ -61,6 +61,21 @@ std::vector<CValue> SampleValues()
     return values;
 }
 
+// Among keys of one kind, prefixes order as the keys do: a greater prefix means a greater key,
+// and equal keys have equal prefixes (text may still differ past its first eight bytes).
+void ExpectPrefixesAgree(const CSortKey& a, const CSortKey& b)
+{
+    const auto prefixA = a.OrderPrefix();
+    const auto prefixB = b.OrderPrefix();
+    if (a.GetType() != b.GetType() || !prefixA || !prefixB)
+        return;
+    const int order = Sign(a.Compare(b));
+    if (*prefixA != *prefixB)
+        EXPECT_EQ(order, *prefixA > *prefixB ? 1 : -1) << "kind " << int(a.GetType());
+    else if (!a.IsText())
+        EXPECT_EQ(order, 0) << "kind " << int(a.GetType());
+}
+
 TEST(SortKeyTest, OrdersAndMatchesEveryPairAsTheValuesThemselvesDo)
 {
     const std::vector<CValue> values = SampleValues();
@@ -73,6 +88,7 @@ TEST(SortKeyTest, OrdersAndMatchesEveryPairAsTheValuesThemselvesDo)
                 << "kinds " << a.GetType() << " and " << b.GetType() << ": "
                 << a.GetStdString() << " / " << b.GetStdString();
             ASSERT_EQ(keyA.Equals(b), a == b) << a.GetType() << " / " << b.GetType();
+            ExpectPrefixesAgree(keyA, keyB);
         }
     }
 }
@@ -114,6 +130,9 @@ TEST(SortKeyTest, RandomNumbersOrderAsTheirValues)
         const double x = std::ldexp(static_cast<double>(a), -(round % 80));
         const double y = -std::ldexp(static_cast<double>(b), -(round % 30));
         ASSERT_EQ(Sign(KeyOf(CValue(x)).Compare(KeyOf(CValue(y)))), Sign(CValue(x).Compare(CValue(y))));
+        ExpectPrefixesAgree(KeyOf(CValue(a)), KeyOf(CValue(b)));
+        ExpectPrefixesAgree(KeyOf(CValue(x)), KeyOf(CValue(y)));
+        ExpectPrefixesAgree(KeyOf(CValue(x)), KeyOf(CValue(-0.0)));
     }
 }
 

@@ -5,6 +5,7 @@
 #include <memory>
 #include <random>
 #include <set>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -186,6 +187,58 @@ TEST_F(SortingTest, LargeSortsUseEveryLevelAndSurviveInconsistentKeys)
         names.insert(name);
     EXPECT_EQ(names.size(), 3000u);
     EXPECT_TRUE(CheckRows(rows).find("visible") == std::string::npos);
+}
+
+TEST_F(SortingTest, LargeSortsOfTextAndFloatingKeysAgreeWithTheValues)
+{
+    // Texts share a long start (the prefixes skip it) and differ in few places, some only
+    // past the bytes a prefix holds; floating-point keys mix signs, zeros of both signs and
+    // huge magnitudes; a third level breaks the remaining ties. Both directions.
+    constexpr int kC = 3;
+    const std::vector<double> numbers = {-1e300, -2.5, -0.0, 0.0, 1e-300, 7.0, 1e300};
+    std::mt19937 random(29);
+    struct Keys
+    {
+        std::string text;
+        double number;
+        std::int32_t tie;
+    };
+    std::vector<Keys> keys(4000);
+    for (Keys& key : keys) {
+        key.text = "Portfolio/Europe/" + std::string(random() % 3, 'x') +
+                   std::to_string(random() % 7) + "/tail" + std::to_string(random() % 3);
+        key.number = numbers[random() % numbers.size()];
+        key.tie = static_cast<std::int32_t>(random() % 5);
+    }
+    for (const bool textDescending : {false, true}) {
+        rows.RemoveAll(ROW_ALL_TYPES);
+        m_objects.clear();
+        std::vector<Common::CDataObject*> objects;
+        for (const Keys& key : keys) {
+            CTestObject* object = Object("r", CValue(key.text), CValue(key.number));
+            object->Put(kC, Long(key.tie));
+            objects.push_back(object);
+        }
+        SortBy({{kA, textDescending}, {kB, !textDescending}, {kC, false}});
+        rows.AddMany(objects, GRID_ROOT, GRID_LAST);
+
+        std::vector<std::tuple<std::string, double, std::int32_t>> shown;
+        for (int position = 0; position < rows.GetRowCount(ROW_NORMAL); ++position) {
+            Common::CDataObject* object = rows.GetDataObject(position, ROW_NORMAL);
+            shown.emplace_back(object->GetValue(kA).GetStdString(),
+                               object->GetValue(kB).GetDouble(), object->GetValue(kC).GetLong());
+        }
+        auto expected = shown;
+        std::ranges::stable_sort(expected, [&](const auto& x, const auto& y) {
+            if (std::get<0>(x) != std::get<0>(y))
+                return (std::get<0>(x) > std::get<0>(y)) == textDescending;
+            if (std::get<1>(x) != std::get<1>(y))
+                return (std::get<1>(x) > std::get<1>(y)) != textDescending;
+            return std::get<2>(x) < std::get<2>(y);
+        });
+        EXPECT_EQ(shown, expected) << "text descending: " << textDescending;
+        EXPECT_EQ(CheckRows(rows, true), "");
+    }
 }
 
 TEST_F(SortingTest, ChangedRowMovesWithTheFewestShifts)

@@ -43,8 +43,9 @@ auto CGrid::Call(Args&&... args)
     Deliver(O, &record, &record.fromOtherThread);
     if (record.error)
         std::rethrow_exception(record.error);
+    // The record is this call's own: its result (a burst's million rows) is moved out, not copied.
     if constexpr (!std::is_same_v<typename Traits::Result, NoResult>)
-        return record.result;
+        return std::move(record.result);
 }
 
 void CGrid::Deliver(GridOperation op, void* record, bool* fromOtherThread)

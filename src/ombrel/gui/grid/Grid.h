@@ -111,9 +111,9 @@ public:
                  CGridItem* insertAfter = GRID_LAST);
     // One row per object under one parent, in one call from any thread: the rows come out as
     // Add would make them one after the other (from `insertAfter` on, in this order), but they
-    // are registered together and a sorted parent sorts the burst once, and the layout is
-    // recomputed once. Each row is announced with GN_ROWADDED. Returns the new rows in the
-    // order of `objects`; none when `parent` is not a parent of this grid.
+    // are registered together, a sorted parent sorts the burst once, the layout is recomputed
+    // once. Each row is announced with GN_ROWADDED while notifications are on. Returns the new
+    // rows in the order of `objects`; none when `parent` is not a parent of this grid.
     std::vector<CGridItem*> AddMany(std::span<Common::CDataObject* const> objects,
                                     CGridItem* parent = GRID_ROOT,
                                     CGridItem* insertAfter = GRID_LAST);

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cassert>
 #include <chrono>
+#include <memory_resource>
 
 #include "ombrel/base/CriticalSection.h"
+#include "ombrel/base/HugePageMemory.h"
 #include "ombrel/base/ThreadId.h"
 #include "ombrel/common/DataObject.h"
 #include "ombrel/gui/rows/GridItem.h"
@@ -288,7 +290,10 @@ void CDispatcher::ReserveObjects(std::size_t count)
 
 void CDispatcher::RegisterRows(std::span<CGridItem* const> rows)
 {
-    std::vector<Common::CDataObject*> firstShown;
+    // Nearly every object is new to the dispatcher: room for all of them, on huge pages when
+    // the burst is large.
+    std::pmr::vector<Common::CDataObject*> firstShown(&CHugePageMemory::Get());
+    firstShown.reserve(rows.size());
     {
         CScopedLock guard(m_impl->lock);
         m_impl->registry.Reserve(m_impl->registry.ObjectCount() + rows.size());

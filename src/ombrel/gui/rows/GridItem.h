@@ -189,6 +189,8 @@ private:
     };
 
     static const CSortKey& EmptyKey();
+    // ShowRow with the row's slot among its siblings when the caller knows it, else -1.
+    void ShowRowAt(int slot);
     void SetStateBit(std::uint8_t bit, bool on);
     void JoinContainer(CItemContainer* container);
     void LeaveContainer();

@@ -226,6 +226,8 @@ std::vector<CGridItem*> CGridRows::AddMany(std::span<Common::CDataObject* const>
     assert(inserted && "new rows are always accepted as children");
     (void)inserted;
     m_impl->owner.StartLayoutTimer();
+    if (!m_impl->owner.AnnouncesRows())
+        return rows;
     for (CGridItem* row : rows) {
         // A handler may have removed rows announced before.
         if (IsValid(row))

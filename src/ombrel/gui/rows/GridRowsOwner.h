@@ -32,6 +32,10 @@ public:
     // A row notification (GN_...) about a row of a grid container. Roots and pooled rows are
     // filtered out before this is called; whether notifications are switched on is the owner's.
     virtual void NotifyRow(int code, CGridItem* row) = 0;
+    // False while the owner passes row notifications on to nobody (they are switched off), so
+    // that a burst of rows entering need not be announced row by row. NotifyRow is still
+    // called for rows leaving, which the owner's services hear of regardless.
+    virtual bool AnnouncesRows() const { return true; }
 
     // Repaint requests. RepaintPositions covers first..last inclusive; the owner repaints only
     // what lies on screen.

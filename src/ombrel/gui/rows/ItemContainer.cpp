@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cassert>
+#include <memory_resource>
 
+#include "ombrel/base/HugePageMemory.h"
 #include "ombrel/gui/rows/Dispatcher.h"
 #include "ombrel/gui/rows/GridItem.h"
 #include "ombrel/gui/rows/RowComparator.h"
@@ -157,14 +159,22 @@ int CItemContainer::GetVisibleIndex(CGridItem* row)
     return m_impl->sequence.PositionOf(row);
 }
 
-int CItemContainer::VisibleInsertPosition(CGridItem* row)
+int CItemContainer::VisibleInsertPosition(CGridItem* row, int slot)
 {
+    CGridItem* parent = row->GetParent();
+    if (slot < 0)
+        slot = parent->FindChild(row);
+    // When every row of the container is a child of the root and the sequence holds all of
+    // them but this one, the sequence is the children without it, in slot order.
+    const auto siblings = static_cast<std::size_t>(parent->GetChildCount());
+    if (parent->IsRoot() && !row->IsVisible() && m_impl->registered.Size() == siblings &&
+        static_cast<std::size_t>(m_impl->sequence.Size()) + 1 == siblings)
+        return slot;
+
     // In pre-order the row comes right after its nearest shown elder sibling's visible subtree,
     // or right after its parent when no elder sibling is shown. Only a short run of hidden
     // siblings is walked; past it the tree order is bisected instead.
     constexpr int kSiblingScan = 32;
-    CGridItem* parent = row->GetParent();
-    const int slot = parent->FindChild(row);
     const int stop = std::max(0, slot - kSiblingScan);
     for (int sibling = slot - 1; sibling >= stop; --sibling) {
         CGridItem* elder = parent->GetChild(sibling);
@@ -214,7 +224,7 @@ std::vector<CGridItem*> CItemContainer::CreateRows(std::span<Common::CDataObject
     // like any other (its class's operator delete gives the slot back).
     std::vector<CGridItem*> rows;
     rows.reserve(objects.size());
-    std::vector<void*> slots(objects.size());
+    std::pmr::vector<void*> slots(objects.size(), nullptr, &CHugePageMemory::Get());
     CGridItem::GetArena().AllocateMany(slots);
     for (std::size_t index = 0; index < objects.size(); ++index)
         rows.push_back(::new (slots[index]) CGridItem(this, objects[index]));

@@ -105,8 +105,9 @@ private:
     void Register(CGridItem* row);
     void Unregister(CGridItem* row);
     void SetSelectedMember(CGridItem* row, bool selected);
-    // Place in the sequence for a row that is not in it and whose parent shows its children.
-    int VisibleInsertPosition(CGridItem* row);
+    // Place in the sequence for a row that is not in it and whose parent shows its children;
+    // `slot` is the row's slot among its siblings when the caller knows it, else -1.
+    int VisibleInsertPosition(CGridItem* row, int slot = -1);
 
     struct Impl;
     std::unique_ptr<Impl> m_impl;

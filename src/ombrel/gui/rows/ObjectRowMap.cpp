@@ -144,13 +144,14 @@ void CObjectRowMap::EraseSlot(std::size_t hole)
         [this](const Slot& slot) { return HomeSlot(slot.object); });
     if (--m_size == 0) {
         // A grid's worth of slots goes back to the allocator with its last row.
-        std::vector<Slot>().swap(m_slots);
+        m_slots.clear();
+        m_slots.shrink_to_fit();
     }
 }
 
 void CObjectRowMap::Rehash(std::size_t capacity)
 {
-    std::vector<Slot> old(capacity);
+    Detail::FlatSlots<Slot> old = Detail::MakeFlatSlots<Slot>(capacity);
     old.swap(m_slots);
     for (const Slot& slot : old) {
         if (slot.object)

@@ -93,7 +93,8 @@ void CRowAddressSet::ReserveTight(std::size_t count)
 
 void CRowAddressSet::Clear()
 {
-    std::vector<CGridItem*>().swap(m_slots);
+    m_slots.clear();
+    m_slots.shrink_to_fit();
     m_size = 0;
 }
 
@@ -107,7 +108,7 @@ std::vector<CGridItem*> CRowAddressSet::ToVector() const
 
 void CRowAddressSet::Rehash(std::size_t capacity)
 {
-    std::vector<CGridItem*> old(capacity, nullptr);
+    Detail::FlatSlots<CGridItem*> old = Detail::MakeFlatSlots<CGridItem*>(capacity);
     old.swap(m_slots);
     for (CGridItem* row : old) {
         if (row)

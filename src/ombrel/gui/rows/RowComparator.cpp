@@ -1,8 +1,11 @@
 #include "ombrel/gui/rows/RowComparator.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
+#include <memory_resource>
 
+#include "ombrel/base/HugePageMemory.h"
 #include "ombrel/gui/rows/GridItem.h"
 
 namespace Ombrel::GUI {
@@ -152,7 +155,114 @@ struct KeyedRow
     CGridItem* row = nullptr;
 };
 
+// A row of a large sort by prefixes: its first two levels as unsigned numbers in the order
+// the levels ask for, so that nearly every comparison is two integer compares in a compact
+// array and the rows themselves are read once, in the order they come.
+struct PrefixedRow
+{
+    std::uint64_t first = 0;
+    std::uint64_t second = 0;
+    CGridItem* row = nullptr;
+
+    bool operator<(const PrefixedRow& other) const
+    {
+        return first != other.first ? first < other.first : second < other.second;
+    }
+    bool TiesWith(const PrefixedRow& other) const
+    {
+        return first == other.first && second == other.second;
+    }
+};
+
+// How one level's prefixes are taken for a burst of rows.
+struct PrefixPlan
+{
+    bool used = false;          // every row has a prefix of one kind at this level
+    bool exact = false;         // equal prefixes mean equal keys at this level
+    std::size_t textOffset = 0; // bytes every row's text shares: the prefix starts after them
+};
+
+// Plans one level: all keys of one kind with a prefix each, and for text the bytes they share.
+// Numbers are exact; texts are when they all have one length that the prefix covers (texts of
+// different lengths may pad to the same prefix, longer ones go on past it).
+PrefixPlan PlanLevel(const std::vector<CGridItem*>& rows, int level)
+{
+    PrefixPlan plan;
+    const CSortKey& model = rows.front()->GetSortKey(level);
+    const std::string_view modelText = model.TextView();
+    std::size_t shared = modelText.size();
+    bool sameLength = true;
+    for (const CGridItem* row : rows) {
+        const CSortKey& key = row->GetSortKey(level);
+        if (key.GetType() != model.GetType() || !key.OrderPrefix())
+            return plan;
+        const std::string_view text = key.TextView();
+        sameLength = sameLength && text.size() == modelText.size();
+        const auto limit = static_cast<std::ptrdiff_t>(std::min(shared, text.size()));
+        const auto firstDifference =
+            std::mismatch(modelText.begin(), modelText.begin() + limit, text.begin()).first;
+        shared = static_cast<std::size_t>(firstDifference - modelText.begin());
+    }
+    plan.used = true;
+    plan.exact = !model.IsText() || (sameLength && modelText.size() - shared <= sizeof(std::uint64_t));
+    plan.textOffset = shared;
+    return plan;
+}
+
+template <class Before>
+void IntroSortRows(CGridItem** first, CGridItem** last, const Before& before)
+{
+    CIntroSort<CGridItem*, Before>(before).Run(first, last);
+}
+
 } // namespace
+
+bool CRowComparator::SortByPrefixes(std::vector<CGridItem*>& rows) const
+{
+    std::array<PrefixPlan, kPrefixLevels> plans;
+    plans[0] = PlanLevel(rows, 0);
+    if (!plans[0].used)
+        return false;
+    // A level's prefix only goes on to the next level's where equal prefixes mean equal keys.
+    std::size_t planned = 1;
+    if (m_levels.size() > 1 && plans[0].exact) {
+        plans[1] = PlanLevel(rows, 1);
+        planned = plans[1].used ? 2 : 1;
+    }
+
+    const auto prefixOf = [&](const CGridItem* row, std::size_t level) -> std::uint64_t {
+        if (level >= planned)
+            return 0;
+        const std::uint64_t prefix =
+            *row->GetSortKey(static_cast<int>(level)).OrderPrefix(plans[level].textOffset);
+        return m_levels[level].IsDescending() ? ~prefix : prefix;
+    };
+    const std::size_t count = rows.size();
+    std::pmr::vector<PrefixedRow> entries(&CHugePageMemory::Get());
+    entries.reserve(count);
+    for (CGridItem* row : rows)
+        entries.push_back(PrefixedRow{prefixOf(row, 0), prefixOf(row, 1), row});
+    std::sort(entries.begin(), entries.end());
+    for (std::size_t slot = 0; slot < count; ++slot)
+        rows[slot] = entries[slot].row;
+
+    // Rows with equal prefixes are equal unless a level past the prefixes, or text past the
+    // bytes a prefix holds, tells them apart: only then are their runs finished with the full
+    // comparison.
+    const bool tiesMayDiffer = m_levels.size() > planned || !plans[planned - 1].exact;
+    if (!tiesMayDiffer)
+        return true;
+    const auto before = [this](const CGridItem* a, const CGridItem* b) { return Before(*a, *b); };
+    std::size_t runStart = 0;
+    for (std::size_t slot = 1; slot <= count; ++slot) {
+        if (slot < count && entries[slot].TiesWith(entries[runStart]))
+            continue;
+        if (slot - runStart > 1)
+            IntroSortRows(rows.data() + runStart, rows.data() + slot, before);
+        runStart = slot;
+    }
+    return true;
+}
 
 void CRowComparator::Sort(std::vector<CGridItem*>& rows) const
 {
@@ -162,10 +272,11 @@ void CRowComparator::Sort(std::vector<CGridItem*>& rows) const
         const auto before = [this](const CGridItem* a, const CGridItem* b) {
             return Before(*a, *b);
         };
-        CIntroSort<CGridItem*, decltype(before)>(before).Run(rows.data(),
-                                                             rows.data() + rows.size());
+        IntroSortRows(rows.data(), rows.data() + rows.size(), before);
         return;
     }
+    if (SortByPrefixes(rows))
+        return;
     // The first two levels, which decide nearly every comparison, are read from the compact
     // array; only rows that tie in both are compared through the rows, where the full
     // comparison gives the same answer as Before (the levels read here being equal).

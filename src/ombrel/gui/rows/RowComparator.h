@@ -26,8 +26,10 @@ public:
 
     // Introspective sort: median-of-three partitioning above 16 elements, insertion sort below,
     // heap sort past the depth limit. Not stable. Safe with a comparator that is not a strict
-    // weak order: no loop relies on a sentinel. Large inputs are sorted as (first two keys,
-    // row) entries, so that most comparisons read a compact array instead of the rows.
+    // weak order: no loop relies on a sentinel. Large inputs whose first levels each hold keys
+    // of one kind are sorted on 64-bit prefixes of those keys (rows with equal prefixes then
+    // compared in full); other large inputs as (first two keys, row) entries; either way most
+    // comparisons read a compact array instead of the rows.
     void Sort(std::vector<CGridItem*>& rows) const;
 
     // True when no row sorts strictly before the one preceding it.
@@ -38,6 +40,13 @@ public:
                    const CGridItem& row) const;
 
 private:
+    // Levels whose keys the prefix sort packs into each entry.
+    static constexpr std::size_t kPrefixLevels = 2;
+
+    // Sorts on the first levels' prefixes; false, leaving `rows` as they were, when a level
+    // mixes kinds of keys or holds a key without a prefix (empty, NaN).
+    bool SortByPrefixes(std::vector<CGridItem*>& rows) const;
+
     std::span<const CSortInfo> m_levels;
 };
 

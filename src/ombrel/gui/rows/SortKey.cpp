@@ -103,6 +103,11 @@ bool CSortKey::IsSigned() const
     }
 }
 
+std::string_view CSortKey::TextView() const
+{
+    return IsText() ? Text() : std::string_view();
+}
+
 std::string_view CSortKey::Text() const
 {
     if (m_length <= kInlineText)
@@ -186,6 +191,33 @@ int CSortKey::Compare(const CSortKey& other) const
     if (IsSigned())
         return Order(static_cast<std::int64_t>(Bits()), static_cast<std::int64_t>(other.Bits()));
     return Order(Bits(), other.Bits());
+}
+
+std::optional<std::uint64_t> CSortKey::OrderPrefix(std::size_t textOffset) const
+{
+    constexpr std::uint64_t kSignBit = std::uint64_t{1} << 63;
+    if (IsEmpty())
+        return std::nullopt;
+    if (IsText()) {
+        const std::string_view text = Text();
+        std::uint64_t prefix = 0;
+        for (std::size_t index = 0; index < sizeof(prefix); ++index) {
+            const std::size_t at = textOffset + index;
+            const auto byte = at < text.size() ? static_cast<unsigned char>(text[at]) : 0u;
+            prefix = prefix << 8 | byte;
+        }
+        return prefix;
+    }
+    if (IsFloating()) {
+        const double value = Floating();
+        if (value != value)
+            return std::nullopt;
+        // -0 and +0 are equal to Compare, so they share a prefix; negative numbers have their
+        // bits reversed so that a larger magnitude comes first.
+        const std::uint64_t bits = value == 0 ? 0 : Bits();
+        return (bits & kSignBit) != 0 ? ~bits : bits | kSignBit;
+    }
+    return IsSigned() ? Bits() ^ kSignBit : Bits();
 }
 
 bool CSortKey::Equals(const Common::CValue& value) const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 #include "ombrel/common/Value.h"
@@ -25,6 +26,7 @@ public:
 
     Common::ValueType GetType() const { return static_cast<Common::ValueType>(m_type); }
     bool IsEmpty() const { return m_type == Common::vtEmpty; }
+    bool IsText() const;
     void Clear();
     void Assign(const Common::CValue& value);
 
@@ -33,6 +35,16 @@ public:
     int Compare(const CSortKey& other) const;
     // True when the key holds `value` (same kind, and equal as CValue compares for equality).
     bool Equals(const Common::CValue& value) const;
+
+    // A number whose unsigned order agrees with Compare among keys of one kind: of two such
+    // keys, the one with the smaller prefix is the smaller; equal keys have equal prefixes,
+    // and keys with equal prefixes may still differ only as text past the bytes it holds. Text gives its bytes from
+    // `textOffset` on, eight at most, first byte highest: keys whose texts all share their
+    // first `textOffset` bytes compare as their prefixes from there. Nothing for an empty key
+    // or a floating-point NaN, which is equal to every value and so has no place of its own.
+    std::optional<std::uint64_t> OrderPrefix(std::size_t textOffset = 0) const;
+    // The text of a text key (empty for other kinds).
+    std::string_view TextView() const;
 
     // A copy that refers to this key's text instead of copying it, for a short-lived array of
     // keys (a bulk sort): valid while this key is neither changed nor destroyed.
@@ -44,7 +56,6 @@ private:
     static constexpr std::uint8_t kOwnedText = 0xFF;    // heap block owned by this key
     static constexpr std::uint8_t kBorrowedText = 0xFE; // another key's heap block
 
-    bool IsText() const;
     bool IsFloating() const;
     bool IsSigned() const;
     std::string_view Text() const;

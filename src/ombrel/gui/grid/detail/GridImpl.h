@@ -131,6 +131,7 @@ public:
     // --- IGridRowsOwner ---------------------------------------------------------------------
     CGrid* GetGrid() const override;
     void NotifyRow(int code, CGridItem* row) override;
+    bool AnnouncesRows() const override { return m_options.notificationsEnabled; }
     void RepaintRow(CGridItem* row) override;
     void RepaintCell(CGridItem* row, int fieldId) override;
     void RepaintPositions(int rowType, int first, int last) override;

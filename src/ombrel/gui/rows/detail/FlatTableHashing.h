@@ -3,13 +3,27 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <memory_resource>
 #include <vector>
+
+#include "ombrel/base/HugePageMemory.h"
 
 // What the row model's flat tables keyed by addresses share (the dispatcher's registry, the
 // containers' address sets, the queue of pending changes): open addressing with linear probes
 // over an array, and one hash. Tables grow by doubling; a table sized ahead for a known count
 // (ReserveTight) has a slot count that need not be a power of two.
 namespace Ombrel::GUI::Detail {
+
+// The slot array of a flat table. A table of a grid's worth of rows is filled in one go when the
+// grid is loaded: it takes huge pages (CHugePageMemory), which is most of what filling it costs.
+template <class Slot>
+using FlatSlots = std::pmr::vector<Slot>;
+
+template <class Slot>
+FlatSlots<Slot> MakeFlatSlots(std::size_t capacity = 0)
+{
+    return FlatSlots<Slot>(capacity, Slot{}, &CHugePageMemory::Get());
+}
 
 // No flat table is smaller.
 constexpr std::size_t kMinFlatTableCapacity = 16;
@@ -74,20 +88,21 @@ inline std::size_t TightCapacityFor(std::size_t entries, std::size_t capacity)
 // member of the run moves into the hole unless its home lies cyclically after the hole (then it
 // is already as close to home as it can be). `isTaken(slot)` tells a taken slot from an empty
 // one, `homeOf(slot)` is a taken slot's home; an emptied slot becomes `Slot{}`.
-template <class Slot, class IsTaken, class HomeOf>
-void EraseByBackwardShift(std::vector<Slot>& slots, std::size_t hole, IsTaken isTaken, HomeOf homeOf)
+template <class Table, class IsTaken, class HomeOf>
+void EraseByBackwardShift(Table& table, std::size_t hole, IsTaken isTaken, HomeOf homeOf)
 {
-    const std::size_t capacity = slots.size();
-    for (std::size_t next = NextSlot(hole, capacity); isTaken(slots[next]); next = NextSlot(next, capacity)) {
-        const std::size_t home = homeOf(slots[next]);
+    using Slot = typename Table::value_type;
+    const std::size_t capacity = table.size();
+    for (std::size_t next = NextSlot(hole, capacity); isTaken(table[next]); next = NextSlot(next, capacity)) {
+        const std::size_t home = homeOf(table[next]);
         const bool staysPut = hole <= next ? (hole < home && home <= next)
                                            : (hole < home || home <= next);
         if (staysPut)
             continue;
-        slots[hole] = slots[next];
+        table[hole] = table[next];
         hole = next;
     }
-    slots[hole] = Slot{};
+    table[hole] = Slot{};
 }
 
 } // namespace Ombrel::GUI::Detail

@@ -5,6 +5,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "ombrel/gui/rows/detail/FlatTableHashing.h"
+
 namespace Ombrel::Common {
 class CDataObject;
 }
@@ -80,7 +82,7 @@ private:
     void EraseSlot(std::size_t hole);
     void Rehash(std::size_t capacity);
 
-    std::vector<Slot> m_slots; // 0 or at least kMinFlatTableCapacity slots
+    Detail::FlatSlots<Slot> m_slots = Detail::MakeFlatSlots<Slot>(); // 0 or >= the minimum
     std::size_t m_size = 0;    // occupied slots
     // The rows after the first of objects shown by more than one row.
     std::unordered_map<const Common::CDataObject*, std::vector<CGridItem*>> m_more;

@@ -5,6 +5,8 @@
 #include <span>
 #include <vector>
 
+#include "ombrel/gui/rows/detail/FlatTableHashing.h"
+
 namespace Ombrel::GUI {
 
 class CGridItem;
@@ -65,7 +67,8 @@ private:
     std::size_t FindSlot(const CGridItem* row) const;
     void Rehash(std::size_t capacity);
 
-    std::vector<CGridItem*> m_slots; // null = empty; 0 or at least kMinFlatTableCapacity slots
+    // null = empty; 0 or at least kMinFlatTableCapacity slots
+    Detail::FlatSlots<CGridItem*> m_slots = Detail::MakeFlatSlots<CGridItem*>();
     std::size_t m_size = 0;          // non-null slots
 };
 
