@@ -13,6 +13,7 @@
 #include "ombrel/platform/DC.h"
 #include "ombrel/platform/qt/QtDrawing.h"
 #include "ombrel/platform/qt/QtGdiObjects.h"
+#include "ombrel/platform/qt/QtGlyphMasks.h"
 #include "ombrel/platform/qt/QtShapedTextCache.h"
 
 #include <QApplication>
@@ -1444,6 +1445,52 @@ void DrawGlyphs(QPainter& painter, const CShapedTextCache::Entry& entry, QPoint 
     }
 }
 
+// Whether glyphs may be blended from masks straight into the bitmap under the painter: a
+// plain bitmap with no transformation, composition or opacity of the painter that would
+// change the pixels a glyph run sets, and text antialiasing as a new painter has it (the
+// masks are taken with a new painter).
+QImage* BlendTarget(const DCImpl& impl)
+{
+    QImage* image = impl.Image();
+    if (image == nullptr || image->format() != kBitmapFormat) {
+        return nullptr;
+    }
+    const QPainter& painter = *impl.painter;
+    const bool plain = painter.deviceTransform().isIdentity() &&
+                       painter.compositionMode() == QPainter::CompositionMode_SourceOver &&
+                       painter.opacity() == 1.0 &&
+                       painter.testRenderHint(QPainter::TextAntialiasing);
+    return plain ? image : nullptr;
+}
+
+// Draws the kept glyphs of a text with the top-left corner of its line at `topLeft`, within
+// `clip` (device pixels; the painter's clip must be the same region). Runs are blended from
+// glyph masks where that gives the painter's pixels, else drawn through the painter with the
+// text colour as its pen.
+void DrawEntryGlyphs(DCImpl& impl, const CShapedTextCache::Entry& entry, QPoint topLeft,
+                     const QRegion& clip)
+{
+    QPainter& painter = *impl.painter;
+    const QColor color = Opaque(impl.state.textColor);
+    QImage* image = BlendTarget(impl);
+    for (const QGlyphRun& run : entry.glyphs) {
+        if (image != nullptr) {
+            CGlyphMasks* masks = impl.Texts().MasksOf(run.rawFont());
+            if (masks != nullptr && masks->Blend(run, QPointF(topLeft), color.rgba(), *image, clip)) {
+                continue;
+            }
+        }
+        // Every operation here sets the pen it draws with, so the text pen may stay; a new
+        // pen is made only when the colour changes (making one allocates).
+        const QPen& pen = painter.pen();
+        if (pen.style() != Qt::SolidLine || pen.brush().style() != Qt::SolidPattern ||
+            pen.color() != color) {
+            painter.setPen(color);
+        }
+        painter.drawGlyphRun(QPointF(topLeft), run);
+    }
+}
+
 // Draws one line with its baseline at `baseline`, from the glyphs kept for it.
 void DrawLine(DCImpl& impl, QPainter& painter, const QString& text, QPoint baseline)
 {
@@ -1553,25 +1600,21 @@ bool DrawSingleLine(DCImpl& impl, const CString& text, const CRect& box, UINT fo
     const bool clip = !(format & DT_NOCLIP) && !inside;
 
     QPainter& painter = *impl.painter;
-    if (clip) {
-        painter.save();
-        painter.setClipRegion(impl.DrawableRegion() & QRegion(deviceBox));
+    if (!clip) {
+        if (opaque) {
+            painter.fillRect(background, Opaque(impl.state.bkColor));
+        }
+        DrawEntryGlyphs(impl, entry, at, impl.DrawableRegion());
+        return true;
     }
+    const QRegion clipped = impl.DrawableRegion() & QRegion(deviceBox);
+    painter.save();
+    painter.setClipRegion(clipped);
     if (opaque) {
         painter.fillRect(background, Opaque(impl.state.bkColor));
     }
-    // Every operation here sets the pen it draws with, so the text pen may stay; a new pen is
-    // made only when the colour changes (making one allocates).
-    const QColor color = Opaque(impl.state.textColor);
-    const QPen& pen = painter.pen();
-    if (pen.style() != Qt::SolidLine || pen.brush().style() != Qt::SolidPattern ||
-        pen.color() != color) {
-        painter.setPen(color);
-    }
-    DrawGlyphs(painter, entry, at);
-    if (clip) {
-        painter.restore();
-    }
+    DrawEntryGlyphs(impl, entry, at, clipped);
+    painter.restore();
     return true;
 }
 

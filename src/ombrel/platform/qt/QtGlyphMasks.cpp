@@ -1,0 +1,242 @@
+#include "ombrel/platform/qt/QtGlyphMasks.h"
+
+#include <QPainter>
+#include <QtMath>
+
+#include <cmath>
+
+namespace Ombrel {
+
+namespace {
+
+// Positions further out than this are left to the painter (the fixed-point arithmetic below
+// stays far from overflow).
+constexpr double kMaxPosition = 1 << 22;
+// Room around a glyph's bounding box in the canvas it is rendered on: hinting and
+// antialiasing may reach a pixel or two beyond the box.
+constexpr int kCanvasMargin = 4;
+
+// Qt's multiplication of the four 8-bit channels of `x` by `a` / 255, rounded as the raster
+// engine rounds it.
+inline QRgb ByteMul(QRgb x, std::uint32_t a)
+{
+    std::uint64_t t = ((std::uint64_t{x} | (std::uint64_t{x} << 24)) & 0x00ff00ff00ff00ffULL) * a;
+    t = (t + ((t >> 8) & 0x00ff00ff00ff00ffULL) + 0x0080008000800080ULL) >> 8;
+    t &= 0x00ff00ff00ff00ffULL;
+    return static_cast<QRgb>(t | (t >> 24));
+}
+
+// One pixel of a grey glyph mask over `destination`, as the raster engine blends a solid pen
+// through a coverage value: the pen scaled by the coverage, source-over.
+inline void BlendPixel(QRgb& destination, QRgb color, std::uint32_t coverage)
+{
+    if (coverage == 0) {
+        return;
+    }
+    if (coverage == 255) {
+        destination = color; // the colour is opaque
+        return;
+    }
+    const QRgb source = ByteMul(color, coverage);
+    destination = source + ByteMul(destination, qAlpha(~source));
+}
+
+void BlendMask(const QImage& coverage, QPoint topLeft, QRgb color, QImage& image,
+               const QRegion& clip)
+{
+    const QRect placed(topLeft, coverage.size());
+    for (const QRect& part : clip) {
+        const QRect area = placed & part;
+        for (int y = area.top(); y <= area.bottom(); ++y) {
+            const uchar* mask = coverage.constScanLine(y - placed.top()) + (area.left() - placed.left());
+            // Not scanLine(): a detached copy would not be the image being painted.
+            QRgb* row = reinterpret_cast<QRgb*>(const_cast<uchar*>(image.constScanLine(y))) + area.left();
+            for (int x = 0; x < area.width(); ++x) {
+                BlendPixel(row[x], color, mask[x]);
+            }
+        }
+    }
+}
+
+std::uint64_t KeyOf(quint32 glyph, int fractionX, int fractionY)
+{
+    return (std::uint64_t{glyph} << 12) | (std::uint64_t(fractionX) << 6) | std::uint64_t(fractionY);
+}
+
+// Splits a position into whole pixels and 1/64 fractions; false when it is negative, too far
+// out, or between two 1/64 steps (where Qt's own rounding to its fixed-point grid would have
+// to be guessed).
+bool Split(double position, int& pixel, int& fraction)
+{
+    const double scaled = position * 64;
+    if (!(position >= 0 && position < kMaxPosition) || scaled != std::floor(scaled)) {
+        return false;
+    }
+    const auto fixed = static_cast<std::int64_t>(scaled);
+    pixel = static_cast<int>(fixed >> 6);
+    fraction = static_cast<int>(fixed & 63);
+    return true;
+}
+
+} // namespace
+
+CGlyphMasks::CGlyphMasks(QRawFont font) : m_font(std::move(font)) {}
+
+bool CGlyphMasks::Blend(const QGlyphRun& run, QPointF origin, QRgb color, QImage& image,
+                        const QRegion& clip)
+{
+    return IsUsable() && Draw(run, origin, color, image, clip);
+}
+
+bool CGlyphMasks::Draw(const QGlyphRun& run, QPointF origin, QRgb color, QImage& image,
+                       const QRegion& clip)
+{
+    if (qAlpha(color) != 255 || image.format() != QImage::Format_ARGB32_Premultiplied ||
+        !Prepare(run, origin)) {
+        return false;
+    }
+    for (std::size_t i = 0; i < m_placements.size(); ++i) {
+        const Mask& mask = *m_chosen[i];
+        if (!mask.coverage.isNull()) {
+            BlendMask(mask.coverage, m_placements[i].pixel + mask.offset, color, image, clip);
+        }
+    }
+    return true;
+}
+
+bool CGlyphMasks::Prepare(const QGlyphRun& run, QPointF origin)
+{
+    if (run.flags() != QGlyphRun::GlyphRunFlags() || run.rawFont() != m_font) {
+        return false;
+    }
+    const QList<quint32> glyphs = run.glyphIndexes();
+    const QList<QPointF> positions = run.positions();
+    if (glyphs.size() != positions.size()) {
+        return false;
+    }
+    m_placements.clear();
+    for (const QPointF& position : positions) {
+        Placement placement;
+        int x = 0;
+        int y = 0;
+        if (!Split(origin.x() + position.x(), x, placement.fractionX) ||
+            !Split(origin.y() + position.y(), y, placement.fractionY)) {
+            return false;
+        }
+        placement.pixel = QPoint(x, y);
+        m_placements.push_back(placement);
+    }
+    // Dropping the masks here, before any is chosen, keeps every chosen one alive.
+    if (m_masks.size() + static_cast<std::size_t>(glyphs.size()) > kMaxMasks) {
+        m_masks.clear();
+    }
+    m_chosen.clear();
+    for (qsizetype i = 0; i < glyphs.size(); ++i) {
+        const Placement& placement = m_placements[static_cast<std::size_t>(i)];
+        const Mask& mask = MaskOf(glyphs[i], placement.fractionX, placement.fractionY);
+        if (!mask.grey) {
+            return false;
+        }
+        m_chosen.push_back(&mask);
+    }
+    return true;
+}
+
+const CGlyphMasks::Mask& CGlyphMasks::MaskOf(quint32 glyph, int fractionX, int fractionY)
+{
+    const std::uint64_t key = KeyOf(glyph, fractionX, fractionY);
+    auto found = m_masks.find(key);
+    if (found == m_masks.end()) {
+        found = m_masks.emplace(key, Render(glyph, fractionX, fractionY)).first;
+    }
+    return found->second;
+}
+
+// The glyph drawn alone by Qt, white on opaque black, at a whole-pixel point plus the
+// fractions: each channel of a pixel then holds the glyph's coverage of it.
+CGlyphMasks::Mask CGlyphMasks::Render(quint32 glyph, int fractionX, int fractionY) const
+{
+    const QRectF box = m_font.boundingRect(glyph);
+    const QPoint at(kCanvasMargin - qFloor(box.left()), kCanvasMargin - qFloor(box.top()));
+    const QSize size(qCeil(box.width()) + 2 * kCanvasMargin + 2,
+                     qCeil(box.height()) + 2 * kCanvasMargin + 2);
+    QImage canvas(size, QImage::Format_ARGB32_Premultiplied);
+    canvas.fill(Qt::black);
+    {
+        QPainter painter(&canvas);
+        painter.setPen(Qt::white);
+        QGlyphRun single;
+        single.setRawFont(m_font);
+        single.setGlyphIndexes({glyph});
+        single.setPositions({QPointF(at.x() + fractionX / 64.0, at.y() + fractionY / 64.0)});
+        painter.drawGlyphRun(QPointF(0, 0), single);
+    }
+    Mask mask;
+    QRect inked;
+    for (int y = 0; y < canvas.height(); ++y) {
+        const QRgb* row = reinterpret_cast<const QRgb*>(canvas.constScanLine(y));
+        for (int x = 0; x < canvas.width(); ++x) {
+            const QRgb pixel = row[x];
+            if (qRed(pixel) != qGreen(pixel) || qGreen(pixel) != qBlue(pixel)) {
+                mask.grey = false;
+            }
+            if (qBlue(pixel) != 0) {
+                inked |= QRect(x, y, 1, 1);
+            }
+        }
+    }
+    if (inked.isEmpty()) {
+        return mask;
+    }
+    mask.coverage = QImage(inked.size(), QImage::Format_Alpha8);
+    for (int y = 0; y < inked.height(); ++y) {
+        const QRgb* row = reinterpret_cast<const QRgb*>(canvas.constScanLine(inked.top() + y));
+        uchar* out = mask.coverage.scanLine(y);
+        for (int x = 0; x < inked.width(); ++x) {
+            out[x] = static_cast<uchar>(qBlue(row[inked.left() + x]));
+        }
+    }
+    mask.offset = inked.topLeft() - at;
+    return mask;
+}
+
+// Draws a sample of glyphs over mid-tone colours both through the painter and from masks,
+// at whole and fractional positions; any pixel that differs marks the font unusable here.
+bool CGlyphMasks::IsUsable()
+{
+    if (m_check != Check::Unknown) {
+        return m_check == Check::Passed;
+    }
+    m_check = Check::Failed;
+    const QList<quint32> glyphs = m_font.glyphIndexesForString(QStringLiteral("Wg8&ay/AV"));
+    const QList<QPointF> advances = m_font.advancesForGlyphIndexes(glyphs);
+    QList<QPointF> positions;
+    qreal x = 0.25;
+    for (const QPointF& advance : advances) {
+        positions.append(QPointF(x, 0));
+        x += std::round(advance.x() * 64) / 64;
+    }
+    QGlyphRun sample;
+    sample.setRawFont(m_font);
+    sample.setGlyphIndexes(glyphs);
+    sample.setPositions(positions);
+    const QPointF origin(3, std::ceil(m_font.ascent()) + 2);
+    const QSize size(qCeil(x) + 8, qCeil(m_font.ascent() + m_font.descent()) + 6);
+    for (const QRgb color : {qRgb(0x20, 0x30, 0x40), qRgb(0xf0, 0x80, 0x10)}) {
+        QImage expected(size, QImage::Format_ARGB32_Premultiplied);
+        expected.fill(QColor(0x7f, 0x9f, 0xbf));
+        QImage blended = expected.copy();
+        {
+            QPainter painter(&expected);
+            painter.setPen(QColor(color));
+            painter.drawGlyphRun(origin, sample);
+        }
+        if (!Draw(sample, origin, color, blended, QRegion(blended.rect())) || blended != expected) {
+            return false;
+        }
+    }
+    m_check = Check::Passed;
+    return true;
+}
+
+} // namespace Ombrel
