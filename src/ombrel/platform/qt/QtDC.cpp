@@ -794,19 +794,26 @@ void PlotStraightPattern(DCImpl& impl, QImage& image, QPoint from, QPoint to,
         if (low > high) {
             continue;
         }
-        // Walking up the axis moves the phase by `step` per pixel.
-        int phase = static_cast<int>((std::int64_t{low - start} * step) % period);
-        phase = phase < 0 ? phase + period : phase;
-        for (int along = low; along <= high; ++along) {
+        // Walking up the axis moves the phase by `step` per pixel, so the pixels of one phase
+        // lie `period` apart: each phase is written as one strided run, without a test per
+        // pixel (a dotted grid line is every other pixel).
+        int lowPhase = static_cast<int>((std::int64_t{low - start} * step) % period);
+        lowPhase = lowPhase < 0 ? lowPhase + period : lowPhase;
+        const qsizetype pixelStep = horizontal ? 1 : stride / qsizetype{sizeof(QRgb)};
+        QRgb* const lowPixel = reinterpret_cast<QRgb*>(
+            bits + stride * (horizontal ? across : low)) + (horizontal ? low : across);
+        for (int skip = 0; skip < period && low + skip <= high; ++skip) {
+            int phase = (lowPhase + skip * step) % period;
+            phase = phase < 0 ? phase + period : phase;
             const bool drawn = phases.OnAt(phase);
-            phase += step;
-            phase = phase == period ? 0 : (phase < 0 ? period - 1 : phase);
             if (!drawn && !fillsGaps) {
                 continue;
             }
-            const int x = horizontal ? along : across;
-            const int y = horizontal ? across : along;
-            reinterpret_cast<QRgb*>(bits + stride * y)[x] = drawn ? on : off;
+            const QRgb value = drawn ? on : off;
+            QRgb* pixel = lowPixel + pixelStep * skip;
+            for (int along = low + skip; along <= high; along += period, pixel += pixelStep * period) {
+                *pixel = value;
+            }
         }
     }
 }
@@ -1463,16 +1470,36 @@ QImage* BlendTarget(const DCImpl& impl)
     return plain ? image : nullptr;
 }
 
+// Blends a text of one run from its placed glyph masks, placing them on its first draw.
+// False, having drawn nothing, when the run cannot be blended exactly.
+bool BlendPlacedEntry(DCImpl& impl, CShapedTextCache::Entry& entry, QPoint topLeft, QRgb color,
+                      QImage& image, const QRegion& clip)
+{
+    CGlyphMasks* masks = entry.placedMasks;
+    if (masks == nullptr || !masks->IsCurrent(entry.placed)) {
+        masks = impl.Texts().MasksOf(entry.glyphs.front().rawFont());
+        entry.placedMasks = masks;
+        if (masks == nullptr || !masks->Place(entry.glyphs.front(), QPointF(0, 0), entry.placed)) {
+            return false;
+        }
+    }
+    return CGlyphMasks::BlendPlaced(entry.placed, topLeft, color, image, clip);
+}
+
 // Draws the kept glyphs of a text with the top-left corner of its line at `topLeft`, within
 // `clip` (device pixels; the painter's clip must be the same region). Runs are blended from
 // glyph masks where that gives the painter's pixels, else drawn through the painter with the
 // text colour as its pen.
-void DrawEntryGlyphs(DCImpl& impl, const CShapedTextCache::Entry& entry, QPoint topLeft,
+void DrawEntryGlyphs(DCImpl& impl, CShapedTextCache::Entry& entry, QPoint topLeft,
                      const QRegion& clip)
 {
     QPainter& painter = *impl.painter;
     const QColor color = Opaque(impl.state.textColor);
     QImage* image = BlendTarget(impl);
+    if (image != nullptr && entry.glyphs.size() == 1 &&
+        BlendPlacedEntry(impl, entry, topLeft, color.rgba(), *image, clip)) {
+        return;
+    }
     for (const QGlyphRun& run : entry.glyphs) {
         if (image != nullptr) {
             CGlyphMasks* masks = impl.Texts().MasksOf(run.rawFont());
@@ -1571,7 +1598,7 @@ bool DrawSingleLine(DCImpl& impl, const CString& text, const CRect& box, UINT fo
             *modified = CString(found->text.toStdString());
         }
     }
-    const CShapedTextCache::Entry& entry = *found;
+    CShapedTextCache::Entry& entry = *found;
     const QFontMetrics& metrics = impl.Metrics();
     const int lineHeight = metrics.ascent() + metrics.descent();
     height = lineHeight;

@@ -45,12 +45,17 @@ void BlendMask(const QImage& coverage, QPoint topLeft, QRgb color, QImage& image
                const QRegion& clip)
 {
     const QRect placed(topLeft, coverage.size());
+    // Not bits(): a detached copy would not be the image being painted.
+    uchar* const bits = const_cast<uchar*>(image.constBits());
+    const qsizetype stride = image.bytesPerLine();
+    const uchar* const maskBits = coverage.constBits();
+    const qsizetype maskStride = coverage.bytesPerLine();
     for (const QRect& part : clip) {
         const QRect area = placed & part;
         for (int y = area.top(); y <= area.bottom(); ++y) {
-            const uchar* mask = coverage.constScanLine(y - placed.top()) + (area.left() - placed.left());
-            // Not scanLine(): a detached copy would not be the image being painted.
-            QRgb* row = reinterpret_cast<QRgb*>(const_cast<uchar*>(image.constScanLine(y))) + area.left();
+            const uchar* mask =
+                maskBits + maskStride * (y - placed.top()) + (area.left() - placed.left());
+            QRgb* row = reinterpret_cast<QRgb*>(bits + stride * y) + area.left();
             for (int x = 0; x < area.width(); ++x) {
                 BlendPixel(row[x], color, mask[x]);
             }
@@ -85,27 +90,32 @@ CGlyphMasks::CGlyphMasks(QRawFont font) : m_font(std::move(font)) {}
 bool CGlyphMasks::Blend(const QGlyphRun& run, QPointF origin, QRgb color, QImage& image,
                         const QRegion& clip)
 {
-    return IsUsable() && Draw(run, origin, color, image, clip);
+    return Place(run, origin, m_scratch) &&
+           BlendPlaced(m_scratch, QPoint(0, 0), color, image, clip);
 }
 
-bool CGlyphMasks::Draw(const QGlyphRun& run, QPointF origin, QRgb color, QImage& image,
-                       const QRegion& clip)
+bool CGlyphMasks::Place(const QGlyphRun& run, QPointF origin, PlacedRun& placed)
 {
-    if (qAlpha(color) != 255 || image.format() != QImage::Format_ARGB32_Premultiplied ||
-        !Prepare(run, origin)) {
+    return IsUsable() && PlaceChecked(run, origin, placed);
+}
+
+bool CGlyphMasks::BlendPlaced(const PlacedRun& placed, QPoint shift, QRgb color, QImage& image,
+                              const QRegion& clip)
+{
+    if (qAlpha(color) != 255 || image.format() != QImage::Format_ARGB32_Premultiplied) {
         return false;
     }
-    for (std::size_t i = 0; i < m_placements.size(); ++i) {
-        const Mask& mask = *m_chosen[i];
-        if (!mask.coverage.isNull()) {
-            BlendMask(mask.coverage, m_placements[i].pixel + mask.offset, color, image, clip);
+    for (const PlacedRun::Glyph& glyph : placed.glyphs) {
+        if (!glyph.mask->coverage.isNull()) {
+            BlendMask(glyph.mask->coverage, glyph.offset + shift, color, image, clip);
         }
     }
     return true;
 }
 
-bool CGlyphMasks::Prepare(const QGlyphRun& run, QPointF origin)
+bool CGlyphMasks::PlaceChecked(const QGlyphRun& run, QPointF origin, PlacedRun& placed)
 {
+    placed.generation = 0;
     if (run.flags() != QGlyphRun::GlyphRunFlags() || run.rawFont() != m_font) {
         return false;
     }
@@ -114,31 +124,28 @@ bool CGlyphMasks::Prepare(const QGlyphRun& run, QPointF origin)
     if (glyphs.size() != positions.size()) {
         return false;
     }
-    m_placements.clear();
-    for (const QPointF& position : positions) {
-        Placement placement;
-        int x = 0;
-        int y = 0;
-        if (!Split(origin.x() + position.x(), x, placement.fractionX) ||
-            !Split(origin.y() + position.y(), y, placement.fractionY)) {
-            return false;
-        }
-        placement.pixel = QPoint(x, y);
-        m_placements.push_back(placement);
-    }
     // Dropping the masks here, before any is chosen, keeps every chosen one alive.
     if (m_masks.size() + static_cast<std::size_t>(glyphs.size()) > kMaxMasks) {
         m_masks.clear();
+        ++m_generation;
     }
-    m_chosen.clear();
+    placed.glyphs.clear();
     for (qsizetype i = 0; i < glyphs.size(); ++i) {
-        const Placement& placement = m_placements[static_cast<std::size_t>(i)];
-        const Mask& mask = MaskOf(glyphs[i], placement.fractionX, placement.fractionY);
+        int x = 0;
+        int y = 0;
+        int fractionX = 0;
+        int fractionY = 0;
+        if (!Split(origin.x() + positions[i].x(), x, fractionX) ||
+            !Split(origin.y() + positions[i].y(), y, fractionY)) {
+            return false;
+        }
+        const Mask& mask = MaskOf(glyphs[i], fractionX, fractionY);
         if (!mask.grey) {
             return false;
         }
-        m_chosen.push_back(&mask);
+        placed.glyphs.push_back({&mask, QPoint(x, y) + mask.offset});
     }
+    placed.generation = m_generation;
     return true;
 }
 
@@ -231,7 +238,9 @@ bool CGlyphMasks::IsUsable()
             painter.setPen(QColor(color));
             painter.drawGlyphRun(origin, sample);
         }
-        if (!Draw(sample, origin, color, blended, QRegion(blended.rect())) || blended != expected) {
+        if (!PlaceChecked(sample, origin, m_scratch) ||
+            !BlendPlaced(m_scratch, QPoint(0, 0), color, blended, QRegion(blended.rect())) ||
+            blended != expected) {
             return false;
         }
     }

@@ -32,23 +32,6 @@ namespace Ombrel {
 class CGlyphMasks
 {
 public:
-    // Masks of glyphs of `font`; runs of other raw fonts are not blended.
-    explicit CGlyphMasks(QRawFont font);
-
-    // Blends the glyphs of `run`, its positions taken from `origin` (device pixels), in the
-    // opaque colour `color` into `image` (32-bit premultiplied), within `clip` (device
-    // pixels, inside the image). False, having drawn nothing, when the run cannot be drawn
-    // from masks exactly: another raw font, decorations, a position left of or above the
-    // image's origin or off the 1/64-pixel grid that Qt's glyph positions use, or a font
-    // found unusable.
-    bool Blend(const QGlyphRun& run, QPointF origin, QRgb color, QImage& image,
-               const QRegion& clip);
-
-    // Masks kept before they are all dropped and made again as needed (texts of many
-    // scripts at many offsets).
-    static constexpr std::size_t kMaxMasks = 8192;
-
-private:
     struct Mask
     {
         QImage coverage; // Format_Alpha8; null for a glyph that sets no pixel
@@ -56,21 +39,51 @@ private:
         bool grey = true; // false: Qt drew the glyph in colour (subpixel), not a grey mask
     };
 
-    // A glyph's position split into whole pixels and 1/64-pixel fractions.
-    struct Placement
+    // A run's glyphs as masks with the whole-pixel offsets of their top-left corners from the
+    // point the run was placed at. Blending it at another whole-pixel point sets the pixels
+    // the run sets there. Valid while the masks keep the generation it was placed in.
+    struct PlacedRun
     {
-        QPoint pixel;
-        int fractionX = 0;
-        int fractionY = 0;
+        struct Glyph
+        {
+            const Mask* mask = nullptr;
+            QPoint offset;
+        };
+        std::vector<Glyph> glyphs;
+        std::uint64_t generation = 0; // 0: never placed
     };
 
+    // Masks of glyphs of `font`; runs of other raw fonts are not blended.
+    explicit CGlyphMasks(QRawFont font);
+
+    // Blends the glyphs of `run`, its positions taken from `origin` (device pixels), in the
+    // opaque colour `color` into `image` (32-bit premultiplied), within `clip` (device
+    // pixels, inside the image). False, having drawn nothing, when the run cannot be drawn
+    // from masks exactly: another raw font, decorations, a position left of or above the
+    // image's origin or off the 1/64-pixel grid that Qt's glyph positions use, a colour that
+    // is not opaque, or a font found unusable.
+    bool Blend(const QGlyphRun& run, QPointF origin, QRgb color, QImage& image,
+               const QRegion& clip);
+
+    // Places `run` at `origin` into `placed`, for blending it again and again (a cached
+    // text); false as for Blend.
+    bool Place(const QGlyphRun& run, QPointF origin, PlacedRun& placed);
+    // Whether `placed` still points at this object's masks.
+    bool IsCurrent(const PlacedRun& placed) const { return placed.generation == m_generation; }
+    // Blends a current placed run shifted by `shift` whole pixels; false, having drawn
+    // nothing, for a colour or an image it cannot blend exactly.
+    static bool BlendPlaced(const PlacedRun& placed, QPoint shift, QRgb color, QImage& image,
+                            const QRegion& clip);
+
+    // Masks kept before they are all dropped (a new generation) and made again as needed
+    // (texts of many scripts at many offsets).
+    static constexpr std::size_t kMaxMasks = 8192;
+
+private:
     // Whether blending here gives Qt's pixels for this font; checked on first use.
     bool IsUsable();
-    // Blend without the check; false, having drawn nothing, as for Blend.
-    bool Draw(const QGlyphRun& run, QPointF origin, QRgb color, QImage& image,
-              const QRegion& clip);
-    // Fills m_placements and m_chosen for `run`; false when a glyph cannot be blended.
-    bool Prepare(const QGlyphRun& run, QPointF origin);
+    // Place without the check.
+    bool PlaceChecked(const QGlyphRun& run, QPointF origin, PlacedRun& placed);
     const Mask& MaskOf(quint32 glyph, int fractionX, int fractionY);
     Mask Render(quint32 glyph, int fractionX, int fractionY) const;
 
@@ -78,9 +91,8 @@ private:
 
     QRawFont m_font;
     std::unordered_map<std::uint64_t, Mask> m_masks;
-    // Reused by every Blend, so that a text allocates nothing once its masks exist.
-    std::vector<Placement> m_placements;
-    std::vector<const Mask*> m_chosen;
+    std::uint64_t m_generation = 1;
+    PlacedRun m_scratch; // reused by Blend, so that a text allocates nothing once its masks exist
     Check m_check = Check::Unknown;
 };
 

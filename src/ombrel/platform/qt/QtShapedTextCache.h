@@ -53,6 +53,10 @@ public:
         // The text as drawn with an end ellipsis into `elidedFor` pixels, once asked for.
         int elidedFor = -1;
         QString elided;
+        // A text of one run, once blended from glyph masks: its glyphs placed from the line's
+        // top-left corner, and the masks they come from (owned by the same CFontTexts).
+        CGlyphMasks::PlacedRun placed;
+        CGlyphMasks* placedMasks = nullptr;
     };
 
     class CFontTexts
