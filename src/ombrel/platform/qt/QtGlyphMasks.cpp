@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <QtMath>
 
+#include <algorithm>
 #include <cmath>
 
 namespace Ombrel {
@@ -27,37 +28,34 @@ inline QRgb ByteMul(QRgb x, std::uint32_t a)
 }
 
 // One pixel of a grey glyph mask over `destination`, as the raster engine blends a solid pen
-// through a coverage value: the pen scaled by the coverage, source-over.
-inline void BlendPixel(QRgb& destination, QRgb color, std::uint32_t coverage)
+// through a coverage value: the pen scaled by the coverage, source-over. With an opaque pen
+// this is also exact at full coverage (the pen), where the engine skips the arithmetic, so the
+// loop needs no test.
+inline QRgb BlendPixel(QRgb destination, QRgb color, std::uint32_t coverage)
 {
-    if (coverage == 0) {
-        return;
-    }
-    if (coverage == 255) {
-        destination = color; // the colour is opaque
-        return;
-    }
     const QRgb source = ByteMul(color, coverage);
-    destination = source + ByteMul(destination, qAlpha(~source));
+    return source + ByteMul(destination, qAlpha(~source));
 }
 
-void BlendMask(const QImage& coverage, QPoint topLeft, QRgb color, QImage& image,
+void BlendMask(const CGlyphMasks::Mask& mask, QPoint at, QRgb color, QImage& image,
                const QRegion& clip)
 {
-    const QRect placed(topLeft, coverage.size());
     // Not bits(): a detached copy would not be the image being painted.
     uchar* const bits = const_cast<uchar*>(image.constBits());
     const qsizetype stride = image.bytesPerLine();
-    const uchar* const maskBits = coverage.constBits();
-    const qsizetype maskStride = coverage.bytesPerLine();
     for (const QRect& part : clip) {
-        const QRect area = placed & part;
-        for (int y = area.top(); y <= area.bottom(); ++y) {
-            const uchar* mask =
-                maskBits + maskStride * (y - placed.top()) + (area.left() - placed.left());
-            QRgb* row = reinterpret_cast<QRgb*>(bits + stride * y) + area.left();
-            for (int x = 0; x < area.width(); ++x) {
-                BlendPixel(row[x], color, mask[x]);
+        for (const CGlyphMasks::Mask::Span& span : mask.spans) {
+            const int y = at.y() + span.y;
+            const int left = at.x() + span.x;
+            const int from = std::max(left, part.left());
+            const int to = std::min(left + span.length - 1, part.right());
+            if (y < part.top() || y > part.bottom() || from > to) {
+                continue;
+            }
+            const std::uint8_t* coverage = mask.coverage.data() + span.first + (from - left);
+            QRgb* row = reinterpret_cast<QRgb*>(bits + stride * y);
+            for (int x = from; x <= to; ++x) {
+                row[x] = BlendPixel(row[x], color, *coverage++);
             }
         }
     }
@@ -106,9 +104,7 @@ bool CGlyphMasks::BlendPlaced(const PlacedRun& placed, QPoint shift, QRgb color,
         return false;
     }
     for (const PlacedRun::Glyph& glyph : placed.glyphs) {
-        if (!glyph.mask->coverage.isNull()) {
-            BlendMask(glyph.mask->coverage, glyph.offset + shift, color, image, clip);
-        }
+        BlendMask(*glyph.mask, glyph.offset + shift, color, image, clip);
     }
     return true;
 }
@@ -143,7 +139,7 @@ bool CGlyphMasks::PlaceChecked(const QGlyphRun& run, QPointF origin, PlacedRun& 
         if (!mask.grey) {
             return false;
         }
-        placed.glyphs.push_back({&mask, QPoint(x, y) + mask.offset});
+        placed.glyphs.push_back({&mask, QPoint(x, y)});
     }
     placed.generation = m_generation;
     return true;
@@ -179,7 +175,6 @@ CGlyphMasks::Mask CGlyphMasks::Render(quint32 glyph, int fractionX, int fraction
         painter.drawGlyphRun(QPointF(0, 0), single);
     }
     Mask mask;
-    QRect inked;
     for (int y = 0; y < canvas.height(); ++y) {
         const QRgb* row = reinterpret_cast<const QRgb*>(canvas.constScanLine(y));
         for (int x = 0; x < canvas.width(); ++x) {
@@ -187,23 +182,18 @@ CGlyphMasks::Mask CGlyphMasks::Render(quint32 glyph, int fractionX, int fraction
             if (qRed(pixel) != qGreen(pixel) || qGreen(pixel) != qBlue(pixel)) {
                 mask.grey = false;
             }
-            if (qBlue(pixel) != 0) {
-                inked |= QRect(x, y, 1, 1);
+            if (qBlue(pixel) == 0) {
+                continue;
             }
+            const bool continues = !mask.spans.empty() && mask.spans.back().y == y - at.y() &&
+                                   mask.spans.back().x + mask.spans.back().length == x - at.x();
+            if (!continues) {
+                mask.spans.push_back({x - at.x(), y - at.y(), 0, mask.coverage.size()});
+            }
+            ++mask.spans.back().length;
+            mask.coverage.push_back(static_cast<std::uint8_t>(qBlue(pixel)));
         }
     }
-    if (inked.isEmpty()) {
-        return mask;
-    }
-    mask.coverage = QImage(inked.size(), QImage::Format_Alpha8);
-    for (int y = 0; y < inked.height(); ++y) {
-        const QRgb* row = reinterpret_cast<const QRgb*>(canvas.constScanLine(inked.top() + y));
-        uchar* out = mask.coverage.scanLine(y);
-        for (int x = 0; x < inked.width(); ++x) {
-            out[x] = static_cast<uchar>(qBlue(row[inked.left() + x]));
-        }
-    }
-    mask.offset = inked.topLeft() - at;
     return mask;
 }
 

@@ -32,22 +32,31 @@ namespace Ombrel {
 class CGlyphMasks
 {
 public:
+    // A glyph's coverage as runs of inked pixels along its rows, so that blending visits no
+    // pixel the glyph leaves alone (a test per pixel mispredicts about every other one).
     struct Mask
     {
-        QImage coverage; // Format_Alpha8; null for a glyph that sets no pixel
-        QPoint offset;   // top-left corner relative to the whole-pixel glyph position
+        struct Span
+        {
+            int x = 0; // from the glyph's whole-pixel position
+            int y = 0;
+            int length = 0;
+            std::size_t first = 0; // index of its first coverage value
+        };
+        std::vector<Span> spans;            // row by row, left to right; empty: no ink
+        std::vector<std::uint8_t> coverage; // 1..255 per inked pixel, span after span
         bool grey = true; // false: Qt drew the glyph in colour (subpixel), not a grey mask
     };
 
-    // A run's glyphs as masks with the whole-pixel offsets of their top-left corners from the
-    // point the run was placed at. Blending it at another whole-pixel point sets the pixels
+    // A run's glyphs as masks with the whole-pixel offsets of their positions from the point
+    // the run was placed at. Blending it at another whole-pixel point sets the pixels
     // the run sets there. Valid while the masks keep the generation it was placed in.
     struct PlacedRun
     {
         struct Glyph
         {
             const Mask* mask = nullptr;
-            QPoint offset;
+            QPoint offset; // of the whole-pixel glyph position
         };
         std::vector<Glyph> glyphs;
         std::uint64_t generation = 0; // 0: never placed
