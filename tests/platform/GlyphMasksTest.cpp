@@ -35,6 +35,17 @@ std::vector<QFont> Fonts()
     return {plain, serif, bold, large, aliased};
 }
 
+// A cell's look: one colour, crossed by a line of another, so that blends over the common
+// background and over anything else both show.
+QImage SolidBackground(QSize size, QRgb color)
+{
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(color);
+    for (int x = 0; x < image.width(); ++x)
+        image.setPixel(x, size.height() / 2, qRgb(0x30, 0x60, 0x90));
+    return image;
+}
+
 QImage Background(QSize size)
 {
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
@@ -72,7 +83,9 @@ TEST(GlyphMasksTest, BlendedTextHasThePaintersPixelsAtEveryOffsetColourAndClip)
             if (run.glyphIndexes().isEmpty())
                 continue;
             CGlyphMasks masks(run.rawFont());
-            const QImage background = Background(QSize(260, 48));
+            const QRgb cellColor = qRgb(channel(random), channel(random), channel(random));
+            const QImage background = sample % 2 == 0 ? SolidBackground(QSize(260, 48), cellColor)
+                                                      : Background(QSize(260, 48));
             const QPointF origin(6 + sixtyFourths(random) / 64.0, 4 + sample % 3);
             const QRgb color = qRgb(channel(random), channel(random), channel(random));
             // Every third text is cut by a clip rectangle through its middle.

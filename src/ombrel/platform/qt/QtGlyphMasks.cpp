@@ -4,12 +4,8 @@
 #include <QtMath>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
-#include <cstring>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace Ombrel {
 
@@ -42,77 +38,84 @@ inline QRgb BlendPixel(QRgb destination, QRgb color, std::uint32_t coverage)
     return source + ByteMul(destination, qAlpha(~source));
 }
 
-#if defined(__SSE2__)
-// ByteMul on eight 16-bit channels (two pixels); the same arithmetic, which stays within 16
-// bits: x * a <= 65025, plus its high byte and the rounding 0x80 <= 65407.
-inline __m128i ByteMul16(__m128i x, __m128i a)
+// The blends of one opaque pen over one background colour at every coverage. Nearly every
+// pixel under a glyph is the background of its cell, so a text takes most of its pixels from
+// a table instead of computing them; the few tables in use (a line's colours, the selection)
+// are kept per thread, as the masks are.
+const QRgb* BlendTableFor(QRgb color, QRgb background)
 {
-    __m128i t = _mm_mullo_epi16(x, a);
-    t = _mm_add_epi16(t, _mm_srli_epi16(t, 8));
-    t = _mm_add_epi16(t, _mm_set1_epi16(0x80));
-    return _mm_srli_epi16(t, 8);
+    struct Table
+    {
+        QRgb color = 0;
+        QRgb background = 0;
+        std::array<QRgb, 256> pixels{};
+    };
+    constexpr std::size_t kTables = 8;
+    thread_local std::array<Table, kTables> tables;
+    thread_local std::size_t filled = 0;
+    thread_local std::size_t next = 0;
+    for (std::size_t i = 0; i < filled; ++i) {
+        if (tables[i].color == color && tables[i].background == background) {
+            return tables[i].pixels.data();
+        }
+    }
+    Table& table = tables[next];
+    next = (next + 1) % kTables;
+    filled = std::max(filled, next == 0 ? kTables : next);
+    table.color = color;
+    table.background = background;
+    for (std::uint32_t coverage = 0; coverage < 256; ++coverage) {
+        table.pixels[coverage] = BlendPixel(background, color, coverage);
+    }
+    return table.pixels.data();
 }
 
-// BlendPixel on four pixels at once. The pen's share (its channels times the coverage) and
-// the destination's (times 255 - coverage, which is 255 minus the source's alpha: the alpha
-// of the opaque pen times the coverage is the coverage again) each fit a byte, and so does
-// their sum.
-inline void BlendFour(QRgb* destination, const std::uint8_t* coverage, __m128i color16)
+// The pen of one text, with the table of the background found under its first inked pixel.
+struct PenOver
 {
-    const __m128i zero = _mm_setzero_si128();
-    std::uint32_t four = 0;
-    std::memcpy(&four, coverage, sizeof(four));
-    __m128i spread = _mm_cvtsi32_si128(static_cast<int>(four));
-    spread = _mm_unpacklo_epi8(spread, spread);
-    spread = _mm_unpacklo_epi16(spread, spread); // each coverage byte in its pixel's 4 bytes
-    const __m128i coverLow = _mm_unpacklo_epi8(spread, zero);
-    const __m128i coverHigh = _mm_unpackhi_epi8(spread, zero);
-    const __m128i full = _mm_set1_epi16(255);
-    const __m128i pixels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(destination));
-    const __m128i low = _mm_add_epi16(ByteMul16(color16, coverLow),
-                                      ByteMul16(_mm_unpacklo_epi8(pixels, zero),
-                                                _mm_sub_epi16(full, coverLow)));
-    const __m128i high = _mm_add_epi16(ByteMul16(color16, coverHigh),
-                                       ByteMul16(_mm_unpackhi_epi8(pixels, zero),
-                                                 _mm_sub_epi16(full, coverHigh)));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(destination), _mm_packus_epi16(low, high));
-}
-#endif
+    QRgb color = 0;
+    QRgb background = 0;
+    const QRgb* table = nullptr; // null until the first pixel is blended
+};
 
 // Blends `count` pixels of one span.
-inline void BlendRun(QRgb* row, const std::uint8_t* coverage, int count, QRgb color)
+inline void BlendRun(QRgb* row, const std::uint8_t* coverage, int count, PenOver& pen)
 {
-    int x = 0;
-#if defined(__SSE2__)
-    const __m128i color16 =
-        _mm_unpacklo_epi8(_mm_set1_epi32(static_cast<int>(color)), _mm_setzero_si128());
-    for (; x + 4 <= count; x += 4) {
-        BlendFour(row + x, coverage + x, color16);
+    if (pen.table == nullptr) {
+        pen.background = row[0];
+        pen.table = BlendTableFor(pen.color, pen.background);
     }
-#endif
-    for (; x < count; ++x) {
-        row[x] = BlendPixel(row[x], color, coverage[x]);
+    for (int x = 0; x < count; ++x) {
+        const QRgb destination = row[x];
+        row[x] = destination == pen.background ? pen.table[coverage[x]]
+                                               : BlendPixel(destination, pen.color, coverage[x]);
     }
 }
 
-void BlendMask(const CGlyphMasks::Mask& mask, QPoint at, QRgb color, QImage& image,
+void BlendMask(const CGlyphMasks::Mask& mask, QPoint at, PenOver& pen, QImage& image,
                const QRegion& clip)
 {
     // Not bits(): a detached copy would not be the image being painted.
     uchar* const bits = const_cast<uchar*>(image.constBits());
     const qsizetype stride = image.bytesPerLine();
+    const QRect bounds = mask.bounds.translated(at);
     for (const QRect& part : clip) {
+        if (!part.intersects(bounds)) {
+            continue;
+        }
+        // Most glyphs lie wholly inside their cell: their spans need no cutting.
+        const bool inside = part.contains(bounds);
         for (const CGlyphMasks::Mask::Span& span : mask.spans) {
             const int y = at.y() + span.y;
             const int left = at.x() + span.x;
-            const int from = std::max(left, part.left());
-            const int to = std::min(left + span.length - 1, part.right());
-            if (y < part.top() || y > part.bottom() || from > to) {
+            const int from = inside ? left : std::max(left, part.left());
+            const int to = inside ? left + span.length - 1 : std::min(left + span.length - 1, part.right());
+            if (!inside && (y < part.top() || y > part.bottom() || from > to)) {
                 continue;
             }
             QRgb* row = reinterpret_cast<QRgb*>(bits + stride * y);
             BlendRun(row + from, mask.coverage.data() + span.first + (from - left), to - from + 1,
-                     color);
+                     pen);
         }
     }
 }
@@ -159,8 +162,10 @@ bool CGlyphMasks::BlendPlaced(const PlacedRun& placed, QPoint shift, QRgb color,
     if (qAlpha(color) != 255 || image.format() != QImage::Format_ARGB32_Premultiplied) {
         return false;
     }
+    PenOver pen;
+    pen.color = color;
     for (const PlacedRun::Glyph& glyph : placed.glyphs) {
-        BlendMask(*glyph.mask, glyph.offset + shift, color, image, clip);
+        BlendMask(*glyph.mask, glyph.offset + shift, pen, image, clip);
     }
     return true;
 }
@@ -248,6 +253,7 @@ CGlyphMasks::Mask CGlyphMasks::Render(quint32 glyph, int fractionX, int fraction
             }
             ++mask.spans.back().length;
             mask.coverage.push_back(static_cast<std::uint8_t>(qBlue(pixel)));
+            mask.bounds |= QRect(x - at.x(), y - at.y(), 1, 1);
         }
     }
     return mask;

@@ -45,6 +45,7 @@ public:
         };
         std::vector<Span> spans;            // row by row, left to right; empty: no ink
         std::vector<std::uint8_t> coverage; // 1..255 per inked pixel, span after span
+        QRect bounds; // of the spans, from the glyph's whole-pixel position
         bool grey = true; // false: Qt drew the glyph in colour (subpixel), not a grey mask
     };
 
