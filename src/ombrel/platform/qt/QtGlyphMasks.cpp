@@ -221,6 +221,14 @@ const CGlyphMasks::Mask& CGlyphMasks::MaskOf(quint32 glyph, int fractionX, int f
 CGlyphMasks::Mask CGlyphMasks::Render(quint32 glyph, int fractionX, int fractionY) const
 {
     const QRectF box = m_font.boundingRect(glyph);
+    const bool placeable = std::abs(box.left()) < kMaxGlyphExtent &&
+                           std::abs(box.top()) < kMaxGlyphExtent &&
+                           box.width() < kMaxGlyphExtent && box.height() < kMaxGlyphExtent;
+    if (!placeable) {
+        Mask refused;
+        refused.grey = false; // drawn through the painter
+        return refused;
+    }
     const QPoint at(kCanvasMargin - qFloor(box.left()), kCanvasMargin - qFloor(box.top()));
     const QSize size(qCeil(box.width()) + 2 * kCanvasMargin + 2,
                      qCeil(box.height()) + 2 * kCanvasMargin + 2);
@@ -249,7 +257,9 @@ CGlyphMasks::Mask CGlyphMasks::Render(quint32 glyph, int fractionX, int fraction
             const bool continues = !mask.spans.empty() && mask.spans.back().y == y - at.y() &&
                                    mask.spans.back().x + mask.spans.back().length == x - at.x();
             if (!continues) {
-                mask.spans.push_back({x - at.x(), y - at.y(), 0, mask.coverage.size()});
+                mask.spans.push_back({static_cast<std::int16_t>(x - at.x()),
+                                      static_cast<std::int16_t>(y - at.y()), 0,
+                                      static_cast<std::uint32_t>(mask.coverage.size())});
             }
             ++mask.spans.back().length;
             mask.coverage.push_back(static_cast<std::uint8_t>(qBlue(pixel)));

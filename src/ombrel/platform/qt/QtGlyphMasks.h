@@ -38,10 +38,10 @@ public:
     {
         struct Span
         {
-            int x = 0; // from the glyph's whole-pixel position
-            int y = 0;
-            int length = 0;
-            std::size_t first = 0; // index of its first coverage value
+            std::int16_t x = 0; // from the glyph's whole-pixel position
+            std::int16_t y = 0;
+            std::int16_t length = 0;
+            std::uint32_t first = 0; // index of its first coverage value
         };
         std::vector<Span> spans;            // row by row, left to right; empty: no ink
         std::vector<std::uint8_t> coverage; // 1..255 per inked pixel, span after span
@@ -86,8 +86,12 @@ public:
                             const QRegion& clip);
 
     // Masks kept before they are all dropped (a new generation) and made again as needed
-    // (texts of many scripts at many offsets).
-    static constexpr std::size_t kMaxMasks = 8192;
+    // (texts of many scripts at many offsets). A Latin face at a grid's sizes needs a few
+    // hundred, of a few hundred bytes each.
+    static constexpr std::size_t kMaxMasks = 4096;
+    // Glyphs larger than this on either side are left to the painter (span coordinates are
+    // 16-bit).
+    static constexpr int kMaxGlyphExtent = 4096;
 
 private:
     // Whether blending here gives Qt's pixels for this font; checked on first use.
