@@ -140,5 +140,33 @@ TEST_F(LinePaintFormatTest, APartialRepaintDrawsWhatAFullPaintDraws)
     EXPECT_GT(inked, 0); // the band crosses the right-aligned number
 }
 
+// A paint hands every line the columns it read once; the cells must come out as the columns
+// themselves describe them, and the line must not keep or replace the paint's snapshot.
+TEST_F(LinePaintFormatTest, CellsFromThePaintsSnapshotAreTheCellsTheColumnsDescribe)
+{
+    CFloodingCustomDraw draw;
+    CCanvas canvas(240, 14, kWhite);
+    const PaintSnapshot snapshot = PaintSnapshot::Take(grid);
+    LinePaintContext line = Line(CRect(0, 0, 240, 14));
+    line.snapshot = &snapshot;
+    format.Paint(line, canvas.DC(), kAllPaintOptions, &draw);
+    EXPECT_EQ(line.snapshot, &snapshot);
+
+    ASSERT_EQ(draw.cells.size(), 4u);
+    const LinePaintContext unshared = Line(CRect(0, 0, 240, 14));
+    for (const CellPaintContext& cell : draw.cells) {
+        const CellPaintContext direct =
+            CLinePaintFormat::MakeCellContext(unshared, cell.column, cell.rect);
+        EXPECT_EQ(cell.snapshot, &snapshot);
+        EXPECT_EQ(cell.column, direct.column);
+        EXPECT_EQ(cell.columnFieldId, direct.columnFieldId);
+        EXPECT_EQ(cell.format, direct.format);
+        EXPECT_EQ(cell.imageIndex, direct.imageIndex);
+        EXPECT_EQ(cell.isFirstCell, direct.isFirstCell);
+        EXPECT_EQ(cell.isLastCell, direct.isLastCell);
+    }
+    EXPECT_EQ(draw.cells[2].format, header->GetColumnById(kPriceField)->GetFormat());
+}
+
 } // namespace
 } // namespace Ombrel::GUI

@@ -14,6 +14,7 @@
 #include "ombrel/gui/paint/HighlightSettings.h"
 #include "ombrel/gui/paint/PaintContext.h"
 #include "ombrel/gui/paint/PaintDefaults.h"
+#include "ombrel/gui/paint/PaintSnapshot.h"
 #include "ombrel/platform/Bitmap.h"
 #include "ombrel/platform/DC.h"
 #include "ombrel/platform/Font.h"
@@ -62,6 +63,7 @@ struct PassState
     bool stretchImages = false;
     int focusIndex = -1;
     int focusType = ROW_DETACHED;
+    PaintSnapshot snapshot; // read once for every line of the rectangle
 };
 
 // A memory device context drawing into a bitmap for the duration of a pass. The bitmap is
@@ -205,6 +207,7 @@ PassState CGridPainter::Impl::MakePassState(const CRect& updateRect, std::uint32
     pass.stretchImages = grid.GetStretchImages();
     pass.focusIndex = grid.GetFocusIndex();
     pass.focusType = grid.GetFocusType();
+    pass.snapshot = PaintSnapshot::Take(grid);
     return pass;
 }
 
@@ -256,6 +259,7 @@ void CGridPainter::Impl::PaintLine(CDC& dc, const PassState& pass, const CRect& 
     context.imageList = pass.imageList;
     context.stretchImages = pass.stretchImages;
     context.trackingRect = tracking.rubberBand;
+    context.snapshot = &pass.snapshot;
     pass.customDraw->DrawLine(context, dc, pass.flags);
 }
 

@@ -50,6 +50,9 @@ std::int32_t FieldIdOf(const CellPaintContext& context)
 
 const GridAppearance& AppearanceOf(const CellPaintContext& context)
 {
+    if (context.snapshot) {
+        return context.snapshot->GetAppearance();
+    }
     if (context.grid) {
         if (const GridAppearance* own = context.grid->GetAppearance()) {
             return *own;
@@ -66,6 +69,9 @@ bool IsSortColumn(const CellPaintContext& context)
         return false;
     }
     const std::int32_t fieldId = FieldIdOf(context);
+    if (context.snapshot) {
+        return context.snapshot->IsSortField(fieldId);
+    }
     for (int level = 0; level < kMaxSortLevels; ++level) {
         const std::int32_t sorted = context.grid->GetSortInfo(level).GetFieldId();
         if (sorted == kNoField) {
@@ -338,7 +344,11 @@ UINT CCellPaintFormat::GetTextAlignment(const CellPaintContext& context) const
     if (!context.column) {
         return DT_LEFT;
     }
-    switch (context.column->GetAlignment()) {
+    const PaintSnapshot::Column* facts = context.snapshotColumn;
+    const std::int32_t alignment = facts && facts->column == context.column
+                                       ? facts->alignment
+                                       : context.column->GetAlignment();
+    switch (alignment) {
     case CColumn::AlignRight:
         return DT_RIGHT;
     case CColumn::AlignCenter:
@@ -359,7 +369,8 @@ bool CCellPaintFormat::IsTreeCell(const CellPaintContext& context, std::uint32_t
     if (!(flags & PaintTreeIndent) || !context.grid || !context.column) {
         return false;
     }
-    const std::int32_t treeField = context.grid->GetHierarchyColumn();
+    const std::int32_t treeField = context.snapshot ? context.snapshot->GetHierarchyField()
+                                                    : context.grid->GetHierarchyColumn();
     return treeField != 0 && treeField == FieldIdOf(context);
 }
 

@@ -12,15 +12,17 @@
 #include "ombrel/platform/DC.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace Ombrel::GUI {
 
 namespace {
 
-// The column's own value format, else the format of the field in the row's field map.
-Common::CFormat* ValueFormatOf(CColumn& column, std::int32_t fieldId, CGridItem* row)
+// The column's own value format (none asked for without a column), else the format of the
+// field in the row's field map.
+Common::CFormat* ValueFormatOf(CColumn* column, std::int32_t fieldId, CGridItem* row)
 {
-    if (Common::CFormat* own = column.GetFormat()) {
+    if (Common::CFormat* own = column ? column->GetFormat() : nullptr) {
         return own;
     }
     Common::CDataObject* object = row ? row->GetDataObject() : nullptr;
@@ -52,51 +54,8 @@ bool FillBand(const LinePaintContext& line, const CRect& area, CDC& dc, std::uin
     return true;
 }
 
-// Paints the cells of the visible columns that meet `area`; returns the right edge of the
-// last visible column, where the rest of the line begins.
-int PaintColumns(LinePaintContext& line, const CRect& area, bool bandFilled, CDC& dc,
-                 std::uint32_t flags, ICustomDraw& customDraw, CHeader& header)
-{
-    CWnd* window = line.grid ? line.grid->GetPaintedWindow() : nullptr;
-    int first = 0;
-    if (CColumn* atLeft = header.ColumnFromPoint(window, area.left)) {
-        first = std::max(0, header.GetVisibleColumnIndex(atLeft->GetFieldId()));
-    }
-    const int count = header.GetVisibleColumnCount();
-    for (int index = first; index < count; ++index) {
-        CColumn* column = header.GetVisibleColumn(index);
-        if (!column) {
-            break;
-        }
-        const std::int32_t fieldId = column->GetFieldId();
-        // Clipped rectangles grow from left to right: fixed columns first, then scrolling
-        // ones kept right of the fixed area.
-        CRect shown = header.GetClippedColumnRect(window, fieldId);
-        if (shown.left >= area.right) {
-            break;
-        }
-        shown.top = line.rect.top;
-        shown.bottom = line.rect.bottom;
-        CRect visible;
-        if (!visible.IntersectRect(shown, area)) {
-            continue;
-        }
-        CRect full = header.GetColumnRect(window, fieldId);
-        full.top = line.rect.top;
-        full.bottom = line.rect.bottom;
-        CellPaintContext cell = CLinePaintFormat::MakeCellContext(line, column, full);
-        cell.bandFilled = bandFilled;
-        cell.bandColor = line.backgroundColor;
-        PaintCell(cell, visible, dc, flags, customDraw);
-    }
-    CColumn* last = header.GetLastVisibleColumn();
-    return last ? header.GetClippedColumnRect(window, last->GetFieldId()).right : line.rect.left;
-}
-
-} // namespace
-
-CellPaintContext CLinePaintFormat::MakeCellContext(const LinePaintContext& line, CColumn* column,
-                                                   const CRect& cellRect)
+// What a cell takes over from its line, before its column is known.
+CellPaintContext LineCellContext(const LinePaintContext& line, const CRect& cellRect)
 {
     CellPaintContext cell;
     cell.textColor = line.textColor;
@@ -109,14 +68,6 @@ CellPaintContext CLinePaintFormat::MakeCellContext(const LinePaintContext& line,
     cell.highlight = line.highlight;
     cell.row = line.row;
     cell.grid = line.grid;
-    cell.column = column;
-    if (column) {
-        cell.columnFieldId = column->GetFieldId();
-        cell.fieldIdColumn = column;
-        cell.imageList = line.imageList;
-        cell.imageIndex = column->GetImageIndex();
-        cell.format = ValueFormatOf(*column, cell.columnFieldId, line.row);
-    }
     cell.stretchImages = line.stretchImages;
     cell.rowType = line.rowType;
     cell.position = line.position;
@@ -126,11 +77,74 @@ CellPaintContext CLinePaintFormat::MakeCellContext(const LinePaintContext& line,
     cell.focusType = line.focusType;
     cell.trackingRect = line.trackingRect;
     cell.backgroundImage = line.backgroundImage;
+    cell.snapshot = line.snapshot;
+    return cell;
+}
 
-    CHeader* header = line.grid ? line.grid->GetHeader() : nullptr;
+// The column's part of a cell context, from the paint's snapshot.
+void SetColumnFacts(CellPaintContext& cell, const LinePaintContext& line,
+                    const PaintSnapshot::Column& facts)
+{
+    cell.column = facts.column;
+    cell.columnFieldId = facts.fieldId;
+    cell.fieldIdColumn = facts.column;
+    cell.snapshotColumn = &facts;
+    cell.imageList = line.imageList;
+    cell.imageIndex = facts.imageIndex;
+    cell.format = facts.ownFormat ? facts.ownFormat : ValueFormatOf(nullptr, facts.fieldId, line.row);
+    cell.isFirstCell = facts.column == line.snapshot->GetFirstColumn();
+    cell.isLastCell =
+        facts.column == line.snapshot->GetLastColumn() && cell.rect.right >= line.rect.right;
+}
+
+// Paints the cells of the visible columns that meet `area`; returns the right edge of the
+// last visible column, where the rest of the line begins.
+int PaintColumns(LinePaintContext& line, const CRect& area, bool bandFilled, CDC& dc,
+                 std::uint32_t flags, ICustomDraw& customDraw)
+{
+    const PaintSnapshot& snapshot = *line.snapshot;
+    for (const PaintSnapshot::Column& facts : snapshot.GetColumns()) {
+        // Clipped rectangles grow from left to right: fixed columns first, then scrolling
+        // ones kept right of the fixed area.
+        const CRect shown(facts.shown.left, line.rect.top, facts.shown.right, line.rect.bottom);
+        if (shown.left >= area.right) {
+            break;
+        }
+        CRect visible;
+        if (!visible.IntersectRect(shown, area)) {
+            continue;
+        }
+        const CRect full(facts.full.left, line.rect.top, facts.full.right, line.rect.bottom);
+        CellPaintContext cell = LineCellContext(line, full);
+        SetColumnFacts(cell, line, facts);
+        cell.bandFilled = bandFilled;
+        cell.bandColor = line.backgroundColor;
+        PaintCell(cell, visible, dc, flags, customDraw);
+    }
+    return snapshot.GetRestLeft(line.rect.left);
+}
+
+} // namespace
+
+CellPaintContext CLinePaintFormat::MakeCellContext(const LinePaintContext& line, CColumn* column,
+                                                   const CRect& cellRect)
+{
+    CellPaintContext cell = LineCellContext(line, cellRect);
     if (!column) {
         cell.isLastCell = true;
-    } else if (header) {
+        return cell;
+    }
+    if (const PaintSnapshot::Column* facts = line.snapshot ? line.snapshot->Find(column) : nullptr) {
+        SetColumnFacts(cell, line, *facts);
+        return cell;
+    }
+    cell.column = column;
+    cell.columnFieldId = column->GetFieldId();
+    cell.fieldIdColumn = column;
+    cell.imageList = line.imageList;
+    cell.imageIndex = column->GetImageIndex();
+    cell.format = ValueFormatOf(column, cell.columnFieldId, line.row);
+    if (CHeader* header = line.grid ? line.grid->GetHeader() : nullptr) {
         cell.isFirstCell = column == header->GetFirstVisibleColumn();
         cell.isLastCell =
             column == header->GetLastVisibleColumn() && cellRect.right >= line.rect.right;
@@ -149,9 +163,15 @@ void CLinePaintFormat::Paint(LinePaintContext& context, CDC& dc, std::uint32_t f
         return;
     }
     const bool bandFilled = FillBand(context, area, dc, flags);
+    // A line painted on its own reads the grid for itself; the snapshot goes with the call.
+    std::optional<PaintSnapshot> ownSnapshot;
+    const PaintSnapshot* const passSnapshot = context.snapshot;
+    if (!passSnapshot && context.grid) {
+        context.snapshot = &ownSnapshot.emplace(PaintSnapshot::Take(*context.grid));
+    }
     int restLeft = context.rect.left;
-    if (CHeader* header = context.grid ? context.grid->GetHeader() : nullptr) {
-        restLeft = PaintColumns(context, area, bandFilled, dc, flags, *customDraw, *header);
+    if (context.snapshot) {
+        restLeft = PaintColumns(context, area, bandFilled, dc, flags, *customDraw);
     }
     const CRect rest(std::max(restLeft, context.rect.left), context.rect.top, context.rect.right,
                      context.rect.bottom);
@@ -162,6 +182,7 @@ void CLinePaintFormat::Paint(LinePaintContext& context, CDC& dc, std::uint32_t f
         cell.bandColor = context.backgroundColor;
         PaintCell(cell, visible, dc, flags, *customDraw);
     }
+    context.snapshot = passSnapshot;
 }
 
 bool CLinePaintFormat::IsSerializable() const { return true; }

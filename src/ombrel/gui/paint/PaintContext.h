@@ -5,6 +5,7 @@
 #include "ombrel/gui/rows/GridTypes.h"
 #include "ombrel/gui/paint/BackgroundImage.h"
 #include "ombrel/gui/paint/HighlightSettings.h"
+#include "ombrel/gui/paint/PaintSnapshot.h"
 
 #include <cstdint>
 
@@ -103,6 +104,9 @@ struct LinePaintContext
     BackgroundImage backgroundImage;  // the picture under the rows, already drawn
     CImageList* imageList = nullptr;  // the grid's image list; may be null
     bool stretchImages = false;
+    // The columns, appearance and sort fields of the paint, read once for all its lines;
+    // null: the line paint format reads them for this line.
+    const PaintSnapshot* snapshot = nullptr;
 };
 
 // One cell of a line, or the rest of the line right of the last column (column null).
@@ -155,6 +159,12 @@ struct CellPaintContext
     // It stands for `column` only while `column` is still `fieldIdColumn`.
     std::int32_t columnFieldId = -2;
     const CColumn* fieldIdColumn = nullptr;
+    // The paint's snapshot, and the entry of `column` in it; the cell formats read the
+    // appearance, sort fields, tree column and the column's facts there instead of asking the
+    // grid and the column (null: they ask). The entry stands for `column` only while its
+    // `column` is still `column`.
+    const PaintSnapshot* snapshot = nullptr;
+    const PaintSnapshot::Column* snapshotColumn = nullptr;
 
     bool IsFocusRow() const
     {

@@ -88,6 +88,20 @@ int CShapedTextCache::CFontTexts::Measure(const QString& text)
     return QFontMetrics(m_font).horizontalAdvance(text);
 }
 
+CGlyphMasks* CShapedTextCache::CFontTexts::MasksOf(const QRawFont& face)
+{
+    for (auto& [known, masks] : m_masks) {
+        if (known == face) {
+            return masks.get();
+        }
+    }
+    if (m_masks.size() >= kMaxFaces || !face.isValid()) {
+        return nullptr;
+    }
+    m_masks.emplace_back(face, std::make_unique<CGlyphMasks>(face));
+    return m_masks.back().second.get();
+}
+
 // One layout at most gives both the width and the glyphs (none for a text the composer sets). The advance is rounded the way QFontMetrics::horizontalAdvance rounds the same
 // sum of glyph advances, so measured and drawn texts agree with every other measurement of
 // the device context.

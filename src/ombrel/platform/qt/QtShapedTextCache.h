@@ -10,13 +10,17 @@
 #include <QString>
 
 #include "ombrel/platform/qt/QtGlyphComposer.h"
+#include "ombrel/platform/qt/QtGlyphMasks.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 class QPaintDevice;
 
@@ -49,6 +53,10 @@ public:
         // The text as drawn with an end ellipsis into `elidedFor` pixels, once asked for.
         int elidedFor = -1;
         QString elided;
+        // A text of one run, once blended from glyph masks: its glyphs placed from the line's
+        // top-left corner, and the masks they come from (owned by the same CFontTexts).
+        CGlyphMasks::PlacedRun placed;
+        CGlyphMasks* placedMasks = nullptr;
     };
 
     class CFontTexts
@@ -61,6 +69,11 @@ public:
         // The width of `text` as Find would give it, without keeping the text: for passing
         // candidates such as the cuts tried for an ellipsis.
         int Measure(const QString& text);
+        // The glyph masks of `face` (the font's own face, or a fallback face of a shaped
+        // text); null beyond kMaxFaces faces, whose runs are drawn through the painter.
+        CGlyphMasks* MasksOf(const QRawFont& face);
+
+        static constexpr std::size_t kMaxFaces = 4;
 
     private:
         struct Hash
@@ -76,6 +89,7 @@ public:
         QFont m_font;
         CGlyphComposer m_composer;
         std::unordered_map<std::string, Entry, Hash, std::equal_to<>> m_texts;
+        std::vector<std::pair<QRawFont, std::unique_ptr<CGlyphMasks>>> m_masks;
     };
 
     static CShapedTextCache& ForThisThread();
