@@ -349,14 +349,24 @@ bool CGridItem::ShowMergedChildren(std::span<CGridItem* const> children, std::sp
     const int count = static_cast<int>(children.size());
     AddVisibleDescendants(count);
 
-    IGridRowsOwner& owner = rows->GetOwner();
-    const RowType kind = m_container->GetKind();
-    owner.OnRowsEntered(kind, slots.front(), count);
-    if (kind == ROW_NORMAL && owner.GetTopRow() < 0)
-        owner.SetTopRow(0);
-    for (CGridItem* child : children)
-        rows->NotifyRow(GN_VISIBILITYCHANGED, child);
+    // The first slot is the lowest position that changed.
+    AnnounceEntered(*rows, slots.front(), children);
     return true;
+}
+
+void CGridItem::AnnounceEntered(CGridRows& rows, int position,
+                                std::span<CGridItem* const> entered) const
+{
+    IGridRowsOwner& owner = rows.GetOwner();
+    const RowType kind = m_container->GetKind();
+    owner.OnRowsEntered(kind, position, static_cast<int>(entered.size()));
+    // The first normal row to appear in an empty view becomes the top row.
+    if (kind == ROW_NORMAL && owner.GetTopRow() < 0 && !entered.empty())
+        owner.SetTopRow(0);
+    if (!owner.AnnouncesRows())
+        return;
+    for (CGridItem* row : entered)
+        rows.NotifyRow(GN_VISIBILITYCHANGED, row);
 }
 
 void CGridItem::RemoveChild(CGridItem* child)
@@ -451,14 +461,7 @@ void CGridItem::ShowRowAt(int slot)
     const int count = static_cast<int>(entering.size());
     m_parent->AddVisibleDescendants(count);
 
-    IGridRowsOwner& owner = rows->GetOwner();
-    const RowType kind = m_container->GetKind();
-    owner.OnRowsEntered(kind, position, count);
-    // The first normal row to appear in an empty view becomes the top row.
-    if (kind == ROW_NORMAL && owner.GetTopRow() < 0 && !sequence.IsEmpty())
-        owner.SetTopRow(0);
-    for (CGridItem* row : entering)
-        rows->NotifyRow(GN_VISIBILITYCHANGED, row);
+    AnnounceEntered(*rows, position, entering);
 }
 
 void CGridItem::ShowNewChildren(std::span<CGridItem* const> children)
@@ -483,15 +486,7 @@ void CGridItem::ShowNewChildren(std::span<CGridItem* const> children)
     const int count = static_cast<int>(entering.size());
     AddVisibleDescendants(count);
 
-    IGridRowsOwner& owner = rows->GetOwner();
-    const RowType kind = m_container->GetKind();
-    owner.OnRowsEntered(kind, position, count);
-    if (kind == ROW_NORMAL && owner.GetTopRow() < 0)
-        owner.SetTopRow(0);
-    if (!owner.AnnouncesRows())
-        return;
-    for (CGridItem* row : entering)
-        rows->NotifyRow(GN_VISIBILITYCHANGED, row);
+    AnnounceEntered(*rows, position, entering);
 }
 
 void CGridItem::HideRow()

@@ -20,6 +20,7 @@ class CDataObject;
 namespace Ombrel::GUI {
 
 class CEmbeddedControlAdapter;
+class CGridRows;
 class CItemContainer;
 class CRowComparator;
 class CRowArena;
@@ -216,6 +217,9 @@ private:
     // them): one pass over the visible sequence instead of a search per row. False, with
     // nothing shown, when the filter hides one of them.
     bool ShowMergedChildren(std::span<CGridItem* const> children, std::span<const int> slots);
+    // Tells the grid that `entered` rows came into this row's container from `position` on
+    // (the lowest position that changed) and announces them while row notifications are on.
+    void AnnounceEntered(CGridRows& rows, int position, std::span<CGridItem* const> entered) const;
     ChangeRecord* FindChangeRecord(int fieldId);
     const ChangeRecord* FindChangeRecord(int fieldId) const;
 
