@@ -453,14 +453,20 @@ CFont* CGridImpl::GetFont()
 
 // ---- Owner notifications ----------------------------------------------------------------------
 
-void CGridImpl::SendNotify(NMHDR& header)
+CWnd* CGridImpl::FindNotifyReceiver() const
 {
     if (!m_options.notificationsEnabled || !HasWindow())
-        return;
+        return nullptr;
     CWnd* receiver = m_grid.GetOwner();
     if (!receiver)
         receiver = m_grid.GetParent();
-    if (!receiver || !IsWindow(receiver))
+    return receiver && IsWindow(receiver) ? receiver : nullptr;
+}
+
+void CGridImpl::SendNotify(NMHDR& header)
+{
+    CWnd* receiver = FindNotifyReceiver();
+    if (!receiver)
         return;
     header.hwndFrom = &m_grid;
     header.idFrom = m_grid.GetDlgCtrlID();
@@ -475,6 +481,10 @@ void CGridImpl::NotifyRow(int code, CGridItem* row)
         return;
     CItemContainer* container = row->GetContainer();
     if (!container || container->IsPool())
+        return;
+    // Every change of a live row is announced: without a window to hear it, the payload (the
+    // row's position above all) is not worth working out.
+    if (!FindNotifyReceiver())
         return;
     NMGRIDROW payload;
     payload.hdr.code = static_cast<UINT>(code);

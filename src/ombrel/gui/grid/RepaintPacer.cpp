@@ -46,7 +46,7 @@ void CRepaintPacer::Add(const CRect& rect)
 void CRepaintPacer::AddRow(CGridItem* row, int fieldId)
 {
     assert(m_resolver && "row repaints are placed by the resolver");
-    if (!row)
+    if (!row || !m_resolver)
         return;
     // A row that changes again within the frame asks for nothing new.
     if (!m_rowRepaints.empty() && m_rowRepaints.back().row == row &&
@@ -61,6 +61,8 @@ void CRepaintPacer::AddRow(CGridItem* row, int fieldId)
 void CRepaintPacer::AddPositions(int rowType, int first, int last)
 {
     assert(m_resolver && "position repaints are placed by the resolver");
+    if (!m_resolver)
+        return;
     if (m_positionRepaints.size() >= kMaxKept)
         ResolveKept();
     m_positionRepaints.push_back(PositionsRepaint{rowType, std::min(first, last), std::max(first, last)});

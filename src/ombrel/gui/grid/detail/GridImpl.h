@@ -188,6 +188,8 @@ private:
     void OnFontChanged();
     bool HasWindow() const;
     void Invalidate();
+    // The window that hears the grid's notifications; null when none would.
+    CWnd* FindNotifyReceiver() const;
     void SendNotify(NMHDR& header);
     void NotifyColumn(int code, CColumn* column);
 
