@@ -65,7 +65,8 @@ void CRepaintPacer::AddPositions(int rowType, int first, int last)
         return;
     if (m_positionRepaints.size() >= kMaxKept)
         ResolveKept();
-    m_positionRepaints.push_back(PositionsRepaint{rowType, std::min(first, last), std::max(first, last)});
+    m_positionRepaints.push_back(
+        PositionsRepaint{rowType, std::min(first, last), std::max(first, last)});
     Schedule();
 }
 
