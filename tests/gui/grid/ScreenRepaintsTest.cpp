@@ -110,11 +110,6 @@ public:
     std::vector<CRect> painted;
 };
 
-CRect Band(int firstSlot, int lastSlot)
-{
-    return CRect(0, firstSlot * kRowHeight, kWidth, (lastSlot + 1) * kRowHeight);
-}
-
 class ScreenRepaintsTest : public ::testing::Test
 {
 protected:
@@ -140,15 +135,24 @@ protected:
     void TearDown() override { window.DestroyWindow(); }
 
     CGridItem* RowAt(int position) { return rows.GetRowAt(position, ROW_NORMAL); }
-    // A first repaint after a quiet spell goes at once (the window's bottom right pixel, out of
-    // every band the tests look at); what follows within its frame is kept for the timer.
+    // Slots firstSlot..lastSlot of the screen across the normal area (the client area, which
+    // the vertical scroll bar narrows).
+    CRect Band(int firstSlot, int lastSlot) const
+    {
+        const CRect area = layout.GetNormalArea();
+        return CRect(area.left, area.top + firstSlot * kRowHeight, area.right,
+                     area.top + (lastSlot + 1) * kRowHeight);
+    }
+    // A first repaint after a quiet spell goes at once (the bottom left pixel, out of every
+    // band the tests look at); what follows within its frame is kept for the timer.
     void StartFrame() { pacer.Add(kFramePixel); }
-    static constexpr CRect kFramePixel{kWidth - 1, kHeight - 1, kWidth, kHeight};
-    // Waits for the frame that hands over what was kept, and for its paint.
-    void PumpFrame()
+    static constexpr CRect kFramePixel{0, kHeight - 1, 1, kHeight};
+    // Waits for the frame that hands over what was kept, then for a paint showing `expected`.
+    // Whatever the frame invalidated is painted in that pass or before it.
+    void PumpFrameUntilPainted(const CRect& expected)
     {
         ASSERT_TRUE(PumpUntil([&] { return !pacer.HasPending(); }));
-        Harness::PumpFor(std::chrono::milliseconds(60));
+        ASSERT_TRUE(PumpUntil([&] { return window.PaintedWhole(expected); }));
     }
 
     std::deque<std::unique_ptr<CTestObject>> m_objects; // outlive the rows that show them
@@ -168,8 +172,12 @@ TEST_F(ScreenRepaintsTest, KeptRepaintsOffScreenAskForNothingAndRowsArePlacedWhe
     pacer.AddRow(RowAt(50), CRepaintPacer::kWholeRow);
     pacer.AddPositions(ROW_NORMAL, 40, 90);
     EXPECT_TRUE(pacer.HasPending());
-    PumpFrame();
-    EXPECT_FALSE(window.PaintedAnyOf(CRect(0, 0, kWidth, kHeight - 1)));
+    ASSERT_TRUE(PumpUntil([&] { return !pacer.HasPending(); }));
+    // A marker handed over after the frame is painted no earlier than what the frame asked for.
+    const CRect marker(1, kHeight - 1, 2, kHeight);
+    pacer.Add(marker);
+    PumpFrameUntilPainted(marker);
+    EXPECT_FALSE(window.PaintedAnyOf(Band(0, 8)));
 
     // Kept while at slot 7, shown at slot 2 when the frame comes: painted there, not at 7.
     Harness::PumpFor(std::chrono::milliseconds(40));
@@ -179,8 +187,7 @@ TEST_F(ScreenRepaintsTest, KeptRepaintsOffScreenAskForNothingAndRowsArePlacedWhe
     pacer.AddRow(moving, CRepaintPacer::kWholeRow); // a repeat adds nothing
     rows.Move(moving, RowAt(2), GRID_ROOT, true);
     ASSERT_EQ(rows.GetVisibleIndex(moving), 2);
-    PumpFrame();
-    EXPECT_TRUE(window.PaintedWhole(Band(2, 2)));
+    PumpFrameUntilPainted(Band(2, 2));
     EXPECT_FALSE(window.PaintedAnyOf(Band(7, 7)));
 }
 
@@ -190,8 +197,7 @@ TEST_F(ScreenRepaintsTest, PositionRangesAreCutToTheScreenAndMerged)
     pacer.AddPositions(ROW_NORMAL, 3, 2); // either order
     pacer.AddPositions(ROW_NORMAL, 500, 4);
     pacer.AddPositions(ROW_NORMAL, 70, 80);
-    PumpFrame();
-    EXPECT_TRUE(window.PaintedWhole(Band(2, 9)));
+    PumpFrameUntilPainted(Band(2, 9));
     EXPECT_FALSE(window.PaintedAnyOf(Band(0, 1)));
 }
 
@@ -201,10 +207,9 @@ TEST_F(ScreenRepaintsTest, ScrollingPlacesKeptRepaintsBeforeThePixelsMove)
     pacer.AddRow(RowAt(5), CRepaintPacer::kWholeRow);
     window.SendMessage(WM_VSCROLL, MAKEWPARAM(SB_LINEDOWN, 0));
     ASSERT_EQ(layout.GetTopRow(), 1);
-    PumpFrame();
     // The row was at slot 5 and moved up one slot with the pixels; had it been placed after
     // the top row changed, the moved rectangle would land on slot 3.
-    EXPECT_TRUE(window.PaintedWhole(Band(4, 4)));
+    PumpFrameUntilPainted(Band(4, 4));
     EXPECT_FALSE(window.PaintedAnyOf(Band(3, 3)));
 }
 
@@ -221,8 +226,7 @@ TEST_F(ScreenRepaintsTest, CellRepaintsCoverTheirColumnOnly)
     window.painted.clear();
     StartFrame();
     pacer.AddRow(RowAt(4), 2);
-    PumpFrame();
-    EXPECT_TRUE(window.PaintedWhole(cell));
+    PumpFrameUntilPainted(cell);
     EXPECT_FALSE(window.PaintedAnyOf(CRect(0, cell.top, 100, cell.bottom)));
     options.header = nullptr;
 }
