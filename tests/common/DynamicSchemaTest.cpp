@@ -185,5 +185,39 @@ TEST(DynamicSchemaThreadTest, ObjectsOfOneSchemaLiveAndDieOnSeveralThreads)
         worker.join();
 }
 
+// Objects hold their schema by a count of their own, not by its shared pointer. Here each
+// object is the schema's only object when it comes and when it goes, so the count crosses zero
+// every time, on four threads at once, while the owners drop their pointers one by one: the
+// schema must neither go while an object uses it (AddressSanitizer and ThreadSanitizer see
+// that) nor stay after the last object and owner are gone (the weak pointer sees that).
+TEST(DynamicSchemaThreadTest, ObjectsComingAndGoingOneAtATimeNeitherLoseNorLeakTheSchema)
+{
+    auto schema = AmountAndNameSchema();
+    const std::weak_ptr<const CDynamicSchema> watch = schema;
+    std::vector<std::thread> workers;
+    for (int worker = 0; worker < 4; ++worker)
+        workers.emplace_back([owner = schema, worker]() mutable {
+            std::unique_ptr<CDynamicObject> last;
+            for (int index = 0; index < 2000; ++index) {
+                auto object = index % 2 == 0 ? CDynamicObject::Create(owner, false)
+                                             : std::make_unique<CDynamicObject>(owner, false);
+                object->SetLong(1, index);
+                EXPECT_EQ(object->GetFieldName(4), "Name");
+                if (index == 1000 + worker)
+                    owner.reset();  // from here on the objects alone keep the schema
+                if (owner == nullptr) {
+                    last = std::move(object);  // outlives this thread's owner
+                    break;
+                }
+            }
+            EXPECT_EQ(last->GetLong(1), 1000 + worker);
+            EXPECT_EQ(last->GetFieldName(1), "Amount");
+        });
+    schema.reset();
+    for (std::thread& worker : workers)
+        worker.join();
+    EXPECT_TRUE(watch.expired()) << "the last object took the schema with it";
+}
+
 } // namespace
 } // namespace Ombrel::Common

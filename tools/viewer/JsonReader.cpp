@@ -36,28 +36,36 @@ public:
         if (m_depth == 0)
             return Refuse("the file holds an object; a table is an array of records");
         if (m_depth == 2)
-            return Refuse("the value of \"" + m_key + "\" is an object; only flat records can be shown");
+            return Refuse("the value of \"" + m_names[m_column] + "\" is an object; only flat records can be shown");
         ++m_depth;
-        m_cells.assign(m_columnIndex.size(), std::string());
+        m_cells.assign(m_names.size(), std::string());
+        m_nextColumn = 0;
         return true;
     }
 
     bool key(string_t& name) override
     {
-        m_key = name;
-        auto [entry, added] = m_columnIndex.try_emplace(name, m_columnIndex.size());
-        if (added) {
-            m_sink.OnColumn(name);
-            m_cells.resize(m_columnIndex.size());
+        // The records of a table nearly always name their keys in one order: the column after
+        // the last one is compared first, and only another key is looked up.
+        if (m_nextColumn < m_names.size() && m_names[m_nextColumn] == name) {
+            m_column = m_nextColumn;
+        } else {
+            auto [entry, added] = m_columnIndex.try_emplace(name, m_names.size());
+            if (added) {
+                m_names.push_back(name);
+                m_sink.OnColumn(name);
+                m_cells.resize(m_names.size());
+            }
+            m_column = entry->second;
         }
-        m_column = entry->second;
+        m_nextColumn = m_column + 1;
         return true;
     }
 
     bool end_object() override
     {
         --m_depth;
-        m_cells.resize(m_columnIndex.size());
+        m_cells.resize(m_names.size());
         ++m_rows;
         m_cancelled = !m_sink.OnRow(m_cells);
         return !m_cancelled;
@@ -68,7 +76,7 @@ public:
         if (m_depth == 1)
             return Refuse("element " + std::to_string(m_rows + 1) + " of the array is an array, not a record");
         if (m_depth == 2)
-            return Refuse("the value of \"" + m_key + "\" is an array; only flat records can be shown");
+            return Refuse("the value of \"" + m_names[m_column] + "\" is an array; only flat records can be shown");
         ++m_depth;
         return true;
     }
@@ -116,9 +124,10 @@ private:
     ITableSink& m_sink;
     const CTableInputBuffer& m_input;
     std::unordered_map<std::string, std::size_t> m_columnIndex;
+    std::vector<std::string> m_names;  // by column index
     std::vector<std::string> m_cells;
-    std::string m_key;
-    std::size_t m_column = 0;
+    std::size_t m_column = 0;      // of the last key
+    std::size_t m_nextColumn = 0;  // the column a record's next key most likely names
     int m_depth = 0;
     std::uint64_t m_rows = 0;
     bool m_cancelled = false;

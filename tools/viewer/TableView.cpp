@@ -4,6 +4,9 @@
 #include <atomic>
 #include <cstdio>
 #include <filesystem>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 #include <mutex>
 #include <span>
 
@@ -36,6 +39,15 @@ constexpr UINT kRestartMessage = WM_APP + 5;
 // the window from answering for seconds at a million rows. One rows message adds at most this
 // many (tens of milliseconds on an idle machine), then lets the queued messages run.
 constexpr std::size_t kRowsPerBurst = 8192;
+
+// The grid makes room for the rows of the whole file once this much of it has been read, from
+// the rows per byte so far: enough to count rows well, early enough that the grid's tables
+// have not yet grown through their large sizes.
+constexpr std::uint64_t kBytesForRowEstimate = 1 << 20;
+// The room made is this much more than the estimate (an eighth): the rows of the block read
+// last are not counted yet, so the rows per byte err low by up to a few percent, and a table
+// sized just short of the file's rows would double at the end.
+constexpr double kRowEstimateMargin = 1.125;
 
 constexpr int kCharacterWidth = 8;  // a rough average, for the first column widths
 constexpr int kTitleRoom = 40;      // margins and the sort mark with its level number
@@ -88,6 +100,18 @@ private:
     const bool m_wereOn;
 };
 
+// The rows to make room for: those of the whole file at the rows per byte read so far, with a
+// margin; 0 until enough is read to tell. A file whose first megabyte is not like the rest
+// costs one more growth of the grid's tables at worst, as without the estimate.
+std::uint64_t EstimateRowCount(const TableLoadProgress& progress)
+{
+    if (progress.phase == TableLoadProgress::Phase::Scanning || progress.fileBytes == 0 ||
+        progress.bytesRead < std::min(kBytesForRowEstimate, progress.fileBytes) || progress.rows == 0)
+        return 0;
+    const double perByte = static_cast<double>(progress.rows) / static_cast<double>(progress.bytesRead);
+    return static_cast<std::uint64_t>(perByte * static_cast<double>(progress.fileBytes) * kRowEstimateMargin);
+}
+
 std::string WithThousands(std::uint64_t value)
 {
     std::string digits = std::to_string(value);
@@ -111,6 +135,7 @@ struct CTableView::Impl
     std::vector<std::string> sortColumns;
     std::vector<std::string> sortProblems;
     bool columnsFitted = false;  // to the first batch of rows
+    bool rowsReserved = false;   // the grid has made room for the file's estimated rows
     // The rows of pendingRows as the window thread took them (by swapping the two, once the
     // ones taken before are all added), added burst by burst from `nextTakenRow` on. Window
     // thread only. Reading on from an index keeps a backlog of a million rows from being moved
@@ -260,6 +285,7 @@ bool CTableView::Load(const std::string& path, std::vector<std::string> sortColu
     impl.sortColumns = std::move(sortColumns);
     impl.finished = false;
     impl.loading = true;
+    impl.rowsReserved = false;
 
     CTableLoader::Callbacks callbacks;
     callbacks.columns = [this](const CTableShape& shape, const auto&) {
@@ -379,10 +405,13 @@ void CTableView::OnRows()
 {
     Impl& impl = *m_impl;
     bool more = false;
+    std::uint64_t expectedRows = 0;
     {
         std::lock_guard guard(impl.lock);
         if (impl.restarting)
             return;  // OnRestart takes them once the rows of the dropped objects are gone
+        if (!impl.rowsReserved)
+            expectedRows = EstimateRowCount(impl.progress);
         if (impl.nextTakenRow == impl.takenRows.size()) {
             impl.takenRows.clear();
             impl.nextTakenRow = 0;
@@ -392,6 +421,8 @@ void CTableView::OnRows()
         // While rows remain after this burst, this message is the one posted for them.
         impl.rowsPosted = more;
     }
+    if (expectedRows > 0)
+        ReserveRowsFor(expectedRows);
     const std::size_t count = std::min(impl.takenRows.size() - impl.nextTakenRow, kRowsPerBurst);
     const std::span<Common::CDataObject* const> burst(impl.takenRows.data() + impl.nextTakenRow, count);
     impl.nextTakenRow += count;
@@ -405,6 +436,15 @@ void CTableView::OnRows()
     // more than one burst.
     if (more)
         PostMessage(kRowsMessage);
+}
+
+void CTableView::ReserveRowsFor(std::uint64_t expectedRows)
+{
+    Impl& impl = *m_impl;
+    impl.rowsReserved = true;
+    const auto present = static_cast<std::uint64_t>(impl.grid.GetRowCount(GUI::ROW_NORMAL));
+    if (expectedRows > present)
+        impl.grid.ReserveRows(expectedRows - present);
 }
 
 void CTableView::OnRestart()
@@ -424,6 +464,7 @@ void CTableView::OnRestart()
     impl.takenRows.clear();  // objects of the dropped read, never added
     impl.nextTakenRow = 0;
     impl.columnsFitted = false;
+    impl.rowsReserved = false;  // the rows of the second read are reserved for again
     OnRows();
 }
 
@@ -448,6 +489,24 @@ void CTableView::OnFinished()
     m_impl->finished = true;
     FitColumns();
     ShowStatus();
+    ReleaseLoadMemory();
+}
+
+void CTableView::ReleaseLoadMemory()
+{
+    Impl& impl = *m_impl;
+    impl.takenRows = {};
+    impl.nextTakenRow = 0;
+    {
+        std::lock_guard guard(impl.lock);
+        impl.pendingRows = {};
+    }
+#if defined(__GLIBC__)
+    // The load freed far more than it keeps: the reader's blocks and first rows as text, the
+    // sort's buffers, the bursts' lists, tables left behind as they doubled. The allocator keeps
+    // freed pages resident until asked; a table of a million rows leaves megabytes of them.
+    malloc_trim(0);
+#endif
 }
 
 void CTableView::FitColumns()

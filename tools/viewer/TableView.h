@@ -55,9 +55,13 @@ private:
     // of neighbouring rows; the first column while the rows are unsorted.
     void SearchTheSortedColumn();
     void OnRows();
+    // Makes room in the grid for the rows a load expects in all.
+    void ReserveRowsFor(std::uint64_t expectedRows);
     void OnProgress();
     void OnFinished();
     void FitColumns();
+    // After the load: the lists of the hand-over and the memory the load freed go back.
+    void ReleaseLoadMemory();
     void ShowStatus();
 
     struct Impl;

@@ -32,43 +32,21 @@ CValue AsStringKind(const CValue& value, ValueType kind)
 
 struct CDynamicObject::Extras
 {
-    // Once made for an object with a schema, it links the schema's map as its base, so
-    // lookups see both and nothing is copied.
+    // Once in use for an object with a schema, it links the schema's map as its base, so
+    // lookups see both and nothing is copied. Until then the object shows the schema's map.
     CFieldMap ownMap;
     std::map<int, CValue> values;  // identifiers outside the schema
+    bool inUse = false;
+    CDynamicObjectSlot* slots = nullptr;  // of an object whose slots are not behind it
 };
+
+// A flights row (three numbers) then takes one block of 40 + 48 bytes: the allocator's 96-byte
+// size class, where 56 bytes of object took its 128-byte one. Per-row memory is a product goal.
+static_assert(sizeof(void*) != 8 || sizeof(CDynamicObject) <= 40, "CDynamicObject grew");
 
 namespace {
 
 using Lock = std::lock_guard<CCompactLock>;
-
-std::size_t SlotCount(const std::shared_ptr<const CDynamicSchema>& schema)
-{
-    return schema != nullptr ? static_cast<std::size_t>(schema->GetSlotCount()) : 0;
-}
-
-// Values first (their alignment), then the presence bits.
-std::size_t SlotBytes(std::size_t slots)
-{
-    return slots == 0 ? 0 : slots * sizeof(CDynamicObjectSlot) + (slots + 7) / 8;
-}
-
-// The slots of `slotCount` values at `storage`, empty and absent.
-CDynamicObjectSlot* ConstructSlots(void* storage, std::size_t slotCount)
-{
-    if (storage == nullptr)
-        return nullptr;
-    auto* values = static_cast<CDynamicObjectSlot*>(storage);
-    for (std::size_t slot = 0; slot < slotCount; ++slot)
-        new (values + slot) CDynamicObjectSlot();
-    std::memset(static_cast<void*>(values + slotCount), 0, (slotCount + 7) / 8);
-    return values;
-}
-
-std::uint8_t* PresenceBits(CDynamicObjectSlot* slots, std::size_t slotCount)
-{
-    return reinterpret_cast<std::uint8_t*>(slots + slotCount);
-}
 
 CValue AsTextValue(ValueType kind, std::string_view text)
 {
@@ -79,7 +57,7 @@ CValue AsTextValue(ValueType kind, std::string_view text)
 
 std::unique_ptr<CDynamicObject> CDynamicObject::Create(std::shared_ptr<const CDynamicSchema> schema, bool notify)
 {
-    const std::size_t slotBytes = SlotBytes(SlotCount(schema));
+    const std::size_t slotBytes = SlotBlockBytes(schema != nullptr ? static_cast<std::size_t>(schema->GetSlotCount()) : 0);
     return std::unique_ptr<CDynamicObject>(new (slotBytes) CDynamicObject(std::move(schema), notify, SlotsBehind{}));
 }
 
@@ -96,58 +74,117 @@ void CDynamicObject::operator delete(void* block) { ::operator delete(block); }
 void CDynamicObject::operator delete(void* block, std::size_t) { ::operator delete(block); }
 
 CDynamicObject::CDynamicObject(bool notify)
-    : m_notify(notify), m_slotsInline(false), m_slots(nullptr), m_extras(std::make_unique<Extras>())
+    : m_notify(notify), m_slotsInline(false), m_schema(nullptr), m_extras(std::make_unique<Extras>())
 {
+    m_extras->inUse = true;
 }
 
 CDynamicObject::CDynamicObject(std::shared_ptr<const CDynamicSchema> schema, bool notify)
-    : m_notify(notify),
-      m_slotsInline(false),
-      m_schema(std::move(schema)),
-      m_slots(ConstructSlots(SlotCount(m_schema) > 0 ? ::operator new(SlotBytes(SlotCount(m_schema))) : nullptr,
-                             SlotCount(m_schema)))
+    : m_notify(notify), m_slotsInline(false), m_schema(schema.get())
 {
-    if (m_schema == nullptr)
+    if (m_schema == nullptr) {
         m_extras = std::make_unique<Extras>();
+        m_extras->inUse = true;
+        return;
+    }
+    if (const std::size_t slots = SlotCount(); slots > 0) {
+        m_extras = std::make_unique<Extras>();
+        m_extras->slots = static_cast<CDynamicObjectSlot*>(::operator new(SlotBlockBytes(slots)));
+        InitialiseSlots();
+    }
+    // Last: nothing after it may throw, or the schema would count an object never destroyed.
+    m_schema->AttachObject();
 }
 
 CDynamicObject::CDynamicObject(std::shared_ptr<const CDynamicSchema> schema, bool notify, SlotsBehind)
-    : m_notify(notify),
-      m_slotsInline(true),
-      m_schema(std::move(schema)),
-      m_slots(ConstructSlots(SlotCount(m_schema) > 0 ? reinterpret_cast<char*>(this) + sizeof(CDynamicObject) : nullptr,
-                             SlotCount(m_schema)))
+    : m_notify(notify), m_slotsInline(true), m_schema(schema.get())
 {
-    if (m_schema == nullptr)
+    if (m_schema == nullptr) {
         m_extras = std::make_unique<Extras>();
+        m_extras->inUse = true;
+        return;
+    }
+    InitialiseSlots();
+    m_schema->AttachObject();
 }
 
 CDynamicObject::~CDynamicObject()
 {
     // Sinks must see the values and fields still in place.
     NotifyDestroy();
-    const std::size_t slots = SlotCount(m_schema);
-    for (std::size_t slot = 0; slot < slots; ++slot)
-        m_slots[slot].~CDynamicObjectSlot();
-    if (!m_slotsInline && m_slots != nullptr)
-        ::operator delete(m_slots);
+    CDynamicObjectSlot* slots = Slots();
+    for (std::size_t slot = 0; slot < SlotCount(); ++slot)
+        slots[slot].~CDynamicObjectSlot();
+    if (!m_slotsInline && slots != nullptr)
+        ::operator delete(slots);
+    // The own map links the schema's as its base: it goes while the schema is still held.
+    m_extras.reset();
+    if (m_schema != nullptr)
+        m_schema->DetachObject();
+}
+
+// --- Slots ----------------------------------------------------------------------------------
+
+std::size_t CDynamicObject::SlotBlockBytes(std::size_t slots)
+{
+    // Values first (their alignment), then the presence bits that do not fit in the object.
+    const std::size_t presence = slots > 8 * kInlinePresenceBytes ? (slots + 7) / 8 : 0;
+    return slots * sizeof(CDynamicObjectSlot) + presence;
+}
+
+void CDynamicObject::InitialiseSlots()
+{
+    CDynamicObjectSlot* slots = Slots();
+    const std::size_t count = SlotCount();
+    for (std::size_t slot = 0; slot < count; ++slot)
+        new (slots + slot) CDynamicObjectSlot();
+    std::memset(PresenceBits(), 0, (count + 7) / 8);
+}
+
+std::size_t CDynamicObject::SlotCount() const
+{
+    return m_schema != nullptr ? static_cast<std::size_t>(m_schema->GetSlotCount()) : 0;
+}
+
+CDynamicObjectSlot* CDynamicObject::Slots() const
+{
+    if (!m_slotsInline)
+        return m_extras != nullptr ? m_extras->slots : nullptr;
+    // Create made this exact class with the slots right behind it, in the same block.
+    auto* self = const_cast<CDynamicObject*>(this);
+    return reinterpret_cast<CDynamicObjectSlot*>(reinterpret_cast<char*>(self) + sizeof(CDynamicObject));
+}
+
+const std::uint8_t* CDynamicObject::PresenceBits() const
+{
+    const std::size_t count = SlotCount();
+    if (count <= 8 * kInlinePresenceBytes)
+        return m_presence;
+    return reinterpret_cast<const std::uint8_t*>(Slots() + count);
+}
+
+std::uint8_t* CDynamicObject::PresenceBits()
+{
+    return const_cast<std::uint8_t*>(std::as_const(*this).PresenceBits());
 }
 
 // --- State under the lock -----------------------------------------------------------------
 
-int CDynamicObject::SlotOf(int id) const { return m_slots != nullptr ? m_schema->GetSlot(id) : -1; }
+int CDynamicObject::SlotOf(int id) const { return m_schema != nullptr ? m_schema->GetSlot(id) : -1; }
 
 bool CDynamicObject::IsPresent(int slot) const
 {
-    const std::uint8_t* bits = PresenceBits(m_slots, SlotCount(m_schema));
-    return (bits[slot / 8] >> (slot % 8) & 1U) != 0;
+    return (PresenceBits()[slot / 8] >> (slot % 8) & 1U) != 0;
 }
 
-CFieldMap* CDynamicObject::Map() const { return m_extras != nullptr ? &m_extras->ownMap : m_schema->GetFieldMap(); }
+CFieldMap* CDynamicObject::Map() const
+{
+    return m_extras != nullptr && m_extras->inUse ? &m_extras->ownMap : m_schema->GetFieldMap();
+}
 
 void CDynamicObject::MarkPresent(int slot)
 {
-    PresenceBits(m_slots, SlotCount(m_schema))[slot / 8] |= static_cast<std::uint8_t>(1U << (slot % 8));
+    PresenceBits()[slot / 8] |= static_cast<std::uint8_t>(1U << (slot % 8));
 }
 
 const CValue* CDynamicObject::FindExtraValue(int id) const
@@ -168,7 +205,7 @@ bool CDynamicObject::IsStored(int id) const
 ValueType CDynamicObject::StoredKind(int id) const
 {
     if (const int slot = SlotOf(id); slot >= 0)
-        return IsPresent(slot) ? m_slots[slot].GetType() : vtEmpty;
+        return IsPresent(slot) ? Slots()[slot].GetType() : vtEmpty;
     const CValue* stored = FindExtraValue(id);
     return stored != nullptr ? stored->GetType() : vtEmpty;
 }
@@ -179,7 +216,7 @@ bool CDynamicObject::CopyStored(int id, CValue& out) const
     if (const int slot = SlotOf(id); slot >= 0) {
         if (!IsPresent(slot))
             return false;
-        out = m_slots[slot].Get();
+        out = Slots()[slot].Get();
         return true;
     }
     const CValue* stored = FindExtraValue(id);
@@ -193,7 +230,7 @@ bool CDynamicObject::CopyStored(int id, CValue& out) const
 // value changes, so it is copied before the lock is released.
 std::string_view CDynamicObject::SlotText(int slot, ValueType kind) const
 {
-    return IsPresent(slot) && m_slots[slot].GetType() == kind ? m_slots[slot].GetText() : std::string_view();
+    return IsPresent(slot) && Slots()[slot].GetType() == kind ? Slots()[slot].GetText() : std::string_view();
 }
 
 // Stores `value` for `id`; true when something new was stored (a value where there was none,
@@ -203,7 +240,7 @@ bool CDynamicObject::StoreValue(int id, const CValue& value)
     if (const int slot = SlotOf(id); slot >= 0) {
         const bool created = !IsPresent(slot);
         MarkPresent(slot);
-        return m_slots[slot].Set(value) || created;
+        return Slots()[slot].Set(value) || created;
     }
     auto [entry, created] = GetExtras().values.try_emplace(id);
     // Values of different kinds are never equal, so a change of kind counts as a change.
@@ -217,16 +254,18 @@ bool CDynamicObject::StoreText(int id, ValueType kind, std::string_view text)
     if (const int slot = SlotOf(id); slot >= 0) {
         const bool created = !IsPresent(slot);
         MarkPresent(slot);
-        return m_slots[slot].SetText(kind, text) || created;
+        return Slots()[slot].SetText(kind, text) || created;
     }
     return StoreValue(id, AsTextValue(kind, text));
 }
 
 CDynamicObject::Extras& CDynamicObject::GetExtras()
 {
-    if (m_extras == nullptr) {
+    if (m_extras == nullptr)
         m_extras = std::make_unique<Extras>();
+    if (!m_extras->inUse) {
         m_extras->ownMap.SetBaseMap(m_schema->GetFieldMap());
+        m_extras->inUse = true;
     }
     return *m_extras;
 }
@@ -235,8 +274,8 @@ CDynamicObject::Extras& CDynamicObject::GetExtras()
 template <class Visit>
 void CDynamicObject::ForEachStoredId(Visit visit) const
 {
-    const int slots = static_cast<int>(SlotCount(m_schema));
-    for (int slot = 0; m_slots != nullptr && slot < slots; ++slot)
+    const int slots = static_cast<int>(SlotCount());
+    for (int slot = 0; slot < slots; ++slot)
         if (IsPresent(slot))
             visit(m_schema->GetIdAt(slot));
     if (m_extras != nullptr)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string_view>
 
@@ -32,9 +33,10 @@ class CDynamicSchema;
 // fields and the values of undeclared identifiers live in a part made on first use, so a row
 // of a table costs its object, its values' text and nothing else.
 //
-// Lifetimes across threads: the schema is immutable and held through a shared pointer (an
-// atomic count), so objects of one schema may be made and destroyed on any threads; the last
-// one to go deletes it. Fields added to one object belong to that object and live as long as
+// Lifetimes across threads: the schema is immutable; each object counts itself among the
+// schema's objects (an atomic count, see CDynamicSchema), so objects of one schema may be made
+// and destroyed on any threads, and the last of the schema's objects and owners to go deletes
+// it. Fields added to one object belong to that object and live as long as
 // it does; the field pointers and formats it hands out stay valid until it is destroyed.
 class CDynamicObject : public CDataObject
 {
@@ -132,6 +134,16 @@ private:
     static void operator delete(void* block, std::size_t slotBytes);
     CDynamicObject(std::shared_ptr<const CDynamicSchema> schema, bool notify, SlotsBehind);
 
+    // The bytes of `slots` values with their presence bits, where these do not fit in the
+    // object's spare bytes.
+    static std::size_t SlotBlockBytes(std::size_t slots);
+    // Constructs the slots, empty and absent.
+    void InitialiseSlots();
+    std::size_t SlotCount() const;
+    CDynamicObjectSlot* Slots() const;
+    const std::uint8_t* PresenceBits() const;
+    std::uint8_t* PresenceBits();
+
     // Called with the lock held.
     int SlotOf(int id) const;
     bool IsPresent(int slot) const;
@@ -154,15 +166,23 @@ private:
     // Stores a text of a string kind, notifying when it changed.
     bool SetText(int id, ValueType kind, std::string_view text);
 
+    // A schema of up to 8 times this many fields keeps its presence bits in the bytes the
+    // object would otherwise pad.
+    static constexpr std::size_t kInlinePresenceBytes = 5;
+
     mutable CCompactLock m_lock;  // guards the slots, their presence and the extras
     const bool m_notify;
-    const bool m_slotsInline;           // the slots share the object's allocation
-    // Shared and immutable; null for an object that declares all its fields itself.
-    const std::shared_ptr<const CDynamicSchema> m_schema;
-    // One value per schema slot, then one presence bit per slot (a stored empty value differs
-    // from none stored); null without a schema or for a schema without fields.
-    CDynamicObjectSlot* const m_slots;
-    std::unique_ptr<Extras> m_extras;   // made on first need; always present without a schema
+    // The slots follow the object in its allocation (Create); otherwise the extras hold them.
+    const bool m_slotsInline;
+    // One bit per schema slot: a stored empty value differs from none stored. Past
+    // kInlinePresenceBytes the bits follow the slots instead.
+    std::uint8_t m_presence[kInlinePresenceBytes] = {};
+    // Shared and immutable; null for an object that declares all its fields itself. The object
+    // counts itself among the schema's objects, which keeps the schema alive.
+    const CDynamicSchema* const m_schema;
+    // Made on first need (own fields, undeclared values); always present without a schema and
+    // for slots not behind the object.
+    std::unique_ptr<Extras> m_extras;
 };
 
 } // namespace Ombrel::Common

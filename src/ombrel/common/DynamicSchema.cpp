@@ -1,6 +1,8 @@
 #include "ombrel/common/DynamicSchema.h"
 
 #include <algorithm>
+#include <atomic>
+#include <mutex>
 #include <utility>
 
 #include "ombrel/common/DataObject.h"
@@ -16,6 +18,14 @@ struct CDynamicSchema::Impl
     // over a contiguous array beats a hash lookup and costs no node per field.
     std::vector<std::pair<int, int>> slotsById;
     std::vector<int> idsBySlot;
+
+    std::weak_ptr<const CDynamicSchema> self;  // set by Create
+    // The objects that point to the schema. While there is one, `keepAlive` holds the schema;
+    // `keepAliveLock` orders the count's crossings of zero, so that an object arriving as the
+    // last one leaves never finds the schema gone or left without its hold.
+    std::atomic<std::size_t> objects{0};
+    std::mutex keepAliveLock;
+    std::shared_ptr<const CDynamicSchema> keepAlive;
 };
 
 CDynamicSchema::CDynamicSchema() : m_impl(std::make_unique<Impl>()) {}
@@ -37,7 +47,35 @@ std::shared_ptr<const CDynamicSchema> CDynamicSchema::Create(std::vector<std::un
         impl.idsBySlot.push_back(id);
     }
     std::sort(impl.slotsById.begin(), impl.slotsById.end());
+    impl.self = schema;
     return schema;
+}
+
+void CDynamicSchema::AttachObject() const
+{
+    Impl& impl = *m_impl;
+    if (impl.objects.fetch_add(1, std::memory_order_acq_rel) > 0)
+        return;
+    std::lock_guard guard(impl.keepAliveLock);
+    // The caller's shared pointer keeps the schema alive, so `self` still locks. The hold may
+    // still be there: the object that took the count to zero has not reached its lock yet.
+    if (impl.keepAlive == nullptr)
+        impl.keepAlive = impl.self.lock();
+}
+
+void CDynamicSchema::DetachObject() const
+{
+    Impl& impl = *m_impl;
+    if (impl.objects.fetch_sub(1, std::memory_order_acq_rel) > 1)
+        return;
+    std::shared_ptr<const CDynamicSchema> last;
+    {
+        std::lock_guard guard(impl.keepAliveLock);
+        // An object may have arrived since the count reached zero: then the hold stays.
+        if (impl.objects.load(std::memory_order_acquire) == 0)
+            last = std::move(impl.keepAlive);
+    }
+    // `last` may be the schema's final owner: it goes here, after its lock was released.
 }
 
 CFieldMap* CDynamicSchema::GetFieldMap() const { return &m_impl->map; }

@@ -12,8 +12,11 @@ class CFieldMap;
 // say), declared once and shared by every object of the family.
 //
 // A schema is immutable once created: its fields never change, so any number of threads may
-// read it without a lock, and objects hold it through a shared pointer whose count is atomic.
-// It also numbers its fields densely (their slots), so that an object stores the values of its
+// read it without a lock. Its owners hold it through a shared pointer; an object of the schema
+// holds a plain pointer and counts itself among the schema's objects instead (8 bytes an
+// object, not 16), and while that count is above zero the schema keeps a shared pointer to
+// itself. So the schema goes with the last of its owners and objects, whichever is last, on
+// whichever thread. It also numbers its fields densely (their slots), so that an object stores the values of its
 // declared fields in one array instead of a tree node per value.
 class CDynamicSchema
 {
@@ -36,7 +39,14 @@ public:
     int GetIdAt(int slot) const;
 
 private:
+    friend class CDynamicObject;
+
     CDynamicSchema();
+
+    // An object of the schema comes and goes. The caller of AttachObject holds a shared pointer
+    // to the schema; after DetachObject the caller must not touch the schema again.
+    void AttachObject() const;
+    void DetachObject() const;
 
     struct Impl;
     std::unique_ptr<Impl> m_impl;

@@ -7,6 +7,9 @@
 #include "ombrel/gui/rows/GridClock.h"
 #include "ombrel/gui/grid/detail/GridImpl.h"
 #include "ombrel/gui/rows/GridItem.h"
+#include "ombrel/gui/rows/GridRows.h"
+#include "ombrel/gui/rows/ItemContainer.h"
+#include "ombrel/gui/rows/detail/RowAddressSet.h"
 #include "ombrel/gui/header/Column.h"
 #include "ombrel/gui/header/Header.h"
 #include "ombrel/gui/paint/CustomDraw.h"
@@ -18,7 +21,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
+#include <deque>
 #include <set>
 #include <thread>
 
@@ -71,7 +76,7 @@ TEST(GridTest, UnknownCodesAndMissingRecordsDoNothing)
 
     const UINT sync = CGrid::GetSyncMessage();
     ASSERT_GE(sync, kFirstRegisteredMessage);
-    for (WPARAM code : {0, 2, 6, 40, 50, 75, 88, 178, 179, 192, 999, 0x10005}) {
+    for (WPARAM code : {0, 2, 6, 40, 50, 75, 88, 178, 179, 193, 999, 0x10005}) {
         EXPECT_EQ(window.grid.SendMessage(sync, code, 0), 0) << "code " << code;
     }
     // Known operations sent without their record run nothing.
@@ -82,6 +87,34 @@ TEST(GridTest, UnknownCodesAndMissingRecordsDoNothing)
     EXPECT_EQ(window.grid.GetRowCount(ROW_NORMAL), 1);
     EXPECT_TRUE(window.grid.IsValid(row));
     EXPECT_TRUE(window.owner.entries.empty());
+}
+
+TEST(GridTest, RowsReservedFromAnotherThreadAreAddedWithoutGrowingTheRowSet)
+{
+    GridWindow window;
+    CGrid& grid = window.grid;
+    const CRowAddressSet& registered = CGrid::FindImpl(&grid)->GetRows().GetContainer(ROW_NORMAL).GetRegisteredRows();
+    constexpr std::size_t kRows = 5000;
+    std::atomic<bool> reserved = false;
+    std::thread loader([&] {
+        grid.ReserveRows(kRows);
+        reserved = true;
+    });
+    ASSERT_TRUE(Ombrel::Test::PumpUntil([&] { return reserved.load(); }));
+    loader.join();
+    const std::size_t capacity = registered.Capacity();
+    EXPECT_GE(capacity * 3, kRows * 4) << "room for every reserved row under the load limit";
+    EXPECT_EQ(grid.GetRowCount(ROW_NORMAL), 0);
+
+    std::deque<CTestObject> objects;
+    std::vector<Common::CDataObject*> burst;
+    for (std::size_t i = 0; i < kRows; ++i)
+        burst.push_back(&objects.emplace_back("r" + std::to_string(i)));
+    for (std::size_t first = 0; first < kRows; first += 1000)
+        grid.AddMany(std::span(burst).subspan(first, 1000));
+    EXPECT_EQ(grid.GetRowCount(ROW_NORMAL), static_cast<int>(kRows));
+    EXPECT_EQ(registered.Capacity(), capacity);
+    grid.RemoveAll();
 }
 
 TEST(GridTest, ScriptedSessionNotifiesTheOwnerInOrder)

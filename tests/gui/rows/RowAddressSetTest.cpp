@@ -17,11 +17,10 @@ CGridItem* FakeRow(std::uintptr_t index)
     return reinterpret_cast<CGridItem*>(0x10000 + index * 16);
 }
 
-TEST(RowAddressSetTest, RandomChurnAgreesWithAnOrderedSetAndKeepsEveryMemberFindable)
+// Dense addresses make long probe runs, where a wrong backward shift after an erase loses
+// members that sit behind the hole.
+void ExpectChurnAgreesWithAnOrderedSet(CRowAddressSet& set)
 {
-    // Dense addresses make long probe runs, where a wrong backward shift after an erase loses
-    // members that sit behind the hole.
-    CRowAddressSet set;
     std::set<CGridItem*> model;
     std::mt19937 random(7);
     std::uniform_int_distribution<std::uintptr_t> pick(0, 3000);
@@ -42,6 +41,30 @@ TEST(RowAddressSetTest, RandomChurnAgreesWithAnOrderedSetAndKeepsEveryMemberFind
     EXPECT_TRUE(std::ranges::equal(members, model));
     for (std::uintptr_t index = 0; index <= 3000; ++index)
         EXPECT_EQ(set.Contains(FakeRow(index)), model.contains(FakeRow(index)));
+}
+
+TEST(RowAddressSetTest, RandomChurnAgreesWithAnOrderedSetAndKeepsEveryMemberFindable)
+{
+    CRowAddressSet set;
+    ExpectChurnAgreesWithAnOrderedSet(set);
+}
+
+TEST(RowAddressSetTest, ATightlyReservedArrayHoldsItsCountAndProbesAcrossItsEnd)
+{
+    // Sized for a count known ahead, the array is no power of two: homes spread over all of it,
+    // probe runs and backward shifts wrap at its odd end, and it still doubles when outgrown.
+    CRowAddressSet set;
+    set.ReserveTight(1000);
+    const std::size_t tight = set.Capacity();
+    EXPECT_GE(tight * 3, 1000u * 4);
+    EXPECT_LT(tight, 1400u) << "not rounded up to a power of two";
+    std::vector<CGridItem*> rows;
+    for (std::uintptr_t index = 0; index < 1000; ++index)
+        rows.push_back(FakeRow(index));
+    set.InsertMany(rows);
+    EXPECT_EQ(set.Capacity(), tight) << "the reserved count fits without growing";
+    ExpectChurnAgreesWithAnOrderedSet(set);
+    EXPECT_GT(set.Capacity(), tight);
 }
 
 TEST(RowAddressSetTest, NullIsNeverAMemberAndClearForgetsEverything)

@@ -175,6 +175,39 @@ TEST_F(RowBlockListTest, AppendsThenThinningOutKeepPositionsAcrossSplitsAndMerge
     ASSERT_NO_FATAL_FAILURE(ExpectMatchesModel());
 }
 
+TEST_F(RowBlockListTest, InsertEachPlacesBurstsAcrossBlocksAndSplitsFullOnes)
+{
+    // Bursts scattered over many blocks (some blocks taking none, some so many that they
+    // split into several), runs of equal places, rows at the very front, between two blocks
+    // and at the end: each row lands before the entry that stood at its place, and every row,
+    // moved to a new block or not, still finds its own position.
+    std::mt19937 random(11u);
+    const auto insertEach = [&](std::vector<CGridItem*> rows, std::vector<int> places) {
+        sequence.InsertEach(rows, places);
+        for (std::size_t i = rows.size(); i-- > 0;)
+            model.insert(model.begin() + places[i], rows[i]);
+    };
+    insertEach(Fresh(700), std::vector<int>(700, 0)); // into the empty list
+    ASSERT_NO_FATAL_FAILURE(ExpectMatchesModel());
+    for (int burst = 0; burst < 12; ++burst) {
+        const int count = burst % 3 == 0 ? 400 : static_cast<int>(random() % 60) + 1;
+        std::vector<int> places;
+        for (int i = 0; i < count; ++i)
+            places.push_back(static_cast<int>(random() % (model.size() + 1)));
+        if (burst % 4 == 1)
+            places.assign(places.size(), places.front()); // all before one entry: one block splits
+        places.front() = 0;
+        places.back() = static_cast<int>(model.size());
+        std::ranges::sort(places);
+        insertEach(Fresh(count), places);
+        ASSERT_NO_FATAL_FAILURE(ExpectMatchesModel()) << "after burst " << burst;
+    }
+    // A place right at a block boundary: the row goes between the two blocks' entries.
+    const int boundary = CRowBlockList::kMaxBlockSize * 3 / 4;
+    insertEach(Fresh(2), {boundary, boundary});
+    ASSERT_NO_FATAL_FAILURE(ExpectMatchesModel());
+}
+
 TEST_F(RowBlockListTest, ChildListFindsPartitionPointsInAnyRange)
 {
     // Rows ordered by a number of their own, with runs of equal numbers straddling blocks.

@@ -378,6 +378,60 @@ public:
     }
 };
 
+// Bursts merged among present rows take one pass through the visible sequence while it holds
+// exactly the root's children, and a search per row once the filter hides a row or children
+// show below a row. In every case the grid shows what adding the rows one by one shows, and the
+// focus stays on its row as rows enter above it.
+TEST_F(SortingTest, MergedBurstsShowAsOneByOneFlatFilteredOrNested)
+{
+    CTestOwner otherOwner;
+    CGridRows other(otherOwner);
+    otherOwner.headerLevels = {{kA, false}};
+    other.Resort();
+    SortBy({{kA, false}});
+    CFlagFilter filter;
+    rows.SetFilter(&filter);
+    other.SetFilter(&filter);
+    std::mt19937 random(99u);
+    // `hiddenEvery`: every so many new rows carries the flag the filter hides.
+    const auto burst = [&](int count, int hiddenEvery, CGridItem* parent, CGridItem* otherParent) {
+        std::vector<Common::CDataObject*> objects;
+        for (int i = 0; i < count; ++i) {
+            const bool hidden = hiddenEvery > 0 && i % hiddenEvery == 0;
+            objects.push_back(Object("n" + std::to_string(m_objects.size()),
+                                     Long(static_cast<std::int32_t>(random() % 400)), Long(hidden ? 1 : 0)));
+            other.Add(objects.back(), otherParent, GRID_LAST);
+        }
+        return rows.AddMany(objects, parent, GRID_LAST);
+    };
+    const auto expectSameAsOneByOne = [&] {
+        EXPECT_EQ(CheckRows(rows, true), "");
+        EXPECT_EQ(VisibleKeys(rows), VisibleKeys(other));
+        EXPECT_EQ(owner.CountOf(GN_VISIBILITYCHANGED), otherOwner.CountOf(GN_VISIBILITYCHANGED));
+    };
+    const std::vector<CGridItem*> first = burst(700, 0, GRID_ROOT, GRID_ROOT);
+    CGridItem* focused = rows.GetRowAt(350, ROW_NORMAL);
+    owner.focus = RowPosition{350, ROW_NORMAL};
+    burst(2000, 0, GRID_ROOT, GRID_ROOT); // flat: one pass
+    expectSameAsOneByOne();
+    EXPECT_EQ(rows.GetRowAt(owner.focus.index, ROW_NORMAL), focused);
+    EXPECT_GT(owner.focus.index, 350);
+    burst(900, 7, GRID_ROOT, GRID_ROOT); // the filter hides some of the new rows
+    expectSameAsOneByOne();
+    burst(900, 0, GRID_ROOT, GRID_ROOT); // hidden rows among the present ones
+    expectSameAsOneByOne();
+
+    rows.SetFilter(nullptr);
+    other.SetFilter(nullptr);
+    CGridItem* parent = first[10];
+    CGridItem* otherParent = other.GetRowAt(rows.GetVisibleIndex(parent), ROW_NORMAL);
+    burst(5, 0, parent, otherParent);
+    rows.Expand(parent, true, false);
+    other.Expand(otherParent, true, false);
+    burst(1500, 0, GRID_ROOT, GRID_ROOT); // shown grandchildren
+    expectSameAsOneByOne();
+}
+
 // Random changes to many rows (several blocks of siblings): small steps that keep a row between
 // its neighbours, jumps across the whole list, ties. Run while every row is shown (the
 // children and the visible sequence then match one to one), with rows hidden by a filter, and

@@ -132,6 +132,11 @@ std::vector<CGridItem*> CGrid::AddMany(std::span<Common::CDataObject* const> obj
     return Call<Op::AddMany>(objects, parent, insertAfter);
 }
 
+void CGrid::ReserveRows(std::uint64_t count, int rowType)
+{
+    Call<Op::ReserveRows>(count, rowType);
+}
+
 bool CGrid::PostAdd(Common::CDataObject* object, CGridItem* parent, CGridItem* insertAfter)
 {
     return m_impl->PostAdd(object, parent, insertAfter);

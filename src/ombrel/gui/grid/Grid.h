@@ -117,6 +117,10 @@ public:
     std::vector<CGridItem*> AddMany(std::span<Common::CDataObject* const> objects,
                                     CGridItem* parent = GRID_ROOT,
                                     CGridItem* insertAfter = GRID_LAST);
+    // Makes room for `count` more rows of `rowType` (ROW_NORMAL or ROW_FIXED): rows that will
+    // come in bursts (a file being read) are then added without the grid's tables growing
+    // burst by burst. Changes nothing that shows.
+    void ReserveRows(std::uint64_t count, int rowType = ROW_NORMAL);
     bool Remove(CGridItem* row);
     bool RemoveAt(int index, int rowType);
     bool RemoveAll(int typeMask = ROW_ALL_TYPES);

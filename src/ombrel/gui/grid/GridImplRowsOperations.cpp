@@ -34,6 +34,10 @@ LRESULT CGridImpl::RunRowsOperation(GridRowsOperation op, LPARAM p)
         return Run<Op::AddMany>(p, [&](ObjectSpan objects, CGridItem* parent, CGridItem* after) {
             return rows.AddMany(objects, parent, after);
         });
+    case G::ReserveRows:
+        return Run<Op::ReserveRows>(p, [&](std::uint64_t count, int type) {
+            rows.ReserveRows(static_cast<std::size_t>(count), type);
+        });
     case G::Remove:
         return Run<Op::Remove>(p, [&](CGridItem* row) { return rows.Remove(row); });
     case G::RemoveAt:

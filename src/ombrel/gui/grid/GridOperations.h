@@ -14,7 +14,7 @@ namespace Ombrel::GUI {
 // the operation's parameter record (arguments followed by room for the result, on the
 // caller's stack) in lParam. The implementation also posts some codes to itself (the Posted
 // group); a posted record lives on the heap and its handler frees it. A code that is not in
-// the list (2, 6, 40, 50, 75, 88, 178, 179 and everything past 191) does nothing and returns
+// the list (2, 6, 40, 50, 75, 88, 178, 179 and everything past 192) does nothing and returns
 // 0. The numbers are fixed: other processes' tools and stored scripts may name them.
 //
 // Each entry reads X(name, code, neutral result, result type, argument types...). The neutral
@@ -32,6 +32,8 @@ namespace Ombrel::GUI {
     X(Add, 3, {}, CGridItem*, Common::CDataObject*, CGridItem*, CGridItem*) \
     /* {objects, parent, insert-after}: one row per object, registered and sorted as one burst */ \
     X(AddMany, 191, {}, RowList, ObjectSpan, CGridItem*, CGridItem*) \
+    /* {count, row type}: room for that many more rows before they come */ \
+    X(ReserveRows, 192, {}, NoResult, std::uint64_t, int) \
     X(Remove, 5, {}, bool, CGridItem*) \
     X(RemoveAt, 7, {}, bool, int, int) \
     X(RemoveAll, 8, {}, bool, int) \
@@ -285,7 +287,7 @@ enum class GridOperationGroup : int
 };
 #undef OMBREL_GRID_GROUP_NAME
 
-constexpr int kMaxGridOperationCode = 191;
+constexpr int kMaxGridOperationCode = 192;
 
 namespace Detail {
 

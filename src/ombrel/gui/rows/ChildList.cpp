@@ -28,6 +28,15 @@ void CChildList::Insert(int slot, std::span<CGridItem* const> rows)
     m_list->Insert(slot, rows);
 }
 
+void CChildList::InsertEach(std::span<CGridItem* const> rows, std::span<const int> slots)
+{
+    if (rows.empty())
+        return;
+    if (!m_list)
+        m_list = std::make_unique<CRowBlockList>(&CGridItem::m_childBlock);
+    m_list->InsertEach(rows, slots);
+}
+
 void CChildList::Assign(std::span<CGridItem* const> rows)
 {
     assert(static_cast<int>(rows.size()) >= Size() && "the present children stay");

@@ -40,6 +40,9 @@ public:
     void Insert(int slot, CGridItem* row);
     // Puts `rows` at `slot` (0..Size()), in that order.
     void Insert(int slot, std::span<CGridItem* const> rows);
+    // Puts each of `rows` before the child now at `slots[i]` (Size() for the end); `slots` does
+    // not decrease (see CRowBlockList::InsertEach).
+    void InsertEach(std::span<CGridItem* const> rows, std::span<const int> slots);
     // Replaces the children by `rows`, which hold every present child and possibly new ones.
     void Assign(std::span<CGridItem* const> rows);
     // Takes the child at `slot` out.

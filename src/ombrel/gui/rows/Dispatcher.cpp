@@ -315,6 +315,12 @@ void CDispatcher::Register(Common::CDataObject* object, CGridItem* row)
         object->Subscribe(&m_impl->window);
 }
 
+void CDispatcher::ReserveObjects(std::size_t count)
+{
+    CScopedLock guard(m_impl->lock);
+    m_impl->registry.ReserveTight(m_impl->registry.ObjectCount() + count);
+}
+
 void CDispatcher::RegisterRows(std::span<CGridItem* const> rows)
 {
     std::vector<Common::CDataObject*> firstShown;

@@ -45,6 +45,9 @@ public:
     // Register for each row and its data object, under one lock: how a burst of new rows is
     // bound at once. Rows without an object are skipped.
     void RegisterRows(std::span<CGridItem* const> rows);
+    // Makes room in the registry for `count` more objects, so that registering them does not
+    // grow it step by step (a load that knows roughly how many rows are coming).
+    void ReserveObjects(std::size_t count);
     // Removes the first (object, row) entry; unsubscribes when it was the object's last one,
     // unless the object is being destroyed.
     void Unregister(Common::CDataObject* object, CGridItem* row);

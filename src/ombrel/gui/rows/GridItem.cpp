@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <map>
 #include <cassert>
 #include <span>
@@ -311,19 +310,23 @@ bool CGridItem::InsertChildren(std::span<CGridItem* const> children, int slot, b
         return true;
 
     const bool hadChildren = !m_children.IsEmpty();
+    // Read before the insertion: whether the visible sequence is the children, in order.
+    const bool flat = ShowsOnlyFlatChildren(children.size());
     std::vector<CGridItem*> added(children.begin(), children.end());
     const bool sorted = m_container->IsSorted();
+    std::vector<int> slots;
     if (sorted)
-        InsertSortedChildren(added);
+        slots = InsertSortedChildren(added);
     else
         m_children.Insert(std::clamp(slot, 0, m_children.Size()), added);
 
     if (show && ShouldShowChildren()) {
-        // Rows in consecutive slots enter as one block; rows merged among sorted siblings
-        // enter one by one, in sibling order, each right after the one before it.
+        // Rows in consecutive slots enter as one block. Rows merged among sorted siblings enter
+        // at their slots when the sequence is the children, else one by one, in sibling order,
+        // each right after the one before it.
         if (!sorted || !hadChildren) {
             ShowNewChildren(added);
-        } else {
+        } else if (!flat || !ShowMergedChildren(added, slots)) {
             for (CGridItem* child : added)
                 child->ShowRow();
         }
@@ -353,36 +356,78 @@ bool CGridItem::AdoptAll(std::span<CGridItem* const> children)
     return false;
 }
 
-void CGridItem::InsertSortedChildren(std::vector<CGridItem*>& added)
+std::vector<int> CGridItem::InsertSortedChildren(std::vector<CGridItem*>& added)
 {
     for (CGridItem* child : added)
         child->UpdateSortKeys();
     const CRowComparator comparator(m_container->GetSortLevels());
     comparator.Sort(added);
-    const int present = m_children.Size();
-    // A few rows among many siblings are placed one by one (a search each); a burst is merged
-    // with the siblings in one pass. Either way a new row goes after its equal siblings.
-    const auto bits = static_cast<std::size_t>(std::bit_width(static_cast<unsigned>(present)));
-    if (added.size() * bits < static_cast<std::size_t>(present)) {
-        for (CGridItem* child : added) {
-            const auto after = [&](const CGridItem* sibling) {
-                return !comparator.Before(*child, *sibling);
-            };
-            const int place = m_children.PartitionPoint(0, m_children.Size(), after);
-            m_children.Insert(place, std::span<CGridItem* const>(&child, 1));
+    std::vector<int> slots = SortedSlotsAmongChildren(added, comparator);
+    m_children.InsertEach(added, slots);
+    return slots;
+}
+
+std::vector<int> CGridItem::SortedSlotsAmongChildren(std::span<CGridItem* const> sorted,
+                                                     const CRowComparator& comparator) const
+{
+    // Each new row goes after every sibling it does not sort before (after its equals). The
+    // rows are sorted, so each slot lies at or after the one before it, usually a few siblings
+    // on: a search that widens from there (1, 2, 4, ... siblings), then bisects the last step,
+    // reads a few siblings per row instead of every sibling of the burst's range.
+    const int count = m_children.Size();
+    std::vector<int> slots;
+    slots.reserve(sorted.size());
+    int low = 0;
+    for (CGridItem* child : sorted) {
+        const auto after = [&](const CGridItem* sibling) { return !comparator.Before(*child, *sibling); };
+        int probe = low;
+        for (int step = 1; probe < count && after(m_children.At(probe)); step *= 2) {
+            low = probe + 1;
+            probe = low + step;
         }
-        return;
+        low = m_children.PartitionPoint(low, std::min(probe, count), after);
+        slots.push_back(low);
     }
-    std::vector<CGridItem*> merged;
-    merged.reserve(static_cast<std::size_t>(present) + added.size());
-    auto next = added.begin();
-    for (CGridItem* sibling : m_children) {
-        while (next != added.end() && comparator.Before(**next, *sibling))
-            merged.push_back(*next++);
-        merged.push_back(sibling);
+    return slots;
+}
+
+bool CGridItem::ShowsOnlyFlatChildren(std::size_t arriving) const
+{
+    // Every row of the container is a child of this root (or one of the `arriving` rows, made
+    // there and not yet children) and every child is shown: then the visible sequence holds
+    // the children in their order, and a child's position is its slot. Counting shown rows
+    // alone is not enough: hidden children and shown grandchildren can even out.
+    const std::size_t present = static_cast<std::size_t>(m_children.Size());
+    return IsRoot() && m_container->GetRegisteredRows().Size() == present + arriving &&
+           m_visibleDescendants == m_children.Size();
+}
+
+bool CGridItem::ShowMergedChildren(std::span<CGridItem* const> children, std::span<const int> slots)
+{
+    CGridRows* rows = m_container->GetGridRows();
+    if (!rows)
+        return true;  // nothing is shown without the grid's rows
+    for (CGridItem* child : children) {
+        // The sequence would no longer be the children: each row finds its own place then.
+        if (rows->IsHiddenByFilter(child))
+            return false;
     }
-    merged.insert(merged.end(), next, added.end());
-    m_children.Assign(merged);
+    CFocusKeeper focusKeeper(rows);
+    // The slots were taken before the insertion, as the positions are.
+    m_container->GetVisibleSequence().InsertEach(children, slots);
+    for (CGridItem* child : children)
+        child->m_visibleDescendants = 0;
+    const int count = static_cast<int>(children.size());
+    AddVisibleDescendants(count);
+
+    IGridRowsOwner& owner = rows->GetOwner();
+    const RowType kind = m_container->GetKind();
+    owner.OnRowsEntered(kind, slots.front(), count);
+    if (kind == ROW_NORMAL && owner.GetTopRow() < 0)
+        owner.SetTopRow(0);
+    for (CGridItem* child : children)
+        rows->NotifyRow(GN_VISIBILITYCHANGED, child);
+    return true;
 }
 
 void CGridItem::RemoveChild(CGridItem* child)

@@ -21,6 +21,7 @@ namespace Ombrel::GUI {
 
 class CEmbeddedControlAdapter;
 class CItemContainer;
+class CRowComparator;
 class CRowArena;
 
 // One row of a grid: a node of a tree that shows one data object.
@@ -201,8 +202,19 @@ private:
     // Makes this row the parent of every child, or of none when one of them cannot be a child
     // here or is named twice.
     bool AdoptAll(std::span<CGridItem* const> children);
-    // Sorts `added` and puts it among the children at the sorted places.
-    void InsertSortedChildren(std::vector<CGridItem*>& added);
+    // Sorts `added` and puts it among the children at the sorted places; returns the slot
+    // before which each row went, counted among the children before the insertion.
+    std::vector<int> InsertSortedChildren(std::vector<CGridItem*>& added);
+    // Those slots for rows sorted by `comparator`: each row after its equal siblings.
+    std::vector<int> SortedSlotsAmongChildren(std::span<CGridItem* const> sorted,
+                                              const CRowComparator& comparator) const;
+    // True when the visible sequence is exactly this root's children in order, every row of
+    // the container being one of them or one of `arriving` rows about to become one.
+    bool ShowsOnlyFlatChildren(std::size_t arriving) const;
+    // Shows new children of a flat root, merged at `slots` (as InsertSortedChildren returned
+    // them): one pass over the visible sequence instead of a search per row. False, with
+    // nothing shown, when the filter hides one of them.
+    bool ShowMergedChildren(std::span<CGridItem* const> children, std::span<const int> slots);
     ChangeRecord* FindChangeRecord(int fieldId);
     const ChangeRecord* FindChangeRecord(int fieldId) const;
 

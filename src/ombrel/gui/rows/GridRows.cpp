@@ -234,6 +234,12 @@ std::vector<CGridItem*> CGridRows::AddMany(std::span<Common::CDataObject* const>
     return rows;
 }
 
+void CGridRows::ReserveRows(std::size_t count, int rowType)
+{
+    if (rowType == ROW_NORMAL || rowType == ROW_FIXED)
+        GetContainer(rowType).ReserveRows(count);
+}
+
 bool CGridRows::Remove(CGridItem* row)
 {
     CItemContainer* container = Resolver{*this}.ContainerOf(row);

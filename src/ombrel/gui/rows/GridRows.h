@@ -47,6 +47,9 @@ public:
     // `parent` is not a parent of this grid. A handler of the notifications may remove some.
     std::vector<CGridItem*> AddMany(std::span<Common::CDataObject* const> objects,
                                     CGridItem* parent, CGridItem* insertAfter);
+    // Makes room for `count` more rows of `rowType` (ROW_NORMAL or ROW_FIXED) before they come,
+    // for instance in bursts of AddMany while a file is read: no effect on the rows shown.
+    void ReserveRows(std::size_t count, int rowType);
     bool Remove(CGridItem* row);
     bool RemoveAt(int position, int typeMask);
     bool RemoveAll(int typeMask);

@@ -202,6 +202,12 @@ const CRowAddressSet& CItemContainer::GetSelectedRows() const
     return m_impl->selected;
 }
 
+void CItemContainer::ReserveRows(std::size_t count)
+{
+    m_impl->registered.ReserveTight(m_impl->registered.Size() + count);
+    CDispatcher::GetInstance().ReserveObjects(count);
+}
+
 std::vector<CGridItem*> CItemContainer::CreateRows(std::span<Common::CDataObject* const> objects)
 {
     // The slots of a burst are taken under one lock of the arena; a row made here is deleted

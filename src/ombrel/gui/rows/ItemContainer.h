@@ -57,6 +57,9 @@ public:
     // dispatcher under one lock; they have no parent yet. Unlike a row made with `new`, which
     // starts in the pool, they never pass through it.
     std::vector<CGridItem*> CreateRows(std::span<Common::CDataObject* const> objects);
+    // Makes room for `count` more rows, in this container's set and in the dispatcher's
+    // registry, so that adding that many in bursts does not grow either table burst by burst.
+    void ReserveRows(std::size_t count);
     // One such row, without the burst's lists.
     CGridItem* CreateRow(Common::CDataObject* object);
 

@@ -1,7 +1,6 @@
 #include "ombrel/gui/rows/detail/ObjectRowMap.h"
 
 #include <algorithm>
-#include <bit>
 #include <cassert>
 
 #include "ombrel/gui/rows/detail/FlatTableHashing.h"
@@ -12,15 +11,14 @@ using Detail::IsOverLoaded;
 
 std::size_t CObjectRowMap::HomeSlot(const Common::CDataObject* object) const
 {
-    return Detail::FibonacciSlot(Detail::AddressKey(object), m_shift);
+    return Detail::ScaledSlot(Detail::AddressKey(object), m_slots.size());
 }
 
 std::size_t CObjectRowMap::FindSlot(const Common::CDataObject* object) const
 {
-    const std::size_t mask = m_slots.size() - 1;
     std::size_t slot = HomeSlot(object);
     while (m_slots[slot].object != nullptr && m_slots[slot].object != object)
-        slot = (slot + 1) & mask;
+        slot = Detail::NextSlot(slot, m_slots.size());
     return slot;
 }
 
@@ -132,6 +130,13 @@ void CObjectRowMap::Reserve(std::size_t count)
         Rehash(capacity);
 }
 
+void CObjectRowMap::ReserveTight(std::size_t count)
+{
+    const std::size_t capacity = Detail::TightCapacityFor(count, m_slots.size());
+    if (capacity != m_slots.size())
+        Rehash(capacity);
+}
+
 void CObjectRowMap::EraseSlot(std::size_t hole)
 {
     Detail::EraseByBackwardShift(
@@ -140,16 +145,13 @@ void CObjectRowMap::EraseSlot(std::size_t hole)
     if (--m_size == 0) {
         // A grid's worth of slots goes back to the allocator with its last row.
         std::vector<Slot>().swap(m_slots);
-        m_shift = 64;
     }
 }
 
 void CObjectRowMap::Rehash(std::size_t capacity)
 {
-    assert(std::has_single_bit(capacity) && "the slot count is a power of two");
     std::vector<Slot> old(capacity);
     old.swap(m_slots);
-    m_shift = 64 - std::countr_zero(capacity);
     for (const Slot& slot : old) {
         if (slot.object)
             m_slots[FindSlot(slot.object)] = slot;

@@ -1,7 +1,6 @@
 #include "ombrel/gui/rows/detail/RowAddressSet.h"
 
 #include <algorithm>
-#include <bit>
 #include <cassert>
 
 #include "ombrel/gui/rows/detail/FlatTableHashing.h"
@@ -12,15 +11,14 @@ using Detail::IsOverLoaded;
 
 std::size_t CRowAddressSet::HomeSlot(const CGridItem* row) const
 {
-    return Detail::FibonacciSlot(Detail::AddressKey(row), m_shift);
+    return Detail::ScaledSlot(Detail::AddressKey(row), m_slots.size());
 }
 
 std::size_t CRowAddressSet::FindSlot(const CGridItem* row) const
 {
-    const std::size_t mask = m_slots.size() - 1;
     std::size_t slot = HomeSlot(row);
     while (m_slots[slot] != nullptr && m_slots[slot] != row)
-        slot = (slot + 1) & mask;
+        slot = Detail::NextSlot(slot, m_slots.size());
     return slot;
 }
 
@@ -86,11 +84,17 @@ void CRowAddressSet::Reserve(std::size_t count)
         Rehash(capacity);
 }
 
+void CRowAddressSet::ReserveTight(std::size_t count)
+{
+    const std::size_t capacity = Detail::TightCapacityFor(count, m_slots.size());
+    if (capacity != m_slots.size())
+        Rehash(capacity);
+}
+
 void CRowAddressSet::Clear()
 {
     std::vector<CGridItem*>().swap(m_slots);
     m_size = 0;
-    m_shift = 64;
 }
 
 std::vector<CGridItem*> CRowAddressSet::ToVector() const
@@ -103,10 +107,8 @@ std::vector<CGridItem*> CRowAddressSet::ToVector() const
 
 void CRowAddressSet::Rehash(std::size_t capacity)
 {
-    assert(std::has_single_bit(capacity) && "the slot count is a power of two");
     std::vector<CGridItem*> old(capacity, nullptr);
     old.swap(m_slots);
-    m_shift = 64 - std::countr_zero(capacity);
     for (CGridItem* row : old) {
         if (row)
             m_slots[FindSlot(row)] = row;

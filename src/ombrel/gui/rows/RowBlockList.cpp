@@ -167,6 +167,90 @@ void CRowBlockList::Insert(int index, std::span<CGridItem* const> rows)
     m_size += count;
 }
 
+void CRowBlockList::InsertEach(std::span<CGridItem* const> rows, std::span<const int> places)
+{
+    assert(rows.size() == places.size() && "one place per row");
+    assert(std::is_sorted(places.begin(), places.end()) && "places do not decrease");
+    assert((places.empty() || (places.front() >= 0 && places.back() <= m_size)) && "place outside the list");
+    if (rows.empty())
+        return;
+    if (m_blocks.empty()) {
+        Insert(0, rows);
+        return;
+    }
+    std::vector<std::unique_ptr<CRowBlock>> blocks;
+    blocks.reserve(m_blocks.size() + rows.size() / kBuiltBlockSize + 1);
+    std::size_t next = 0;
+    int start = 0;
+    for (std::size_t index = 0; index < m_blocks.size(); ++index) {
+        const int size = static_cast<int>(m_blocks[index]->rows.size());
+        // A row placed between two blocks starts the later one; the last block takes the rest.
+        const bool last = index + 1 == m_blocks.size();
+        std::size_t end = next;
+        while (end < rows.size() && (last || places[end] < start + size))
+            ++end;
+        if (end == next)
+            blocks.push_back(std::move(m_blocks[index]));
+        else
+            MergeIntoBlock(std::move(m_blocks[index]), start, rows.subspan(next, end - next),
+                           places.subspan(next, end - next), blocks);
+        next = end;
+        start += size;
+    }
+    m_blocks = std::move(blocks);
+    m_size += static_cast<int>(rows.size());
+    Reindex(0);
+}
+
+void CRowBlockList::MergeIntoBlock(std::unique_ptr<CRowBlock> block, int start, std::span<CGridItem* const> rows,
+                                   std::span<const int> places, std::vector<std::unique_ptr<CRowBlock>>& blocks)
+{
+    std::vector<CGridItem*>& old = block->rows;
+    const std::size_t total = old.size() + rows.size();
+    if (total <= static_cast<std::size_t>(kMaxBlockSize)) {
+        // In place from the back: each old entry moves once, by the new rows placed before it.
+        ReserveFor(old, total);
+        std::size_t from = old.size();
+        old.resize(total);
+        std::size_t to = total;
+        for (std::size_t added = rows.size(); added-- > 0;) {
+            const auto offset = static_cast<std::size_t>(places[added] - start);
+            while (from > offset)
+                old[--to] = old[--from];
+            old[--to] = rows[added];
+            rows[added]->*m_link = block.get();
+        }
+        blocks.push_back(std::move(block));
+        return;
+    }
+    std::vector<CGridItem*> merged;
+    merged.reserve(total);
+    std::size_t taken = 0;
+    for (std::size_t added = 0; added < rows.size(); ++added) {
+        const auto offset = static_cast<std::size_t>(places[added] - start);
+        merged.insert(merged.end(), old.begin() + static_cast<std::ptrdiff_t>(taken),
+                      old.begin() + static_cast<std::ptrdiff_t>(offset));
+        taken = offset;
+        merged.push_back(rows[added]);
+    }
+    merged.insert(merged.end(), old.begin() + static_cast<std::ptrdiff_t>(taken), old.end());
+    // Cut as MakeBlocks cuts: even pieces of at most kBuiltBlockSize. The first piece stays in
+    // this block, so that only the rows of the others change blocks.
+    const std::size_t pieces = (total + kBuiltBlockSize - 1) / kBuiltBlockSize;
+    const std::size_t firstSize = total / pieces + (total % pieces > 0 ? 1 : 0);
+    old.assign(merged.begin(), merged.begin() + static_cast<std::ptrdiff_t>(firstSize));
+    for (std::size_t added = 0; added < rows.size(); ++added) {
+        const auto mergedAt = static_cast<std::size_t>(places[added] - start) + added;
+        if (mergedAt >= firstSize)
+            break;
+        rows[added]->*m_link = block.get();
+    }
+    blocks.push_back(std::move(block));
+    std::vector<std::unique_ptr<CRowBlock>> rest =
+        MakeBlocks(std::span<CGridItem* const>(merged).subspan(firstSize), kBuiltBlockSize);
+    blocks.insert(blocks.end(), std::make_move_iterator(rest.begin()), std::make_move_iterator(rest.end()));
+}
+
 void CRowBlockList::InsertSplitting(Place place, std::span<CGridItem* const> rows, bool appending)
 {
     const int count = static_cast<int>(rows.size());

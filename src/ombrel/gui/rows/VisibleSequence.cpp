@@ -14,6 +14,11 @@ void CVisibleSequence::Insert(int position, std::span<CGridItem* const> rows)
     m_list.Insert(position, rows);
 }
 
+void CVisibleSequence::InsertEach(std::span<CGridItem* const> rows, std::span<const int> positions)
+{
+    m_list.InsertEach(rows, positions);
+}
+
 void CVisibleSequence::Erase(int position, int count)
 {
     assert(position >= 0 && count >= 0 && position + count <= Size() && "block outside sequence");

@@ -26,6 +26,9 @@ public:
 
     // Inserts `rows` contiguously at `position`; they become shown.
     void Insert(int position, std::span<CGridItem* const> rows);
+    // Inserts each of `rows` before the entry now at `positions[i]` (Size() for the end);
+    // `positions` does not decrease. The rows become shown.
+    void InsertEach(std::span<CGridItem* const> rows, std::span<const int> positions);
     // Removes `count` entries from `position`; their rows become not shown.
     void Erase(int position, int count);
     // Moves the block [from, from + count) so that it starts at `to` (an index of the sequence

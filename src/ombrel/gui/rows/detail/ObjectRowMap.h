@@ -20,8 +20,8 @@ class CGridItem;
 // flat open-addressed table of (object, row) pairs: 16 bytes a slot, no allocation per object
 // (a hash-map node per object costs 48 bytes and an allocation). Only the further rows of an
 // object shown more than once go to a side map. Probing is linear; erasing shifts the following
-// run back, so lookups do not slow down with churn. The table grows by doubling at 3/4 load and
-// is released when it becomes empty.
+// run back, so lookups do not slow down with churn. The table grows by doubling at 3/4 load (or
+// is sized ahead with ReserveTight) and is released when it becomes empty.
 //
 // The map never reads through the addresses it holds: an object may be gone by the time a
 // posted change looks it up. Not thread-safe: the dispatcher guards it with its registry lock.
@@ -59,8 +59,12 @@ public:
         if (!m_slots.empty())
             __builtin_prefetch(&m_slots[HomeSlot(object)], 1);
     }
-    // Makes room for `count` objects in all, so that adding them does not grow the table.
+    // Makes room for `count` objects in all, so that adding them does not grow the table
+    // (which grows by doubling).
     void Reserve(std::size_t count);
+    // The same with the fewest slots that hold `count` under the load limit: for a count known
+    // ahead, which doubling would overshoot by up to half the table.
+    void ReserveTight(std::size_t count);
 
 private:
     struct Slot
@@ -76,9 +80,8 @@ private:
     void EraseSlot(std::size_t hole);
     void Rehash(std::size_t capacity);
 
-    std::vector<Slot> m_slots; // the size is 0 or a power of two
+    std::vector<Slot> m_slots; // 0 or at least kMinFlatTableCapacity slots
     std::size_t m_size = 0;    // occupied slots
-    int m_shift = 64;          // 64 - log2(capacity): the hash keeps the top bits
     // The rows after the first of objects shown by more than one row.
     std::unordered_map<const Common::CDataObject*, std::vector<CGridItem*>> m_more;
 };

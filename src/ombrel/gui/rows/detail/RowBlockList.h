@@ -60,6 +60,12 @@ public:
 
     // Inserts `rows` (in no list of this link) contiguously at `index` (0..Size()).
     void Insert(int index, std::span<CGridItem* const> rows);
+    // Inserts each of `rows` (in no list of this link) before the entry that stands at
+    // `places[i]` now (Size() for the end); `places` does not decrease, and rows with equal
+    // places keep their order. A block gets its new rows in one pass and only rows that change
+    // blocks are relinked: a sorted burst merged among many rows touches the blocks it lands
+    // in, not every entry.
+    void InsertEach(std::span<CGridItem* const> rows, std::span<const int> places);
     // Moves the entry at `from` so that it ends at `to` (an index after the move); the others
     // keep their order. Within a block the entries between are rotated; across blocks only the
     // two blocks and their sizes change, unless that would leave a block too full or too small.
@@ -190,6 +196,10 @@ private:
     void LinkRows(CRowBlock& block, std::size_t from);
     void Unlink(std::span<CGridItem* const> rows);
     void InsertSplitting(Place place, std::span<CGridItem* const> rows, bool appending);
+    // InsertEach's work on one block that starts at list index `start`: its new rows merged in,
+    // the block and any pieces split off it appended to `blocks`.
+    void MergeIntoBlock(std::unique_ptr<CRowBlock> block, int start, std::span<CGridItem* const> rows,
+                        std::span<const int> places, std::vector<std::unique_ptr<CRowBlock>>& blocks);
     void RemoveEmptyBlocks();
     void MergeIfSmall(std::size_t block);
     // Renumbers the blocks from `first` on and rebuilds the size tree.
