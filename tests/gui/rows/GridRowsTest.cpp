@@ -488,6 +488,32 @@ TEST_F(GridRowsTest, ChangeRecordsKeepFieldTimesAndDueRepaints)
     EXPECT_EQ(owner.repaintedRows.size(), 1u);
 }
 
+TEST_F(GridRowsTest, ChangeRecordsOutgrowingTheRowKeepOrderTimesAndSchedules)
+{
+    // A row keeps its first few records in place and moves them all elsewhere once more
+    // fields change: nothing recorded before the move may be lost or reordered by it.
+    CGridItem* a = Add("a");
+    a->MarkFieldChanged(20);
+    a->MarkFieldChanged(10);
+    a->MarkFieldChanged(30);
+    a->ScheduleCellRepaint(10, 60'000);
+    a->ScheduleCellRepaint(30, 0);
+    for (const int field : {25, 5, 40, 15, 10, 35})
+        a->MarkFieldChanged(field);
+
+    std::vector<int> fields;
+    for (const CGridItem::ChangeRecord& record : a->GetChangeRecords())
+        fields.push_back(record.fieldId);
+    EXPECT_EQ(fields, (std::vector<int>{5, 10, 15, 20, 25, 30, 35, 40}));
+    EXPECT_GE(a->GetElapsedSinceChange(20), 0);
+    EXPECT_GE(a->GetNextRepaintTime(), 0);
+
+    owner.repaintedCells.clear();
+    a->RefreshDueRepaints();
+    EXPECT_EQ(owner.repaintedCells, (std::vector<std::pair<CGridItem*, int>>{{a, 30}}));
+    EXPECT_GT(a->GetNextRepaintTime(), 0); // field 10's repaint is still ahead
+}
+
 class CValueFilter final : public IRowFilter
 {
 public:

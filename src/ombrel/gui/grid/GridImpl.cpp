@@ -15,6 +15,7 @@
 #include "ombrel/gui/grid/detail/GridMouse.h"
 #include "ombrel/gui/grid/detail/GridPainter.h"
 #include "ombrel/gui/grid/detail/RepaintPacer.h"
+#include "ombrel/gui/grid/detail/ScreenRepaints.h"
 #include "ombrel/gui/rows/GridRows.h"
 #include "ombrel/gui/grid/GridSelection.h"
 #include "ombrel/gui/rows/ItemContainer.h"
@@ -39,7 +40,8 @@ CGridImpl::CGridImpl(CGrid& grid) : m_grid(grid)
     InitializeDrawingDefaults();
     m_rows = std::make_unique<CGridRows>(*this);
     m_layout = std::make_unique<CGridLayout>(grid, *m_rows, m_options, *this);
-    m_repaintPacer = std::make_unique<CRepaintPacer>(grid);
+    m_screenRepaints = std::make_unique<CScreenRepaints>(*m_layout, *m_rows);
+    m_repaintPacer = std::make_unique<CRepaintPacer>(grid, m_screenRepaints.get());
     m_selection = std::make_unique<CGridSelection>(grid, *m_rows, m_options, *m_layout);
     m_painter = std::make_unique<CGridPainter>(grid, *m_rows, *m_layout, m_options, m_tracking);
     // Tooltips come first: they hide before any service or the grid acts on a press or a key.
@@ -451,14 +453,20 @@ CFont* CGridImpl::GetFont()
 
 // ---- Owner notifications ----------------------------------------------------------------------
 
-void CGridImpl::SendNotify(NMHDR& header)
+CWnd* CGridImpl::FindNotifyReceiver() const
 {
     if (!m_options.notificationsEnabled || !HasWindow())
-        return;
+        return nullptr;
     CWnd* receiver = m_grid.GetOwner();
     if (!receiver)
         receiver = m_grid.GetParent();
-    if (!receiver || !IsWindow(receiver))
+    return receiver && IsWindow(receiver) ? receiver : nullptr;
+}
+
+void CGridImpl::SendNotify(NMHDR& header)
+{
+    CWnd* receiver = FindNotifyReceiver();
+    if (!receiver)
         return;
     header.hwndFrom = &m_grid;
     header.idFrom = m_grid.GetDlgCtrlID();
@@ -473,6 +481,10 @@ void CGridImpl::NotifyRow(int code, CGridItem* row)
         return;
     CItemContainer* container = row->GetContainer();
     if (!container || container->IsPool())
+        return;
+    // Every change of a live row is announced: without a window to hear it, the payload (the
+    // row's position above all) is not worth working out.
+    if (!FindNotifyReceiver())
         return;
     NMGRIDROW payload;
     payload.hdr.code = static_cast<UINT>(code);
@@ -527,23 +539,24 @@ CGrid* CGridImpl::GetGrid() const
 }
 
 // Rows ask for these as their data change and their highlight fades: paced to one hand-over
-// per frame however many changes arrive in it.
+// per frame however many changes arrive in it, and placed on screen only then (most rows of a
+// large grid are not on screen, which is cheap to see once a frame and dear once a change).
 void CGridImpl::RepaintRow(CGridItem* row)
 {
     if (HasWindow())
-        m_repaintPacer->Add(m_layout->GetVisibleRowRect(row));
+        m_repaintPacer->AddRow(row, CRepaintPacer::kWholeRow);
 }
 
 void CGridImpl::RepaintCell(CGridItem* row, int fieldId)
 {
     if (HasWindow())
-        m_repaintPacer->Add(m_layout->GetVisibleCellRect(row, fieldId));
+        m_repaintPacer->AddRow(row, fieldId);
 }
 
 void CGridImpl::RepaintPositions(int rowType, int first, int last)
 {
     if (HasWindow())
-        m_repaintPacer->Add(m_layout->GetPositionsRect(rowType, first, last));
+        m_repaintPacer->AddPositions(rowType, first, last);
 }
 
 void CGridImpl::RepaintAll()

@@ -480,6 +480,9 @@ bool CGridLayout::SetTopRow(int index, bool scroll)
     if (index >= count || (index < 0 && count > 0))
         return false;
     const int oldTop = impl.topRow;
+    // Repaints kept for the frame are placed while the rows are still where they were asked
+    // for: moved pixels carry their rectangles along.
+    impl.host.FlushPendingRepaints();
     if (!scroll) {
         impl.topRow = std::max(index, -1);
         return true;
@@ -513,7 +516,6 @@ bool CGridLayout::SetTopRow(int index, bool scroll)
     } else if (distance > 0) {
         const int dy = static_cast<int>(impl.topRow > oldTop ? -distance : distance);
         // Moves the pixels and invalidates the uncovered band.
-        impl.host.FlushPendingRepaints();
         impl.window.ScrollWindow(0, dy, &area, &area);
         if (dy < 0 && lastWasCut) {
             const CRect cutRow = GetFullRowRectAt(lastBefore, ROW_NORMAL);

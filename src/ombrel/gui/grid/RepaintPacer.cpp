@@ -1,6 +1,7 @@
 #include "ombrel/gui/grid/detail/RepaintPacer.h"
 
 #include <algorithm>
+#include <cassert>
 
 #include "ombrel/gui/grid/GridTimer.h"
 #include "ombrel/gui/rows/GridClock.h"
@@ -12,6 +13,9 @@ namespace {
 
 // Beyond this many separate rectangles a frame repaints their bounding rectangle.
 constexpr std::size_t kMaxRects = 32;
+// Beyond this many kept row or position repaints they are resolved before the frame, so that
+// a frame of a very fast feed does not hold an unbounded list.
+constexpr std::size_t kMaxKept = std::size_t{1} << 14;
 
 bool Contains(const CRect& outer, const CRect& inner)
 {
@@ -27,13 +31,47 @@ CRect Bounds(const CRect& a, const CRect& b)
 
 } // namespace
 
-CRepaintPacer::CRepaintPacer(CWnd& window) : m_window(window) {}
+CRepaintPacer::CRepaintPacer(CWnd& window, IResolver* resolver)
+    : m_window(window), m_resolver(resolver)
+{}
 
 void CRepaintPacer::Add(const CRect& rect)
 {
     if (rect.IsRectEmpty())
         return;
     Collect(rect);
+    Schedule();
+}
+
+void CRepaintPacer::AddRow(CGridItem* row, int fieldId)
+{
+    assert(m_resolver && "row repaints are placed by the resolver");
+    if (!row || !m_resolver)
+        return;
+    // A row that changes again within the frame asks for nothing new.
+    if (!m_rowRepaints.empty() && m_rowRepaints.back().row == row &&
+        m_rowRepaints.back().fieldId == fieldId)
+        return;
+    if (m_rowRepaints.size() >= kMaxKept)
+        ResolveKept();
+    m_rowRepaints.push_back(RowRepaint{row, fieldId});
+    Schedule();
+}
+
+void CRepaintPacer::AddPositions(int rowType, int first, int last)
+{
+    assert(m_resolver && "position repaints are placed by the resolver");
+    if (!m_resolver)
+        return;
+    if (m_positionRepaints.size() >= kMaxKept)
+        ResolveKept();
+    m_positionRepaints.push_back(
+        PositionsRepaint{rowType, std::min(first, last), std::max(first, last)});
+    Schedule();
+}
+
+void CRepaintPacer::Schedule()
+{
     if (m_timerArmed)
         return;
     const std::int64_t now = GetGridTime();
@@ -60,9 +98,24 @@ std::int64_t CRepaintPacer::GetFrameInterval() const
                                     kLongestFrameIntervalMs);
 }
 
+void CRepaintPacer::ResolveKept()
+{
+    if (m_rowRepaints.empty() && m_positionRepaints.empty())
+        return;
+    m_resolved.clear();
+    m_resolver->Resolve(m_rowRepaints, m_positionRepaints, m_resolved);
+    m_rowRepaints.clear();
+    m_positionRepaints.clear();
+    for (const CRect& rect : m_resolved) {
+        if (!rect.IsRectEmpty())
+            Collect(rect);
+    }
+}
+
 void CRepaintPacer::Flush()
 {
     StopTimer();
+    ResolveKept();
     m_lastFlush = GetGridTime();
     for (const CRect& rect : m_pending)
         m_window.InvalidateRect(&rect, false);
@@ -73,6 +126,8 @@ void CRepaintPacer::Reset()
 {
     StopTimer();
     m_pending.clear();
+    m_rowRepaints.clear();
+    m_positionRepaints.clear();
 }
 
 void CRepaintPacer::StopTimer()

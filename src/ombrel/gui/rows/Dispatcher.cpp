@@ -55,6 +55,20 @@ const UINT g_syncMessage = RegisterWindowMessage("Ombrel.Grid.Dispatcher.SyncMes
 constexpr std::chrono::milliseconds kRoundBudget{8};
 // Changes taken from the queue at a time: one registry lock and one clock reading for each.
 constexpr std::size_t kChangesPerTake = 256;
+// How far ahead of the change being delivered its successors' memory is asked for: the
+// registry slot and the object this many changes ahead, the row half as far. In a large grid
+// every change touches memory nobody touched lately; asking early lets the reads of several
+// changes overlap instead of following one another.
+constexpr std::size_t kPrefetchDistance = 8;
+
+// Only hints: nothing is read, so an address that went stale meanwhile costs nothing.
+[[gnu::always_inline]] inline void PrefetchLines(const void* address, std::size_t bytes)
+{
+    const auto* first = static_cast<const char*>(address);
+    for (std::size_t offset = 0; offset < bytes; offset += 64)
+        __builtin_prefetch(first + offset);
+    __builtin_prefetch(first + bytes - 1);
+}
 
 } // namespace
 
@@ -102,6 +116,9 @@ struct CDispatcher::Impl
     void Queue(Common::CDataObject* object, int fieldId);
     void PostWake();
     void DeliverPending();
+    // Delivers a take of changes in order, asking for the memory of the ones ahead. Called
+    // with the lock held.
+    void DeliverTake(std::span<const PendingChange> changes);
     // Hands one change to the object's rows. Called with the lock held.
     void Deliver(Common::CDataObject* object, int fieldId);
     void ProcessDestroy(Common::CDataObject* object);
@@ -204,13 +221,31 @@ void CDispatcher::Impl::DeliverPending()
         if (changes.empty())
             break;
         CScopedLock guard(lock);
-        for (const PendingChange& change : changes)
-            Deliver(change.object, change.fieldId);
+        DeliverTake(changes);
     } while (Clock::now() < deadline);
     changes.clear();
     batch = std::move(changes);
     if (pending.EndRound())
         PostWake();
+}
+
+void CDispatcher::Impl::DeliverTake(std::span<const PendingChange> changes)
+{
+    // The row found ahead is used for prefetching only: delivering the changes before it may
+    // remove it, so each change looks its rows up again when its turn comes.
+    constexpr std::size_t kRowDistance = kPrefetchDistance / 2;
+    for (std::size_t index = 0; index < changes.size(); ++index) {
+        if (index + kPrefetchDistance < changes.size()) {
+            const Common::CDataObject* ahead = changes[index + kPrefetchDistance].object;
+            registry.Prefetch(ahead);
+            __builtin_prefetch(ahead);
+        }
+        if (index + kRowDistance < changes.size()) {
+            if (const CGridItem* row = registry.SingleRow(changes[index + kRowDistance].object))
+                PrefetchLines(row, sizeof(CGridItem));
+        }
+        Deliver(changes[index].object, changes[index].fieldId);
+    }
 }
 
 void CDispatcher::Impl::Deliver(Common::CDataObject* object, int fieldId)

@@ -1,6 +1,7 @@
 #include "ombrel/gui/rows/GridItem.h"
 
 #include <algorithm>
+#include <array>
 #include <map>
 #include <cassert>
 #include <span>
@@ -26,12 +27,94 @@ namespace Ombrel::GUI {
 // million times: change it deliberately.
 static_assert(sizeof(CGridItem) <= 120, "CGridItem grew: per-row memory is a product goal");
 
+namespace {
+
+// The change records of one row, ordered by field identifier. The first kInline live in the
+// history itself: a row of a live grid changes a few fields (a price, a quantity, a time), and
+// its first change must not cost an allocation beyond the history's own slot. A row whose
+// changes outgrow them moves them all to the heap at once and keeps them there.
+class CChangeRecordList
+{
+public:
+    using Record = CGridItem::ChangeRecord;
+
+    std::span<Record> All() { return m_spilled.empty() ? Inline() : std::span<Record>(m_spilled); }
+    std::span<const Record> All() const
+    {
+        return m_spilled.empty() ? std::span<const Record>(m_inline.data(), m_inlineCount)
+                                 : std::span<const Record>(m_spilled);
+    }
+
+    // The record of `fieldId`, or where it would go.
+    Record* LowerBound(int fieldId)
+    {
+        const std::span<Record> records = All();
+        const auto found = std::ranges::lower_bound(records, fieldId, {}, &Record::fieldId);
+        return records.data() + (found - records.begin());
+    }
+
+    // Inserts `record` at `place` (from LowerBound, nothing inserted since), keeping the order.
+    void InsertAt(Record* place, const Record& record)
+    {
+        if (!m_spilled.empty()) {
+            m_spilled.insert(m_spilled.begin() + (place - m_spilled.data()), record);
+            return;
+        }
+        const std::size_t index = static_cast<std::size_t>(place - m_inline.data());
+        if (m_inlineCount < kInline) {
+            std::copy_backward(m_inline.begin() + static_cast<std::ptrdiff_t>(index),
+                               m_inline.begin() + m_inlineCount,
+                               m_inline.begin() + m_inlineCount + 1);
+            m_inline[index] = record;
+            ++m_inlineCount;
+            return;
+        }
+        m_spilled.reserve(kFirstSpill);
+        m_spilled.assign(m_inline.begin(), m_inline.end());
+        m_spilled.insert(m_spilled.begin() + static_cast<std::ptrdiff_t>(index), record);
+        m_inlineCount = 0;
+    }
+
+private:
+    static constexpr std::size_t kInline = 3;
+    static constexpr std::size_t kFirstSpill = 8;
+
+    std::span<Record> Inline() { return std::span<Record>(m_inline.data(), m_inlineCount); }
+
+    std::array<Record, kInline> m_inline{};
+    std::vector<Record> m_spilled; // empty while the records fit inline
+    std::uint8_t m_inlineCount = 0;
+};
+
+} // namespace
+
+// Histories live in an arena of their own like the rows: a grid under live data gives most of
+// its rows one the first time they change, and a heap allocation each would fault fresh heap
+// pages in one at a time.
 struct CGridItem::History
 {
-    std::vector<ChangeRecord> changes; // by field id
-    std::int64_t rowChangeTime = -1;   // last AllFields change, grid clock
-    std::int64_t rowRepaintTime = -1;  // -1: none scheduled
-    std::map<int, CEmbeddedControlAdapter*> embedded; // by field id; not owned
+    static CRowArena& GetArena()
+    {
+        // Never destroyed: rows of static grids may be deleted during exit.
+        static CRowArena* const arena = new CRowArena(sizeof(History), alignof(History));
+        return *arena;
+    }
+    static void* operator new([[maybe_unused]] std::size_t bytes)
+    {
+        assert(bytes == sizeof(History));
+        return GetArena().Allocate();
+    }
+    static void operator delete(void* history, [[maybe_unused]] std::size_t bytes) noexcept
+    {
+        assert(bytes == sizeof(History));
+        GetArena().Free(history);
+    }
+
+    CChangeRecordList changes;
+    std::int64_t rowChangeTime = -1;  // last AllFields change, grid clock
+    std::int64_t rowRepaintTime = -1; // -1: none scheduled
+    // By field id; not owned. Made with the first embedded control: few rows have one.
+    std::unique_ptr<std::map<int, CEmbeddedControlAdapter*>> embedded;
 };
 
 namespace {
@@ -639,6 +722,7 @@ void CGridItem::SortChildren()
 
 CGridItem::History& CGridItem::GetHistory()
 {
+    static_assert(sizeof(History) <= 128, "a history is one arena slot of two cache lines");
     if (!m_history)
         m_history = std::make_unique<History>();
     return *m_history;
@@ -649,10 +733,9 @@ std::int64_t CGridItem::GetRowChangeTime() const
     return m_history ? m_history->rowChangeTime : -1;
 }
 
-const std::vector<CGridItem::ChangeRecord>& CGridItem::GetChangeRecords() const
+std::span<const CGridItem::ChangeRecord> CGridItem::GetChangeRecords() const
 {
-    static const std::vector<ChangeRecord> none;
-    return m_history ? m_history->changes : none;
+    return m_history ? m_history->changes.All() : std::span<const ChangeRecord>();
 }
 
 CGridItem::ChangeRecord* CGridItem::FindChangeRecord(int fieldId)
@@ -664,29 +747,22 @@ const CGridItem::ChangeRecord* CGridItem::FindChangeRecord(int fieldId) const
 {
     if (!m_history)
         return nullptr;
-    const std::vector<ChangeRecord>& changes = m_history->changes;
-    const auto it = std::lower_bound(changes.begin(), changes.end(), fieldId,
-                                     [](const ChangeRecord& r, int id) { return r.fieldId < id; });
+    const std::span<const ChangeRecord> changes = m_history->changes.All();
+    const auto it = std::ranges::lower_bound(changes, fieldId, {}, &ChangeRecord::fieldId);
     return it != changes.end() && it->fieldId == fieldId ? &*it : nullptr;
 }
 
 void CGridItem::MarkFieldChanged(int fieldId)
 {
     const std::int64_t now = GetGridTime();
-    std::vector<ChangeRecord>& changes = GetHistory().changes;
-    const auto it = std::lower_bound(changes.begin(), changes.end(), fieldId,
-                                     [](const ChangeRecord& r, int id) { return r.fieldId < id; });
-    if (it != changes.end() && it->fieldId == fieldId) {
-        it->changeTime = now;
+    CChangeRecordList& changes = GetHistory().changes;
+    ChangeRecord* place = changes.LowerBound(fieldId);
+    const std::span<ChangeRecord> all = changes.All();
+    if (place != all.data() + all.size() && place->fieldId == fieldId) {
+        place->changeTime = now;
         return;
     }
-    // Room for eight fields is made on the first change, so that a row's changes rarely move.
-    if (changes.capacity() == 0) {
-        changes.reserve(8);
-        changes.push_back(ChangeRecord{fieldId, now, -1});
-        return;
-    }
-    changes.insert(it, ChangeRecord{fieldId, now, -1});
+    changes.InsertAt(place, ChangeRecord{fieldId, now, -1});
 }
 
 void CGridItem::MarkRowChanged()
@@ -730,7 +806,7 @@ void CGridItem::RefreshDueRepaints()
         if (rows)
             rows->GetOwner().RepaintRow(this);
     }
-    for (ChangeRecord& record : m_history->changes) {
+    for (ChangeRecord& record : m_history->changes.All()) {
         if (record.repaintTime < 0 || record.repaintTime > now)
             continue;
         record.repaintTime = -1;
@@ -744,7 +820,7 @@ std::int64_t CGridItem::GetNextRepaintTime() const
     if (!m_history)
         return -1;
     std::int64_t next = m_history->rowRepaintTime;
-    for (const ChangeRecord& record : m_history->changes) {
+    for (const ChangeRecord& record : std::as_const(m_history->changes).All()) {
         if (record.repaintTime >= 0 && (next < 0 || record.repaintTime < next))
             next = record.repaintTime;
     }
@@ -755,25 +831,28 @@ std::int64_t CGridItem::GetNextRepaintTime() const
 
 CEmbeddedControlAdapter* CGridItem::GetEmbeddedControl(int fieldId) const
 {
-    if (!m_history)
+    if (!HasEmbeddedControls())
         return nullptr;
-    const auto it = m_history->embedded.find(fieldId);
-    return it == m_history->embedded.end() ? nullptr : it->second;
+    const auto it = m_history->embedded->find(fieldId);
+    return it == m_history->embedded->end() ? nullptr : it->second;
 }
 
 void CGridItem::SetEmbeddedControl(int fieldId, CEmbeddedControlAdapter* control)
 {
     if (control) {
-        GetHistory().embedded[fieldId] = control;
+        History& history = GetHistory();
+        if (!history.embedded)
+            history.embedded = std::make_unique<std::map<int, CEmbeddedControlAdapter*>>();
+        (*history.embedded)[fieldId] = control;
         return;
     }
-    if (m_history)
-        m_history->embedded.erase(fieldId);
+    if (HasEmbeddedControls())
+        m_history->embedded->erase(fieldId);
 }
 
 bool CGridItem::HasEmbeddedControls() const
 {
-    return m_history && !m_history->embedded.empty();
+    return m_history && m_history->embedded && !m_history->embedded->empty();
 }
 
 // ---- Notifications ------------------------------------------------------------------------

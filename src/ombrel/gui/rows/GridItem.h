@@ -149,8 +149,9 @@ public:
     std::int64_t GetNextRepaintTime() const;
     // Last AllFields change (grid clock), -1 when there was none.
     std::int64_t GetRowChangeTime() const;
-    // One record per field that changed, by field identifier.
-    const std::vector<ChangeRecord>& GetChangeRecords() const;
+    // One record per field that changed, by field identifier; valid until the row's next
+    // change.
+    std::span<const ChangeRecord> GetChangeRecords() const;
 
     // --- Embedded controls (not owned) -----------------------------------------------------
     CEmbeddedControlAdapter* GetEmbeddedControl(int fieldId) const;

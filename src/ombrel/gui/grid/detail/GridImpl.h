@@ -40,6 +40,7 @@ class CGridEmbeddedControls;
 class CGridMouse;
 class CGridPainter;
 class CRepaintPacer;
+class CScreenRepaints;
 class CGridRows;
 class CGridSelection;
 class CGridPrinting;
@@ -188,6 +189,8 @@ private:
     void OnFontChanged();
     bool HasWindow() const;
     void Invalidate();
+    // The window that hears the grid's notifications; null when none would.
+    CWnd* FindNotifyReceiver() const;
     void SendNotify(NMHDR& header);
     void NotifyColumn(int code, CColumn* column);
 
@@ -353,6 +356,7 @@ private:
     std::unique_ptr<CGridRows> m_rows;
     std::unique_ptr<CGridLayout> m_layout;
     // Repaints asked for by changes of data (rows, highlight), handed over once per frame.
+    std::unique_ptr<CScreenRepaints> m_screenRepaints; // places the pacer's row repaints
     std::unique_ptr<CRepaintPacer> m_repaintPacer;
     std::unique_ptr<CGridSelection> m_selection;
     std::unique_ptr<CGridPainter> m_painter;

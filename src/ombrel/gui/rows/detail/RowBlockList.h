@@ -30,7 +30,7 @@ class CRowBlockList
 {
 public:
     using Link = CRowBlock* CGridItem::*;
-    static constexpr int kMaxBlockSize = 512;
+    static constexpr int kMaxBlockSize = 256;
 
     explicit CRowBlockList(Link link);
     // Clears the links of the rows still in the list.
@@ -160,8 +160,9 @@ private:
     // First slot in [low, high) of `rows` whose row does not satisfy `holds`. A wide range is
     // cut at kSearchWays - 1 evenly spaced slots at once: their slots and rows are all asked
     // for before the first is compared, so that a step costs about one memory read instead of
-    // one per halving, then the part that holds the boundary is searched the same way. A few
-    // slots are left to plain bisection.
+    // one per halving, then the part that holds the boundary is searched the same way. The
+    // last few slots are all asked for at once too and compared in order: bisecting them
+    // would read their rows one after the other.
     static constexpr std::size_t kSearchWays = 8;
     template <class Predicate, class Prefetch>
     static std::size_t SearchSlots(CGridItem* const* rows, std::size_t low, std::size_t high,
@@ -184,13 +185,10 @@ private:
             }
             high = newHigh;
         }
-        while (low < high) {
-            const std::size_t middle = low + (high - low) / 2;
-            if (holds(rows[middle]))
-                low = middle + 1;
-            else
-                high = middle;
-        }
+        for (std::size_t slot = low; slot < high; ++slot)
+            prefetch(rows[slot]);
+        while (low < high && holds(rows[low]))
+            ++low;
         return low;
     }
     int StartOf(std::size_t block) const;
