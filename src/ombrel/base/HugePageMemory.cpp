@@ -2,20 +2,9 @@
 
 #include <sys/mman.h>
 
-#include <cstdint>
 #include <new>
 
-#if defined(__SANITIZE_ADDRESS__)
-#define OMBREL_HUGE_PAGES_UNDER_LSAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define OMBREL_HUGE_PAGES_UNDER_LSAN 1
-#endif
-#endif
-
-#if defined(OMBREL_HUGE_PAGES_UNDER_LSAN)
-#include <sanitizer/lsan_interface.h>
-#endif
+#include "ombrel/base/MappedPages.h"
 
 namespace Ombrel {
 
@@ -35,34 +24,12 @@ bool IsMapped(std::size_t bytes, std::size_t align)
 // huge page is only used where the whole 2 MiB lies inside the mapping.
 void* MapAligned(std::size_t bytes)
 {
-    const std::size_t align = CHugePageMemory::kHugePageBytes;
-    const std::size_t mapped = bytes + align;
-    void* raw = mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (raw == MAP_FAILED)
+    void* block = MapAlignedPages(bytes, CHugePageMemory::kHugePageBytes);
+    if (!block)
         throw std::bad_alloc();
-    auto* begin = static_cast<std::byte*>(raw);
-    const auto address = reinterpret_cast<std::uintptr_t>(raw);
-    auto* block = begin + (RoundUp(address, align) - address);
-    // The slack before and after the aligned block goes back at once.
-    if (block != begin)
-        munmap(begin, static_cast<std::size_t>(block - begin));
-    if (begin + mapped != block + bytes)
-        munmap(block + bytes, static_cast<std::size_t>(begin + mapped - (block + bytes)));
     // A hint only: without huge pages the block is filled a page at a time.
     madvise(block, bytes, MADV_HUGEPAGE);
-#if defined(OMBREL_HUGE_PAGES_UNDER_LSAN)
-    // Heap blocks that only these blocks point to are not leaks.
-    __lsan_register_root_region(block, bytes);
-#endif
     return block;
-}
-
-void Unmap(void* block, std::size_t bytes)
-{
-#if defined(OMBREL_HUGE_PAGES_UNDER_LSAN)
-    __lsan_unregister_root_region(block, bytes);
-#endif
-    munmap(block, bytes);
 }
 
 } // namespace
@@ -90,7 +57,7 @@ void CHugePageMemory::do_deallocate(void* block, std::size_t bytes, std::size_t 
         return;
     }
     const std::size_t mapped = RoundUp(bytes, kHugePageBytes);
-    Unmap(block, mapped);
+    UnmapPages(block, mapped);
     m_mappedBytes.fetch_sub(mapped, std::memory_order_relaxed);
 }
 

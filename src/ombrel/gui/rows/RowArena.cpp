@@ -11,6 +11,8 @@
 #include <new>
 #include <vector>
 
+#include "ombrel/base/MappedPages.h"
+
 #if defined(__SANITIZE_ADDRESS__)
 #define OMBREL_ARENA_POISONS 1
 #elif defined(__has_feature)
@@ -21,7 +23,6 @@
 
 #if defined(OMBREL_ARENA_POISONS)
 #include <sanitizer/asan_interface.h>
-#include <sanitizer/lsan_interface.h>
 #endif
 
 namespace Ombrel::GUI {
@@ -53,37 +54,6 @@ void Unpoison(void* address, std::size_t bytes)
     (void)address;
     (void)bytes;
 #endif
-}
-
-// Chunks are mapped from the system rather than taken from the heap: the heap would map a
-// huge-page-aligned chunk with twice its size and count all of it as in use. The leak checker
-// is told to look through them for the heap blocks that rows hold.
-void* MapChunk(std::size_t bytes, std::size_t align)
-{
-    const std::size_t mapped = bytes + (align > 4096 ? align : 0);
-    void* raw = mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (raw == MAP_FAILED)
-        return nullptr;
-    auto* begin = static_cast<std::byte*>(raw);
-    const auto address = reinterpret_cast<std::uintptr_t>(raw);
-    auto* chunk = begin + (RoundUp(address, align) - address);
-    // The slack before and after the aligned chunk goes back at once.
-    if (chunk != begin)
-        munmap(begin, static_cast<std::size_t>(chunk - begin));
-    if (begin + mapped != chunk + bytes)
-        munmap(chunk + bytes, static_cast<std::size_t>(begin + mapped - (chunk + bytes)));
-#if defined(OMBREL_ARENA_POISONS)
-    __lsan_register_root_region(chunk, bytes);
-#endif
-    return chunk;
-}
-
-void UnmapChunk(void* chunk, std::size_t bytes)
-{
-#if defined(OMBREL_ARENA_POISONS)
-    __lsan_unregister_root_region(chunk, bytes);
-#endif
-    munmap(chunk, bytes);
 }
 
 struct FreeSlot
@@ -171,7 +141,7 @@ struct CRowArena::Impl
         const std::size_t bytes =
             std::clamp(RoundUp(heldBytes / 4, kFirstChunkBytes), kFirstChunkBytes, kChunkBytes);
         const bool huge = bytes == kChunkBytes;
-        void* memory = MapChunk(bytes, huge ? kChunkBytes : 4096);
+        void* memory = MapAlignedPages(bytes, huge ? kChunkBytes : 4096);
         if (!memory)
             throw std::bad_alloc();
         // A hint only: without huge pages the chunk is filled a page at a time.
@@ -183,7 +153,7 @@ struct CRowArena::Impl
                                            std::less<const Chunk*>()),
                           chunk);
         } catch (...) {
-            UnmapChunk(memory, bytes);
+            UnmapPages(memory, bytes);
             throw;
         }
         new (memory) Chunk();
@@ -207,7 +177,7 @@ struct CRowArena::Impl
         Unpoison(chunk, chunk->bytes);
         const std::size_t bytes = chunk->bytes;
         chunk->~Chunk();
-        UnmapChunk(chunk, bytes);
+        UnmapPages(chunk, bytes);
     }
 
     void* TakeSlot()
