@@ -284,11 +284,21 @@ std::optional<CEditInPlace::TargetCell> CEditInPlace::FindTargetCell(const CEdit
     return std::nullopt;
 }
 
+IControlReflector* CEditInPlace::ReflectorOfCell(CellPaintContext& cell, const CEditContext& context)
+{
+    CellPaintContext::EditReflector& kept = cell.editReflector;
+    if (kept.found && kept.row == cell.row && kept.column == cell.column && kept.format == cell.format)
+        return kept.reflector;
+    IControlReflector* reflector = GetReflector(context.grid, context.row, context.object,
+                                                context.column, GetCellFormat(context));
+    kept = {true, reflector, cell.row, cell.column, cell.format};
+    return reflector;
+}
+
 std::uint32_t CEditInPlace::AdjustPaintFlags(CellPaintContext& cell, CDC& dc, std::uint32_t flags)
 {
     const CEditContext context = ContextOfCell(cell);
-    IControlReflector* reflector = GetReflector(context.grid, context.row, context.object,
-                                                context.column, GetCellFormat(context));
+    IControlReflector* reflector = ReflectorOfCell(cell, context);
     return reflector != nullptr ? reflector->AdjustPaintFlags(cell, dc, flags) : flags;
 }
 
@@ -297,8 +307,7 @@ void CEditInPlace::DrawEditHint(CellPaintContext& cell, CDC& dc, std::uint32_t f
     const CEditContext context = ContextOfCell(cell);
     if (context.grid == nullptr || context.row == nullptr || context.column == nullptr)
         return;
-    IControlReflector* reflector = GetReflector(context.grid, context.row, context.object,
-                                                context.column, GetCellFormat(context));
+    IControlReflector* reflector = ReflectorOfCell(cell, context);
     if (reflector == nullptr)
         return;
     const EditInPlaceSettings& settings = *context.grid->GetEditInPlaceSettings();

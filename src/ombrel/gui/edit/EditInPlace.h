@@ -99,6 +99,10 @@ public:
     IControlReflector* GetActiveReflector() const { return m_reflector; }
 
 private:
+    // GetReflector for a painted cell, asked once a cell: the answer is kept in the cell's
+    // context for the second paint step that needs it.
+    IControlReflector* ReflectorOfCell(CellPaintContext& cell, const CEditContext& context);
+
     bool m_autoDelete;
     IControlReflector* m_reflector = nullptr; // not owned; set by StartEdit, cleared by StopEdit
 };

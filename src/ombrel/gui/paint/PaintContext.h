@@ -22,6 +22,7 @@ class CFormat;
 namespace Ombrel::GUI {
 
 class CColumn;
+class IControlReflector;
 class IPaintedGrid;
 class CGridItem;
 class CHeader;
@@ -165,6 +166,21 @@ struct CellPaintContext
     // `column` is still `column`.
     const PaintSnapshot* snapshot = nullptr;
     const PaintSnapshot::Column* snapshotColumn = nullptr;
+
+    // The edit-in-place reflector the editing policy found for this cell when it adjusted the
+    // paint flags, kept for its edit hint at the end of the same cell (finding one reads the
+    // row's object, the column's format and the field map, and asks every reflector). It
+    // stands for the cell only while `row`, `column` and `format` are still those it was
+    // found for; the policy checks that before using it.
+    struct EditReflector
+    {
+        bool found = false;
+        IControlReflector* reflector = nullptr; // null: the cell has none
+        const CGridItem* row = nullptr;
+        const CColumn* column = nullptr;
+        const Common::CFormat* format = nullptr;
+    };
+    EditReflector editReflector;
 
     bool IsFocusRow() const
     {

@@ -125,6 +125,21 @@ CRect RectOfSize(std::int64_t x, std::int64_t y, std::int64_t width, std::int64_
     return CRect(Bound(x), Bound(y), Bound(x + width), Bound(y + height));
 }
 
+// `region & rect`. A region of one rectangle (a cell, a band: the common case) is cut as a
+// rectangle, and comes back shared when the rectangle leaves it whole; building region data
+// for every cell's clip would allocate several times a cell.
+QRegion Intersected(const QRegion& region, const QRect& rect)
+{
+    if (region.rectCount() != 1) {
+        return region & QRegion(rect);
+    }
+    const QRect bounds = region.boundingRect();
+    if (rect.contains(bounds)) {
+        return region;
+    }
+    return QRegion(bounds & rect);
+}
+
 QColor Opaque(COLORREF color)
 {
     return ToQColor(color);
@@ -169,6 +184,7 @@ struct CDC::Impl
     mutable std::optional<QFontMetrics> metrics; // of state.qtFont on the current device
     QString metricsKey; // names the font and device resolution of `metrics`; set with it
     mutable std::optional<QRegion> drawable; // DrawableRegion(), until the clip changes
+    bool clipPending = false; // the painter's clip is not yet the one DrawableRegion() gives
     // The cached texts of the current font on the current device, while `metrics` lasts and
     // the cache keeps its generation.
     CShapedTextCache::CFontTexts* texts = nullptr;
@@ -194,19 +210,34 @@ struct CDC::Impl
             if (baseClip) {
                 region &= *baseClip;
             }
-            drawable = region & Surface();
+            drawable = Intersected(region, Surface());
         }
         return *drawable;
     }
 
-    // Hands the clip region to the painter. Every change of the clip region, the base clip or
-    // the surface ends here (or in ForgetDrawable), so the kept drawable region stays true.
+    // Records a change of the clip region, the base clip or the surface; every such change
+    // ends here (or in ForgetDrawable), so the kept drawable region stays true. The painter
+    // gets the new clip only when something is drawn through it (Painter()): cells narrow and
+    // restore the clip around every cell, and most draw their text, lines and fills straight
+    // into the bitmap within DrawableRegion() without the painter.
     void ApplyClip()
     {
         ForgetDrawable();
-        if (!CanDraw()) {
-            return;
+        clipPending = true;
+    }
+
+    // The painter, with the current clip handed to it. Only while CanDraw().
+    QPainter& Painter()
+    {
+        if (clipPending) {
+            clipPending = false;
+            HandClipToPainter();
         }
+        return *painter;
+    }
+
+    void HandClipToPainter()
+    {
         if (!state.clip && !baseClip) {
             painter->setClipping(false);
             return;
@@ -252,7 +283,7 @@ struct CDC::Impl
     {
         const QRect visible = deviceRect & Surface();
         if (CanDraw() && !visible.isEmpty()) {
-            painter->fillRect(visible, Opaque(color));
+            Painter().fillRect(visible, Opaque(color));
         }
     }
 
@@ -348,6 +379,7 @@ struct CDC::Impl
             }
             painter = nullptr;
         }
+        clipPending = false;
         baseClip.reset();
         ForgetMetrics();
         ForgetDrawable();
@@ -399,7 +431,8 @@ void AttachPainter(CDC& dc, QPainter* painter)
 
 QPainter* GetPainter(const CDC& dc)
 {
-    return QtDrawingAccess::ImplOf(dc)->painter;
+    DCImpl& impl = *QtDrawingAccess::ImplOf(dc);
+    return impl.CanDraw() ? &impl.Painter() : impl.painter;
 }
 
 bool CDC::CreateCompatibleDC(CDC* reference)
@@ -659,8 +692,8 @@ int CDC::IntersectClipRect(const CRect& rect)
     if (impl.target == Target::None) {
         return ERROR;
     }
-    const QRegion area(impl.ToDevice(rect));
-    impl.state.clip = impl.state.clip ? (*impl.state.clip & area) : area;
+    const QRect area = impl.ToDevice(rect);
+    impl.state.clip = impl.state.clip ? Intersected(*impl.state.clip, area) : QRegion(area);
     impl.ApplyClip();
     return RegionKind(*impl.state.clip);
 }
@@ -914,7 +947,7 @@ void PlotThinLine(DCImpl& impl, QPoint from, QPoint to, const LOGPEN& pen)
         }
         return;
     }
-    QPainter& painter = *impl.painter;
+    QPainter& painter = impl.Painter();
     painter.setPen(QPen(Opaque(pen.lopnColor), 1));
     painter.drawPoints(on);
     if (state.bkMode == OPAQUE && !off.isEmpty()) {
@@ -944,7 +977,7 @@ Qt::PenStyle QtPenStyle(UINT style)
 // Wide pens are drawn by the toolkit along the pixel centres, with round ends.
 void DrawWideLine(DCImpl& impl, QPoint from, QPoint to, const LOGPEN& pen)
 {
-    QPainter& painter = *impl.painter;
+    QPainter& painter = impl.Painter();
     painter.setPen(QPen(Opaque(pen.lopnColor), pen.lopnWidth, QtPenStyle(pen.lopnStyle),
                         Qt::RoundCap, Qt::RoundJoin));
     painter.drawLine(QPointF(from) + QPointF(0.5, 0.5), QPointF(to) + QPointF(0.5, 0.5));
@@ -1072,10 +1105,10 @@ bool CDC::Polygon(const CPoint* points, int count)
         polygon.append(impl.ToDevice(points[i].x, points[i].y));
     }
     if (HasBrush(impl.state) && count > 2) {
-        impl.painter->setPen(Qt::NoPen);
-        impl.painter->setBrush(Opaque(impl.state.brushDesc.lbColor));
-        impl.painter->drawPolygon(polygon, Qt::OddEvenFill);
-        impl.painter->setBrush(Qt::NoBrush);
+        impl.Painter().setPen(Qt::NoPen);
+        impl.Painter().setBrush(Opaque(impl.state.brushDesc.lbColor));
+        impl.Painter().drawPolygon(polygon, Qt::OddEvenFill);
+        impl.Painter().setBrush(Qt::NoBrush);
     }
     for (int i = 0; i < count; ++i) {
         DrawPenLine(impl, polygon[i], polygon[(i + 1) % count]);
@@ -1186,7 +1219,7 @@ void CDC::DrawFocusRect(const CRect& rect)
             add(r, py);
         }
     }
-    QPainter& painter = *impl.painter;
+    QPainter& painter = impl.Painter();
     painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
     painter.setPen(QPen(QColor(255, 255, 255), 1));
     painter.drawPoints(dots);
@@ -1230,7 +1263,7 @@ bool CDC::DrawFrameControl(const CRect& rect, UINT type, UINT state)
     if (state & DFCS_HOT) {
         option.state |= QStyle::State_MouseOver;
     }
-    QPainter& painter = *impl.painter;
+    QPainter& painter = impl.Painter();
     painter.save();
     bool drawn = true;
     if (type == DFC_BUTTON) {
@@ -1331,7 +1364,7 @@ bool CDC::GradientFill(const TRIVERTEX* vertices, std::uint32_t vertexCount, con
             const QRect band = horizontal
                                    ? QRect(device.left() + step, device.top(), 1, device.height())
                                    : QRect(device.left(), device.top() + step, device.width(), 1);
-            impl.painter->fillRect(band, VertexColor(start, end, step, steps));
+            impl.Painter().fillRect(band, VertexColor(start, end, step, steps));
         }
     }
     return true;
@@ -1351,7 +1384,7 @@ bool CDC::AlphaBlendSolid(const CRect& rect, COLORREF color, BYTE alpha)
     if (!image || image->format() != kBitmapFormat) {
         QColor overlay = Opaque(color);
         overlay.setAlpha(alpha);
-        impl.painter->fillRect(device, overlay);
+        impl.Painter().fillRect(device, overlay);
         return true;
     }
     // Exact per-channel blend, written straight into the bitmap the painter draws on.
@@ -1493,7 +1526,6 @@ bool BlendPlacedEntry(DCImpl& impl, CShapedTextCache::Entry& entry, QPoint topLe
 void DrawEntryGlyphs(DCImpl& impl, CShapedTextCache::Entry& entry, QPoint topLeft,
                      const QRegion& clip)
 {
-    QPainter& painter = *impl.painter;
     const QColor color = Opaque(impl.state.textColor);
     QImage* image = BlendTarget(impl);
     if (image != nullptr && entry.glyphs.size() == 1 &&
@@ -1509,6 +1541,7 @@ void DrawEntryGlyphs(DCImpl& impl, CShapedTextCache::Entry& entry, QPoint topLef
         }
         // Every operation here sets the pen it draws with, so the text pen may stay; a new
         // pen is made only when the colour changes (making one allocates).
+        QPainter& painter = impl.Painter();
         const QPen& pen = painter.pen();
         if (pen.style() != Qt::SolidLine || pen.brush().style() != Qt::SolidPattern ||
             pen.color() != color) {
@@ -1626,15 +1659,15 @@ bool DrawSingleLine(DCImpl& impl, const CString& text, const CRect& box, UINT fo
     const bool inside = deviceBox.contains(ink) && (!opaque || deviceBox.contains(background));
     const bool clip = !(format & DT_NOCLIP) && !inside;
 
-    QPainter& painter = *impl.painter;
     if (!clip) {
         if (opaque) {
-            painter.fillRect(background, Opaque(impl.state.bkColor));
+            impl.Painter().fillRect(background, Opaque(impl.state.bkColor));
         }
         DrawEntryGlyphs(impl, entry, at, impl.DrawableRegion());
         return true;
     }
-    const QRegion clipped = impl.DrawableRegion() & QRegion(deviceBox);
+    const QRegion clipped = Intersected(impl.DrawableRegion(), deviceBox);
+    QPainter& painter = impl.Painter();
     painter.save();
     painter.setClipRegion(clipped);
     if (opaque) {
@@ -1757,7 +1790,7 @@ int CDC::DrawText(CString& text, CRect& rect, UINT format)
             y = box.bottom - lineHeight;
         }
     }
-    QPainter& painter = *impl.painter;
+    QPainter& painter = impl.Painter();
     painter.save();
     if (!(format & DT_NOCLIP)) {
         const QRegion area = impl.DrawableRegion() & QRegion(impl.ToDevice(box));
@@ -1807,7 +1840,7 @@ bool CDC::ExtTextOut(int x, int y, UINT options, const CRect* rect, const CStrin
     }
     const QFontMetrics& metrics = impl.Metrics();
     const QString line = QString::fromUtf8(text.GetString(), text.GetLength());
-    QPainter& painter = *impl.painter;
+    QPainter& painter = impl.Painter();
     painter.save();
     if ((options & ETO_CLIPPED) && rect) {
         painter.setClipRegion(impl.DrawableRegion() & QRegion(impl.ToDevice(*rect)));
@@ -1898,7 +1931,7 @@ std::optional<QPainter::CompositionMode> ModeOf(DWORD rop)
 // Operations that do not read the source.
 bool FillWithoutSource(DCImpl& impl, const QRect& device, DWORD rop)
 {
-    QPainter& painter = *impl.painter;
+    QPainter& painter = impl.Painter();
     switch (rop) {
     case BLACKNESS:
         impl.Fill(device, RGB(0, 0, 0));
@@ -1941,7 +1974,7 @@ QImage ViewOf(const QImage& image, const QRect& rect)
 bool Compose(DCImpl& impl, const QRect& device, QImage pixels, bool mirrorX, bool mirrorY,
              QPainter::CompositionMode mode, bool smooth)
 {
-    QPainter& painter = *impl.painter;
+    QPainter& painter = impl.Painter();
     if (mode >= QPainter::RasterOp_SourceOrDestination &&
         !painter.paintEngine()->hasFeature(QPaintEngine::RasterOpModes)) {
         return false;
@@ -2090,7 +2123,7 @@ bool CDC::AlphaBlend(int x, int y, int width, int height, CDC* source, int xSour
             }
         }
     }
-    QPainter& painter = *impl.painter;
+    QPainter& painter = impl.Painter();
     painter.setOpacity(blend.SourceConstantAlpha / 255.0);
     const bool drawn = Compose(impl, transfer->device, pixels, false, false,
                                QPainter::CompositionMode_SourceOver, false);

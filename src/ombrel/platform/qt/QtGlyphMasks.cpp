@@ -164,8 +164,20 @@ bool CGlyphMasks::BlendPlaced(const PlacedRun& placed, QPoint shift, QRgb color,
     }
     PenOver pen;
     pen.color = color;
-    for (const PlacedRun::Glyph& glyph : placed.glyphs) {
-        BlendMask(*glyph.mask, glyph.offset + shift, pen, image, clip);
+    // The back buffer a frame fills pushes the masks out of the caches between frames: the
+    // next glyphs' masks are asked for while this one blends (two ahead for the mask itself,
+    // one ahead for its spans and coverage, whose addresses the mask holds).
+    const std::vector<PlacedRun::Glyph>& glyphs = placed.glyphs;
+    for (std::size_t i = 0; i < glyphs.size(); ++i) {
+        if (i + 2 < glyphs.size()) {
+            __builtin_prefetch(glyphs[i + 2].mask);
+        }
+        if (i + 1 < glyphs.size()) {
+            const Mask& next = *glyphs[i + 1].mask;
+            __builtin_prefetch(next.spans.data());
+            __builtin_prefetch(next.coverage.data());
+        }
+        BlendMask(*glyphs[i].mask, glyphs[i].offset + shift, pen, image, clip);
     }
     return true;
 }

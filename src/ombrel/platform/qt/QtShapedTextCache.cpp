@@ -8,6 +8,9 @@
 
 #include <QtGlobal>
 
+#include <algorithm>
+#include <functional>
+
 namespace Ombrel {
 
 namespace {
@@ -23,6 +26,26 @@ bool IsPlainLine(const QString& text)
     }
     return true;
 }
+
+// `utf8` as `text`, in the buffer `text` already has where it can: most cell texts are ASCII,
+// which widens byte by byte.
+void SetText(QString& text, std::string_view utf8)
+{
+    const bool ascii = std::all_of(utf8.begin(), utf8.end(),
+                                   [](char byte) { return static_cast<unsigned char>(byte) < 0x80; });
+    if (!ascii) {
+        text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+        return;
+    }
+    text.resize(static_cast<qsizetype>(utf8.size()));
+    QChar* out = text.data();
+    for (const char byte : utf8) {
+        *out++ = QLatin1Char(byte);
+    }
+}
+
+// Slots of a font's first index; doubled as texts come.
+constexpr std::size_t kFirstSlots = 64;
 
 } // namespace
 
@@ -66,18 +89,93 @@ void CShapedTextCache::ClearWithApplication()
 
 CShapedTextCache::Entry& CShapedTextCache::CFontTexts::Find(std::string_view utf8)
 {
-    auto found = m_texts.find(utf8);
-    if (found != m_texts.end()) {
-        return found->second;
+    const std::uint64_t hash = std::hash<std::string_view>{}(utf8);
+    if (Entry* found = Lookup(utf8, hash)) {
+        return *found;
     }
-    if (m_texts.size() >= kMaxTextsPerFont) {
-        m_texts.clear();
+    if (m_used >= kMaxTextsPerFont) {
+        ForgetAll();
     }
-    found = m_texts.try_emplace(std::string(utf8)).first;
-    Entry& entry = found->second;
-    entry.text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+    Entry& entry = Insert(utf8, hash);
     LayOut(entry);
     return entry;
+}
+
+CShapedTextCache::Entry* CShapedTextCache::CFontTexts::Lookup(std::string_view utf8,
+                                                              std::uint64_t hash)
+{
+    if (m_slots.empty()) {
+        return nullptr;
+    }
+    const std::size_t mask = m_slots.size() - 1;
+    const auto tag = static_cast<std::uint32_t>(hash >> 32);
+    for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
+        const Slot slot = m_slots[at];
+        if (slot.entry == 0) {
+            return nullptr;
+        }
+        if (slot.tag == tag) {
+            Entry& entry = m_entries[slot.entry - 1];
+            if (entry.key == utf8) {
+                return &entry;
+            }
+        }
+    }
+}
+
+// Takes the next entry for `utf8`, reusing the buffers of one kept from an earlier text.
+CShapedTextCache::Entry& CShapedTextCache::CFontTexts::Insert(std::string_view utf8,
+                                                              std::uint64_t hash)
+{
+    if (2 * (m_used + 1) > m_slots.size()) {
+        GrowIndex();
+    }
+    if (m_used == m_entries.size()) {
+        m_entries.emplace_back();
+    }
+    const auto position = static_cast<std::uint32_t>(m_used++);
+    Entry& entry = m_entries[position];
+    entry.key.assign(utf8);
+    entry.hash = hash;
+    SetText(entry.text, utf8);
+    entry.width = 0;
+    entry.isPlain = false;
+    entry.glyphs.clear();
+    entry.ink = QRectF();
+    entry.elidedFor = -1;
+    entry.elided.clear();
+    entry.placed.glyphs.clear();
+    entry.placed.generation = 0;
+    entry.placedMasks = nullptr;
+    Index(position);
+    return entry;
+}
+
+void CShapedTextCache::CFontTexts::Index(std::uint32_t position)
+{
+    const std::size_t mask = m_slots.size() - 1;
+    const std::uint64_t hash = m_entries[position].hash;
+    std::size_t at = hash & mask;
+    while (m_slots[at].entry != 0) {
+        at = (at + 1) & mask;
+    }
+    m_slots[at] = Slot{position + 1, static_cast<std::uint32_t>(hash >> 32)};
+}
+
+void CShapedTextCache::CFontTexts::GrowIndex()
+{
+    m_slots.assign(std::max<std::size_t>(kFirstSlots, 2 * m_slots.size()), Slot{});
+    for (std::size_t position = 0; position < m_used; ++position) {
+        Index(static_cast<std::uint32_t>(position));
+    }
+}
+
+// Values that keep changing would grow the cache without end: all texts are forgotten at once
+// (cheaper than choosing some), and their entries keep their buffers for the next ones.
+void CShapedTextCache::CFontTexts::ForgetAll()
+{
+    std::fill(m_slots.begin(), m_slots.end(), Slot{});
+    m_used = 0;
 }
 
 int CShapedTextCache::CFontTexts::Measure(const QString& text)

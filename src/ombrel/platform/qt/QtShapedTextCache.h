@@ -18,7 +18,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -37,14 +36,16 @@ namespace Ombrel {
 // Texts are kept per font key (the font and the device resolution) and looked up by their
 // UTF-8 bytes, so a lookup needs no conversion. One cache per thread, since glyph runs belong
 // to the thread that made them. A font's texts that outgrow kMaxTextsPerFont (values that keep
-// changing) are emptied and start again; fonts beyond kMaxFonts empty the whole cache, which
-// changes its generation: a CFontTexts pointer is valid while the generation it was obtained
-// in lasts.
+// changing) are forgotten at once and their entries reused for the texts that follow; fonts
+// beyond kMaxFonts empty the whole cache, which changes its generation: a CFontTexts pointer is
+// valid while the generation it was obtained in lasts.
 class CShapedTextCache
 {
 public:
     struct Entry
     {
+        std::string key;        // the UTF-8 bytes looked up
+        std::uint64_t hash = 0; // of `key`
         QString text;           // the text as Qt holds it
         int width = 0;          // advance in device pixels, as QFontMetrics measures it
         bool isPlain = false;   // one line without control characters: drawn from `glyphs`
@@ -66,6 +67,8 @@ public:
         explicit CFontTexts(QFont font) : m_font(font), m_composer(std::move(font)) {}
         // The entry of `utf8`, laid out on first use. Valid until the next Find.
         Entry& Find(std::string_view utf8);
+        // Texts kept now (at most kMaxTextsPerFont).
+        std::size_t Size() const { return m_used; }
         // The width of `text` as Find would give it, without keeping the text: for passing
         // candidates such as the cuts tried for an ellipsis.
         int Measure(const QString& text);
@@ -76,19 +79,29 @@ public:
         static constexpr std::size_t kMaxFaces = 4;
 
     private:
-        struct Hash
+        // A slot of the open-addressing index: the entry's position plus one (0: empty) and
+        // the upper half of its hash, so that a probe compares bytes only on a likely match.
+        struct Slot
         {
-            using is_transparent = void;
-            std::size_t operator()(std::string_view text) const
-            {
-                return std::hash<std::string_view>{}(text);
-            }
+            std::uint32_t entry = 0;
+            std::uint32_t tag = 0;
         };
+
+        Entry* Lookup(std::string_view utf8, std::uint64_t hash);
+        Entry& Insert(std::string_view utf8, std::uint64_t hash);
+        void Index(std::uint32_t position);
+        void GrowIndex();
+        void ForgetAll();
         void LayOut(Entry& entry);
 
         QFont m_font;
         CGlyphComposer m_composer;
-        std::unordered_map<std::string, Entry, Hash, std::equal_to<>> m_texts;
+        // Entries [0, m_used) hold texts; later ones are kept only for their buffers, which a
+        // new text reuses (a page of new values then allocates little). m_slots has a power of
+        // two size and stays at most half full, so probes are short.
+        std::vector<Entry> m_entries;
+        std::size_t m_used = 0;
+        std::vector<Slot> m_slots;
         std::vector<std::pair<QRawFont, std::unique_ptr<CGlyphMasks>>> m_masks;
     };
 
