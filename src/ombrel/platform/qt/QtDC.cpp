@@ -8,7 +8,8 @@
 // operation converts its logical coordinates to device pixels itself (adding the viewport
 // origin), and one-pixel lines are plotted pixel by pixel (runs for straight lines) so that
 // they cover exactly the pixels the platform covers. The clip region is kept here in device
-// coordinates and handed to the painter whenever it changes.
+// coordinates and handed to the painter before anything is drawn through it; lines, solid
+// fills and cell texts on a bitmap are written straight into it within that region.
 
 #include "ombrel/platform/DC.h"
 #include "ombrel/platform/qt/QtDrawing.h"
@@ -123,6 +124,20 @@ CRect Bound(const CRect& rect)
 CRect RectOfSize(std::int64_t x, std::int64_t y, std::int64_t width, std::int64_t height)
 {
     return CRect(Bound(x), Bound(y), Bound(x + width), Bound(y + height));
+}
+
+// Sets the pixels of `rect` that lie in `drawable` to `pixel` (opaque, so premultiplied as
+// kBitmapFormat wants it).
+void FillPixels(QImage& image, const QRegion& drawable, const QRect& rect, QRgb pixel)
+{
+    for (const QRect& part : drawable) {
+        const QRect filled = part & rect;
+        for (int y = filled.top(); y <= filled.bottom(); ++y) {
+            // Not scanLine(): a detached copy would not be the image being painted.
+            auto* row = reinterpret_cast<QRgb*>(const_cast<uchar*>(image.constScanLine(y)));
+            std::fill_n(row + filled.left(), filled.width(), pixel);
+        }
+    }
 }
 
 // `region & rect`. A region of one rectangle (a cell, a band: the common case) is cut as a
@@ -279,12 +294,19 @@ struct CDC::Impl
                      moved.top() + moved.height());
     }
 
+    // A solid rectangle on a bitmap is written straight into it (the pixels the painter's
+    // opaque fill sets, without handing it the clip and setting its fill up for every cell).
     void Fill(const QRect& deviceRect, COLORREF color)
     {
         const QRect visible = deviceRect & Surface();
-        if (CanDraw() && !visible.isEmpty()) {
-            Painter().fillRect(visible, Opaque(color));
+        if (!CanDraw() || visible.isEmpty()) {
+            return;
         }
+        if (QImage* image = Image(); image && image->format() == kBitmapFormat) {
+            FillPixels(*image, DrawableRegion(), visible, Opaque(color).rgba());
+            return;
+        }
+        Painter().fillRect(visible, Opaque(color));
     }
 
     QImage* Image() const
@@ -1523,15 +1545,23 @@ bool BlendPlacedEntry(DCImpl& impl, CShapedTextCache::Entry& entry, QPoint topLe
 // `clip` (device pixels; the painter's clip must be the same region). Runs are blended from
 // glyph masks where that gives the painter's pixels, else drawn through the painter with the
 // text colour as its pen.
+// Blends a text of one run from its placed glyph masks within `clip`, which the painter's
+// clip need not be; false, having drawn nothing, where it cannot.
+bool BlendEntry(DCImpl& impl, CShapedTextCache::Entry& entry, QPoint topLeft, const QRegion& clip)
+{
+    QImage* image = BlendTarget(impl);
+    return image != nullptr && entry.glyphs.size() == 1 &&
+           BlendPlacedEntry(impl, entry, topLeft, Opaque(impl.state.textColor).rgba(), *image, clip);
+}
+
 void DrawEntryGlyphs(DCImpl& impl, CShapedTextCache::Entry& entry, QPoint topLeft,
                      const QRegion& clip)
 {
-    const QColor color = Opaque(impl.state.textColor);
-    QImage* image = BlendTarget(impl);
-    if (image != nullptr && entry.glyphs.size() == 1 &&
-        BlendPlacedEntry(impl, entry, topLeft, color.rgba(), *image, clip)) {
+    if (BlendEntry(impl, entry, topLeft, clip)) {
         return;
     }
+    const QColor color = Opaque(impl.state.textColor);
+    QImage* image = BlendTarget(impl);
     for (const QGlyphRun& run : entry.glyphs) {
         if (image != nullptr) {
             CGlyphMasks* masks = impl.Texts().MasksOf(run.rawFont());
@@ -1666,7 +1696,12 @@ bool DrawSingleLine(DCImpl& impl, const CString& text, const CRect& box, UINT fo
         DrawEntryGlyphs(impl, entry, at, impl.DrawableRegion());
         return true;
     }
+    // Glyphs blended from masks are cut to the box as they are blended: the painter's clip
+    // is changed only for what goes through the painter.
     const QRegion clipped = Intersected(impl.DrawableRegion(), deviceBox);
+    if (!opaque && BlendEntry(impl, entry, at, clipped)) {
+        return true;
+    }
     QPainter& painter = impl.Painter();
     painter.save();
     painter.setClipRegion(clipped);
