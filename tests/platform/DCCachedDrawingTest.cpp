@@ -212,4 +212,33 @@ TEST_F(DCCachedDrawingTest, TextReachingOutOfItsRectangleIsClippedToIt)
     EXPECT_EQ(m_dc.GetPixel(10, 6 + 1), kRed); // the opaque background inside
 }
 
+// Without an opaque background the glyphs are cut to the rectangle while they are blended:
+// inside it they are the pixels of the whole text, outside it nothing changes.
+TEST_F(DCCachedDrawingTest, TransparentTextCutToItsRectangleKeepsItsPixelsInside)
+{
+    m_dc.SetBkMode(TRANSPARENT);
+    m_dc.SetTextColor(kBlue);
+    const CString text("8888888888 Wavy");
+    for (const CRect cut : {CRect(10, 6, 30, 30), CRect(10, 9, kWidth, 14), CRect(13, 8, 41, 12)}) {
+        Clear();
+        CRect whole(cut.left, cut.top, kWidth, kHeight);
+        m_dc.DrawText(text, whole, DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
+        const std::vector<COLORREF> uncut = Pixels();
+        Clear();
+        CRect box = cut;
+        m_dc.DrawText(text, box, DT_SINGLELINE | DT_NOPREFIX);
+        const std::vector<COLORREF> drawn = Pixels();
+        int inked = 0;
+        for (int y = 0; y < kHeight; ++y) {
+            for (int x = 0; x < kWidth; ++x) {
+                const std::size_t at = static_cast<std::size_t>(y * kWidth + x);
+                const bool inside = cut.PtInRect(CPoint(x, y));
+                ASSERT_EQ(drawn[at], inside ? uncut[at] : kWhite) << x << "," << y;
+                inked += inside && drawn[at] != kWhite ? 1 : 0;
+            }
+        }
+        EXPECT_GT(inked, 0);
+    }
+}
+
 } // namespace

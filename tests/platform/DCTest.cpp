@@ -207,6 +207,38 @@ TEST_F(DCTest, ClipRectanglesLimitDrawingAndSaveRestoreBringsThemBack)
     EXPECT_TRUE(m_dc.RectVisible(CRect(0, 0, 1, 1)));
 }
 
+// Clip changes reach what is drawn through the painter as well as what is written straight
+// into the bitmap, also when the clip changed several times with nothing drawn in between.
+TEST_F(DCTest, EveryClipChangeHoldsForShapesDrawnThroughThePainter)
+{
+    const CPoint everything[] = {{-8, -8}, {72, -8}, {72, 56}, {-8, 56}};
+    CBrush blue(kBlue);
+    CBrush red(kRed);
+    const int outer = m_dc.SaveDC();
+    m_dc.IntersectClipRect(CRect(10, 10, 30, 30));
+    const int inner = m_dc.SaveDC();
+    m_dc.IntersectClipRect(CRect(20, 20, 40, 40));
+    EXPECT_TRUE(m_dc.RestoreDC(inner));
+    CBrush* previous = m_dc.SelectObject(&blue);
+    m_dc.Polygon(everything, 4);
+    EXPECT_TRUE(m_dc.RestoreDC(outer)); // pixels outside a clip region do not read
+    EXPECT_EQ(InkBounds(), CRect(10, 10, 30, 30));
+    EXPECT_EQ(Pixel(10, 10), kBlue);
+    EXPECT_EQ(Pixel(29, 29), kBlue);
+
+    m_dc.SaveDC();
+    m_dc.ExcludeClipRect(CRect(0, 0, 64, 24));
+    m_dc.FillSolidRect(CRect(0, 40, 64, 48), kBlack); // straight into the bitmap
+    m_dc.SelectObject(&red);
+    m_dc.Polygon(everything, 4);
+    EXPECT_TRUE(m_dc.RestoreDC(-1));
+    EXPECT_EQ(Pixel(15, 23), kBlue); // above the clip: as before
+    EXPECT_EQ(Pixel(15, 24), kRed);
+    EXPECT_EQ(Pixel(0, 47), kRed);
+    EXPECT_EQ(Pixel(0, 0), kWhite);
+    m_dc.SelectObject(previous);
+}
+
 TEST_F(DCTest, RestoreDCReturnsPenColoursAndModeOfTheSavedLevel)
 {
     CPen red(PS_SOLID, 1, kRed);

@@ -106,10 +106,14 @@ bool CDateReflector::WriteValue(const CEditContext& context, Common::CFormat*)
     return StoreValue(context, *editor);
 }
 
+// Asked twice for every painted cell of the kind: the settings and the pointer rule most cells
+// out before the cell's format is looked up.
 bool CDateReflector::WantsHint(CellPaintContext& cell, CDC&, std::uint32_t)
 {
+    if (!Detail::ShouldShowButtonHint(cell))
+        return false;
     const CEditContext context = CEditContext::Of(dynamic_cast<CGrid*>(cell.grid), cell.row, cell.column);
-    return CellPartMask(context, nullptr) > 0 && Detail::ShouldShowButtonHint(cell);
+    return CellPartMask(context, nullptr) > 0;
 }
 
 std::uint32_t CDateReflector::AdjustPaintFlags(CellPaintContext& cell, CDC& dc, std::uint32_t flags)

@@ -311,10 +311,13 @@ void CEditInPlace::DrawEditHint(CellPaintContext& cell, CDC& dc, std::uint32_t f
     if (reflector == nullptr)
         return;
     const EditInPlaceSettings& settings = *context.grid->GetEditInPlaceSettings();
+    // The field as read when the cell's context was made (reading it takes the column's lock).
+    const std::int32_t fieldId =
+        cell.fieldIdColumn == cell.column ? cell.columnFieldId : context.GetFieldId();
     // The pointer must also have been seen moving over the cell: a pointer position the grid
     // never saw (another window in front, no pointer yet) frames nothing. That is asked first:
     // it is cheap, and false for every cell but one, so the pointer is read once a paint.
-    bool mouseOver = context.grid->IsPointerOverCell(context.row, context.GetFieldId()) &&
+    bool mouseOver = context.grid->IsPointerOverCell(context.row, fieldId) &&
                      context.grid->GetEditor() == nullptr && !MouseButtonDown();
     if (mouseOver) {
         CPoint cursor;
@@ -324,7 +327,7 @@ void CEditInPlace::DrawEditHint(CellPaintContext& cell, CDC& dc, std::uint32_t f
     }
     if (mouseOver && settings.drawHoverFrame) {
         const int trigger = settings.startMode == 1 ? StartByDoubleClick : StartByClick;
-        if (context.grid->CanBeginEdit(context.row, context.GetFieldId(), trigger)) {
+        if (context.grid->CanBeginEdit(context.row, fieldId, trigger)) {
             CRect frame = cell.rect;
             frame.DeflateRect(0, 0, 1, 1); // inside the cell's grid lines
             dc.Draw3dRect(frame, settings.hoverFrameColor, settings.hoverFrameColor);

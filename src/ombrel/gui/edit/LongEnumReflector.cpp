@@ -108,8 +108,11 @@ bool CLongEnumReflector::WriteValue(const CEditContext& context, Common::CFormat
 
 bool CLongEnumReflector::WantsHint(CellPaintContext& cell, CDC&, std::uint32_t)
 {
+    // The settings and the pointer rule most cells out before the cell's format is looked up.
+    if (!Detail::ShouldShowButtonHint(cell))
+        return false;
     const CEditContext context = CEditContext::Of(dynamic_cast<CGrid*>(cell.grid), cell.row, cell.column);
-    return IsEnumerationCell(context) && Detail::ShouldShowButtonHint(cell);
+    return IsEnumerationCell(context);
 }
 
 std::uint32_t CLongEnumReflector::AdjustPaintFlags(CellPaintContext& cell, CDC& dc, std::uint32_t flags)

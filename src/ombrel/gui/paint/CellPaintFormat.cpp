@@ -101,13 +101,23 @@ bool IsLastChild(const CGridItem* row)
     return count > 0 && parent->GetChild(count - 1) == row;
 }
 
+// The grid's answer for the cell (row, column and grid set), asked once a cell.
+std::int64_t ElapsedSinceChange(const CellPaintContext& context)
+{
+    const std::int32_t fieldId = FieldIdOf(context);
+    CellPaintContext::ElapsedSinceChange& kept = context.elapsedSinceChange;
+    if (!kept.known || kept.row != context.row || kept.fieldId != fieldId) {
+        kept = {true, context.row, fieldId, context.grid->GetElapsedSinceChange(context.row, fieldId)};
+    }
+    return kept.elapsed;
+}
+
 CellHighlight HighlightOf(const CellPaintContext& context, std::uint32_t flags)
 {
     if (!(flags & PaintHighlight) || !context.row || !context.column || !context.grid) {
         return {};
     }
-    const std::int64_t elapsed =
-        context.grid->GetElapsedSinceChange(context.row, FieldIdOf(context));
+    const std::int64_t elapsed = ElapsedSinceChange(context);
     return GetCurrentHighlight(context.highlight, elapsed, context.textColor,
                                context.backgroundColor);
 }
@@ -436,7 +446,7 @@ void CCellPaintFormat::ScheduleHighlight(const CellPaintContext& context, std::u
         return;
     }
     const std::int32_t fieldId = FieldIdOf(context);
-    const std::int64_t elapsed = context.grid->GetElapsedSinceChange(context.row, fieldId);
+    const std::int64_t elapsed = ElapsedSinceChange(context);
     const std::int64_t delay = GetHighlightRepaintDelay(context.highlight, elapsed);
     if (delay > 0) {
         context.grid->ScheduleCellRepaint(context.row, fieldId, delay);

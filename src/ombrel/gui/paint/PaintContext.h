@@ -182,6 +182,18 @@ struct CellPaintContext
     };
     EditReflector editReflector;
 
+    // The time since the cell's value last changed, as the grid answered it for this cell's
+    // highlight (asked by the background, text colour and repaint steps alike). It stands for
+    // the cell only while `row` and the field are still those it was read for.
+    struct ElapsedSinceChange
+    {
+        bool known = false;
+        const CGridItem* row = nullptr;
+        std::int32_t fieldId = 0;
+        std::int64_t elapsed = -1;
+    };
+    mutable ElapsedSinceChange elapsedSinceChange;
+
     bool IsFocusRow() const
     {
         return row != nullptr && position >= 0 && position == focusIndex && rowType == focusType;
