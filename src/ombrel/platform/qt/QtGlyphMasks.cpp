@@ -92,12 +92,35 @@ inline void BlendRun(QRgb* row, const std::uint8_t* coverage, int count, PenOver
     }
 }
 
+// The pixels of a bitmap being painted, row by row.
+struct Target
+{
+    uchar* bits = nullptr;
+    qsizetype stride = 0;
+
+    explicit Target(QImage& image)
+        // Not bits(): a detached copy would not be the image being painted.
+        : bits(const_cast<uchar*>(image.constBits())), stride(image.bytesPerLine())
+    {
+    }
+    QRgb* Row(int y) const { return reinterpret_cast<QRgb*>(bits + stride * y); }
+};
+
+// Blends a mask that lies wholly inside the drawable part of the bitmap.
+void BlendWholeMask(const CGlyphMasks::Mask& mask, QPoint at, PenOver& pen, const Target& target)
+{
+    for (const CGlyphMasks::Mask::Span& span : mask.spans) {
+        BlendRun(target.Row(at.y() + span.y) + at.x() + span.x, mask.coverage.data() + span.first,
+                 span.length, pen);
+    }
+}
+
 void BlendMask(const CGlyphMasks::Mask& mask, QPoint at, PenOver& pen, QImage& image,
                const QRegion& clip)
 {
-    // Not bits(): a detached copy would not be the image being painted.
-    uchar* const bits = const_cast<uchar*>(image.constBits());
-    const qsizetype stride = image.bytesPerLine();
+    const Target target(image);
+    uchar* const bits = target.bits;
+    const qsizetype stride = target.stride;
     const QRect bounds = mask.bounds.translated(at);
     for (const QRect& part : clip) {
         if (!part.intersects(bounds)) {
@@ -164,6 +187,10 @@ bool CGlyphMasks::BlendPlaced(const PlacedRun& placed, QPoint shift, QRgb color,
     }
     PenOver pen;
     pen.color = color;
+    // A run inside one clip rectangle (a cell's text, nearly always) blends its glyphs
+    // without cutting each to the clip.
+    const bool whole = clip.rectCount() == 1 && clip.boundingRect().contains(placed.bounds.translated(shift));
+    const Target target(image);
     // The back buffer a frame fills pushes the masks out of the caches between frames: the
     // next glyphs' masks are asked for while this one blends (two ahead for the mask itself,
     // one ahead for its spans and coverage, whose addresses the mask holds).
@@ -177,7 +204,11 @@ bool CGlyphMasks::BlendPlaced(const PlacedRun& placed, QPoint shift, QRgb color,
             __builtin_prefetch(next.spans.data());
             __builtin_prefetch(next.coverage.data());
         }
-        BlendMask(*glyphs[i].mask, glyphs[i].offset + shift, pen, image, clip);
+        if (whole) {
+            BlendWholeMask(*glyphs[i].mask, glyphs[i].offset + shift, pen, target);
+        } else {
+            BlendMask(*glyphs[i].mask, glyphs[i].offset + shift, pen, image, clip);
+        }
     }
     return true;
 }
@@ -199,6 +230,7 @@ bool CGlyphMasks::PlaceChecked(const QGlyphRun& run, QPointF origin, PlacedRun& 
         ++m_generation;
     }
     placed.glyphs.clear();
+    placed.bounds = QRect();
     for (qsizetype i = 0; i < glyphs.size(); ++i) {
         int x = 0;
         int y = 0;
@@ -213,6 +245,7 @@ bool CGlyphMasks::PlaceChecked(const QGlyphRun& run, QPointF origin, PlacedRun& 
             return false;
         }
         placed.glyphs.push_back({&mask, QPoint(x, y)});
+        placed.bounds |= mask.bounds.translated(x, y);
     }
     placed.generation = m_generation;
     return true;

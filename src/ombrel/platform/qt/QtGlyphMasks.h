@@ -60,6 +60,7 @@ public:
             QPoint offset; // of the whole-pixel glyph position
         };
         std::vector<Glyph> glyphs;
+        QRect bounds; // of every glyph's inked pixels, from the point the run was placed at
         std::uint64_t generation = 0; // 0: never placed
     };
 
