@@ -1,4 +1,5 @@
 #include "ombrel/common/LongDateFormat.h"
+#include "ombrel/common/DateFormatText.h"
 #include "ombrel/common/Serializer.h"
 #include "ombrel/common/Value.h"
 
@@ -48,6 +49,33 @@ TEST_F(LongDateFormatTest, LaysOutDateAndTimePartsBySettingsAndFlags)
     UseSettings(CDateSettings::kDayMonthYear, "/");
     EXPECT_EQ(CLongDateFormat().Format(0), "01/01/70");
     EXPECT_EQ(CLongDateFormat().FormatStl(-1), "");
+}
+
+// Every figure is padded to its width (a year of fewer than four digits, a time of single
+// digits) and the separators are used whole, however long.
+TEST(DateFormatTextTest, FiguresArePaddedToTheirWidthAndJoinedByWholeSeparators)
+{
+    namespace Text = DateFormatText;
+    Text::CalendarFields fields;
+    fields.year = 987;
+    fields.month = 3;
+    fields.day = 7;
+    fields.hour = 4;
+    fields.minute = 0;
+    fields.second = 59;
+    CDateSettings::Snapshot settings;
+    settings.dateOrder = CDateSettings::kYearMonthDay;
+    settings.dateSeparator = " - ";
+    EXPECT_EQ(Text::FormatDatePart(13, fields, settings), "0987 - 03 - 07");
+    EXPECT_EQ(Text::FormatDatePart(14, fields, settings), "87 - 03 - 07");
+    EXPECT_EQ(Text::FormatDatePart(1, fields, settings), "0987");
+    settings.dateOrder = CDateSettings::kMonthDayYear;
+    settings.dateSeparator = "";
+    EXPECT_EQ(Text::FormatDatePart(13, fields, settings), "03070987");
+    EXPECT_EQ(Text::FormatClockPart(0x70, fields, "::"), "04::00::59");
+    EXPECT_EQ(Text::FormatClockPart(0x20, fields, ":"), "00");
+    fields.year = 12345;
+    EXPECT_EQ(Text::FormatDatePart(1, fields, settings), "12345");
 }
 
 TEST_F(LongDateFormatTest, ShowsAndReadsLocalTime)

@@ -1,8 +1,13 @@
 #include "ombrel/common/DateFormatText.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
+#include <initializer_list>
+#include <iterator>
+#include <string_view>
 #include <vector>
 
 #include "ombrel/base/FileTime.h"
@@ -99,6 +104,47 @@ std::string Printf(const char* format, ...)
     return text;
 }
 
+namespace {
+
+// One figure of a date or time: its value and the least number of digits it shows.
+struct Figure
+{
+    std::int32_t value = 0;
+    int digits = 0;
+};
+
+// `figure` zero-padded to its digits, as "%.Nd" pads it (a minus sign before the digits).
+void AppendFigure(std::string& text, Figure figure)
+{
+    std::int64_t value = figure.value;
+    if (value < 0) {
+        text += '-';
+        value = -value;
+    }
+    char digits[24];
+    const char* const end = std::to_chars(std::begin(digits), std::end(digits), value).ptr;
+    const auto count = static_cast<int>(end - digits);
+    text.append(static_cast<std::size_t>(std::max(0, figure.digits - count)), '0');
+    text.append(digits, static_cast<std::size_t>(count));
+}
+
+// The figures joined by `separator`. Cells format a date or a time for every new row they
+// show: the text is built in one pass, without reading a format string twice.
+std::string JoinFigures(std::string_view separator, std::initializer_list<Figure> figures)
+{
+    std::string text;
+    bool first = true;
+    for (const Figure figure : figures) {
+        if (!first)
+            text += separator;
+        first = false;
+        AppendFigure(text, figure);
+    }
+    return text;
+}
+
+} // namespace
+
 std::string JoinWithBlank(std::string first, const std::string& second)
 {
     if (!first.empty() && !second.empty())
@@ -110,41 +156,41 @@ std::string JoinWithBlank(std::string first, const std::string& second)
 std::string FormatDatePart(std::int32_t flags, const CalendarFields& f,
                            const CDateSettings::Snapshot& settings)
 {
-    const char* sep = settings.dateSeparator.c_str();
+    const std::string_view sep = settings.dateSeparator.c_str(); // up to a first zero byte, as ever
     const int yy = f.year % 100;
     const bool yearFirst = settings.dateOrder == CDateSettings::kYearMonthDay;
     const bool monthFirst = settings.dateOrder == CDateSettings::kMonthDayYear;
     switch (flags & kDatePartMask) {
     case 1:
-        return Printf("%.4d", f.year);
+        return JoinFigures(sep, {{f.year, 4}});
     case 2:
-        return Printf("%.2d", yy);
+        return JoinFigures(sep, {{yy, 2}});
     case 4:
-        return Printf("%.2d", f.month);
+        return JoinFigures(sep, {{f.month, 2}});
     case 5:
-        return yearFirst ? Printf("%.4d%s%.2d", f.year, sep, f.month)
-                         : Printf("%.2d%s%.4d", f.month, sep, f.year);
+        return yearFirst ? JoinFigures(sep, {{f.year, 4}, {f.month, 2}})
+                         : JoinFigures(sep, {{f.month, 2}, {f.year, 4}});
     case 6:
-        return yearFirst ? Printf("%.2d%s%.2d", yy, sep, f.month)
-                         : Printf("%.2d%s%.2d", f.month, sep, yy);
+        return yearFirst ? JoinFigures(sep, {{yy, 2}, {f.month, 2}})
+                         : JoinFigures(sep, {{f.month, 2}, {yy, 2}});
     case 8:
-        return Printf("%.2d", f.day);
+        return JoinFigures(sep, {{f.day, 2}});
     case 12:
         return settings.dateOrder == CDateSettings::kDayMonthYear
-                   ? Printf("%.2d%s%.2d", f.day, sep, f.month)
-                   : Printf("%.2d%s%.2d", f.month, sep, f.day);
+                   ? JoinFigures(sep, {{f.day, 2}, {f.month, 2}})
+                   : JoinFigures(sep, {{f.month, 2}, {f.day, 2}});
     case 13:
         if (yearFirst)
-            return Printf("%.4d%s%.2d%s%.2d", f.year, sep, f.month, sep, f.day);
+            return JoinFigures(sep, {{f.year, 4}, {f.month, 2}, {f.day, 2}});
         if (monthFirst)
-            return Printf("%.2d%s%.2d%s%.4d", f.month, sep, f.day, sep, f.year);
-        return Printf("%.2d%s%.2d%s%.4d", f.day, sep, f.month, sep, f.year);
+            return JoinFigures(sep, {{f.month, 2}, {f.day, 2}, {f.year, 4}});
+        return JoinFigures(sep, {{f.day, 2}, {f.month, 2}, {f.year, 4}});
     case 14:
         if (yearFirst)
-            return Printf("%.2d%s%.2d%s%.2d", yy, sep, f.month, sep, f.day);
+            return JoinFigures(sep, {{yy, 2}, {f.month, 2}, {f.day, 2}});
         if (monthFirst)
-            return Printf("%.2d%s%.2d%s%.2d", f.month, sep, f.day, sep, yy);
-        return Printf("%.2d%s%.2d%s%.2d", f.day, sep, f.month, sep, yy);
+            return JoinFigures(sep, {{f.month, 2}, {f.day, 2}, {yy, 2}});
+        return JoinFigures(sep, {{f.day, 2}, {f.month, 2}, {yy, 2}});
     default:
         return {};
     }
@@ -153,20 +199,20 @@ std::string FormatDatePart(std::int32_t flags, const CalendarFields& f,
 std::string FormatClockPart(std::int32_t flags, const CalendarFields& f,
                             const std::string& separator)
 {
-    const char* sep = separator.c_str();
+    const std::string_view sep = separator.c_str(); // up to a first zero byte, as ever
     switch (flags & (kHourFlag | kMinuteFlag | kSecondFlag)) {
     case kHourFlag:
-        return Printf("%.2d", f.hour);
+        return JoinFigures(sep, {{f.hour, 2}});
     case kMinuteFlag:
-        return Printf("%.2d", f.minute);
+        return JoinFigures(sep, {{f.minute, 2}});
     case kHourFlag | kMinuteFlag:
-        return Printf("%.2d%s%.2d", f.hour, sep, f.minute);
+        return JoinFigures(sep, {{f.hour, 2}, {f.minute, 2}});
     case kSecondFlag:
-        return Printf("%.2d", f.second);
+        return JoinFigures(sep, {{f.second, 2}});
     case kMinuteFlag | kSecondFlag:
-        return Printf("%.2d%s%.2d", f.minute, sep, f.second);
+        return JoinFigures(sep, {{f.minute, 2}, {f.second, 2}});
     case kHourFlag | kMinuteFlag | kSecondFlag:
-        return Printf("%.2d%s%.2d%s%.2d", f.hour, sep, f.minute, sep, f.second);
+        return JoinFigures(sep, {{f.hour, 2}, {f.minute, 2}, {f.second, 2}});
     default:
         return {};
     }
