@@ -29,6 +29,7 @@
 #include <QHash>
 #include <QGlyphRun>
 #include <QThread>
+#include <QVarLengthArray>
 #include <QStyleOptionButton>
 #include <QTextBoundaryFinder>
 
@@ -1601,23 +1602,29 @@ QString Elide(const QString& text, int textWidth, int width, CShapedTextCache::C
     if (textWidth <= width) {
         return text;
     }
-    std::vector<qsizetype> cuts;
+    // A new page of cut values comes through here cell after cell: the cuts and the candidate
+    // texts stay off the heap where they can.
+    QVarLengthArray<qsizetype, 64> cuts;
     QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
     for (qsizetype at = 0; at >= 0; at = finder.toNextBoundary()) {
         cuts.push_back(at);
     }
+    QString candidate;
+    candidate.reserve(text.size() + kEllipsis.size());
     // Find the longest prefix that still fits with the ellipsis (widths grow with length).
     std::size_t low = 0;
-    std::size_t high = cuts.size();
+    std::size_t high = static_cast<std::size_t>(cuts.size());
     while (high - low > 1) {
         const std::size_t middle = (low + high) / 2;
-        if (texts.Measure(text.left(cuts[middle]) + kEllipsis) <= width) {
+        candidate.resize(0);
+        candidate.append(text.constData(), cuts[static_cast<qsizetype>(middle)]).append(kEllipsis);
+        if (texts.Measure(candidate) <= width) {
             low = middle;
         } else {
             high = middle;
         }
     }
-    return text.left(cuts[low]) + kEllipsis;
+    return text.left(cuts[static_cast<qsizetype>(low)]) + kEllipsis;
 }
 
 // The kept entry of `entry`'s text cut with an ellipsis to `width` pixels. The cut is
