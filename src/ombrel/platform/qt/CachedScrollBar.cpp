@@ -140,7 +140,8 @@ bool CCachedScrollBar::IsClearOfEnds(const QStyleOptionSlider& option, const QRe
 // Renders what changed and checks the composition against the style whenever a part was made
 // or the slider tile first moved away from where it was made; false when the style's drawing
 // cannot be composed (then nothing is cached until the style or palette changes).
-bool CCachedScrollBar::UpdateParts(const QStyleOptionSlider& option, const QRect& sliderArea)
+// What the drawing of the bar without its slider depends on.
+CCachedScrollBar::PartKey CCachedScrollBar::BarKey(const QStyleOptionSlider& option) const
 {
     PartKey key;
     key.style = style();
@@ -151,14 +152,30 @@ bool CCachedScrollBar::UpdateParts(const QStyleOptionSlider& option, const QRect
     key.atMinimum = option.sliderPosition <= option.minimum;
     key.atMaximum = option.sliderPosition >= option.maximum;
     key.size = option.rect.size();
-    PartKey sliderKey = key;
-    const bool hasSlider = !sliderArea.isEmpty();
-    sliderKey.size = hasSlider ? sliderArea.size() : QSize();
-    // Near the ends the slider meets the buttons, which the style draws over or under it: a
-    // tile there is good only where it was made.
-    if (hasSlider && !IsClearOfEnds(option, sliderArea))
-        sliderKey.anchor = sliderArea.topLeft();
+    return key;
+}
 
+// What the slider tile depends on: the bar's key with the tile's size, and near the ends, where
+// the slider meets the buttons (which the style draws over or under it), the tile's place.
+CCachedScrollBar::PartKey CCachedScrollBar::SliderKey(const QStyleOptionSlider& option,
+                                                      const QRect& sliderArea,
+                                                      const PartKey& barKey) const
+{
+    PartKey key = barKey;
+    key.size = sliderArea.size();
+    if (!sliderArea.isEmpty() && !IsClearOfEnds(option, sliderArea))
+        key.anchor = sliderArea.topLeft();
+    return key;
+}
+
+// Renders what changed and checks the composition against the style whenever a part was made
+// or the slider tile first moved away from where it was made; false when the style's drawing
+// cannot be composed (then nothing is cached until the style or palette changes).
+bool CCachedScrollBar::UpdateParts(const QStyleOptionSlider& option, const QRect& sliderArea)
+{
+    const PartKey key = BarKey(option);
+    const PartKey sliderKey = SliderKey(option, sliderArea, key);
+    const bool hasSlider = !sliderArea.isEmpty();
     const bool barChanged = m_bar.image.isNull() || !(m_bar.key == key);
     const bool sliderChanged = !(m_slider.key == sliderKey) || (hasSlider && m_slider.image.isNull());
     if (barChanged) {

@@ -64,6 +64,9 @@ private:
 
     bool CanCompose() const;
     QRect SliderArea(const QStyleOptionSlider& option) const;
+    PartKey BarKey(const QStyleOptionSlider& option) const;
+    PartKey SliderKey(const QStyleOptionSlider& option, const QRect& sliderArea,
+                      const PartKey& barKey) const;
     bool IsClearOfEnds(const QStyleOptionSlider& option, const QRect& sliderArea) const;
     QImage Tile(const QStyleOptionSlider& option, const QRect& sliderArea) const;
     bool UpdateParts(const QStyleOptionSlider& option, const QRect& sliderArea);
