@@ -137,9 +137,6 @@ bool CCachedScrollBar::IsClearOfEnds(const QStyleOptionSlider& option, const QRe
     return sliderArea.left() >= inner.left() && sliderArea.right() <= inner.right();
 }
 
-// Renders what changed and checks the composition against the style whenever a part was made
-// or the slider tile first moved away from where it was made; false when the style's drawing
-// cannot be composed (then nothing is cached until the style or palette changes).
 // What the drawing of the bar without its slider depends on.
 CCachedScrollBar::PartKey CCachedScrollBar::BarKey(const QStyleOptionSlider& option) const
 {
