@@ -134,12 +134,15 @@ struct CRowArena::Impl
     }
 
     // Chunks grow by a quarter of what the arena holds, from kFirstChunkBytes up to
-    // kChunkBytes, so that at most about a fifth of the held memory waits for rows; full-size
-    // chunks are aligned for huge pages.
-    Chunk* NewChunk()
+    // kChunkBytes, so that at most about a fifth of the held memory waits for rows; a burst
+    // that still needs `wantedBytes` gets a chunk that size at once (a load of many rows goes
+    // to full-size chunks without the small ones in between). Full-size chunks are aligned for
+    // huge pages.
+    Chunk* NewChunk(std::size_t wantedBytes)
     {
+        const std::size_t grown = std::max(heldBytes / 4, wantedBytes + firstSlotOffset);
         const std::size_t bytes =
-            std::clamp(RoundUp(heldBytes / 4, kFirstChunkBytes), kFirstChunkBytes, kChunkBytes);
+            std::clamp(RoundUp(grown, kFirstChunkBytes), kFirstChunkBytes, kChunkBytes);
         const bool huge = bytes == kChunkBytes;
         void* memory = MapAlignedPages(bytes, huge ? kChunkBytes : 4096);
         if (!memory)
@@ -180,7 +183,8 @@ struct CRowArena::Impl
         UnmapPages(chunk, bytes);
     }
 
-    void* TakeSlot()
+    // A slot, for a burst that still needs `wanted` slots (this one included).
+    void* TakeSlot(std::size_t wanted)
     {
         void* slot = nullptr;
         Chunk* chunk = withFree;
@@ -193,7 +197,7 @@ struct CRowArena::Impl
             slot = taken;
         } else {
             if (!freshChunk)
-                freshChunk = NewChunk();
+                freshChunk = NewChunk(wanted * slotBytes);
             chunk = freshChunk;
             slot = chunk->fresh;
             chunk->fresh += slotBytes;
@@ -247,7 +251,7 @@ std::size_t CRowArena::GetSlotBytes() const
 void* CRowArena::Allocate()
 {
     std::lock_guard<std::mutex> guard(m_impl->lock);
-    return m_impl->TakeSlot();
+    return m_impl->TakeSlot(1);
 }
 
 void CRowArena::AllocateMany(std::span<void*> slots)
@@ -256,7 +260,7 @@ void CRowArena::AllocateMany(std::span<void*> slots)
     std::size_t taken = 0;
     try {
         for (; taken < slots.size(); ++taken)
-            slots[taken] = m_impl->TakeSlot();
+            slots[taken] = m_impl->TakeSlot(slots.size() - taken);
     } catch (...) {
         for (std::size_t index = 0; index < taken; ++index)
             m_impl->GiveBack(slots[index]);
