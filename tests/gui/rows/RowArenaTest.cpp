@@ -85,7 +85,8 @@ TEST(RowArenaTest, FreedSlotsAreReusedBeforeFreshMemoryAndASmallArenaHoldsLittle
 {
     CRowArena arena(kSlotBytes, 8);
     std::vector<void*> first(2000);
-    arena.AllocateMany(first);
+    for (void*& slot : first)
+        slot = arena.Allocate(); // one at a time: the chunks grow with the arena
     const std::size_t chunks = arena.GetChunkCount();
     ASSERT_GE(chunks, 2u);
     EXPECT_LE(arena.GetHeldBytes(), 2000 * kSlotBytes * 2) << "chunks grow with the arena";
@@ -105,6 +106,23 @@ TEST(RowArenaTest, FreedSlotsAreReusedBeforeFreshMemoryAndASmallArenaHoldsLittle
     for (std::size_t index = 1; index < first.size(); index += 2)
         arena.Free(first[index]);
     EXPECT_EQ(arena.GetChunkCount(), 1u);
+}
+
+TEST(RowArenaTest, ALargeBurstTakesFullSizeChunksAtOnce)
+{
+    // A load of many rows skips the small chunks a growing arena starts with: every chunk but
+    // the last (sized to what is left) is a full one, a huge page.
+    CRowArena arena(kSlotBytes, 8);
+    const std::size_t perChunk = CRowArena::kChunkBytes / kSlotBytes;
+    std::vector<void*> burst(perChunk * 3);
+    arena.AllocateMany(burst);
+    const std::size_t chunks = arena.GetChunkCount();
+    EXPECT_GE(chunks, 3u);
+    EXPECT_LE(chunks, 4u);
+    EXPECT_GT(arena.GetHeldBytes(), (chunks - 1) * CRowArena::kChunkBytes);
+    EXPECT_LE(arena.GetHeldBytes(), chunks * CRowArena::kChunkBytes);
+    for (void* slot : burst)
+        arena.Free(slot);
 }
 
 TEST(RowArenaThreadTest, ThreadsMakingAndFreeingSlotsAtOnceNeverShareOne)

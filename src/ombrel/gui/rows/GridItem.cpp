@@ -590,7 +590,10 @@ std::span<CGridItem* const> CGridItem::CollectEntering(const CGridRows& rows,
     // they are, without a copy. The filter is asked once per child either way.
     std::size_t alone = 0;
     bool firstOtherHidden = false;
+    constexpr std::size_t kAhead = 8; // sorted rows lie anywhere: their misses overlap
     for (; alone < children.size(); ++alone) {
+        if (alone + kAhead < children.size())
+            __builtin_prefetch(&children[alone + kAhead]->m_visibleDescendants, 1);
         CGridItem* child = children[alone];
         assert(child->m_parent == this && !child->IsVisible() && "new children are hidden");
         if (child->IsExpanded() && !child->m_children.IsEmpty()) {

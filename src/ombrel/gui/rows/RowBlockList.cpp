@@ -460,8 +460,15 @@ void CRowBlockList::Reindex(std::size_t first)
 
 void CRowBlockList::LinkRows(CRowBlock& block, std::size_t from)
 {
-    for (std::size_t slot = from; slot < block.rows.size(); ++slot)
+    // The rows of a sorted burst lie anywhere in memory: asking for the links a few rows ahead
+    // overlaps the cache misses instead of paying them one after another.
+    constexpr std::size_t kAhead = 8;
+    const std::size_t count = block.rows.size();
+    for (std::size_t slot = from; slot < count; ++slot) {
+        if (slot + kAhead < count)
+            __builtin_prefetch(&(block.rows[slot + kAhead]->*m_link), 1);
         block.rows[slot]->*m_link = &block;
+    }
 }
 
 void CRowBlockList::Unlink(std::span<CGridItem* const> rows)
