@@ -6,6 +6,7 @@
 #include "ombrel/platform/Input.h"
 #include "ombrel/platform/PaintDC.h"
 #include "ombrel/platform/WindowMessaging.h"
+#include "ombrel/platform/qt/CachedScrollBar.h"
 
 #include <QApplication>
 #include <QScrollBar>
@@ -509,6 +510,33 @@ TEST_F(WndTest, ScrollInfoClampsPositionToThePageAndShowsTheBar)
     child.SetScrollInfo(SB_VERT, info);
     EXPECT_EQ(before, child.GetClientRect());
     EXPECT_EQ(0, child.GetScrollPos(SB_VERT));
+}
+
+// A window's bar follows the window's position and paints from cached parts, showing what a
+// stock bar in the same state shows.
+TEST_F(WndTest, ScrollPositionsShowOnTheWindowsCachedBar)
+{
+    SCROLLINFO info;
+    info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    info.nMax = 9999;
+    info.nPage = 50;
+    info.nPos = 0;
+    child.SetScrollInfo(SB_VERT, info);
+    auto* bar = WidgetOf(child)->findChild<CCachedScrollBar*>();
+    ASSERT_NE(nullptr, bar);
+    QWidget stockParent;
+    QScrollBar stock(Qt::Vertical, &stockParent);
+    stock.resize(bar->size());
+    stock.setRange(bar->minimum(), bar->maximum());
+    stock.setPageStep(bar->pageStep());
+    stockParent.show();
+    for (int position : {0, 1200, 5000, 9950}) {
+        child.SetScrollPos(SB_VERT, position, true);
+        stock.setValue(position);
+        EXPECT_EQ(position, bar->value());
+        EXPECT_TRUE(bar->grab().toImage() == stock.grab().toImage()) << position;
+    }
+    EXPECT_GT(bar->ComposedPaintCount(), 0);
 }
 
 TEST_F(WndTest, ScrollBarActionsAreReportedAndLeaveThePositionToTheWindow)

@@ -3,6 +3,7 @@
 #include "ombrel/platform/Wnd.h"
 
 #include "ombrel/platform/WindowMessaging.h"
+#include "ombrel/platform/qt/CachedScrollBar.h"
 #include "ombrel/platform/qt/HostWidget.h"
 #include "ombrel/platform/qt/WndImpl.h"
 
@@ -78,7 +79,7 @@ void CWnd::Impl::UpdateScrollBarWidget(int bar)
         return;
     QPointer<QScrollBar>& scrollBar = barWidgets[bar];
     if (!scrollBar) {
-        scrollBar = new QScrollBar(bar == SB_VERT ? Qt::Vertical : Qt::Horizontal, widget);
+        scrollBar = new CCachedScrollBar(bar == SB_VERT ? Qt::Vertical : Qt::Horizontal, widget);
         scrollBar->setTracking(false);
         scrollBar->setFocusPolicy(Qt::NoFocus);
         scrollBar->hide();
