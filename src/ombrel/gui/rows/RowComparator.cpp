@@ -158,18 +158,14 @@ struct KeyedRow
 };
 
 // A row of a large sort by prefixes: its first two levels as unsigned numbers in the order
-// the levels ask for, so that nearly every comparison is two integer compares in a compact
-// array and the rows themselves are read once, in the order they come.
+// the levels ask for, so that the sort reads bytes of a compact array and the rows themselves
+// are read once, in the order they come.
 struct PrefixedRow
 {
     std::uint64_t first = 0;
     std::uint64_t second = 0;
     CGridItem* row = nullptr;
 
-    bool operator<(const PrefixedRow& other) const
-    {
-        return first != other.first ? first < other.first : second < other.second;
-    }
     bool TiesWith(const PrefixedRow& other) const
     {
         return first == other.first && second == other.second;
