@@ -31,6 +31,7 @@
 #include "ombrel/common/CompactLock.h"
 #include "ombrel/common/Field.h"
 #include "ombrel/common/FieldMap.h"
+#include "ombrel/common/LockedPool.h"
 #include "ombrel/common/Format.h"
 #include "ombrel/common/Serializer.h"
 
@@ -196,10 +197,7 @@ std::pmr::memory_resource& PartMemory()
 #if defined(OMBREL_PARTS_FROM_HEAP)
     return *std::pmr::new_delete_resource();
 #else
-    static auto* const pool = new std::pmr::synchronized_pool_resource(
-        std::pmr::pool_options{.max_blocks_per_chunk = std::size_t{1} << 20,
-                               .largest_required_pool_block = 64},
-        &CHugePageMemory::Get());
+    static auto* const pool = new CLockedPool(64, &CHugePageMemory::Get());
     return *pool;
 #endif
 }

@@ -585,6 +585,47 @@ TEST_F(GridRowsTest, AddManyShowsItsRunAsOneBlockPastTheFilterAndKeepsTheFocused
     EXPECT_EQ(CheckRows(rows), "");
 }
 
+// Hides the rows whose field 1 holds 0, as CValueFilter does, and counts its questions.
+class CCountingFilter final : public IRowFilter
+{
+public:
+    bool IsHidden(CGrid* grid, CGridItem* row, Common::CDataObject* object) override
+    {
+        ++asked;
+        return inner.IsHidden(grid, row, object);
+    }
+    CValueFilter inner;
+    int asked = 0;
+};
+
+TEST_F(GridRowsTest, AddManyAsksTheFilterOnceARowWhereverTheHiddenRowsStand)
+{
+    // The burst enters as it is until a row is hidden; from there on the rows are gathered
+    // one by one. Each place of the first hidden row, and none at all, shows the same rows.
+    for (const int firstHidden : {-1, 0, 2, 5}) {
+        rows.RemoveAll(ROW_ALL_TYPES);
+        CCountingFilter filter;
+        rows.SetFilter(&filter);
+        filter.asked = 0;
+        std::vector<CDataObject*> objects;
+        Names expected;
+        for (int index = 0; index < 6; ++index) {
+            const std::string name = "r" + std::to_string(index);
+            CTestObject* object = Object(name);
+            const bool hidden = firstHidden >= 0 && (index == firstHidden || index == 5);
+            object->Put(1, std::int32_t{hidden ? 0 : 1});
+            objects.push_back(object);
+            if (!hidden)
+                expected.push_back(name);
+        }
+        rows.AddMany(objects, GRID_ROOT, GRID_LAST);
+        EXPECT_EQ(VisibleNames(rows), expected) << "first hidden: " << firstHidden;
+        EXPECT_EQ(filter.asked, 6) << "first hidden: " << firstHidden;
+        EXPECT_EQ(CheckRows(rows), "");
+        rows.SetFilter(nullptr);
+    }
+}
+
 TEST_F(GridRowsTest, SingleRowsFindTheirVisiblePlaceInFlatAndAlmostFlatGrids)
 {
     // Rows added one by one at random slots: while every row is a shown child of the root the

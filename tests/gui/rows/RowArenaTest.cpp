@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <random>
@@ -85,7 +86,8 @@ TEST(RowArenaTest, FreedSlotsAreReusedBeforeFreshMemoryAndASmallArenaHoldsLittle
 {
     CRowArena arena(kSlotBytes, 8);
     std::vector<void*> first(2000);
-    arena.AllocateMany(first);
+    for (void*& slot : first)
+        slot = arena.Allocate(); // one at a time: the chunks grow with the arena
     const std::size_t chunks = arena.GetChunkCount();
     ASSERT_GE(chunks, 2u);
     EXPECT_LE(arena.GetHeldBytes(), 2000 * kSlotBytes * 2) << "chunks grow with the arena";
@@ -105,6 +107,23 @@ TEST(RowArenaTest, FreedSlotsAreReusedBeforeFreshMemoryAndASmallArenaHoldsLittle
     for (std::size_t index = 1; index < first.size(); index += 2)
         arena.Free(first[index]);
     EXPECT_EQ(arena.GetChunkCount(), 1u);
+}
+
+TEST(RowArenaTest, ALargeBurstTakesFullSizeChunksAtOnce)
+{
+    // A load of many rows skips the small chunks a growing arena starts with: every chunk but
+    // the last (sized to what is left) is a full one, a huge page.
+    CRowArena arena(kSlotBytes, 8);
+    const std::size_t perChunk = CRowArena::kChunkBytes / kSlotBytes;
+    std::vector<void*> burst(perChunk * 3);
+    arena.AllocateMany(burst);
+    const std::size_t chunks = arena.GetChunkCount();
+    EXPECT_GE(chunks, 3u);
+    EXPECT_LE(chunks, 4u);
+    EXPECT_GT(arena.GetHeldBytes(), (chunks - 1) * CRowArena::kChunkBytes);
+    EXPECT_LE(arena.GetHeldBytes(), chunks * CRowArena::kChunkBytes);
+    for (void* slot : burst)
+        arena.Free(slot);
 }
 
 TEST(RowArenaThreadTest, ThreadsMakingAndFreeingSlotsAtOnceNeverShareOne)
@@ -145,6 +164,48 @@ TEST(RowArenaThreadTest, ThreadsMakingAndFreeingSlotsAtOnceNeverShareOne)
         EXPECT_EQ(broken[thread], 0) << "thread " << thread << " found its slot overwritten";
     EXPECT_EQ(arena.GetLiveCount(), 0u);
     EXPECT_EQ(arena.GetChunkCount(), 1u);
+}
+
+TEST(RowArenaThreadTest, ABurstWithChunksPreparedAheadGivesDisjointSlotsAndKeepsNoSpare)
+{
+    // Enough full-size chunks for the arena to have them prepared on another thread while it
+    // hands out slots, beside another thread's small bursts: every slot is writable, aligned and
+    // nobody else's, and the chunks prepared but not taken do not stay with the arena.
+    CRowArena arena(kSlotBytes, 8);
+    const std::size_t perChunk = CRowArena::kChunkBytes / kSlotBytes;
+    std::vector<void*> burst(perChunk * 10);
+    std::atomic<bool> done{false};
+    int otherBroken = 0;
+    std::thread other([&] {
+        while (!done.load()) {
+            std::vector<void*> small(50);
+            arena.AllocateMany(small);
+            for (void* slot : small)
+                Stamp(slot);
+            for (void* slot : small) {
+                otherBroken += StampIntact(slot) ? 0 : 1;
+                arena.Free(slot);
+            }
+        }
+    });
+    arena.AllocateMany(burst);
+    for (void* slot : burst) {
+        EXPECT_EQ(reinterpret_cast<std::uintptr_t>(slot) % 8, 0u);
+        Stamp(slot);
+    }
+    int broken = 0;
+    for (void* slot : burst)
+        broken += StampIntact(slot) ? 0 : 1;
+    done = true;
+    other.join();
+    EXPECT_EQ(broken, 0);
+    EXPECT_EQ(otherBroken, 0);
+    EXPECT_EQ(std::set<void*>(burst.begin(), burst.end()).size(), burst.size());
+    EXPECT_LE(arena.GetHeldBytes(), (burst.size() * kSlotBytes / CRowArena::kChunkBytes + 2) *
+                                        CRowArena::kChunkBytes);
+    for (void* slot : burst)
+        arena.Free(slot);
+    EXPECT_EQ(arena.GetLiveCount(), 0u);
 }
 
 } // namespace

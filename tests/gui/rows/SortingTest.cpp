@@ -241,6 +241,47 @@ TEST_F(SortingTest, LargeSortsOfTextAndFloatingKeysAgreeWithTheValues)
     }
 }
 
+TEST_F(SortingTest, LargeBurstsOrderNumbersThatDifferInAnyByte)
+{
+    // 64-bit keys over the whole range (every byte of a prefix varies, signs mixed, the
+    // extremes included) on either level, beside a level of few values; both directions.
+    std::mt19937_64 random(31);
+    std::vector<std::int64_t> wide(5000);
+    for (std::int64_t& value : wide)
+        value = static_cast<std::int64_t>(random());
+    const std::int64_t extremes[] = {std::numeric_limits<std::int64_t>::min(),
+                                     std::numeric_limits<std::int64_t>::max(), 0, -1, 1};
+    std::copy(std::begin(extremes), std::end(extremes), wide.begin());
+    for (const bool wideFirst : {true, false}) {
+        rows.RemoveAll(ROW_ALL_TYPES);
+        m_objects.clear();
+        std::vector<Common::CDataObject*> objects;
+        for (std::size_t index = 0; index < wide.size(); ++index) {
+            const CValue narrow(static_cast<std::int64_t>(index % 3));
+            objects.push_back(wideFirst ? Object("r", CValue(wide[index]), narrow)
+                                        : Object("r", narrow, CValue(wide[index])));
+        }
+        const bool firstDescending = !wideFirst;
+        const bool secondDescending = wideFirst;
+        SortBy({{kA, firstDescending}, {kB, secondDescending}});
+        rows.AddMany(objects, GRID_ROOT, GRID_LAST);
+
+        std::vector<std::pair<std::int64_t, std::int64_t>> shown;
+        for (int position = 0; position < rows.GetRowCount(ROW_NORMAL); ++position) {
+            Common::CDataObject* object = rows.GetDataObject(position, ROW_NORMAL);
+            shown.emplace_back(object->GetValue(kA).GetInt64(), object->GetValue(kB).GetInt64());
+        }
+        auto expected = shown;
+        std::ranges::sort(expected, [&](const auto& x, const auto& y) {
+            if (x.first != y.first)
+                return firstDescending ? x.first > y.first : x.first < y.first;
+            return secondDescending ? x.second > y.second : x.second < y.second;
+        });
+        EXPECT_EQ(shown, expected) << "wide key first: " << wideFirst;
+        EXPECT_EQ(CheckRows(rows, true), "");
+    }
+}
+
 TEST_F(SortingTest, ChangedRowMovesWithTheFewestShifts)
 {
     SortBy({{kA, false}});

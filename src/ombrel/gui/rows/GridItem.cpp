@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <array>
-#include <map>
 #include <cassert>
+#include <map>
+#include <memory_resource>
 #include <span>
 
+#include "ombrel/base/HugePageMemory.h"
 #include "ombrel/common/DataObject.h"
 #include "ombrel/gui/rows/GridClock.h"
 #include "ombrel/gui/rows/GridRows.h"
@@ -324,10 +326,14 @@ bool CGridItem::InsertChildren(std::span<CGridItem* const> children, int slot, b
     const bool hadChildren = !m_children.IsEmpty();
     // Read before the insertion: whether the visible sequence is the children, in order.
     const bool flat = ShowsOnlyFlatChildren(children.size());
-    std::vector<CGridItem*> added(children.begin(), children.end());
+    // A burst of a bulk load is sorted in this copy: on huge pages, as the other arrays of a
+    // million rows are.
+    std::pmr::vector<CGridItem*> added(children.begin(), children.end(), &CHugePageMemory::Get());
     const bool sorted = m_container->IsSorted();
     std::vector<int> slots;
-    if (sorted)
+    if (sorted && !hadChildren)
+        InsertSortedIntoEmpty(added);
+    else if (sorted)
         slots = InsertSortedChildren(added);
     else
         m_children.Insert(std::clamp(slot, 0, m_children.Size()), added);
@@ -368,7 +374,7 @@ bool CGridItem::AdoptAll(std::span<CGridItem* const> children)
     return false;
 }
 
-std::vector<int> CGridItem::InsertSortedChildren(std::vector<CGridItem*>& added)
+std::vector<int> CGridItem::InsertSortedChildren(std::span<CGridItem*> added)
 {
     for (CGridItem* child : added)
         child->UpdateSortKeys();
@@ -377,6 +383,15 @@ std::vector<int> CGridItem::InsertSortedChildren(std::vector<CGridItem*>& added)
     std::vector<int> slots = SortedSlotsAmongChildren(added, comparator);
     m_children.InsertEach(added, slots);
     return slots;
+}
+
+void CGridItem::InsertSortedIntoEmpty(std::span<CGridItem*> added)
+{
+    assert(m_children.IsEmpty() && "the burst is the only children");
+    for (CGridItem* child : added)
+        child->UpdateSortKeys();
+    CRowComparator(m_container->GetSortLevels()).Sort(added);
+    m_children.Insert(0, added);
 }
 
 std::vector<int> CGridItem::SortedSlotsAmongChildren(std::span<CGridItem* const> sorted,
@@ -555,13 +570,8 @@ void CGridItem::ShowNewChildren(std::span<CGridItem* const> children)
     assert(ShouldShowChildren() && "children are shown only where their parent shows them");
     CFocusKeeper focusKeeper(rows);
     const int position = m_container->VisibleInsertPosition(children.front());
-    std::vector<CGridItem*> entering;
-    entering.reserve(children.size());
-    for (CGridItem* child : children) {
-        assert(child->m_parent == this && !child->IsVisible() && "new children are hidden");
-        if (!rows->IsHiddenByFilter(child))
-            child->CollectShownSubtree(entering);
-    }
+    std::vector<CGridItem*> collected;
+    const std::span<CGridItem* const> entering = CollectEntering(*rows, children, collected);
     if (entering.empty())
         return;
     CVisibleSequence& sequence = m_container->GetVisibleSequence();
@@ -570,6 +580,44 @@ void CGridItem::ShowNewChildren(std::span<CGridItem* const> children)
     AddVisibleDescendants(count);
 
     AnnounceEntered(*rows, position, entering);
+}
+
+std::span<CGridItem* const> CGridItem::CollectEntering(const CGridRows& rows,
+                                                       std::span<CGridItem* const> children,
+                                                       std::vector<CGridItem*>& collected)
+{
+    // A new row of a bulk load is a leaf that the filter lets through: the children enter as
+    // they are, without a copy. The filter is asked once per child either way.
+    std::size_t alone = 0;
+    bool firstOtherHidden = false;
+    constexpr std::size_t kAhead = 8; // sorted rows lie anywhere: their misses overlap
+    for (; alone < children.size(); ++alone) {
+        if (alone + kAhead < children.size())
+            __builtin_prefetch(&children[alone + kAhead]->m_visibleDescendants, 1);
+        CGridItem* child = children[alone];
+        assert(child->m_parent == this && !child->IsVisible() && "new children are hidden");
+        if (child->IsExpanded() && !child->m_children.IsEmpty()) {
+            firstOtherHidden = rows.IsHiddenByFilter(child);
+            break;
+        }
+        if (rows.IsHiddenByFilter(child)) {
+            firstOtherHidden = true;
+            break;
+        }
+        child->m_visibleDescendants = 0;
+    }
+    if (alone == children.size())
+        return children;
+
+    collected.reserve(children.size());
+    collected.assign(children.begin(), children.begin() + static_cast<std::ptrdiff_t>(alone));
+    for (std::size_t index = alone; index < children.size(); ++index) {
+        CGridItem* child = children[index];
+        const bool hidden = index == alone ? firstOtherHidden : rows.IsHiddenByFilter(child);
+        if (!hidden)
+            child->CollectShownSubtree(collected);
+    }
+    return collected;
 }
 
 void CGridItem::HideRow()

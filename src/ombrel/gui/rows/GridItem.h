@@ -201,13 +201,21 @@ private:
     // Shows new children that hold consecutive slots, in slot order, as one block of the
     // visible sequence: what ShowRow does for each of them, with one insertion.
     void ShowNewChildren(std::span<CGridItem* const> children);
+    // The rows that enter the visible sequence when new `children` are shown, in order: the
+    // children themselves when each enters alone and none is filtered out, else the shown
+    // subtrees gathered into `collected`.
+    std::span<CGridItem* const> CollectEntering(const CGridRows& rows,
+                                                std::span<CGridItem* const> children,
+                                                std::vector<CGridItem*>& collected);
     bool ShouldShowChildren() const;
     // Makes this row the parent of every child, or of none when one of them cannot be a child
     // here or is named twice.
     bool AdoptAll(std::span<CGridItem* const> children);
     // Sorts `added` and puts it among the children at the sorted places; returns the slot
     // before which each row went, counted among the children before the insertion.
-    std::vector<int> InsertSortedChildren(std::vector<CGridItem*>& added);
+    std::vector<int> InsertSortedChildren(std::span<CGridItem*> added);
+    // Sorts `added` and makes it the children of this row, which has none: no slots to find.
+    void InsertSortedIntoEmpty(std::span<CGridItem*> added);
     // Those slots for rows sorted by `comparator`: each row after its equal siblings.
     std::vector<int> SortedSlotsAmongChildren(std::span<CGridItem* const> sorted,
                                               const CRowComparator& comparator) const;

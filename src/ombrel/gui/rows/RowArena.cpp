@@ -1,6 +1,7 @@
 #include "ombrel/gui/rows/detail/RowArena.h"
 
 #include <sys/mman.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cassert>
@@ -9,6 +10,9 @@
 #include <functional>
 #include <mutex>
 #include <new>
+#include <optional>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "ombrel/base/MappedPages.h"
@@ -28,6 +32,9 @@
 namespace Ombrel::GUI {
 
 namespace {
+
+// A burst that fills at least this many full-size chunks has them prepared on another thread.
+constexpr std::size_t kPreparedBurstChunks = 4;
 
 std::size_t RoundUp(std::size_t value, std::size_t multiple)
 {
@@ -74,6 +81,93 @@ struct Chunk
     bool listed = false; // in the list of chunks with free slots
 };
 
+// Maps full-size chunks and fills their pages on a thread of its own while a large burst takes
+// slots, so that the kernel's zeroing of fresh huge pages (most of what a new chunk costs, and
+// on a virtual machine often more than making the rows in it) runs beside the work of making
+// rows instead of before it. A chunk is handed over only once its pages are in, and the thread
+// never touches it again; chunks not taken by the end of the burst go back to the system.
+class CChunkPreparer
+{
+public:
+    // Starts preparing `count` chunks of `bytes` each, fewer as the caller makes some itself;
+    // nothing is prepared when the system cannot make a thread.
+    CChunkPreparer(std::size_t count, std::size_t bytes) : m_wanted(count), m_bytes(bytes)
+    {
+        m_ready.reserve(count); // the thread never allocates: it could not report a failure
+        try {
+            m_thread = std::thread([this] { Run(); });
+        } catch (const std::system_error&) {
+        }
+    }
+    ~CChunkPreparer()
+    {
+        {
+            std::lock_guard<std::mutex> guard(m_lock);
+            m_stop = true;
+        }
+        if (m_thread.joinable())
+            m_thread.join();
+        for (void* block : m_ready)
+            UnmapPages(block, m_bytes);
+    }
+    CChunkPreparer(const CChunkPreparer&) = delete;
+    CChunkPreparer& operator=(const CChunkPreparer&) = delete;
+
+    // A prepared chunk (mapped, marked for huge pages, its pages in), or null when none is
+    // ready yet: the caller then maps one itself rather than wait, and one fewer is prepared.
+    void* TryTake()
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        if (m_ready.empty()) {
+            if (m_wanted > 0)
+                --m_wanted;
+            return nullptr;
+        }
+        void* block = m_ready.back();
+        m_ready.pop_back();
+        return block;
+    }
+
+private:
+    void Run()
+    {
+        const auto pageBytes = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+        while (TakeOrder()) {
+            void* block = MapAlignedPages(m_bytes, m_bytes);
+            if (!block)
+                return;
+            madvise(block, m_bytes, MADV_HUGEPAGE);
+            // One write per page brings it in (a huge page at its first write); the block is
+            // this thread's alone until it is handed over below.
+            auto* bytes = static_cast<volatile std::byte*>(block);
+            for (std::size_t offset = 0; offset < m_bytes; offset += pageBytes)
+                bytes[offset] = std::byte{0};
+            std::lock_guard<std::mutex> guard(m_lock);
+            if (m_stop) {
+                UnmapPages(block, m_bytes);
+                return;
+            }
+            m_ready.push_back(block);
+        }
+    }
+    // True when one more chunk is to be prepared, and counts it as begun.
+    bool TakeOrder()
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        if (m_stop || m_wanted == 0)
+            return false;
+        --m_wanted;
+        return true;
+    }
+
+    std::mutex m_lock;           // guards the three below
+    std::size_t m_wanted;        // chunks still to begin
+    std::vector<void*> m_ready;  // prepared, not yet taken
+    bool m_stop = false;
+    const std::size_t m_bytes;
+    std::thread m_thread;
+};
+
 } // namespace
 
 struct CRowArena::Impl
@@ -96,6 +190,7 @@ struct CRowArena::Impl
     std::vector<Chunk*> chunks;    // every chunk held, by address
     std::size_t heldBytes = 0;     // of all chunks
     std::size_t live = 0;
+    CChunkPreparer* preparer = nullptr; // during a large burst: full-size chunks made ahead
 
     // The chunk holding `slot`: the last one that starts at or before it.
     Chunk* ChunkOf(void* slot) const
@@ -134,19 +229,25 @@ struct CRowArena::Impl
     }
 
     // Chunks grow by a quarter of what the arena holds, from kFirstChunkBytes up to
-    // kChunkBytes, so that at most about a fifth of the held memory waits for rows; full-size
-    // chunks are aligned for huge pages.
-    Chunk* NewChunk()
+    // kChunkBytes, so that at most about a fifth of the held memory waits for rows; a burst
+    // that still needs `wantedBytes` gets a chunk that size at once (a load of many rows goes
+    // to full-size chunks without the small ones in between). Full-size chunks are aligned for
+    // huge pages.
+    Chunk* NewChunk(std::size_t wantedBytes)
     {
+        const std::size_t grown = std::max(heldBytes / 4, wantedBytes + firstSlotOffset);
         const std::size_t bytes =
-            std::clamp(RoundUp(heldBytes / 4, kFirstChunkBytes), kFirstChunkBytes, kChunkBytes);
+            std::clamp(RoundUp(grown, kFirstChunkBytes), kFirstChunkBytes, kChunkBytes);
         const bool huge = bytes == kChunkBytes;
-        void* memory = MapAlignedPages(bytes, huge ? kChunkBytes : 4096);
-        if (!memory)
-            throw std::bad_alloc();
-        // A hint only: without huge pages the chunk is filled a page at a time.
-        if (huge)
-            madvise(memory, bytes, MADV_HUGEPAGE);
+        void* memory = huge && preparer ? preparer->TryTake() : nullptr;
+        if (!memory) {
+            memory = MapAlignedPages(bytes, huge ? kChunkBytes : 4096);
+            if (!memory)
+                throw std::bad_alloc();
+            // A hint only: without huge pages the chunk is filled a page at a time.
+            if (huge)
+                madvise(memory, bytes, MADV_HUGEPAGE);
+        }
         auto* chunk = static_cast<Chunk*>(memory);
         try {
             chunks.insert(std::upper_bound(chunks.begin(), chunks.end(), chunk,
@@ -180,7 +281,8 @@ struct CRowArena::Impl
         UnmapPages(chunk, bytes);
     }
 
-    void* TakeSlot()
+    // A slot, for a burst that still needs `wanted` slots (this one included).
+    void* TakeSlot(std::size_t wanted)
     {
         void* slot = nullptr;
         Chunk* chunk = withFree;
@@ -193,7 +295,7 @@ struct CRowArena::Impl
             slot = taken;
         } else {
             if (!freshChunk)
-                freshChunk = NewChunk();
+                freshChunk = NewChunk(wanted * slotBytes);
             chunk = freshChunk;
             slot = chunk->fresh;
             chunk->fresh += slotBytes;
@@ -247,16 +349,28 @@ std::size_t CRowArena::GetSlotBytes() const
 void* CRowArena::Allocate()
 {
     std::lock_guard<std::mutex> guard(m_impl->lock);
-    return m_impl->TakeSlot();
+    return m_impl->TakeSlot(1);
 }
 
 void CRowArena::AllocateMany(std::span<void*> slots)
 {
     std::lock_guard<std::mutex> guard(m_impl->lock);
+    // A burst of many full-size chunks has the ones after the first prepared beside it.
+    const std::size_t chunksWanted = slots.size() * m_impl->slotBytes / kChunkBytes;
+    std::optional<CChunkPreparer> preparer;
+    if (chunksWanted >= kPreparedBurstChunks) {
+        preparer.emplace(chunksWanted - 1, kChunkBytes);
+        m_impl->preparer = &*preparer;
+    }
+    struct EndOfBurst
+    {
+        Impl& impl;
+        ~EndOfBurst() { impl.preparer = nullptr; }
+    } endOfBurst{*m_impl};
     std::size_t taken = 0;
     try {
         for (; taken < slots.size(); ++taken)
-            slots[taken] = m_impl->TakeSlot();
+            slots[taken] = m_impl->TakeSlot(slots.size() - taken);
     } catch (...) {
         for (std::size_t index = 0; index < taken; ++index)
             m_impl->GiveBack(slots[index]);

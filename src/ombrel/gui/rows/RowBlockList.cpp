@@ -4,6 +4,8 @@
 #include <bit>
 #include <cassert>
 
+#include "ombrel/base/HugePageMemory.h"
+#include "ombrel/common/LockedPool.h"
 #include "ombrel/gui/rows/GridItem.h"
 
 namespace Ombrel::GUI {
@@ -22,12 +24,45 @@ std::size_t LowestBit(std::size_t value)
 }
 
 // Grows a block's array geometrically but never past the largest block.
-void ReserveFor(std::vector<CGridItem*>& rows, std::size_t needed)
+void ReserveFor(std::pmr::vector<CGridItem*>& rows, std::size_t needed)
 {
     if (needed <= rows.capacity())
         return;
     const std::size_t grown = std::max(needed, 2 * rows.capacity());
     rows.reserve(std::min<std::size_t>(grown, CRowBlockList::kMaxBlockSize));
+}
+
+} // namespace
+
+#if defined(__SANITIZE_ADDRESS__)
+#define OMBREL_BLOCKS_FROM_HEAP 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define OMBREL_BLOCKS_FROM_HEAP 1
+#endif
+#endif
+
+namespace {
+
+// Where a block's array comes from. Blocks built full (a bulk load into an empty list, or
+// appended in bulk) keep their array of kMaxBlockSize entries for life, as a block never grows
+// past that: they come from one pool of arrays of that size, on huge pages once it has grown,
+// so that the blocks of a million rows cost a few page faults instead of thousands. Every
+// other block grows and shrinks and comes from the heap, which reuses its memory across sizes
+// (a pool per size would hold on to the sizes a block left behind). Under AddressSanitizer all
+// come from the heap, so that an access past a block or into a freed one is reported. Never
+// destroyed: lists may outlive static destruction.
+std::pmr::memory_resource* BlockMemory(std::size_t entries)
+{
+#if !defined(OMBREL_BLOCKS_FROM_HEAP)
+    constexpr std::size_t kFullBlockBytes = CRowBlockList::kMaxBlockSize * sizeof(CGridItem*);
+    static auto* const fullBlocks = new Common::CLockedPool(kFullBlockBytes, &CHugePageMemory::Get());
+    if (entries == CRowBlockList::kMaxBlockSize)
+        return fullBlocks;
+#else
+    (void)entries;
+#endif
+    return std::pmr::new_delete_resource();
 }
 
 } // namespace
@@ -78,7 +113,7 @@ CRowBlockList::Neighbourhood CRowBlockList::NeighboursOf(const CGridItem* row) c
     const CRowBlock* block = row->*m_link;
     if (!block || block->list != this)
         return around;
-    const std::vector<CGridItem*>& rows = block->rows;
+    const std::pmr::vector<CGridItem*>& rows = block->rows;
     const auto it = std::find(rows.begin(), rows.end(), row);
     assert(it != rows.end() && "a linked row is in its block");
     const auto offset = static_cast<std::size_t>(it - rows.begin());
@@ -104,7 +139,7 @@ void CRowBlockList::Move(int from, int to)
     // The entry now at `to` is the one the moving entry ends next to: after it when moving
     // forward, before it when moving back.
     const Place target = Locate(to);
-    std::vector<CGridItem*>& sourceRows = m_blocks[source.block]->rows;
+    std::pmr::vector<CGridItem*>& sourceRows = m_blocks[source.block]->rows;
     const auto sourceAt = sourceRows.begin() + source.offset;
     if (source.block == target.block) {
         const auto targetAt = sourceRows.begin() + target.offset;
@@ -205,7 +240,7 @@ void CRowBlockList::InsertEach(std::span<CGridItem* const> rows, std::span<const
 void CRowBlockList::MergeIntoBlock(std::unique_ptr<CRowBlock> block, int start, std::span<CGridItem* const> rows,
                                    std::span<const int> places, std::vector<std::unique_ptr<CRowBlock>>& blocks)
 {
-    std::vector<CGridItem*>& old = block->rows;
+    std::pmr::vector<CGridItem*>& old = block->rows;
     const std::size_t total = old.size() + rows.size();
     if (total <= static_cast<std::size_t>(kMaxBlockSize)) {
         // In place from the back: each old entry moves once, by the new rows placed before it.
@@ -262,7 +297,7 @@ void CRowBlockList::InsertSplitting(Place place, std::span<CGridItem* const> row
         m_blocks.insert(m_blocks.end(), std::make_move_iterator(pieces.begin()),
                         std::make_move_iterator(pieces.end()));
     } else {
-        const std::vector<CGridItem*>& old = m_blocks[place.block]->rows;
+        const std::pmr::vector<CGridItem*>& old = m_blocks[place.block]->rows;
         std::vector<CGridItem*> merged;
         merged.reserve(old.size() + rows.size());
         merged.insert(merged.end(), old.begin(), old.begin() + place.offset);
@@ -293,7 +328,7 @@ void CRowBlockList::Erase(int index, int count)
     int remaining = count;
     bool emptied = false;
     while (remaining > 0) {
-        std::vector<CGridItem*>& rows = m_blocks[block]->rows;
+        std::pmr::vector<CGridItem*>& rows = m_blocks[block]->rows;
         const int taken = std::min(remaining, static_cast<int>(rows.size() - offset));
         const auto from = rows.begin() + static_cast<std::ptrdiff_t>(offset);
         Unlink(std::span<CGridItem* const>(&*from, static_cast<std::size_t>(taken)));
@@ -327,7 +362,7 @@ void CRowBlockList::CopyOut(int first, int count, std::vector<CGridItem*>& out) 
     std::size_t block = place.block;
     std::size_t offset = static_cast<std::size_t>(place.offset);
     while (count > 0) {
-        const std::vector<CGridItem*>& rows = m_blocks[block]->rows;
+        const std::pmr::vector<CGridItem*>& rows = m_blocks[block]->rows;
         const int taken = std::min(count, static_cast<int>(rows.size() - offset));
         const auto from = rows.begin() + static_cast<std::ptrdiff_t>(offset);
         out.insert(out.end(), from, from + taken);
@@ -425,8 +460,15 @@ void CRowBlockList::Reindex(std::size_t first)
 
 void CRowBlockList::LinkRows(CRowBlock& block, std::size_t from)
 {
-    for (std::size_t slot = from; slot < block.rows.size(); ++slot)
+    // The rows of a sorted burst lie anywhere in memory: asking for the links a few rows ahead
+    // overlaps the cache misses instead of paying them one after another.
+    constexpr std::size_t kAhead = 8;
+    const std::size_t count = block.rows.size();
+    for (std::size_t slot = from; slot < count; ++slot) {
+        if (slot + kAhead < count)
+            __builtin_prefetch(&(block.rows[slot + kAhead]->*m_link), 1);
         block.rows[slot]->*m_link = &block;
+    }
 }
 
 void CRowBlockList::Unlink(std::span<CGridItem* const> rows)
@@ -450,7 +492,7 @@ std::vector<std::unique_ptr<CRowBlock>> CRowBlockList::MakeBlocks(
     for (std::size_t piece = 0; piece < pieces; ++piece) {
         std::size_t size = fill ? std::min(limit, total - next)
                                 : total / pieces + (piece < total % pieces ? 1 : 0);
-        auto block = std::make_unique<CRowBlock>();
+        auto block = std::make_unique<CRowBlock>(BlockMemory(size));
         block->list = this;
         block->rows.reserve(size);
         block->rows.assign(rows.begin() + static_cast<std::ptrdiff_t>(next),

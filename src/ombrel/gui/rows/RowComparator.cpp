@@ -4,6 +4,8 @@
 #include <array>
 #include <bit>
 #include <memory_resource>
+#include <utility>
+#include <vector>
 
 #include "ombrel/base/HugePageMemory.h"
 #include "ombrel/gui/rows/GridItem.h"
@@ -156,18 +158,14 @@ struct KeyedRow
 };
 
 // A row of a large sort by prefixes: its first two levels as unsigned numbers in the order
-// the levels ask for, so that nearly every comparison is two integer compares in a compact
-// array and the rows themselves are read once, in the order they come.
+// the levels ask for, so that the sort reads bytes of a compact array and the rows themselves
+// are read once, in the order they come.
 struct PrefixedRow
 {
     std::uint64_t first = 0;
     std::uint64_t second = 0;
     CGridItem* row = nullptr;
 
-    bool operator<(const PrefixedRow& other) const
-    {
-        return first != other.first ? first < other.first : second < other.second;
-    }
     bool TiesWith(const PrefixedRow& other) const
     {
         return first == other.first && second == other.second;
@@ -185,7 +183,7 @@ struct PrefixPlan
 // Plans one level: all keys of one kind with a prefix each, and for text the bytes they share.
 // Numbers are exact; texts are when they all have one length that the prefix covers (texts of
 // different lengths may pad to the same prefix, longer ones go on past it).
-PrefixPlan PlanLevel(const std::vector<CGridItem*>& rows, int level)
+PrefixPlan PlanLevel(std::span<CGridItem* const> rows, int level)
 {
     PrefixPlan plan;
     const CSortKey& model = rows.front()->GetSortKey(level);
@@ -209,6 +207,48 @@ PrefixPlan PlanLevel(const std::vector<CGridItem*>& rows, int level)
     return plan;
 }
 
+// The byte of `entry` that pass `pass` of the radix sort orders by: the second prefix's bytes
+// first, least significant first, then the first prefix's.
+inline std::size_t RadixDigit(const PrefixedRow& entry, std::size_t pass)
+{
+    const std::uint64_t word = pass < 8 ? entry.second : entry.first;
+    return static_cast<std::size_t>((word >> (8 * (pass % 8))) & 0xff);
+}
+
+// Puts `entries` in prefix order by a least-significant-digit radix sort over the sixteen
+// prefix bytes: a few sequential passes over the array instead of a comparison sort's
+// log2(count) rounds of unpredictable branches. The counts of every byte position are taken in
+// one pass, and a position where all entries share their byte (the high bytes of small
+// numbers, text the burst has in common) costs nothing more. Stable: entries with equal
+// prefixes keep their order.
+void RadixSortPrefixes(std::pmr::vector<PrefixedRow>& entries)
+{
+    constexpr std::size_t kPasses = 16;
+    constexpr std::size_t kDigits = 256;
+    const std::size_t count = entries.size();
+    if (count < 2)
+        return;
+    std::vector<std::array<std::uint32_t, kDigits>> counts(kPasses);
+    for (const PrefixedRow& entry : entries) {
+        for (std::size_t pass = 0; pass < kPasses; ++pass)
+            ++counts[pass][RadixDigit(entry, pass)];
+    }
+    std::pmr::vector<PrefixedRow> scratch(entries.get_allocator());
+    for (std::size_t pass = 0; pass < kPasses; ++pass) {
+        std::array<std::uint32_t, kDigits>& digitCounts = counts[pass];
+        if (digitCounts[RadixDigit(entries.front(), pass)] == count)
+            continue; // every entry has this byte: the pass would keep the order
+        if (scratch.empty())
+            scratch.resize(count);
+        std::uint32_t start = 0;
+        for (std::uint32_t& digitCount : digitCounts)
+            start += std::exchange(digitCount, start); // now where the digit's run starts
+        for (const PrefixedRow& entry : entries)
+            scratch[digitCounts[RadixDigit(entry, pass)]++] = entry;
+        entries.swap(scratch);
+    }
+}
+
 template <class Before>
 void IntroSortRows(CGridItem** first, CGridItem** last, const Before& before)
 {
@@ -217,7 +257,7 @@ void IntroSortRows(CGridItem** first, CGridItem** last, const Before& before)
 
 } // namespace
 
-bool CRowComparator::SortByPrefixes(std::vector<CGridItem*>& rows) const
+bool CRowComparator::SortByPrefixes(std::span<CGridItem*> rows) const
 {
     std::array<PrefixPlan, kPrefixLevels> plans;
     plans[0] = PlanLevel(rows, 0);
@@ -242,7 +282,7 @@ bool CRowComparator::SortByPrefixes(std::vector<CGridItem*>& rows) const
     entries.reserve(count);
     for (CGridItem* row : rows)
         entries.push_back(PrefixedRow{prefixOf(row, 0), prefixOf(row, 1), row});
-    std::sort(entries.begin(), entries.end());
+    RadixSortPrefixes(entries);
     for (std::size_t slot = 0; slot < count; ++slot)
         rows[slot] = entries[slot].row;
 
@@ -264,7 +304,7 @@ bool CRowComparator::SortByPrefixes(std::vector<CGridItem*>& rows) const
     return true;
 }
 
-void CRowComparator::Sort(std::vector<CGridItem*>& rows) const
+void CRowComparator::Sort(std::span<CGridItem*> rows) const
 {
     if (rows.size() < 2)
         return;

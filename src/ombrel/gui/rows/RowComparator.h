@@ -30,7 +30,7 @@ public:
     // of one kind are sorted on 64-bit prefixes of those keys (rows with equal prefixes then
     // compared in full); other large inputs as (first two keys, row) entries; either way most
     // comparisons read a compact array instead of the rows.
-    void Sort(std::vector<CGridItem*>& rows) const;
+    void Sort(std::span<CGridItem*> rows) const;
 
     // True when no row sorts strictly before the one preceding it.
     bool IsOrdered(const std::vector<CGridItem*>& rows) const;
@@ -45,7 +45,7 @@ private:
 
     // Sorts on the first levels' prefixes; false, leaving `rows` as they were, when a level
     // mixes kinds of keys or holds a key without a prefix (empty, NaN).
-    bool SortByPrefixes(std::vector<CGridItem*>& rows) const;
+    bool SortByPrefixes(std::span<CGridItem*> rows) const;
 
     std::span<const CSortInfo> m_levels;
 };

@@ -11,8 +11,10 @@ namespace Ombrel::GUI {
 // A grid of a million rows would otherwise make a million heap allocations, each with its
 // header, and touch fresh memory one 4 KiB page fault at a time. Here a slot costs exactly its
 // size and a burst of rows takes the lock once. Chunks grow with what the arena holds, from
-// 64 KiB (a small grid reserves little) up to 2 MiB; full-size chunks ask the
-// kernel for huge pages, so that filling them costs one fault per 2 MiB instead of 512. Chunks
+// 64 KiB (a small grid reserves little) up to 2 MiB, or come in full size at once for a large
+// burst; full-size chunks ask the kernel for huge pages, so that filling them costs one fault
+// per 2 MiB instead of 512; a burst of many full-size chunks has the later ones mapped and
+// filled on a thread of its own while it makes rows in the first ones. Chunks
 // are mapped from the system, not taken from the heap: GetHeldBytes is what they cost.
 //
 // A freed slot is reused before fresh memory (the chunk that last got a slot back is used

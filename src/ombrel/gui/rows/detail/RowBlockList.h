@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <iterator>
 #include <memory>
+#include <memory_resource>
 #include <span>
 #include <vector>
 
@@ -14,9 +15,12 @@ class CRowBlockList;
 // A run of consecutive entries of a CRowBlockList.
 struct CRowBlock
 {
+    // `memory`: where the entries' array comes from for the block's whole life.
+    explicit CRowBlock(std::pmr::memory_resource* memory) : rows(memory) {}
+
     CRowBlockList* list = nullptr;
-    int index = 0;                 // place among the list's blocks
-    std::vector<CGridItem*> rows;  // never empty while the block is in a list
+    int index = 0;                     // place among the list's blocks
+    std::pmr::vector<CGridItem*> rows; // never empty while the block is in a list
 };
 
 // An ordered sequence of rows cut into blocks of at most kMaxBlockSize entries, with a Fenwick
@@ -106,7 +110,7 @@ public:
         const Place to = Locate(last - 1);
         const std::size_t block =
             SearchSlots(m_firstRows.data(), from.block + 1, to.block + 1, holds, prefetch) - 1;
-        const std::vector<CGridItem*>& rows = m_blocks[block]->rows;
+        const std::pmr::vector<CGridItem*>& rows = m_blocks[block]->rows;
         const std::size_t begin = block == from.block ? static_cast<std::size_t>(from.offset) : 0;
         const std::size_t end =
             block == to.block ? static_cast<std::size_t>(to.offset) + 1 : rows.size();
