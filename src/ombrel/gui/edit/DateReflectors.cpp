@@ -112,7 +112,7 @@ bool CDateReflector::WantsHint(CellPaintContext& cell, CDC&, std::uint32_t)
 {
     if (!Detail::ShouldShowButtonHint(cell))
         return false;
-    const CEditContext context = CEditContext::Of(dynamic_cast<CGrid*>(cell.grid), cell.row, cell.column);
+    const CEditContext context = CEditContext::OfPaintedCell(cell);
     return CellPartMask(context, nullptr) > 0;
 }
 
@@ -120,7 +120,7 @@ std::uint32_t CDateReflector::AdjustPaintFlags(CellPaintContext& cell, CDC& dc, 
 {
     if (!WantsHint(cell, dc, flags))
         return flags;
-    const CEditContext context = CEditContext::Of(dynamic_cast<CGrid*>(cell.grid), cell.row, cell.column);
+    const CEditContext context = CEditContext::OfPaintedCell(cell);
     const std::int32_t mask = CellPartMask(context, nullptr);
     const int buttons = ((mask & kTimeParts) != 0 ? 1 : 0) + ((mask & kDateParts) != 0 ? 1 : 0);
     cell.rightMargin += buttons * cell.rect.Height();
@@ -129,7 +129,7 @@ std::uint32_t CDateReflector::AdjustPaintFlags(CellPaintContext& cell, CDC& dc, 
 
 void CDateReflector::DrawHint(CellPaintContext& cell, CDC& dc, std::uint32_t)
 {
-    const CEditContext context = CEditContext::Of(dynamic_cast<CGrid*>(cell.grid), cell.row, cell.column);
+    const CEditContext context = CEditContext::OfPaintedCell(cell);
     const std::int32_t mask = CellPartMask(context, nullptr);
     if (mask <= 0)
         return;

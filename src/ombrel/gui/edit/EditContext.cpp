@@ -6,6 +6,8 @@
 #include "ombrel/common/FieldMap.h"
 #include "ombrel/gui/grid/Grid.h"
 #include "ombrel/gui/header/Column.h"
+#include "ombrel/gui/paint/PaintContext.h"
+#include "ombrel/gui/rows/GridItem.h"
 
 namespace Ombrel::GUI {
 
@@ -17,6 +19,17 @@ CEditContext CEditContext::Of(CGrid* grid, CGridItem* row, CColumn* column)
     context.column = column;
     if (grid != nullptr && row != nullptr)
         context.object = grid->GetDataObject(row);
+    return context;
+}
+
+CEditContext CEditContext::OfPaintedCell(const CellPaintContext& cell)
+{
+    CEditContext context;
+    context.grid = dynamic_cast<CGrid*>(cell.grid);
+    context.row = cell.row;
+    context.column = cell.column;
+    if (context.grid != nullptr && context.row != nullptr)
+        context.object = context.row->GetDataObject();
     return context;
 }
 

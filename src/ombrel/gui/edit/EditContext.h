@@ -14,6 +14,7 @@ namespace Ombrel::GUI {
 class CColumn;
 class CGrid;
 class CGridItem;
+struct CellPaintContext;
 
 // The cell an editing operation is about: the grid window, the row, the row's data object and
 // the column. Every pointer is borrowed and valid only during the call it is passed to (the
@@ -28,6 +29,11 @@ struct CEditContext
 
     // The context of a cell: the object is the row's, read through the grid.
     static CEditContext Of(CGrid* grid, CGridItem* row, CColumn* column);
+    // The context of a cell being painted (a grid that is no CGrid gives no grid and no
+    // object). The paint pass holds the row on the window thread,
+    // so the object is read from the row itself (as the line's paint format does) rather than
+    // through the grid's checked call, which looks the row up among all the grid's rows.
+    static CEditContext OfPaintedCell(const CellPaintContext& cell);
 
     // The object's field map, null without an object.
     Common::CFieldMap* GetFieldMap() const;

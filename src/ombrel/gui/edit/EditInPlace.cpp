@@ -32,12 +32,6 @@ bool MouseButtonDown()
     return GetKeyState(VK_LBUTTON) < 0 || GetKeyState(VK_RBUTTON) < 0;
 }
 
-// The edit context of a painted cell; a grid that is no CGrid gives an empty one.
-CEditContext ContextOfCell(const CellPaintContext& cell)
-{
-    return CEditContext::Of(dynamic_cast<CGrid*>(cell.grid), cell.row, cell.column);
-}
-
 // One step of keyboard navigation over the visible columns and the displayed rows.
 class CNavigation
 {
@@ -297,14 +291,14 @@ IControlReflector* CEditInPlace::ReflectorOfCell(CellPaintContext& cell, const C
 
 std::uint32_t CEditInPlace::AdjustPaintFlags(CellPaintContext& cell, CDC& dc, std::uint32_t flags)
 {
-    const CEditContext context = ContextOfCell(cell);
+    const CEditContext context = CEditContext::OfPaintedCell(cell);
     IControlReflector* reflector = ReflectorOfCell(cell, context);
     return reflector != nullptr ? reflector->AdjustPaintFlags(cell, dc, flags) : flags;
 }
 
 void CEditInPlace::DrawEditHint(CellPaintContext& cell, CDC& dc, std::uint32_t flags)
 {
-    const CEditContext context = ContextOfCell(cell);
+    const CEditContext context = CEditContext::OfPaintedCell(cell);
     if (context.grid == nullptr || context.row == nullptr || context.column == nullptr)
         return;
     IControlReflector* reflector = ReflectorOfCell(cell, context);

@@ -111,7 +111,7 @@ bool CLongEnumReflector::WantsHint(CellPaintContext& cell, CDC&, std::uint32_t)
     // The settings and the pointer rule most cells out before the cell's format is looked up.
     if (!Detail::ShouldShowButtonHint(cell))
         return false;
-    const CEditContext context = CEditContext::Of(dynamic_cast<CGrid*>(cell.grid), cell.row, cell.column);
+    const CEditContext context = CEditContext::OfPaintedCell(cell);
     return IsEnumerationCell(context);
 }
 
