@@ -1542,10 +1542,6 @@ bool BlendPlacedEntry(DCImpl& impl, CShapedTextCache::Entry& entry, QPoint topLe
     return CGlyphMasks::BlendPlaced(entry.placed, topLeft, color, image, clip);
 }
 
-// Draws the kept glyphs of a text with the top-left corner of its line at `topLeft`, within
-// `clip` (device pixels; the painter's clip must be the same region). Runs are blended from
-// glyph masks where that gives the painter's pixels, else drawn through the painter with the
-// text colour as its pen.
 // Blends a text of one run from its placed glyph masks within `clip`, which the painter's
 // clip need not be; false, having drawn nothing, where it cannot.
 bool BlendEntry(DCImpl& impl, CShapedTextCache::Entry& entry, QPoint topLeft, const QRegion& clip)
@@ -1555,6 +1551,10 @@ bool BlendEntry(DCImpl& impl, CShapedTextCache::Entry& entry, QPoint topLeft, co
            BlendPlacedEntry(impl, entry, topLeft, Opaque(impl.state.textColor).rgba(), *image, clip);
 }
 
+// Draws the kept glyphs of a text with the top-left corner of its line at `topLeft`, within
+// `clip` (device pixels; the painter's clip must be the same region). Runs are blended from
+// glyph masks where that gives the painter's pixels, else drawn through the painter with the
+// text colour as its pen.
 void DrawEntryGlyphs(DCImpl& impl, CShapedTextCache::Entry& entry, QPoint topLeft,
                      const QRegion& clip)
 {

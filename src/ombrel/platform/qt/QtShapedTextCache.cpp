@@ -200,9 +200,10 @@ CGlyphMasks* CShapedTextCache::CFontTexts::MasksOf(const QRawFont& face)
     return m_masks.back().second.get();
 }
 
-// One layout at most gives both the width and the glyphs (none for a text the composer sets). The advance is rounded the way QFontMetrics::horizontalAdvance rounds the same
-// sum of glyph advances, so measured and drawn texts agree with every other measurement of
-// the device context.
+// One layout at most gives both the width and the glyphs (none for a text the composer sets).
+// The advance is rounded the way QFontMetrics::horizontalAdvance rounds the same sum of glyph
+// advances, so measured and drawn texts agree with every other measurement of the device
+// context.
 void CShapedTextCache::CFontTexts::LayOut(Entry& entry)
 {
     entry.isPlain = IsPlainLine(entry.text);
