@@ -415,13 +415,25 @@ std::vector<std::int32_t> VisibleKeys(const CGridRows& grid)
     return keys;
 }
 
+// A second row set sorted on the first field, to which rows are added one at a time: what a
+// burst must show.
+struct CReferenceRows
+{
+    CTestOwner owner;
+    CGridRows rows{owner};
+
+    CReferenceRows()
+    {
+        owner.headerLevels = {{kA, false}};
+        rows.Resort();
+    }
+};
+
 TEST_F(SortingTest, AddManyGivesTheOrderOfAddingOneByOne)
 {
     // The same objects go into this grid in bursts and into another one row at a time.
-    CTestOwner otherOwner;
-    CGridRows other(otherOwner);
-    otherOwner.headerLevels = {{kA, false}};
-    other.Resort();
+    CReferenceRows reference;
+    CGridRows& other = reference.rows;
     SortBy({{kA, false}});
     std::mt19937 random(4242u);
     const auto burst = [&](int count) {
@@ -478,10 +490,8 @@ public:
 // focus stays on its row as rows enter above it.
 TEST_F(SortingTest, MergedBurstsShowAsOneByOneFlatFilteredOrNested)
 {
-    CTestOwner otherOwner;
-    CGridRows other(otherOwner);
-    otherOwner.headerLevels = {{kA, false}};
-    other.Resort();
+    CReferenceRows reference;
+    CGridRows& other = reference.rows;
     SortBy({{kA, false}});
     CFlagFilter filter;
     rows.SetFilter(&filter);
@@ -501,7 +511,7 @@ TEST_F(SortingTest, MergedBurstsShowAsOneByOneFlatFilteredOrNested)
     const auto expectSameAsOneByOne = [&] {
         EXPECT_EQ(CheckRows(rows, true), "");
         EXPECT_EQ(VisibleKeys(rows), VisibleKeys(other));
-        EXPECT_EQ(owner.CountOf(GN_VISIBILITYCHANGED), otherOwner.CountOf(GN_VISIBILITYCHANGED));
+        EXPECT_EQ(owner.CountOf(GN_VISIBILITYCHANGED), reference.owner.CountOf(GN_VISIBILITYCHANGED));
     };
     const std::vector<CGridItem*> first = burst(700, 0, GRID_ROOT, GRID_ROOT);
     CGridItem* focused = rows.GetRowAt(350, ROW_NORMAL);

@@ -127,6 +127,13 @@ CRect RectOfSize(std::int64_t x, std::int64_t y, std::int64_t width, std::int64_
     return CRect(Bound(x), Bound(y), Bound(x + width), Bound(y + height));
 }
 
+// Row `y` of a bitmap of kBitmapFormat being painted, to write into. Not scanLine(): on an
+// image whose data is shared that detaches a copy, which would not be the image being painted.
+QRgb* PaintedRow(const QImage& image, int y)
+{
+    return reinterpret_cast<QRgb*>(const_cast<uchar*>(image.constScanLine(y)));
+}
+
 // Sets the pixels of `rect` that lie in `drawable` to `pixel` (opaque, so premultiplied as
 // kBitmapFormat wants it).
 void FillPixels(QImage& image, const QRegion& drawable, const QRect& rect, QRgb pixel)
@@ -134,9 +141,7 @@ void FillPixels(QImage& image, const QRegion& drawable, const QRect& rect, QRgb 
     for (const QRect& part : drawable) {
         const QRect filled = part & rect;
         for (int y = filled.top(); y <= filled.bottom(); ++y) {
-            // Not scanLine(): a detached copy would not be the image being painted.
-            auto* row = reinterpret_cast<QRgb*>(const_cast<uchar*>(image.constScanLine(y)));
-            std::fill_n(row + filled.left(), filled.width(), pixel);
+            std::fill_n(PaintedRow(image, y) + filled.left(), filled.width(), pixel);
         }
     }
 }
@@ -782,9 +787,7 @@ void PutPixels(QImage& image, const QRegion& drawable, const QPolygon& points, c
     for (const QRect& part : drawable) {
         for (const QPoint& point : points) {
             if (part.contains(point)) {
-                // Not scanLine(): a detached copy would not be the image being painted.
-                auto* row = reinterpret_cast<QRgb*>(const_cast<uchar*>(image.constScanLine(point.y())));
-                row[point.x()] = pixel;
+                PaintedRow(image, point.y())[point.x()] = pixel;
             }
         }
     }
@@ -1128,10 +1131,11 @@ bool CDC::Polygon(const CPoint* points, int count)
         polygon.append(impl.ToDevice(points[i].x, points[i].y));
     }
     if (HasBrush(impl.state) && count > 2) {
-        impl.Painter().setPen(Qt::NoPen);
-        impl.Painter().setBrush(Opaque(impl.state.brushDesc.lbColor));
-        impl.Painter().drawPolygon(polygon, Qt::OddEvenFill);
-        impl.Painter().setBrush(Qt::NoBrush);
+        QPainter& painter = impl.Painter();
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(Opaque(impl.state.brushDesc.lbColor));
+        painter.drawPolygon(polygon, Qt::OddEvenFill);
+        painter.setBrush(Qt::NoBrush);
     }
     for (int i = 0; i < count; ++i) {
         DrawPenLine(impl, polygon[i], polygon[(i + 1) % count]);
@@ -1419,8 +1423,7 @@ bool CDC::AlphaBlendSolid(const CRect& rect, COLORREF color, BYTE alpha)
     const QRegion area = impl.DrawableRegion() & QRegion(device);
     for (const QRect& part : area) {
         for (int y = part.top(); y <= part.bottom(); ++y) {
-            auto* row =
-                reinterpret_cast<std::uint32_t*>(const_cast<uchar*>(image->constScanLine(y)));
+            QRgb* row = PaintedRow(*image, y);
             for (int x = part.left(); x <= part.right(); ++x) {
                 const std::uint32_t pixel = row[x];
                 row[x] = (mix(pixel >> 24, 255) << 24) | (mix((pixel >> 16) & 0xFF, r) << 16) |

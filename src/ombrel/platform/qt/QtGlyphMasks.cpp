@@ -115,12 +115,9 @@ void BlendWholeMask(const CGlyphMasks::Mask& mask, QPoint at, PenOver& pen, cons
     }
 }
 
-void BlendMask(const CGlyphMasks::Mask& mask, QPoint at, PenOver& pen, QImage& image,
+void BlendMask(const CGlyphMasks::Mask& mask, QPoint at, PenOver& pen, const Target& target,
                const QRegion& clip)
 {
-    const Target target(image);
-    uchar* const bits = target.bits;
-    const qsizetype stride = target.stride;
     const QRect bounds = mask.bounds.translated(at);
     for (const QRect& part : clip) {
         if (!part.intersects(bounds)) {
@@ -136,8 +133,7 @@ void BlendMask(const CGlyphMasks::Mask& mask, QPoint at, PenOver& pen, QImage& i
             if (!inside && (y < part.top() || y > part.bottom() || from > to)) {
                 continue;
             }
-            QRgb* row = reinterpret_cast<QRgb*>(bits + stride * y);
-            BlendRun(row + from, mask.coverage.data() + span.first + (from - left), to - from + 1,
+            BlendRun(target.Row(y) + from, mask.coverage.data() + span.first + (from - left), to - from + 1,
                      pen);
         }
     }
@@ -207,7 +203,7 @@ bool CGlyphMasks::BlendPlaced(const PlacedRun& placed, QPoint shift, QRgb color,
         if (whole) {
             BlendWholeMask(*glyphs[i].mask, glyphs[i].offset + shift, pen, target);
         } else {
-            BlendMask(*glyphs[i].mask, glyphs[i].offset + shift, pen, image, clip);
+            BlendMask(*glyphs[i].mask, glyphs[i].offset + shift, pen, target, clip);
         }
     }
     return true;
