@@ -242,3 +242,78 @@ TEST_F(DCCachedDrawingTest, TransparentTextCutToItsRectangleKeepsItsPixelsInside
 }
 
 } // namespace
+
+// Solid fills are written into the bitmap row by row, with wide stores where the processor has
+// them: every width and starting column sets exactly the rectangle's pixels, also where the
+// clip splits the rectangle in parts.
+TEST_F(DCCachedDrawingTest, SolidFillsSetExactlyTheirRectangleAtEveryWidthAndStart)
+{
+    for (int left = 0; left < 4; ++left) {
+        for (int width = 1; width <= 72; ++width) {
+            Clear();
+            m_dc.FillSolidRect(CRect(left, 5, left + width, 7), kBlue);
+            for (const int y : {4, 5, 6, 7}) {
+                std::vector<int> expected;
+                for (int x = left; y >= 5 && y < 7 && x < left + width; ++x)
+                    expected.push_back(x);
+                ASSERT_EQ(Row(y, kBlue), expected) << left << " " << width << " " << y;
+            }
+        }
+    }
+
+    Clear();
+    const int saved = m_dc.SaveDC();
+    m_dc.ExcludeClipRect(CRect(40, 0, 43, kHeight));
+    m_dc.FillSolidRect(CRect(3, 10, 90, 11), kRed);
+    m_dc.RestoreDC(saved);
+    std::vector<int> expected;
+    for (int x = 3; x < 90; ++x)
+        if (x < 40 || x >= 43)
+            expected.push_back(x);
+    EXPECT_EQ(Row(10, kRed), expected);
+    EXPECT_TRUE(Row(11, kRed).empty());
+}
+
+// Switching between fonts and back (the header's font and the cells' font, column after
+// column) finds each font's own measured texts again: a text measures and draws as it did the
+// first time in that font.
+TEST_F(DCCachedDrawingTest, FontsSwitchedBackAndForthKeepTheirOwnTexts)
+{
+    LOGFONT description{};
+    description.lfHeight = -11;
+    CFont small;
+    ASSERT_TRUE(small.CreateFontIndirect(description));
+    description.lfHeight = -19;
+    description.lfWeight = 700;
+    CFont large;
+    ASSERT_TRUE(large.CreateFontIndirect(description));
+
+    m_dc.SetBkMode(TRANSPARENT);
+    const CString text("Quantity 1234");
+    CFont* previous = m_dc.SelectObject(&small);
+    const CSize smallExtent = m_dc.GetTextExtent(text);
+    CRect box(2, 2, kWidth, kHeight);
+    Clear();
+    m_dc.DrawText(text, box, DT_SINGLELINE | DT_NOPREFIX);
+    const std::vector<COLORREF> smallPixels = Pixels();
+    m_dc.SelectObject(&large);
+    const CSize largeExtent = m_dc.GetTextExtent(text);
+    Clear();
+    m_dc.DrawText(text, box, DT_SINGLELINE | DT_NOPREFIX);
+    const std::vector<COLORREF> largePixels = Pixels();
+    ASSERT_GT(largeExtent.cx, smallExtent.cx);
+
+    for (int round = 0; round < 3; ++round) {
+        m_dc.SelectObject(&small);
+        EXPECT_EQ(m_dc.GetTextExtent(text), smallExtent) << round;
+        Clear();
+        m_dc.DrawText(text, box, DT_SINGLELINE | DT_NOPREFIX);
+        EXPECT_EQ(Pixels(), smallPixels) << round;
+        m_dc.SelectObject(&large);
+        EXPECT_EQ(m_dc.GetTextExtent(text), largeExtent) << round;
+        Clear();
+        m_dc.DrawText(text, box, DT_SINGLELINE | DT_NOPREFIX);
+        EXPECT_EQ(Pixels(), largePixels) << round;
+    }
+    m_dc.SelectObject(previous);
+}

@@ -512,6 +512,42 @@ TEST_F(WndTest, ScrollInfoClampsPositionToThePageAndShowsTheBar)
     EXPECT_EQ(0, child.GetScrollPos(SB_VERT));
 }
 
+// The bars keep their places while only positions change, and make room for each other when
+// the second one comes or goes.
+TEST_F(WndTest, ScrollBarsMakeRoomForEachOtherAndStayPutWhileScrolling)
+{
+    SCROLLINFO info;
+    info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    info.nMax = 999;
+    info.nPage = 50;
+    info.nPos = 0;
+    child.SetScrollInfo(SB_VERT, info);
+    QWidget* widget = WidgetOf(child);
+    QScrollBar* vertical = nullptr;
+    for (QScrollBar* bar : widget->findChildren<QScrollBar*>())
+        if (bar->orientation() == Qt::Vertical)
+            vertical = bar;
+    ASSERT_NE(nullptr, vertical);
+    const QRect fullHeight = vertical->geometry();
+    EXPECT_EQ(widget->height(), fullHeight.height());
+    EXPECT_EQ(widget->width(), fullHeight.right() + 1);
+
+    child.SetScrollInfo(SB_HORZ, info);
+    const QRect shortened = vertical->geometry();
+    EXPECT_LT(shortened.height(), fullHeight.height());
+    for (int position : {50, 500, 950}) {
+        child.SetScrollPos(SB_VERT, position, true);
+        child.SetScrollPos(SB_HORZ, position, true);
+        EXPECT_EQ(shortened, vertical->geometry()) << position;
+    }
+
+    info.fMask = SIF_PAGE;
+    info.nPage = 1000; // the horizontal range fits: its bar goes
+    child.SetScrollInfo(SB_HORZ, info);
+    EXPECT_EQ(fullHeight, vertical->geometry());
+    EXPECT_TRUE(vertical->isVisibleTo(widget));
+}
+
 // A window's bar follows the window's position and paints from cached parts, showing what a
 // stock bar in the same state shows.
 TEST_F(WndTest, ScrollPositionsShowOnTheWindowsCachedBar)

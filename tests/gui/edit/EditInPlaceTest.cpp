@@ -333,6 +333,25 @@ TEST_F(EditInPlaceTest, HoverFrameOutlinesAnEditableCellUnderTheMouse)
     EXPECT_NE(Ombrel::Test::PixelAt(grid, readOnlyEdge), frameColour);
 }
 
+// A paint reads the editing settings once, when it begins: a change to the settings record
+// shows in the next paint.
+TEST_F(EditInPlaceTest, HoverFrameFollowsTheSettingsAtTheNextPaint)
+{
+    EditInPlaceSettings& settings = *grid.GetEditInPlaceSettings();
+    const CRect editable = grid.GetVisibleCellRect(Row(1), kNumber);
+    const CPoint editableEdge(editable.left, editable.top + editable.Height() / 2);
+    Ombrel::Test::MouseMove(grid, CellCentre(1, kNumber));
+    ASSERT_TRUE(PumpUntil([&] { return Ombrel::Test::PixelAt(grid, editableEdge) == settings.hoverFrameColor; }));
+
+    settings.drawHoverFrame = false;
+    grid.Invalidate();
+    EXPECT_TRUE(PumpUntil([&] { return Ombrel::Test::PixelAt(grid, editableEdge) != settings.hoverFrameColor; }));
+    settings.drawHoverFrame = true;
+    settings.hoverFrameColor = RGB(200, 0, 0);
+    grid.Invalidate();
+    EXPECT_TRUE(PumpUntil([&] { return Ombrel::Test::PixelAt(grid, editableEdge) == RGB(200, 0, 0); }));
+}
+
 TEST_F(EditInPlaceTest, ClickOnTheGridEndsTheEditCommitting)
 {
     ASSERT_TRUE(grid.BeginEdit(Row(2), kNumber, StartByDoubleClick));

@@ -8,6 +8,7 @@
 #include "ombrel/gui/edit/ControlReflector.h"
 #include "ombrel/gui/edit/EditCodes.h"
 #include "ombrel/gui/edit/ReflectorList.h"
+#include "ombrel/gui/edit/detail/ReflectorTools.h"
 #include "ombrel/gui/grid/Grid.h"
 #include "ombrel/gui/grid/GridSettingsRecords.h"
 #include "ombrel/gui/header/Column.h"
@@ -304,7 +305,7 @@ void CEditInPlace::DrawEditHint(CellPaintContext& cell, CDC& dc, std::uint32_t f
     IControlReflector* reflector = ReflectorOfCell(cell, context);
     if (reflector == nullptr)
         return;
-    const EditInPlaceSettings& settings = *context.grid->GetEditInPlaceSettings();
+    const EditInPlaceSettings& settings = Detail::PaintedEditSettings(cell, *context.grid);
     // The field as read when the cell's context was made (reading it takes the column's lock).
     const std::int32_t fieldId =
         cell.fieldIdColumn == cell.column ? cell.columnFieldId : context.GetFieldId();

@@ -9,6 +9,7 @@
 #include "ombrel/gui/grid/detail/GridEditing.h"
 #include "ombrel/gui/grid/detail/GridImpl.h"
 #include "ombrel/gui/grid/detail/GridRegistry.h"
+#include "ombrel/gui/rows/GridItem.h"
 #include "ombrel/platform/WindowMessaging.h"
 
 #include <type_traits>
@@ -573,6 +574,16 @@ bool CGrid::IsPointerOverCell(CGridItem* row, std::int32_t fieldId)
 {
     CGridImpl* impl = m_impl.get();
     return impl != nullptr && impl->GetEditing().IsPointerOverCell(row, fieldId);
+}
+
+std::int64_t CGrid::GetPaintedElapsedSinceChange(CGridItem& row, std::int32_t fieldId)
+{
+    return row.GetElapsedSinceChange(fieldId);
+}
+
+const EditInPlaceSettings* CGrid::GetEditSettingsForPaint()
+{
+    return GetEditInPlaceSettings();
 }
 
 std::uint32_t CGrid::AdjustEditPaintFlags(CellPaintContext& context, CDC& dc, std::uint32_t flags)

@@ -444,6 +444,10 @@ public:
     // (tracked from the grid's mouse moves, forgotten when the pointer leaves the window).
     bool IsPointerOverCell(CGridItem* row, std::int32_t fieldId);
 
+    // IPaintedGrid, window thread (painting): a painted row's time since change read from the
+    // row itself, and the editing settings a paint snapshot keeps.
+    std::int64_t GetPaintedElapsedSinceChange(CGridItem& row, std::int32_t fieldId) override;
+    const EditInPlaceSettings* GetEditSettingsForPaint() override;
     // IPaintedGrid: the in-place editing policy's say in painting a cell.
     std::uint32_t AdjustEditPaintFlags(CellPaintContext& context, CDC& dc, std::uint32_t flags) override;
     void DrawEditHint(CellPaintContext& context, CDC& dc, std::uint32_t flags) override;

@@ -9,6 +9,7 @@
 #include "ombrel/gui/edit/EditCodes.h"
 #include "ombrel/gui/edit/EditInPlace.h"
 #include "ombrel/gui/edit/HookWnd.h"
+#include "ombrel/gui/edit/detail/ReflectorTools.h"
 #include "ombrel/gui/grid/Grid.h"
 #include "ombrel/gui/grid/GridNotifications.h"
 #include "ombrel/gui/grid/detail/GridImpl.h"
@@ -517,7 +518,7 @@ bool CGridEditing::IsPointerOverCell(CGridItem* row, std::int32_t fieldId) const
 
 std::uint32_t CGridEditing::AdjustPaintFlags(CellPaintContext& context, CDC& dc, std::uint32_t flags)
 {
-    const EditInPlaceSettings& settings = *m_impl->grid.GetEditInPlaceSettings();
+    const EditInPlaceSettings& settings = Detail::PaintedEditSettings(context, m_impl->grid);
     if (!settings.enabled || context.row == nullptr || context.column == nullptr)
         return flags;
     return m_impl->Policy().AdjustPaintFlags(context, dc, flags);
@@ -525,7 +526,7 @@ std::uint32_t CGridEditing::AdjustPaintFlags(CellPaintContext& context, CDC& dc,
 
 void CGridEditing::DrawEditHint(CellPaintContext& context, CDC& dc, std::uint32_t flags)
 {
-    const EditInPlaceSettings& settings = *m_impl->grid.GetEditInPlaceSettings();
+    const EditInPlaceSettings& settings = Detail::PaintedEditSettings(context, m_impl->grid);
     const bool anyHint = settings.drawHoverFrame || settings.drawEditHints || settings.editHintsEverywhere;
     if (!settings.enabled || !anyHint || context.row == nullptr || context.column == nullptr)
         return;

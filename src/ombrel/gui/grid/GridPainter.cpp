@@ -136,6 +136,24 @@ bool IsRowSelected(CItemContainer& container, int position)
     return row != nullptr && row->IsSelected();
 }
 
+// Deep in a large grid the rows of a new page and their data objects are cold: each line would
+// wait for memory in turn before its first cell could be formatted. Asking for the data objects
+// of the rows whose bands meet `area` before the first line is painted lets those waits
+// overlap. The rows themselves are warm: the scroll that brought the page in measured them.
+// `y` is where the band of the row at `first` begins.
+void PrefetchDataObjects(CItemContainer& container, int first, int y, const CRect& area)
+{
+    const int count = container.GetRowCount();
+    for (int position = std::max(first, 0); position < count && y < area.bottom; ++position) {
+        const CGridItem* row = container.GetRowAt(position);
+        const int bottom = y + std::max(row->GetHeight(), 0);
+        const Common::CDataObject* object = row->GetDataObject();
+        if (object != nullptr && BandMeets(y, bottom, area))
+            __builtin_prefetch(object);
+        y = bottom;
+    }
+}
+
 } // namespace
 
 struct CGridPainter::Impl
@@ -297,6 +315,9 @@ int CGridPainter::Impl::PaintRows(CDC& dc, const PassState& pass, int rowType, i
     CItemContainer& container = rows.GetContainer(rowType);
     const int count = container.GetRowCount();
     const int limit = std::min(pass.updateRect.bottom, pass.client.bottom);
+    CRect area = pass.updateRect;
+    area.bottom = limit;
+    PrefetchDataObjects(container, first, y, area);
     for (int position = std::max(first, 0); position < count && y < limit; ++position) {
         CGridItem* row = container.GetRowAt(position);
         const int bottom = y + std::max(row->GetHeight(), 0);

@@ -101,13 +101,15 @@ bool IsLastChild(const CGridItem* row)
     return count > 0 && parent->GetChild(count - 1) == row;
 }
 
-// The grid's answer for the cell (row, column and grid set), asked once a cell.
+// The grid's answer for the cell (row, column and grid set), asked once a cell. The row is
+// the one the paint holds.
 std::int64_t ElapsedSinceChange(const CellPaintContext& context)
 {
     const std::int32_t fieldId = FieldIdOf(context);
     CellPaintContext::ElapsedSinceChange& kept = context.elapsedSinceChange;
     if (!kept.known || kept.row != context.row || kept.fieldId != fieldId) {
-        kept = {true, context.row, fieldId, context.grid->GetElapsedSinceChange(context.row, fieldId)};
+        kept = {true, context.row, fieldId,
+                context.grid->GetPaintedElapsedSinceChange(*context.row, fieldId)};
     }
     return kept.elapsed;
 }

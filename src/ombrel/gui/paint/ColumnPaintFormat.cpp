@@ -12,6 +12,7 @@
 #include "ombrel/platform/SystemColors.h"
 
 #include <algorithm>
+#include <string>
 
 namespace Ombrel::GUI {
 
@@ -143,8 +144,7 @@ void CColumnPaintFormat::DrawSortMark(ColumnPaintContext& context, CDC& dc, std:
     DrawArrow(dc, arrow, half, descending, context.textColor);
     if (levelCount > 1) {
         // The level number, 1 for the first sort level, left of the arrow.
-        CString number;
-        number.Format("%d", level + 1);
+        const CString number(std::to_string(level + 1));
         CRect numberRect(mark.left, mark.top, arrow.left - 1, mark.bottom);
         const COLORREF previousColor = dc.SetTextColor(context.textColor);
         const int previousMode = dc.SetBkMode(TRANSPARENT);

@@ -44,6 +44,10 @@ PaintSnapshot PaintSnapshot::Take(IPaintedGrid& grid)
         snapshot.m_sortFields[static_cast<std::size_t>(snapshot.m_sortLevels++)] = fieldId;
     }
     snapshot.m_hierarchyField = grid.GetHierarchyColumn();
+    if (const EditInPlaceSettings* edit = grid.GetEditSettingsForPaint()) {
+        snapshot.m_editSettings = *edit;
+        snapshot.m_hasEditSettings = true;
+    }
 
     CHeader* header = grid.GetHeader();
     if (!header) {

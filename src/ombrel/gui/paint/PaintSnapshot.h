@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ombrel/base/Geometry.h"
+#include "ombrel/gui/grid/GridSettingsRecords.h"
 #include "ombrel/gui/header/SortInfo.h"
 #include "ombrel/gui/paint/GridAppearance.h"
 
@@ -19,7 +20,8 @@ class CHeader;
 class IPaintedGrid;
 
 // What every cell of a paint asks the grid and its header alike, read once: the visible
-// columns with their extents, the appearance, the sort fields and the tree column. Reading
+// columns with their extents, the appearance, the sort fields, the tree column and the
+// in-place editing settings. Reading
 // them per cell took a column or header lock, or a call through the grid's operation list,
 // several times a cell.
 //
@@ -58,6 +60,11 @@ public:
     const GridAppearance& GetAppearance() const { return m_appearance; }
     bool IsSortField(std::int32_t fieldId) const;
     std::int32_t GetHierarchyField() const { return m_hierarchyField; }
+    // The grid's in-place editing settings; null when the grid has no in-place editing.
+    const EditInPlaceSettings* GetEditSettings() const
+    {
+        return m_hasEditSettings ? &m_editSettings : nullptr;
+    }
 
 private:
     std::vector<Column> m_columns;
@@ -68,6 +75,8 @@ private:
     std::array<std::int32_t, kMaxSortLevels> m_sortFields{};
     int m_sortLevels = 0;
     std::int32_t m_hierarchyField = 0;
+    EditInPlaceSettings m_editSettings;
+    bool m_hasEditSettings = false;
 };
 
 } // namespace Ombrel::GUI

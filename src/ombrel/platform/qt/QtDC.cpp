@@ -233,6 +233,17 @@ struct CDC::Impl
     int referenceDpiY = 96;
     mutable std::optional<QFontMetrics> metrics; // of state.qtFont on the current device
     QString metricsKey; // names the font and device resolution of `metrics`; set with it
+    // Keys of the fonts this device context has measured, by description and resolution: the
+    // header and the cells switch fonts back and forth, and building a key formats the whole
+    // font description. A few fonts per context at most; the list stops growing at kKnownKeys.
+    struct KnownFontKey
+    {
+        std::optional<LOGFONT> description;
+        int dpi = 0;
+        QString key;
+    };
+    static constexpr std::size_t kKnownKeys = 8;
+    std::vector<KnownFontKey> knownKeys;
     mutable std::optional<QRegion> drawable; // DrawableRegion(), until the clip changes
     bool clipPending = false; // the painter's clip is not yet the one DrawableRegion() gives
     // The cached texts of the current font on the current device, while `metrics` lasts and
@@ -376,9 +387,29 @@ struct CDC::Impl
             } else {
                 metrics.emplace(font);
             }
-            metricsKey = font.key() + QLatin1Char('@') + QString::number(dpi);
+            metricsKey = KeyOf(font, dpi);
         }
         return *metrics;
+    }
+
+    // `font` is the resolved form of the selected description (state.fontDesc).
+    QString KeyOf(const QFont& font, int dpi)
+    {
+        const std::optional<LOGFONT>& description = state.fontDesc;
+        for (const KnownFontKey& known : knownKeys) {
+            const bool sameDescription =
+                known.description.has_value() == description.has_value() &&
+                (!description ||
+                 std::memcmp(&*known.description, &*description, sizeof(LOGFONT)) == 0);
+            if (sameDescription && known.dpi == dpi) {
+                return known.key;
+            }
+        }
+        QString key = font.key() + QLatin1Char('@') + QString::number(dpi);
+        if (knownKeys.size() < kKnownKeys) {
+            knownKeys.push_back({description, dpi, key});
+        }
+        return key;
     }
 
     // Key of the current font on the current device, for caches of measured text.

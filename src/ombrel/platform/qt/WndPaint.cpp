@@ -54,6 +54,14 @@ bool Needed(const ScrollBarState& state)
     return span > 0 && (state.page == 0 || static_cast<std::int64_t>(state.page) <= span);
 }
 
+// Whether the window shows the bar: forced either way, else while it is needed or asked to
+// stay (disabled) when it is not.
+bool ShouldShow(const ScrollBarState& state)
+{
+    return state.forced != ScrollBarState::Forced::Hidden &&
+           (state.forced == ScrollBarState::Forced::Shown || Needed(state) || state.disableNoScroll);
+}
+
 UINT CommandOf(int action)
 {
     switch (action) {
@@ -122,9 +130,7 @@ void CWnd::Impl::LayoutScrollBars()
         return;
     for (int bar : {SB_HORZ, SB_VERT}) {
         ScrollBarState& state = bars[bar];
-        state.shown = state.forced != ScrollBarState::Forced::Hidden &&
-                      (state.forced == ScrollBarState::Forced::Shown || Needed(state) ||
-                       state.disableNoScroll);
+        state.shown = ShouldShow(state);
         if (state.shown && !barWidgets[bar])
             UpdateScrollBarWidget(bar);
     }
@@ -149,6 +155,7 @@ int CWnd::SetScrollInfo(int bar, const SCROLLINFO& info, bool redraw)
     if (!IsBar(bar) || !impl.IsCreated())
         return 0;
     ScrollBarState& state = impl.bars[bar];
+    const bool hadWidget = impl.barWidgets[bar] != nullptr;
     if (info.fMask & SIF_RANGE) {
         state.minPos = info.nMin;
         state.maxPos = info.nMax;
@@ -161,7 +168,11 @@ int CWnd::SetScrollInfo(int bar, const SCROLLINFO& info, bool redraw)
     Normalize(state);
     int position = state.pos;
     impl.UpdateScrollBarWidget(bar);
-    impl.LayoutScrollBars();
+    // The bars' places depend only on which of them are shown and on the window's size (its
+    // resize lays them out again): a scroll that leaves the bar shown as it was, as every
+    // page-down does, moves no widget.
+    if (!hadWidget || ShouldShow(state) != state.shown)
+        impl.LayoutScrollBars();
     if (redraw && impl.barWidgets[bar])
         impl.barWidgets[bar]->update();
     impl.SendSizeIfChanged(); // a bar that appeared or went away changes the client area

@@ -6,6 +6,7 @@
 #include "ombrel/gui/grid/GridSettingsRecords.h"
 #include "ombrel/gui/header/Column.h"
 #include "ombrel/gui/paint/PaintContext.h"
+#include "ombrel/gui/paint/PaintSnapshot.h"
 #include "ombrel/platform/DC.h"
 #include "ombrel/platform/Font.h"
 #include "ombrel/platform/Input.h"
@@ -31,6 +32,13 @@ CFont* EditorFont(CGrid& grid)
 {
     CFont* font = grid.GetFont();
     return font != nullptr ? font : GetDefaultGuiFont();
+}
+
+const EditInPlaceSettings& PaintedEditSettings(const CellPaintContext& cell, CGrid& grid)
+{
+    if (const EditInPlaceSettings* kept = cell.snapshot ? cell.snapshot->GetEditSettings() : nullptr)
+        return *kept;
+    return *grid.GetEditInPlaceSettings();
 }
 
 CPoint CursorInGrid(CGrid& grid)
@@ -78,21 +86,27 @@ void DrawHintButtons(CDC& dc, const HintButtons& buttons)
         dc.DrawFrameControl(buttons.dropDown, DFC_SCROLL, DFCS_SCROLLDOWN);
 }
 
+// The conditions are asked cheapest first: the settings and the pointer rule out every cell
+// but one in most paints before a column lock is taken or the pointer's position read.
 bool ShouldShowButtonHint(const CellPaintContext& cell)
 {
     auto* grid = dynamic_cast<CGrid*>(cell.grid);
-    if (grid == nullptr || cell.row == nullptr || cell.column == nullptr || !cell.column->IsEditable())
+    if (grid == nullptr || cell.row == nullptr || cell.column == nullptr)
         return false;
-    const EditInPlaceSettings& settings = *grid->GetEditInPlaceSettings();
+    const EditInPlaceSettings& settings = PaintedEditSettings(cell, *grid);
     if (!settings.enabled || !(settings.drawEditHints || settings.editHintsEverywhere))
+        return false;
+    const std::int32_t fieldId =
+        cell.fieldIdColumn == cell.column ? cell.columnFieldId : cell.column->GetFieldId();
+    const bool underPointer = settings.editHintsEverywhere || grid->IsPointerOverCell(cell.row, fieldId);
+    if (!underPointer || !cell.column->IsEditable())
         return false;
     if (grid->GetEditor() != nullptr || MouseButtonDown())
         return false;
-    if (!settings.editHintsEverywhere &&
-        (!cell.rect.PtInRect(CursorInGrid(*grid)) || !grid->IsPointerOverCell(cell.row, cell.column->GetFieldId())))
+    if (!settings.editHintsEverywhere && !cell.rect.PtInRect(CursorInGrid(*grid)))
         return false;
     const int trigger = settings.startMode == 1 ? StartByDoubleClick : StartByClick;
-    return grid->CanBeginEdit(cell.row, cell.column->GetFieldId(), trigger);
+    return grid->CanBeginEdit(cell.row, fieldId, trigger);
 }
 
 bool ClickOnHintButtons(const CEditContext& context, bool spin, bool dropDown)

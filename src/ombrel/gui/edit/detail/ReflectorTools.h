@@ -33,6 +33,10 @@ bool PlaceOverCell(const CEditContext& context, CWnd& editor);
 // The grid's font, else the default font.
 CFont* EditorFont(CGrid& grid);
 
+// The grid's in-place editing settings as the paint of `cell` sees them: read once a paint
+// into its snapshot, else (a cell painted without one) asked of the grid.
+const EditInPlaceSettings& PaintedEditSettings(const CellPaintContext& cell, CGrid& grid);
+
 // The mouse pointer in the grid's client coordinates.
 CPoint CursorInGrid(CGrid& grid);
 bool MouseButtonDown();
