@@ -3,7 +3,9 @@
 #include "ombrel/platform/qt/QtLineLayout.h"
 
 #include <QGuiApplication>
+#include <QVarLengthArray>
 
+#include <algorithm>
 #include <cmath>
 
 namespace Ombrel {
@@ -32,6 +34,57 @@ constexpr char16_t kFaceProbe = u'0';
 // The largest kerning kept, in 1/64 pixel; anything larger is no pair kerning.
 constexpr int kMaxKerning = 16000;
 
+// The UTF-16 units of `utf8`, as far as the composer could set them: false for bytes that are
+// not UTF-8 (Qt shows them as replacement characters, which are never composed) and for
+// characters beyond the basic plane, which no slot holds.
+bool DecodeComposable(std::string_view utf8, QVarLengthArray<char16_t, 64>& characters)
+{
+    const auto* byte = reinterpret_cast<const unsigned char*>(utf8.data());
+    const auto* end = byte + utf8.size();
+    auto continuation = [&](int count, char32_t& code) {
+        if (end - byte < count + 1) {
+            return false;
+        }
+        for (int i = 1; i <= count; ++i) {
+            if ((byte[i] & 0xC0) != 0x80) {
+                return false;
+            }
+            code = (code << 6) | (byte[i] & 0x3F);
+        }
+        byte += count + 1;
+        return true;
+    };
+    while (byte != end) {
+        char32_t code = *byte;
+        if (code < 0x80) {
+            ++byte;
+        } else if (code >= 0xC2 && code <= 0xDF) {
+            code &= 0x1F;
+            if (!continuation(1, code)) {
+                return false;
+            }
+        } else if (code >= 0xE0 && code <= 0xEF) {
+            code &= 0x0F;
+            if (!continuation(2, code) || code < 0x800 || (code >= 0xD800 && code <= 0xDFFF)) {
+                return false; // overlong or a surrogate
+            }
+        } else {
+            return false;
+        }
+        characters.push_back(static_cast<char16_t>(code));
+    }
+    return true;
+}
+
+char16_t UnitOf(QChar character)
+{
+    return character.unicode();
+}
+char16_t UnitOf(char16_t unit)
+{
+    return unit;
+}
+
 } // namespace
 
 int CGlyphComposer::SlotOf(char16_t ch)
@@ -50,8 +103,8 @@ int CGlyphComposer::SlotOf(char16_t ch)
 
 // Neutral characters (digits, punctuation) take the paragraph's direction; the shaper follows
 // the application's, which must be left to right for the glyphs to run that way.
-template <typename Visit>
-bool CGlyphComposer::Place(const QString& text, qreal& advance, Visit&& visit)
+template <typename Characters, typename Visit>
+bool CGlyphComposer::Place(const Characters& text, qreal& advance, Visit&& visit)
 {
     if (!QGuiApplication::isLeftToRight()) {
         return false;
@@ -60,8 +113,8 @@ bool CGlyphComposer::Place(const QString& text, qreal& advance, Visit&& visit)
     const Glyph* previous = nullptr;
     int previousSlot = -1;
     char16_t previousCh = 0;
-    for (const QChar character : text) {
-        const char16_t ch = character.unicode();
+    for (const auto character : text) {
+        const char16_t ch = UnitOf(character);
         const int slot = SlotOf(ch);
         const Glyph* glyph = slot < 0 ? nullptr : GlyphOf(slot, ch);
         if (glyph == nullptr) {
@@ -114,6 +167,47 @@ bool CGlyphComposer::Compose(const QString& text, Line& line)
 bool CGlyphComposer::Measure(const QString& text, qreal& advance)
 {
     return Place(text, advance, [](const Glyph&, qreal) {});
+}
+
+bool CGlyphComposer::ComposeGlyphs(std::string_view utf8, std::vector<FixedGlyph>& glyphs,
+                                   qreal& advance, QRect& ink)
+{
+    QVarLengthArray<char16_t, 64> characters;
+    if (!DecodeComposable(utf8, characters)) {
+        return false;
+    }
+    // The ink box as QRectF's union of the glyphs' boxes computes it (boxes without area
+    // count for nothing), then rounded outwards.
+    qreal left = 0;
+    qreal top = 0;
+    qreal right = 0;
+    qreal bottom = 0;
+    bool inked = false;
+    bool onGrid = true;
+    const bool placed = Place(characters, advance, [&](const Glyph& glyph, qreal x) {
+        // The baseline is known once the first glyph was learnt.
+        const qreal fixedX = x * FixedGlyph::kUnit;
+        const qreal fixedY = m_baseline * FixedGlyph::kUnit;
+        onGrid = onGrid && fixedX == std::floor(fixedX) && fixedY == std::floor(fixedY);
+        glyphs.push_back(FixedGlyph{glyph.index, static_cast<std::int32_t>(fixedX),
+                                    static_cast<std::int32_t>(fixedY)});
+        if (glyph.ink.isNull()) {
+            return;
+        }
+        const qreal glyphLeft = glyph.ink.x() + x;
+        const qreal glyphRight = glyphLeft + glyph.ink.width();
+        const qreal glyphBottom = glyph.ink.y() + glyph.ink.height();
+        left = inked ? std::min(left, glyphLeft) : glyphLeft;
+        right = inked ? std::max(right, glyphRight) : glyphRight;
+        top = inked ? std::min(top, glyph.ink.y()) : glyph.ink.y();
+        bottom = inked ? std::max(bottom, glyphBottom) : glyphBottom;
+        inked = true;
+    });
+    if (!placed || !onGrid) {
+        return false;
+    }
+    ink = inked ? QRectF(left, top, right - left, bottom - top).toAlignedRect() : QRectF().toAlignedRect();
+    return true;
 }
 
 const CGlyphComposer::Glyph* CGlyphComposer::GlyphOf(int slot, char16_t ch)

@@ -9,8 +9,11 @@
 #include <QRectF>
 #include <QString>
 
+#include "ombrel/platform/qt/QtFixedGlyph.h"
+
 #include <array>
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 namespace Ombrel {
@@ -49,6 +52,16 @@ public:
     // The advance `text` would have, without making its glyphs; false as for Compose.
     bool Measure(const QString& text, qreal& advance);
 
+    // The line of the UTF-8 text `utf8` as plain glyphs on the 1/64-pixel grid, appended to
+    // `glyphs` (of RawFont(), with Flags()), with its advance and the whole pixels its ink
+    // touches; false as for Compose (and for bytes that are not UTF-8), with `glyphs` as it was
+    // or longer. A cache sets its new texts this way: no QString, no glyph run.
+    bool ComposeGlyphs(std::string_view utf8, std::vector<FixedGlyph>& glyphs, qreal& advance,
+                       QRect& ink);
+    // The face and decorations of every composed glyph; valid once a text was composed.
+    const QRawFont& RawFont() const { return m_rawFont; }
+    QGlyphRun::GlyphRunFlags Flags() const { return m_flags; }
+
     // Characters the composer may set: Latin-1 without controls and the soft hyphen, and a few
     // typographic marks of general punctuation. Others always go to the shaper.
     static int SlotOf(char16_t ch);
@@ -72,8 +85,8 @@ private:
 
     // Walks the glyphs of `text` left to right, handing each with its x to `visit`, and sets
     // the line's advance; false as soon as a character or pair cannot be composed.
-    template <typename Visit>
-    bool Place(const QString& text, qreal& advance, Visit&& visit);
+    template <typename Characters, typename Visit>
+    bool Place(const Characters& text, qreal& advance, Visit&& visit);
     const Glyph* GlyphOf(int slot, char16_t ch);
     // The kerning between two usable glyphs in pixels; false when the pair is unusable.
     bool KerningOf(int first, char16_t firstCh, int second, char16_t secondCh, qreal& kerning);
