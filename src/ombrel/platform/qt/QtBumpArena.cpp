@@ -1,5 +1,10 @@
 #include "ombrel/platform/qt/QtBumpArena.h"
 
+#include "ombrel/base/HugePageMemory.h"
+#include "ombrel/base/MappedPages.h"
+
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <cassert>
 #include <cstdint>
@@ -13,9 +18,38 @@ std::size_t AlignUp(std::size_t offset, std::size_t align)
     return (offset + align - 1) & ~(align - 1);
 }
 
+constexpr std::size_t kPageBytes = 4096; // what mapped block sizes are rounded to
+
+// A block mapped from the system with its pages in place; null when the system refuses.
+std::byte* MapBlock(std::size_t size)
+{
+    const bool huge = size >= CHugePageMemory::kHugePageBytes;
+    void* block = MapAlignedPages(size, huge ? CHugePageMemory::kHugePageBytes : 1);
+    if (block == nullptr) {
+        return nullptr;
+    }
+    // Hints: without them (an older system) the pages come one fault at a time.
+    if (huge) {
+        madvise(block, size, MADV_HUGEPAGE);
+    }
+#ifdef MADV_POPULATE_WRITE
+    madvise(block, size, MADV_POPULATE_WRITE);
+#endif
+    return static_cast<std::byte*>(block);
+}
+
 } // namespace
 
-CBumpArena::~CBumpArena() = default;
+CBumpArena::~CBumpArena()
+{
+    for (const Block& block : m_blocks) {
+        if (block.mapped) {
+            UnmapPages(block.bytes, block.size);
+        } else {
+            delete[] block.bytes;
+        }
+    }
+}
 
 void* CBumpArena::Allocate(std::size_t bytes, std::size_t align)
 {
@@ -37,7 +71,7 @@ void* CBumpArena::Allocate(std::size_t bytes, std::size_t align)
     }
     const std::size_t offset = AlignUp(m_used, align);
     m_used = offset + bytes;
-    return m_blocks[m_current].bytes.get() + offset;
+    return m_blocks[m_current].bytes + offset;
 }
 
 void CBumpArena::Reset()
@@ -53,10 +87,22 @@ bool CBumpArena::FitsCurrent(std::size_t bytes, std::size_t align) const
 
 void CBumpArena::AddBlock(std::size_t atLeast)
 {
-    const std::size_t size = std::max(m_nextBlockBytes, atLeast);
+    std::size_t size = std::max(m_nextBlockBytes, atLeast);
+    if (size >= kMappedBlock) {
+        size = AlignUp(size, kPageBytes);
+    }
     m_nextBlockBytes = std::min(kLargestBlock, 2 * m_nextBlockBytes);
-    // new[] gives memory aligned for any fundamental type, which every offset is relative to.
-    m_blocks.push_back(Block{std::unique_ptr<std::byte[]>(new std::byte[size]), size});
+    m_blocks.reserve(m_blocks.size() + 1); // nothing below may be left unowned
+    Block block{nullptr, size, size >= kMappedBlock};
+    if (block.mapped) {
+        block.bytes = MapBlock(size);
+        block.mapped = block.bytes != nullptr;
+    }
+    if (!block.mapped) {
+        // new[] gives memory aligned for any fundamental type, which every offset is relative to.
+        block.bytes = new std::byte[size];
+    }
+    m_blocks.push_back(block);
     m_reservedBytes += size;
     m_current = m_blocks.size() - 1;
     m_used = 0;

@@ -12,6 +12,7 @@
 #include <cassert>
 #include <functional>
 #include <memory>
+#include <new>
 #include <span>
 
 namespace Ombrel {
@@ -93,11 +94,16 @@ void CShapedTextCache::ClearWithApplication()
 }
 
 CShapedTextCache::CFontTexts::CFontTexts(QFont font)
-    : m_font(font), m_composer(std::move(font)), m_arena(kFirstArenaBlock)
+    : m_font(font), m_composer(std::move(font)), m_entryStore(sizeof(Entry) * kEntriesPerBlock), m_arena(kFirstArenaBlock)
 {
 }
 
-CShapedTextCache::CFontTexts::~CFontTexts() = default;
+CShapedTextCache::CFontTexts::~CFontTexts()
+{
+    for (std::size_t position = 0; position < m_made; ++position) {
+        At(position).~Entry();
+    }
+}
 
 QString CShapedTextCache::CFontTexts::TextOf(const Entry& entry)
 {
@@ -155,8 +161,11 @@ CShapedTextCache::Entry& CShapedTextCache::CFontTexts::Insert(std::string_view u
     }
     if (m_used == m_made) {
         if (m_made % kEntriesPerBlock == 0) {
-            m_blocks.push_back(std::make_unique<Entry[]>(kEntriesPerBlock));
+            m_blocks.reserve(m_blocks.size() + 1);
+            m_blocks.push_back(static_cast<Entry*>(
+                m_entryStore.Allocate(sizeof(Entry) * kEntriesPerBlock, alignof(Entry))));
         }
+        new (&m_blocks.back()[m_made % kEntriesPerBlock]) Entry();
         ++m_made;
     }
     const auto position = static_cast<std::uint32_t>(m_used++);

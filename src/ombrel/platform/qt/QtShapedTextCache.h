@@ -132,7 +132,9 @@ public:
             std::uint16_t entry = 0;
             std::uint16_t tag = 0;
         };
-        static constexpr std::size_t kEntriesPerBlock = 512;
+        // A font of a few texts (a header's) takes one block from the heap; the blocks of its
+        // store double from there.
+        static constexpr std::size_t kEntriesPerBlock = 128;
 
         Entry& At(std::size_t position);
         Entry* Lookup(std::string_view utf8, std::uint64_t hash);
@@ -145,10 +147,12 @@ public:
 
         QFont m_font;
         CGlyphComposer m_composer;
-        // Entries [0, m_used) hold texts; later ones are kept only for their glyph-run lists,
-        // which a new text reuses. Entries stay where they are made (blocks of
-        // kEntriesPerBlock), so the cache grows without moving any.
-        std::vector<std::unique_ptr<Entry[]>> m_blocks;
+        // Entries [0, m_used) hold texts; later ones up to m_made are kept only for their
+        // glyph-run lists, which a new text reuses. Entries stay where they are made (blocks of
+        // kEntriesPerBlock from m_entryStore, which is never reset), so the cache grows
+        // without moving any.
+        CBumpArena m_entryStore;
+        std::vector<Entry*> m_blocks;
         std::size_t m_used = 0;
         std::size_t m_made = 0;
         // Keys, composed glyphs and placed glyphs of the texts kept now; emptied with them.
