@@ -7,6 +7,7 @@
 
 #include <QFont>
 #include <QFontMetrics>
+#include <QGuiApplication>
 
 #include <gtest/gtest.h>
 
@@ -93,15 +94,20 @@ TEST(ShapedTextCacheTest, TextsAreFoundByTheirBytesAndConvertedWhateverTheirScri
 }
 
 // A composed text drawn through the painter (a printer, a widget) is drawn from a run made of
-// its kept glyphs: it must be the shaper's run.
+// its glyphs, composed again when other texts came since: it must be the shaper's run.
 TEST(ShapedTextCacheTest, ComposedTextsGiveTheShapersRunForThePainter)
 {
     QFont kerned(QStringLiteral("DejaVu Serif"), 11);
     QFont underlined(QStringLiteral("DejaVu Sans"), 9);
     underlined.setUnderline(true);
+    const std::vector<std::string> samples = {"Wavy Tea, AV", "-1,234.50",
+                                              "Caf\xC3\xA9 \xE2\x80\x94 12 \xE2\x82\xAC"};
     for (const QFont& font : {kerned, underlined}) {
         CShapedTextCache::CFontTexts texts(font);
-        for (const std::string utf8 : {"Wavy Tea, AV", "-1,234.50", "Caf\xC3\xA9 \xE2\x80\x94 12 \xE2\x82\xAC"}) {
+        for (const std::string& utf8 : samples) {
+            texts.Find(utf8);
+        }
+        for (const std::string& utf8 : samples) {
             Entry& entry = texts.Find(utf8);
             ASSERT_EQ(entry.setting, Setting::Composed) << utf8;
             const LaidOutLine shaped = LayOutLine(CShapedTextCache::CFontTexts::TextOf(entry), font);
@@ -116,6 +122,27 @@ TEST(ShapedTextCacheTest, ComposedTextsGiveTheShapersRunForThePainter)
             // Decorations are the painter's to draw: such texts are not blended from masks.
             EXPECT_EQ(texts.PlacedOf(entry) == nullptr, font.underline()) << utf8;
         }
+    }
+}
+
+// A text composed while the application ran left to right is shaped when it must be set again
+// after the application turned right to left (its neutral characters then run the other way).
+TEST(ShapedTextCacheTest, ComposedTextsSetAgainRightToLeftAreShaped)
+{
+    const QFont font(QStringLiteral("DejaVu Sans"), 9);
+    CShapedTextCache::CFontTexts texts(font);
+    Entry& entry = texts.Find("12:30 (5)");
+    ASSERT_EQ(entry.setting, Setting::Composed);
+    texts.Find("another text"); // the first one's glyphs must be composed again
+    QGuiApplication::setLayoutDirection(Qt::RightToLeft);
+    const LaidOutLine shaped = LayOutLine(QStringLiteral("12:30 (5)"), font);
+    const QList<QGlyphRun> runs = texts.RunsOf(texts.Find("12:30 (5)"));
+    QGuiApplication::setLayoutDirection(Qt::LeftToRight);
+    EXPECT_EQ(entry.setting, Setting::Shaped);
+    ASSERT_EQ(runs.size(), shaped.runs.size());
+    for (qsizetype i = 0; i < runs.size(); ++i) {
+        EXPECT_EQ(runs[i].glyphIndexes(), shaped.runs[i].glyphIndexes());
+        EXPECT_EQ(runs[i].positions(), shaped.runs[i].positions());
     }
 }
 

@@ -180,8 +180,6 @@ CShapedTextCache::Entry& CShapedTextCache::CFontTexts::Insert(std::string_view u
     entry.setting = Setting::Lines;
     entry.runsMade = false;
     entry.ink = QRect();
-    entry.composed = nullptr;
-    entry.composedCount = 0;
     entry.glyphs.clear();
     entry.elidedFor = -1;
     entry.elidedEntry = 0;
@@ -218,6 +216,7 @@ void CShapedTextCache::CFontTexts::ForgetAll()
     std::fill(m_slots.begin(), m_slots.end(), Slot{});
     m_used = 0;
     m_arena.Reset();
+    m_scratchEntry = nullptr;
 }
 
 int CShapedTextCache::CFontTexts::Measure(const QString& text)
@@ -250,21 +249,46 @@ CGlyphMasks* CShapedTextCache::CFontTexts::ComposedMasks()
     return m_composedMasks;
 }
 
+bool CShapedTextCache::CFontTexts::ComposedGlyphs(Entry& entry, std::span<const FixedGlyph>& glyphs)
+{
+    if (m_scratchEntry != &entry) {
+        m_scratch.clear();
+        qreal advance = 0;
+        QRect ink;
+        if (!m_composer.ComposeGlyphs(entry.Key(), m_scratch, advance, ink)) {
+            // The application turned right to left since: the shaper sets the text now.
+            m_scratchEntry = nullptr;
+            entry.setting = Setting::Shaped;
+            entry.runsMade = false;
+            const LaidOutLine line = LayOutLine(TextOf(entry), m_font);
+            entry.glyphs = line.valid ? line.runs : QList<QGlyphRun>();
+            return false;
+        }
+        m_scratchEntry = &entry;
+    }
+    glyphs = m_scratch;
+    return true;
+}
+
 const QList<QGlyphRun>& CShapedTextCache::CFontTexts::RunsOf(Entry& entry)
 {
     if (entry.setting != Setting::Composed || entry.runsMade) {
         return entry.glyphs;
     }
+    std::span<const FixedGlyph> composed;
+    if (!ComposedGlyphs(entry, composed)) {
+        return entry.glyphs;
+    }
     entry.runsMade = true;
     entry.glyphs.clear();
-    if (entry.composedCount == 0) {
+    if (composed.empty()) {
         return entry.glyphs;
     }
     QList<quint32> indexes;
     QList<QPointF> positions;
-    indexes.reserve(entry.composedCount);
-    positions.reserve(entry.composedCount);
-    for (const FixedGlyph& glyph : std::span(entry.composed, entry.composedCount)) {
+    indexes.reserve(static_cast<qsizetype>(composed.size()));
+    positions.reserve(static_cast<qsizetype>(composed.size()));
+    for (const FixedGlyph& glyph : composed) {
         indexes.append(glyph.index);
         positions.append(QPointF(qreal(glyph.x) / FixedGlyph::kUnit, qreal(glyph.y) / FixedGlyph::kUnit));
     }
@@ -289,10 +313,13 @@ const CGlyphMasks::PlacedRun* CShapedTextCache::CFontTexts::PlacedOf(Entry& entr
             return nullptr; // decorations are drawn by the painter
         }
         masks = ComposedMasks();
-        glyphs = std::span(entry.composed, entry.composedCount);
+        if (!ComposedGlyphs(entry, glyphs)) {
+            return nullptr;
+        }
     } else if (entry.setting == Setting::Shaped && entry.glyphs.size() == 1) {
         masks = MasksOf(entry.glyphs.front().rawFont());
         m_scratch.clear();
+        m_scratchEntry = nullptr;
         if (masks == nullptr || !masks->FixedGlyphsOf(entry.glyphs.front(), QPointF(0, 0), m_scratch)) {
             return nullptr;
         }
@@ -332,13 +359,12 @@ void CShapedTextCache::CFontTexts::LayOut(Entry& entry)
         return;
     }
     m_scratch.clear();
+    m_scratchEntry = nullptr;
     if (qreal advance = 0; m_composer.ComposeGlyphs(entry.Key(), m_scratch, advance, entry.ink)) {
+        // The glyphs stay in m_scratch for the draw that usually follows.
         entry.setting = Setting::Composed;
         entry.width = qRound(advance);
-        FixedGlyph* glyphs = m_arena.AllocateArray<FixedGlyph>(m_scratch.size());
-        std::uninitialized_copy(m_scratch.begin(), m_scratch.end(), glyphs);
-        entry.composed = glyphs;
-        entry.composedCount = static_cast<std::uint32_t>(m_scratch.size());
+        m_scratchEntry = &entry;
         return;
     }
     entry.setting = Setting::Shaped;

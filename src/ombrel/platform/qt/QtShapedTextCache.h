@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <span>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -33,8 +34,8 @@ namespace Ombrel {
 //
 // Texts of simple script are set from per-character glyphs (CGlyphComposer) rather than
 // shaped, so that even new texts cost little: a page of new values is mostly new texts, and
-// such a text is kept as plain glyphs in the font's arena, with no QString and no glyph run
-// (one is made only for drawing through the painter).
+// such a text is kept as its glyphs placed on their masks in the font's arena, with no QString
+// and no glyph run (one is made only for drawing through the painter).
 //
 // Texts are kept per font key (the font and the device resolution) and looked up by their
 // UTF-8 bytes, so a lookup needs no conversion. One cache per thread, since glyph runs belong
@@ -70,10 +71,9 @@ public:
         Setting setting = Setting::Lines;
         bool runsMade = false;     // `glyphs` holds the run of a composed text
         QRect ink; // whole pixels the glyphs touch, from the line's top-left corner
-        // Setting::Composed: the glyphs, positions from the line's top-left corner.
-        const FixedGlyph* composed = nullptr;
-        std::uint32_t composedCount = 0;
-        // Setting::Shaped: the runs; Setting::Composed: its run once RunsOf made it.
+        // Setting::Shaped: the runs; Setting::Composed: its run once RunsOf made it (a composed
+        // text keeps its glyphs only as placed on masks, and is composed again when needed
+        // otherwise, which is rare).
         QList<QGlyphRun> glyphs;
         // The text cut with an end ellipsis to `elidedFor` pixels, once asked for: the position
         // of the cut text's entry, kept as long as this text is.
@@ -144,6 +144,10 @@ public:
         void ForgetAll();
         void LayOut(Entry& entry);
         CGlyphMasks* ComposedMasks();
+        // The glyphs of a composed entry, in m_scratch: those of its layout when nothing was
+        // composed since, else composed again. False, having made the entry a shaped one, when
+        // the text no longer composes.
+        bool ComposedGlyphs(Entry& entry, std::span<const FixedGlyph>& glyphs);
 
         QFont m_font;
         CGlyphComposer m_composer;
@@ -157,7 +161,8 @@ public:
         std::size_t m_made = 0;
         // Keys, composed glyphs and placed glyphs of the texts kept now; emptied with them.
         CBumpArena m_arena;
-        std::vector<FixedGlyph> m_scratch; // a text's glyphs before they are kept
+        std::vector<FixedGlyph> m_scratch; // glyphs of one text on their way to being placed
+        const Entry* m_scratchEntry = nullptr; // the composed entry whose glyphs m_scratch holds
         // m_slots has a power of two size and stays at most half full, so probes are short.
         std::vector<Slot> m_slots;
         std::vector<std::pair<QRawFont, std::unique_ptr<CGlyphMasks>>> m_masks;
