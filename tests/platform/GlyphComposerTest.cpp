@@ -131,7 +131,11 @@ TEST(GlyphComposerTest, ComposedTextsAreTheShapersGlyphsAtTheShapersPositions)
                                                glyphs, advance, ink))
                 << text.toStdString();
             EXPECT_EQ(advance, line.advance);
-            EXPECT_EQ(ink, line.ink.toAlignedRect()) << text.toStdString();
+            // The ink box may be rounded outwards by a pixel, never inwards: it decides only
+            // whether a text needs cutting to its cell.
+            const QRect exact = line.ink.toAlignedRect();
+            EXPECT_TRUE(exact.isEmpty() ? ink.isEmpty() : ink.contains(exact)) << text.toStdString();
+            EXPECT_TRUE(exact.isEmpty() || exact.adjusted(-1, -1, 1, 1).contains(ink)) << text.toStdString();
             Placed fixed;
             for (const FixedGlyph& glyph : glyphs) {
                 fixed.indexes.push_back(glyph.index);
