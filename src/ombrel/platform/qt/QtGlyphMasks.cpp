@@ -4,6 +4,8 @@
 #include <QtMath>
 
 #include <algorithm>
+#include <cassert>
+#include <climits>
 #include <array>
 #include <cmath>
 #include <memory>
@@ -24,6 +26,11 @@ constexpr int kCanvasMargin = 4;
 // spans and coverage, takes three or four.
 constexpr int kCacheLine = 64;
 constexpr int kPrefetchedLines = 4;
+static_assert(sizeof(CGlyphMasks::PlacedRun::Glyph) == 8,
+              "a new text keeps a placed glyph per character: keep it to eight bytes");
+// Placed glyphs keep their whole-pixel positions in 16 bits: a run reaching further out (a
+// text tens of thousands of pixels long) is drawn through the painter.
+constexpr std::int32_t kMaxPlacedOffset = std::int32_t{INT16_MAX} * FixedGlyph::kUnit;
 
 // Qt's multiplication of the four 8-bit channels of `x` by `a` / 255, rounded as the raster
 // engine rounds it.
@@ -175,7 +182,10 @@ std::uint64_t HashOf(std::uint64_t key)
 
 } // namespace
 
-CGlyphMasks::CGlyphMasks(QRawFont font) : m_font(std::move(font)), m_store(kFirstStoreBlock) {}
+CGlyphMasks::CGlyphMasks(QRawFont font)
+    : m_font(std::move(font)), m_store(kFirstStoreBlock), m_table(std::make_unique<const Mask*[]>(kMaxMasks))
+{
+}
 
 CGlyphMasks::~CGlyphMasks() = default;
 
@@ -244,17 +254,20 @@ bool CGlyphMasks::BlendPlaced(const PlacedRun& placed, QPoint shift, QRgb color,
     // and its coverage lie one after another, so its first lines are fetched without reading
     // it first.
     const std::span<const PlacedRun::Glyph> glyphs(placed.glyphs, placed.count);
+    const Mask* const* masks = placed.masks;
     for (std::size_t i = 0; i < glyphs.size(); ++i) {
         if (i + 2 < glyphs.size()) {
-            const char* ahead = reinterpret_cast<const char*>(glyphs[i + 2].mask);
+            const char* ahead = reinterpret_cast<const char*>(masks[glyphs[i + 2].mask]);
             for (int line = 0; line < kPrefetchedLines; ++line) {
                 __builtin_prefetch(ahead + line * kCacheLine);
             }
         }
+        const Mask& mask = *masks[glyphs[i].mask];
+        const QPoint at(glyphs[i].x + shift.x(), glyphs[i].y + shift.y());
         if (whole) {
-            BlendWholeMask(*glyphs[i].mask, glyphs[i].offset + shift, pen, target);
+            BlendWholeMask(mask, at, pen, target);
         } else {
-            BlendMask(*glyphs[i].mask, glyphs[i].offset + shift, pen, target, clip);
+            BlendMask(mask, at, pen, target, clip);
         }
     }
     return true;
@@ -275,15 +288,17 @@ bool CGlyphMasks::PlaceChecked(std::span<const FixedGlyph> glyphs, PlacedRun::Gl
     bool inked = false;
     for (std::size_t i = 0; i < glyphs.size(); ++i) {
         const FixedGlyph& glyph = glyphs[i];
-        if (glyph.x < 0 || glyph.y < 0) {
+        if (glyph.x < 0 || glyph.y < 0 || glyph.x >= kMaxPlacedOffset || glyph.y >= kMaxPlacedOffset) {
             return false;
         }
-        const Mask& mask = MaskOf(glyph.index, glyph.x % FixedGlyph::kUnit, glyph.y % FixedGlyph::kUnit);
+        const std::uint32_t position = MaskOf(glyph.index, glyph.x % FixedGlyph::kUnit, glyph.y % FixedGlyph::kUnit);
+        const Mask& mask = *m_table[position];
         if (!mask.grey) {
             return false;
         }
         const QPoint offset(glyph.x / FixedGlyph::kUnit, glyph.y / FixedGlyph::kUnit);
-        storage[i] = PlacedRun::Glyph{&mask, offset};
+        storage[i] = PlacedRun::Glyph{position, static_cast<std::int16_t>(offset.x()),
+                                      static_cast<std::int16_t>(offset.y())};
         if (mask.spanCount != 0) {
             const QRect bounds = mask.bounds.translated(offset);
             left = inked ? std::min(left, bounds.left()) : bounds.left();
@@ -297,43 +312,46 @@ bool CGlyphMasks::PlaceChecked(std::span<const FixedGlyph> glyphs, PlacedRun::Gl
     placed.count = static_cast<std::uint32_t>(glyphs.size());
     placed.bounds = inked ? QRect(QPoint(left, top), QPoint(right, bottom)) : QRect();
     placed.generation = m_generation;
+    placed.masks = m_table.get();
     return true;
 }
 
-const CGlyphMasks::Mask& CGlyphMasks::MaskOf(quint32 glyph, int fractionX, int fractionY)
+std::uint32_t CGlyphMasks::MaskOf(quint32 glyph, int fractionX, int fractionY)
 {
     const std::uint64_t key = KeyOf(glyph, fractionX, fractionY);
     if (!m_slots.empty()) {
         const std::size_t mask = m_slots.size() - 1;
-        for (std::size_t at = HashOf(key) & mask; m_slots[at].mask != nullptr; at = (at + 1) & mask) {
+        for (std::size_t at = HashOf(key) & mask; m_slots[at].mask != 0; at = (at + 1) & mask) {
             if (m_slots[at].key == key) {
-                return *m_slots[at].mask;
+                return m_slots[at].mask - 1;
             }
         }
     }
-    const Mask& made = Render(glyph, fractionX, fractionY);
-    Index(key, &made);
-    return made;
+    assert(m_maskCount < kMaxMasks && "masks are dropped before a run could outgrow them");
+    const auto position = static_cast<std::uint32_t>(m_maskCount);
+    m_table[position] = &Render(glyph, fractionX, fractionY);
+    Index(key, position);
+    return position;
 }
 
-void CGlyphMasks::Index(std::uint64_t key, const Mask* mask)
+void CGlyphMasks::Index(std::uint64_t key, std::uint32_t position)
 {
     if (2 * (m_maskCount + 1) > m_slots.size()) {
         std::vector<Slot> old(std::max(kFirstSlots, 2 * m_slots.size()));
         old.swap(m_slots);
         m_maskCount = 0;
         for (const Slot& slot : old) {
-            if (slot.mask != nullptr) {
-                Index(slot.key, slot.mask);
+            if (slot.mask != 0) {
+                Index(slot.key, slot.mask - 1);
             }
         }
     }
     const std::size_t slotMask = m_slots.size() - 1;
     std::size_t at = HashOf(key) & slotMask;
-    while (m_slots[at].mask != nullptr) {
+    while (m_slots[at].mask != 0) {
         at = (at + 1) & slotMask;
     }
-    m_slots[at] = Slot{key, mask};
+    m_slots[at] = Slot{key, position + 1};
     ++m_maskCount;
 }
 

@@ -14,6 +14,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -64,13 +65,15 @@ public:
     {
         struct Glyph
         {
-            const Mask* mask = nullptr;
-            QPoint offset; // of the whole-pixel glyph position
+            std::uint32_t mask = 0; // position in `masks`
+            std::int16_t x = 0;     // of the whole-pixel glyph position
+            std::int16_t y = 0;
         };
         const Glyph* glyphs = nullptr;
         std::uint32_t count = 0;
         QRect bounds; // of every glyph's inked pixels, from the point the run was placed at
         std::uint64_t generation = 0; // 0: never placed
+        const Mask* const* masks = nullptr; // the masks' table, while the generation lasts
     };
 
     // Masks of glyphs of `font`; runs of other raw fonts are not blended.
@@ -112,12 +115,12 @@ public:
     static constexpr int kMaxGlyphExtent = 4096;
 
 private:
-    // A slot of the open-addressing index of masks: the key of (glyph, fractions) and its mask
-    // (null: empty).
+    // A slot of the open-addressing index of masks: the key of (glyph, fractions) and the
+    // mask's position in m_table plus one (0: empty).
     struct Slot
     {
         std::uint64_t key = 0;
-        const Mask* mask = nullptr;
+        std::uint32_t mask = 0;
     };
 
     // Whether blending here gives Qt's pixels for this font; checked on first use.
@@ -125,9 +128,10 @@ private:
     // Place without the check.
     bool PlaceChecked(std::span<const FixedGlyph> glyphs, PlacedRun::Glyph* storage, PlacedRun& placed);
     bool PlaceRun(const QGlyphRun& run, QPointF origin, PlacedRun& placed);
-    const Mask& MaskOf(quint32 glyph, int fractionX, int fractionY);
+    // The position of the mask in m_table.
+    std::uint32_t MaskOf(quint32 glyph, int fractionX, int fractionY);
     const Mask& Render(quint32 glyph, int fractionX, int fractionY);
-    void Index(std::uint64_t key, const Mask* mask);
+    void Index(std::uint64_t key, std::uint32_t position);
     void DropMasks();
 
     enum class Check : std::uint8_t { Unknown, Passed, Failed };
@@ -136,6 +140,8 @@ private:
     // Masks with their spans and coverage; emptied with the index when kMaxMasks are kept.
     CBumpArena m_store;
     std::vector<Slot> m_slots; // a power of two in size, at most half full
+    // The masks kept, by position; never reallocated, so placed runs may point at it.
+    std::unique_ptr<const Mask*[]> m_table;
     std::size_t m_maskCount = 0;
     std::uint64_t m_generation = 1;
     // Reused by Blend and Render, so that they allocate nothing once their sizes were seen.
