@@ -11,6 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -195,4 +198,59 @@ TEST(ShapedTextCacheTest, ACutIsRememberedOnlyWithTheTextItWasMadeFor)
     Entry& again = texts.Find("The last long value");
     EXPECT_EQ(texts.RememberedCut(again, 50), nullptr);
     EXPECT_EQ(texts.Find("The la\xE2\x80\xA6").Key(), "The la\xE2\x80\xA6");
+}
+
+// Cell texts may hold any bytes (pasted, loaded): the cache's own reading of UTF-8 must agree
+// with Qt's wherever it composes, and refuse the rest, for bytes of every kind.
+TEST(ShapedTextCacheTest, AnyBytesAreMeasuredAndSetAsQtReadsThem)
+{
+    const QFont font(QStringLiteral("DejaVu Sans"), 9);
+    CShapedTextCache::CFontTexts texts(font);
+    const QFontMetrics metrics(font);
+    // Mostly ASCII letters and lead or continuation bytes of two- and three-byte sequences.
+    const unsigned char pieces[] = {'a', 'W', '7', ' ', 0x80, 0xA9, 0xBF, 0xC2, 0xC3, 0xC1,
+                                    0xE2, 0xE0, 0xED, 0x82, 0xAC, 0xF0, 0x9F, 0xFF, 0x00, 0x09};
+    std::mt19937 random(20261210);
+    std::uniform_int_distribution<std::size_t> piece(0, std::size(pieces) - 1);
+    std::uniform_int_distribution<int> length(0, 9);
+    int composed = 0;
+    for (int sample = 0; sample < 3000; ++sample) {
+        std::string utf8;
+        for (int n = length(random); n > 0; --n) {
+            utf8.push_back(static_cast<char>(pieces[piece(random)]));
+        }
+        Entry& entry = texts.Find(utf8);
+        const QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+        ASSERT_EQ(CShapedTextCache::CFontTexts::TextOf(entry), text);
+        ASSERT_EQ(entry.width, metrics.horizontalAdvance(text)) << sample;
+        if (entry.setting != Setting::Composed) {
+            continue;
+        }
+        ++composed;
+        const LaidOutLine shaped = LayOutLine(text, font);
+        std::vector<quint32> expected;
+        for (const QGlyphRun& run : shaped.runs) {
+            for (const quint32 glyph : run.glyphIndexes()) {
+                expected.push_back(glyph);
+            }
+        }
+        ASSERT_EQ(GlyphsOf(texts, entry), expected) << sample;
+    }
+    EXPECT_GT(composed, 100);
+}
+
+// Long texts fill a font's memory long before its count of texts: they are forgotten by bytes.
+TEST(ShapedTextCacheTest, LongTextsAreForgottenBeforeTheyOutgrowTheFontsMemory)
+{
+    const QFont font(QStringLiteral("DejaVu Sans"), 9);
+    CShapedTextCache::CFontTexts texts(font);
+    const std::string filler(std::size_t{1} << 20, 'x'); // a megabyte of one line
+    std::size_t mostKept = 0;
+    for (int i = 0; i < 80; ++i) {
+        texts.Find(std::to_string(i) + filler);
+        mostKept = std::max(mostKept, texts.Size());
+        ASSERT_LE(texts.ArenaBytes(), 2 * CShapedTextCache::kMaxTextBytesPerFont) << i;
+    }
+    EXPECT_LT(mostKept, 80u);
+    EXPECT_GE(mostKept, CShapedTextCache::kMaxTextBytesPerFont / filler.size() / 2);
 }

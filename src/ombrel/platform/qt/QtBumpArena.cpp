@@ -71,6 +71,7 @@ void* CBumpArena::Allocate(std::size_t bytes, std::size_t align)
     }
     const std::size_t offset = AlignUp(m_used, align);
     m_used = offset + bytes;
+    m_handedOutBytes += bytes;
     return m_blocks[m_current].bytes + offset;
 }
 
@@ -78,6 +79,7 @@ void CBumpArena::Reset()
 {
     m_current = 0;
     m_used = 0;
+    m_handedOutBytes = 0;
 }
 
 bool CBumpArena::FitsCurrent(std::size_t bytes, std::size_t align) const

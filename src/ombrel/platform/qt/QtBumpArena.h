@@ -52,6 +52,8 @@ public:
 
     // Bytes of the blocks held, handed out or not.
     std::size_t ReservedBytes() const { return m_reservedBytes; }
+    // Bytes handed out since the last Reset.
+    std::size_t HandedOutBytes() const { return m_handedOutBytes; }
 
 private:
     struct Block
@@ -69,6 +71,7 @@ private:
     std::size_t m_used = 0;    // bytes handed out of the current block
     std::size_t m_nextBlockBytes;
     std::size_t m_reservedBytes = 0;
+    std::size_t m_handedOutBytes = 0;
 };
 
 } // namespace Ombrel

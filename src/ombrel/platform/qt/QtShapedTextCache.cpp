@@ -116,7 +116,7 @@ CShapedTextCache::Entry& CShapedTextCache::CFontTexts::Find(std::string_view utf
     if (Entry* found = Lookup(utf8, hash)) {
         return *found;
     }
-    if (m_used >= kMaxTextsPerFont) {
+    if (m_used >= kMaxTextsPerFont || m_arena.HandedOutBytes() >= kMaxTextBytesPerFont) {
         ForgetAll();
     }
     Entry& entry = Insert(utf8, hash);

@@ -39,8 +39,9 @@ namespace Ombrel {
 //
 // Texts are kept per font key (the font and the device resolution) and looked up by their
 // UTF-8 bytes, so a lookup needs no conversion. One cache per thread, since glyph runs belong
-// to the thread that made them. A font's texts that outgrow kMaxTextsPerFont (values that keep
-// changing) are forgotten at once and their entries reused for the texts that follow; fonts
+// to the thread that made them. A font's texts that outgrow kMaxTextsPerFont or
+// kMaxTextBytesPerFont (values that keep changing, long texts) are forgotten at once and their
+// entries and memory reused for the texts that follow; fonts
 // beyond kMaxFonts empty the whole cache, which changes its generation: a CFontTexts pointer is
 // valid while the generation it was obtained in lasts.
 class CShapedTextCache
@@ -177,6 +178,10 @@ public:
 
     static constexpr std::size_t kMaxFonts = 8; // a grid paints with a few fonts
     static constexpr std::size_t kMaxTextsPerFont = 16384;
+    // Bytes of a font's texts (keys and placed glyphs) beyond which they are forgotten as when
+    // there are too many: long texts must not grow a font's cache without bound. Cell values
+    // take a few hundred bytes each, so a full font of them stays far below.
+    static constexpr std::size_t kMaxTextBytesPerFont = std::size_t{32} << 20;
     static_assert(kMaxTextsPerFont < (std::size_t{1} << 16),
                   "index slots hold an entry position in 16 bits: widen Slot::entry");
 
