@@ -324,12 +324,16 @@ bool CGridItem::InsertChildren(std::span<CGridItem* const> children, int slot, b
         return true;
 
     const bool hadChildren = !m_children.IsEmpty();
+    const bool sorted = m_container->IsSorted();
+    // A burst sorted into a parent without children is the one case that does not ask the
+    // container's set before the sort: its registration may run on beside the sort.
+    if (!sorted || hadChildren)
+        m_container->FinishRegistration();
     // Read before the insertion: whether the visible sequence is the children, in order.
-    const bool flat = ShowsOnlyFlatChildren(children.size());
+    const bool flat = hadChildren && ShowsOnlyFlatChildren(children.size());
     // A burst of a bulk load is sorted in this copy: on huge pages, as the other arrays of a
     // million rows are.
     std::pmr::vector<CGridItem*> added(children.begin(), children.end(), &CHugePageMemory::Get());
-    const bool sorted = m_container->IsSorted();
     std::vector<int> slots;
     if (sorted && !hadChildren)
         InsertSortedIntoEmpty(added);
@@ -391,6 +395,7 @@ void CGridItem::InsertSortedIntoEmpty(std::span<CGridItem*> added)
     for (CGridItem* child : added)
         child->UpdateSortKeys();
     CRowComparator(m_container->GetSortLevels()).Sort(added);
+    m_container->FinishRegistration(); // before the rows become children anyone can reach
     m_children.Insert(0, added);
 }
 
