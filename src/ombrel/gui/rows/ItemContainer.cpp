@@ -246,9 +246,12 @@ std::vector<CGridItem*> CItemContainer::CreateRows(std::span<Common::CDataObject
     std::vector<CGridItem*> rows;
     rows.reserve(objects.size());
     std::pmr::vector<void*> slots(objects.size(), nullptr, &CHugePageMemory::Get());
-    CGridItem::GetArena().AllocateMany(slots);
-    for (std::size_t index = 0; index < objects.size(); ++index)
-        rows.push_back(::new (slots[index]) CGridItem(this, objects[index]));
+    // Rows are made run by run as the slots are taken: the arena prepares its later chunks
+    // meanwhile.
+    CGridItem::GetArena().AllocateMany(slots, [&](std::span<void* const> run) {
+        for (void* slot : run)
+            rows.push_back(::new (slot) CGridItem(this, objects[rows.size()]));
+    });
 
     // Registering a large burst is mostly waiting on memory: the fresh pages of both tables
     // and a cache miss per row in each. On a helper thread it runs beside the sort of the same
