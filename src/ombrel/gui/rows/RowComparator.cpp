@@ -265,16 +265,38 @@ void RadixSortPrefixes(std::pmr::vector<Entry>& entries)
     }
 }
 
-// The smallest and largest prefix of each of the two levels over a burst.
+// The smallest and largest prefix of each of the two levels over a burst, and the low bits
+// that every prefix of a level shares (the padding of texts of one length, for one).
 struct PrefixRange
 {
-    std::array<std::uint64_t, 2> low{};
+    std::array<std::uint64_t, 2> low{~std::uint64_t{0}, ~std::uint64_t{0}};
     std::array<std::uint64_t, 2> high{};
+    std::array<std::uint64_t, 2> anySet{};
+    std::array<std::uint64_t, 2> allSet{~std::uint64_t{0}, ~std::uint64_t{0}};
 
-    // Bits that a level's prefixes take once its smallest is taken away.
+    void Add(std::size_t level, std::uint64_t prefix)
+    {
+        low[level] = std::min(low[level], prefix);
+        high[level] = std::max(high[level], prefix);
+        anySet[level] |= prefix;
+        allSet[level] &= prefix;
+    }
+    // Low bits every prefix of the level has alike: the smallest has them too, so they are
+    // zero in every prefix less the smallest and can be shifted out without losing an order.
+    int SharedLowBits(std::size_t level) const
+    {
+        const std::uint64_t varying = anySet[level] ^ allSet[level];
+        return varying == 0 ? 0 : std::countr_zero(varying);
+    }
+    // A prefix of the level as the sort reads it: less the smallest, without the shared bits.
+    std::uint64_t Offset(std::size_t level, std::uint64_t prefix) const
+    {
+        return (prefix - low[level]) >> SharedLowBits(level);
+    }
+    // Bits that the level's offsets take.
     int Bits(std::size_t level) const
     {
-        return static_cast<int>(std::bit_width(high[level] - low[level]));
+        return static_cast<int>(std::bit_width(Offset(level, high[level])));
     }
 };
 
@@ -338,19 +360,16 @@ bool CRowComparator::SortByPrefixes(std::span<CGridItem*> rows) const
         return m_levels[level].IsDescending() ? ~prefix : prefix;
     };
     // A first read of the prefixes finds their ranges: the sort then skips the bytes that
-    // only a level's smallest value holds, and packs both levels into one number when they fit.
+    // only a level's smallest value holds or that all share, and packs both levels into one
+    // number when they fit.
     PrefixRange range;
-    range.low.fill(~std::uint64_t{0});
     for (const CGridItem* row : rows) {
-        for (std::size_t level = 0; level < kPrefixLevels; ++level) {
-            const std::uint64_t prefix = prefixOf(row, level);
-            range.low[level] = std::min(range.low[level], prefix);
-            range.high[level] = std::max(range.high[level], prefix);
-        }
+        for (std::size_t level = 0; level < kPrefixLevels; ++level)
+            range.Add(level, prefixOf(row, level));
     }
     const int secondBits = range.Bits(1);
     const auto offset = [&](const CGridItem* row, std::size_t level) {
-        return prefixOf(row, level) - range.low[level];
+        return range.Offset(level, prefixOf(row, level));
     };
 
     // Rows with equal prefixes are equal unless a level past the prefixes, or text past the
