@@ -150,7 +150,8 @@ TEST(RowArenaThreadTest, ABurstHandedOverRunByRunGivesEverySlotOnceInOrder)
     std::vector<void*> sorted = burst;
     std::ranges::sort(sorted);
     for (std::size_t index = 1; index < sorted.size(); ++index) {
-        EXPECT_GE(static_cast<std::byte*>(sorted[index]) - static_cast<std::byte*>(sorted[index - 1]),
+        const auto* previous = static_cast<std::byte*>(sorted[index - 1]);
+        EXPECT_GE(static_cast<std::byte*>(sorted[index]) - previous,
                   static_cast<std::ptrdiff_t>(kSlotBytes));
     }
     EXPECT_EQ(arena.GetLiveCount(), burst.size());

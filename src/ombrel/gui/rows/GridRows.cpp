@@ -222,8 +222,8 @@ std::vector<CGridItem*> CGridRows::AddMany(std::span<Common::CDataObject* const>
     if (!target || objects.empty())
         return rows;
     CItemContainer& container = *target->GetContainer();
-    // The burst's registration runs beside its sort; it is over when the rows are inserted, and
-    // also when the insertion throws.
+    // The burst's keys are read as its rows are made and its registration runs beside its
+    // sort; the registration is over when the rows are inserted, and also when that throws.
     rows = container.CreateRows(objects, CItemContainer::Registration::Aside);
     struct RegistrationFinisher
     {
@@ -237,7 +237,8 @@ std::vector<CGridItem*> CGridRows::AddMany(std::span<Common::CDataObject* const>
             }
         }
     } finisher{container};
-    const bool inserted = target->InsertChildren(rows, Resolver::Slot(target, insertAfter), true);
+    const bool inserted = target->InsertChildren(rows, Resolver::Slot(target, insertAfter), true,
+                                                 CGridItem::ChildKeys::Current);
     assert(inserted && "new rows are always accepted as children");
     (void)inserted;
     container.FinishRegistration();

@@ -246,38 +246,50 @@ std::vector<CGridItem*> CItemContainer::CreateRows(std::span<Common::CDataObject
     std::vector<CGridItem*> rows;
     rows.reserve(objects.size());
     std::pmr::vector<void*> slots(objects.size(), nullptr, &CHugePageMemory::Get());
+    CDispatcher& dispatcher = CDispatcher::GetInstance();
+    const bool aside = registration == Registration::Aside;
+    const bool readKeys = aside && IsSorted();
     // Rows are made run by run as the slots are taken: the arena prepares its later chunks
-    // meanwhile.
+    // meanwhile. Set aside, an object is subscribed to before its keys are read, so that no
+    // change made from then on goes unannounced, however far the registration has come.
     CGridItem::GetArena().AllocateMany(slots, [&](std::span<void* const> run) {
+        const std::size_t first = rows.size();
         for (void* slot : run)
             rows.push_back(::new (slot) CGridItem(this, objects[rows.size()]));
+        if (!aside)
+            return;
+        const std::span<CGridItem* const> made(rows.data() + first, run.size());
+        dispatcher.SubscribeObjectsOf(made);
+        if (readKeys) {
+            for (CGridItem* row : made)
+                row->UpdateSortKeys();
+        }
     });
 
     // Registering a large burst is mostly waiting on memory: the fresh pages of both tables
     // and a cache miss per row in each. On a helper thread it runs beside the sort of the same
-    // rows, which reads their keys and never the tables. The objects are subscribed to here,
-    // before their keys are read, so that no change made meanwhile goes unannounced. The
-    // helper reads the vector's buffer, which returning the vector by value leaves in place.
+    // rows, which reads their keys and never the tables. The helper reads the vector's buffer,
+    // which returning the vector by value leaves in place.
     CRowAddressSet& registered = m_impl->Registered();
-    CDispatcher& dispatcher = CDispatcher::GetInstance();
-    if (registration == Registration::Aside && rows.size() >= kRegisteredAsideRows) {
-        const auto registerBurst = [&registered, &dispatcher,
-                                    burst = std::span<CGridItem* const>(rows)] {
-            registered.InsertMany(burst);
-            dispatcher.RegisterRows(burst, CDispatcher::Subscription::SubscribedAlready);
-        };
+    if (!aside) {
+        registered.InsertMany(rows);
+        dispatcher.RegisterRows(rows);
+        return rows;
+    }
+    const std::span<CGridItem* const> burst(rows);
+    const auto registerBurst = [&registered, &dispatcher, burst] {
+        registered.InsertMany(burst);
+        dispatcher.RegisterRows(burst, CDispatcher::Subscription::SubscribedAlready);
+    };
+    if (rows.size() >= kRegisteredAsideRows) {
         try {
             m_impl->registering = std::async(std::launch::async, registerBurst);
+            return rows;
         } catch (const std::system_error&) {
             // No thread to be had: registered here instead, as a small burst is.
         }
-        if (m_impl->registering.valid()) {
-            dispatcher.SubscribeObjectsOf(rows);
-            return rows;
-        }
     }
-    registered.InsertMany(rows);
-    dispatcher.RegisterRows(rows);
+    registerBurst();
     return rows;
 }
 

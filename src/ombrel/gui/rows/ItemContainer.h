@@ -53,10 +53,12 @@ public:
     // Gives the new default to every row of the container.
     void SetDefaultRowHeight(int height);
 
-    // When a burst's rows are registered (this container's set, the dispatcher's registry and
-    // the objects' subscriptions): before CreateRows returns, or, for a burst of at least
-    // kRegisteredAsideRows, on a helper thread while the caller goes on with the rows (sorting
-    // them), until FinishRegistration.
+    // How CreateRows binds a burst. Now: the rows are registered (this container's set, the
+    // dispatcher's registry, the objects' subscriptions) before it returns. Aside: each object
+    // is subscribed to and, in a sorted container, its row's keys are read as the row is made
+    // (while the arena prepares its later chunks); the registration of a burst of at least
+    // kRegisteredAsideRows then runs on a helper thread while the caller sorts the rows, until
+    // FinishRegistration.
     enum class Registration
     {
         Now,
@@ -70,8 +72,8 @@ public:
     //
     // With Registration::Aside the registration may still run when this returns: until
     // FinishRegistration the returned vector must stay as it is (the helper reads it), and the
-    // rows may have their keys read and be sorted, but not be shown, deleted or handed out.
-    // Every query of this container's set waits for the helper first.
+    // rows may be sorted, but not be shown, deleted or handed out. Every query of this
+    // container's set waits for the helper first.
     std::vector<CGridItem*> CreateRows(std::span<Common::CDataObject* const> objects,
                                        Registration registration = Registration::Now);
     // Waits for a registration left to a helper thread and passes on what it threw; returns at

@@ -380,7 +380,8 @@ bool CRowComparator::SortByPrefixes(std::span<CGridItem*> rows) const
     if (range.Bits(0) + secondBits <= 64) {
         const auto entries = SortEntries<PackedRow>(rows, [&](CGridItem* row) {
             const std::uint64_t first = offset(row, 0);
-            const std::uint64_t key = secondBits == 0 ? first : first << secondBits | offset(row, 1);
+            const std::uint64_t key =
+                secondBits == 0 ? first : first << secondBits | offset(row, 1);
             return PackedRow{key, row};
         });
         if (tiesMayDiffer)
