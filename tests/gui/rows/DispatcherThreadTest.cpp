@@ -267,5 +267,67 @@ TEST(RowsStressThreadTest, EmptyingAndRefillingWhileObjectsChangeAndDie)
         delete object;
 }
 
+TEST(RowsStressThreadTest, LargeBurstsRegisteredBesideTheirSortMissNoChangeOfTheirObjects)
+{
+    // Bursts large enough to be registered on a helper thread while the window thread reads
+    // their keys and sorts them, into an empty grid and then among its rows, while workers keep
+    // changing the sort field of the objects being added: every change made after a row's key
+    // was read must still reach the row, and every row must end up bound and registered.
+    constexpr int kWorkers = 2;
+    constexpr int kBurst = static_cast<int>(CItemContainer::kRegisteredAsideRows) + 2'000;
+    CTestOwner owner;
+    owner.headerLevels = {{1, false}};
+    CGridRows rows(owner);
+    rows.Resort();
+
+    std::vector<std::unique_ptr<CTestObject>> objects;
+    std::vector<std::vector<Common::CDataObject*>> bursts(2);
+    for (std::vector<Common::CDataObject*>& burst : bursts) {
+        for (int i = 0; i < kBurst; ++i) {
+            objects.push_back(std::make_unique<CTestObject>());
+            objects.back()->Put(1, CValue(static_cast<std::int32_t>(i % 5'000)));
+            burst.push_back(objects.back().get());
+        }
+    }
+
+    std::atomic<int> minimumChanges = 0; // a worker goes on until it has made this many
+    std::atomic<bool> stop = false;
+    std::vector<std::thread> workers;
+    for (int w = 0; w < kWorkers; ++w) {
+        workers.emplace_back([&, w] {
+            std::mt19937 local(static_cast<unsigned>(700 + w));
+            for (int change = 0; !stop.load() || change < minimumChanges.load(); ++change) {
+                CTestObject& object = *objects[local() % objects.size()];
+                object.Set(1, CValue(static_cast<std::int32_t>(local() % 5'000)));
+            }
+        });
+    }
+    for (const std::vector<Common::CDataObject*>& burst : bursts) {
+        const std::vector<CGridItem*> added = rows.AddMany(burst, GRID_ROOT, GRID_LAST);
+        ASSERT_EQ(added.size(), burst.size());
+        for (std::size_t i = 0; i < added.size(); ++i) {
+            EXPECT_TRUE(rows.IsValid(added[i]));
+            EXPECT_EQ(added[i]->GetDataObject(), burst[i]);
+        }
+        PumpMessages();
+    }
+    minimumChanges = 2'000;
+    stop = true;
+    for (std::thread& worker : workers)
+        worker.join();
+    ASSERT_TRUE(PumpUntil([] { return GetDispatcherPendingCount() == 0; }));
+    PumpMessages();
+
+    EXPECT_EQ(rows.GetRowCount(ROW_NORMAL), 2 * kBurst);
+    EXPECT_EQ(CheckRows(rows, true), "");
+    std::vector<CGridItem*> found;
+    for (const auto& object : objects) {
+        found.clear();
+        CDispatcher::GetInstance().GetRows(object.get(), found);
+        EXPECT_EQ(found.size(), 1u);
+    }
+    rows.RemoveAll(ROW_ALL_TYPES);
+}
+
 } // namespace
 } // namespace Ombrel::GUI::Testing

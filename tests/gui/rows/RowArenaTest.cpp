@@ -126,6 +126,40 @@ TEST(RowArenaTest, ALargeBurstTakesFullSizeChunksAtOnce)
         arena.Free(slot);
 }
 
+TEST(RowArenaThreadTest, ABurstHandedOverRunByRunGivesEverySlotOnceInOrder)
+{
+    // Enough full-size chunks for the later ones to be prepared on another thread while the
+    // runs are written: each run is written whole before the next is taken, the runs cover the
+    // burst in order, and no slot is handed out twice or overlaps another.
+    CRowArena arena(kSlotBytes, 8);
+    const std::size_t perChunk = CRowArena::kChunkBytes / kSlotBytes;
+    std::vector<void*> burst(perChunk * 6 + 5);
+    std::size_t handed = 0;
+    int runs = 0;
+    bool inOrder = true;
+    arena.AllocateMany(burst, [&](std::span<void* const> run) {
+        ++runs;
+        inOrder = inOrder && run.data() == burst.data() + handed && run.size() <= perChunk;
+        for (void* slot : run)
+            std::memset(slot, 0x5a, kSlotBytes);
+        handed += run.size();
+    });
+    EXPECT_TRUE(inOrder);
+    EXPECT_EQ(handed, burst.size());
+    EXPECT_GE(runs, 7);
+    std::vector<void*> sorted = burst;
+    std::ranges::sort(sorted);
+    for (std::size_t index = 1; index < sorted.size(); ++index) {
+        const auto* previous = static_cast<std::byte*>(sorted[index - 1]);
+        EXPECT_GE(static_cast<std::byte*>(sorted[index]) - previous,
+                  static_cast<std::ptrdiff_t>(kSlotBytes));
+    }
+    EXPECT_EQ(arena.GetLiveCount(), burst.size());
+    for (void* slot : burst)
+        arena.Free(slot);
+    EXPECT_EQ(arena.GetLiveCount(), 0u);
+}
+
 TEST(RowArenaThreadTest, ThreadsMakingAndFreeingSlotsAtOnceNeverShareOne)
 {
     CRowArena arena(kSlotBytes, 8);

@@ -241,18 +241,29 @@ TEST_F(SortingTest, LargeSortsOfTextAndFloatingKeysAgreeWithTheValues)
     }
 }
 
-TEST_F(SortingTest, LargeBurstsOrderNumbersThatDifferInAnyByte)
+TEST_F(SortingTest, LargeBurstsOrderNumbersOfAnySpanThatDifferInAnyByte)
 {
-    // 64-bit keys over the whole range (every byte of a prefix varies, signs mixed, the
-    // extremes included) on either level, beside a level of few values; both directions.
+    // 64-bit keys spanning 20 bits (above 12 low bits they all share), 62 bits (with the other
+    // level's two, exactly what one packed number holds) and the whole range (every byte of a
+    // prefix varies, the extremes included), signs mixed, on either level, beside a level of
+    // few values; both directions.
     std::mt19937_64 random(31);
     std::vector<std::int64_t> wide(5000);
-    for (std::int64_t& value : wide)
-        value = static_cast<std::int64_t>(random());
-    const std::int64_t extremes[] = {std::numeric_limits<std::int64_t>::min(),
-                                     std::numeric_limits<std::int64_t>::max(), 0, -1, 1};
-    std::copy(std::begin(extremes), std::end(extremes), wide.begin());
+    for (const int spanBits : {20, 62, 64})
     for (const bool wideFirst : {true, false}) {
+        const std::int64_t base = spanBits < 64 ? -(std::int64_t{1} << 40) + 5 : 0;
+        const int sharedLowBits = spanBits == 20 ? 12 : 0;
+        for (std::int64_t& value : wide)
+            value = base + static_cast<std::int64_t>(random() >> (64 - spanBits) << sharedLowBits);
+        if (spanBits == 64) {
+            const std::int64_t extremes[] = {std::numeric_limits<std::int64_t>::min(),
+                                             std::numeric_limits<std::int64_t>::max(), 0, -1, 1};
+            std::copy(std::begin(extremes), std::end(extremes), wide.begin());
+        } else {
+            wide[0] = base; // the span's both ends
+            wide[1] = base + static_cast<std::int64_t>(((std::uint64_t{1} << spanBits) - 1)
+                                                       << sharedLowBits);
+        }
         rows.RemoveAll(ROW_ALL_TYPES);
         m_objects.clear();
         std::vector<Common::CDataObject*> objects;
@@ -277,7 +288,7 @@ TEST_F(SortingTest, LargeBurstsOrderNumbersThatDifferInAnyByte)
                 return firstDescending ? x.first > y.first : x.first < y.first;
             return secondDescending ? x.second > y.second : x.second < y.second;
         });
-        EXPECT_EQ(shown, expected) << "wide key first: " << wideFirst;
+        EXPECT_EQ(shown, expected) << "wide key first: " << wideFirst << ", span " << spanBits;
         EXPECT_EQ(CheckRows(rows, true), "");
     }
 }

@@ -323,12 +323,14 @@ void CDispatcher::ReserveObjects(std::size_t count)
     m_impl->registry.ReserveTight(m_impl->registry.ObjectCount() + count);
 }
 
-void CDispatcher::RegisterRows(std::span<CGridItem* const> rows)
+void CDispatcher::RegisterRows(std::span<CGridItem* const> rows, Subscription subscription)
 {
     // Nearly every object is new to the dispatcher: room for all of them, on huge pages when
     // the burst is large.
+    const bool subscribes = subscription == Subscription::FirstShown;
     std::pmr::vector<Common::CDataObject*> firstShown(&CHugePageMemory::Get());
-    firstShown.reserve(rows.size());
+    if (subscribes)
+        firstShown.reserve(rows.size());
     {
         CScopedLock guard(m_impl->lock);
         m_impl->registry.Reserve(m_impl->registry.ObjectCount() + rows.size());
@@ -341,13 +343,21 @@ void CDispatcher::RegisterRows(std::span<CGridItem* const> rows)
             if (!object)
                 continue;
             assert(!m_impl->Contains(object, row) && "a row is registered once for its object");
-            if (m_impl->registry.Add(object, row))
+            if (m_impl->registry.Add(object, row) && subscribes)
                 firstShown.push_back(object);
         }
     }
     // Outside the lock, as Register does.
     for (Common::CDataObject* object : firstShown)
         object->Subscribe(&m_impl->window);
+}
+
+void CDispatcher::SubscribeObjectsOf(std::span<CGridItem* const> rows)
+{
+    for (const CGridItem* row : rows) {
+        if (Common::CDataObject* object = row->GetDataObject())
+            object->Subscribe(&m_impl->window);
+    }
 }
 
 void CDispatcher::Unregister(Common::CDataObject* object, CGridItem* row)

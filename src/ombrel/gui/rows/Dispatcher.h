@@ -42,9 +42,21 @@ public:
 
     // Notes that `row` shows `object`; subscribes to the object when it is its first row.
     void Register(Common::CDataObject* object, CGridItem* row);
+    // Who subscribes to the objects of a burst that RegisterRows binds.
+    enum class Subscription
+    {
+        FirstShown,        // RegisterRows, to each object that had no row before
+        SubscribedAlready, // the caller, with SubscribeObjectsOf, before RegisterRows
+    };
     // Register for each row and its data object, under one lock: how a burst of new rows is
     // bound at once. Rows without an object are skipped.
-    void RegisterRows(std::span<CGridItem* const> rows);
+    void RegisterRows(std::span<CGridItem* const> rows,
+                      Subscription subscription = Subscription::FirstShown);
+    // Subscribes to the object of each row (an object followed already stays as it is), ahead
+    // of RegisterRows(rows, SubscribedAlready) on another thread: a change to an object is then
+    // announced from the moment its keys may have been read, however far the registration
+    // has come. Such an announcement is delivered on this thread, after the registration.
+    void SubscribeObjectsOf(std::span<CGridItem* const> rows);
     // Makes room in the registry for `count` more objects, so that registering them does not
     // grow it step by step (a load that knows roughly how many rows are coming).
     void ReserveObjects(std::size_t count);

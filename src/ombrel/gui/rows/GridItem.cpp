@@ -316,7 +316,8 @@ bool CGridItem::InsertChild(CGridItem* child, int slot, bool show)
     return true;
 }
 
-bool CGridItem::InsertChildren(std::span<CGridItem* const> children, int slot, bool show)
+bool CGridItem::InsertChildren(std::span<CGridItem* const> children, int slot, bool show,
+                               ChildKeys keys)
 {
     if (!AdoptAll(children))
         return false;
@@ -324,17 +325,21 @@ bool CGridItem::InsertChildren(std::span<CGridItem* const> children, int slot, b
         return true;
 
     const bool hadChildren = !m_children.IsEmpty();
+    const bool sorted = m_container->IsSorted();
+    // A burst sorted into a parent without children is the one case that does not ask the
+    // container's set before the sort: its registration may run on beside the sort.
+    if (!sorted || hadChildren)
+        m_container->FinishRegistration();
     // Read before the insertion: whether the visible sequence is the children, in order.
-    const bool flat = ShowsOnlyFlatChildren(children.size());
+    const bool flat = hadChildren && ShowsOnlyFlatChildren(children.size());
     // A burst of a bulk load is sorted in this copy: on huge pages, as the other arrays of a
     // million rows are.
     std::pmr::vector<CGridItem*> added(children.begin(), children.end(), &CHugePageMemory::Get());
-    const bool sorted = m_container->IsSorted();
     std::vector<int> slots;
     if (sorted && !hadChildren)
-        InsertSortedIntoEmpty(added);
+        InsertSortedIntoEmpty(added, keys);
     else if (sorted)
-        slots = InsertSortedChildren(added);
+        slots = InsertSortedChildren(added, keys);
     else
         m_children.Insert(std::clamp(slot, 0, m_children.Size()), added);
 
@@ -374,10 +379,12 @@ bool CGridItem::AdoptAll(std::span<CGridItem* const> children)
     return false;
 }
 
-std::vector<int> CGridItem::InsertSortedChildren(std::span<CGridItem*> added)
+std::vector<int> CGridItem::InsertSortedChildren(std::span<CGridItem*> added, ChildKeys keys)
 {
-    for (CGridItem* child : added)
-        child->UpdateSortKeys();
+    if (keys == ChildKeys::ToRead) {
+        for (CGridItem* child : added)
+            child->UpdateSortKeys();
+    }
     const CRowComparator comparator(m_container->GetSortLevels());
     comparator.Sort(added);
     std::vector<int> slots = SortedSlotsAmongChildren(added, comparator);
@@ -385,12 +392,15 @@ std::vector<int> CGridItem::InsertSortedChildren(std::span<CGridItem*> added)
     return slots;
 }
 
-void CGridItem::InsertSortedIntoEmpty(std::span<CGridItem*> added)
+void CGridItem::InsertSortedIntoEmpty(std::span<CGridItem*> added, ChildKeys keys)
 {
     assert(m_children.IsEmpty() && "the burst is the only children");
-    for (CGridItem* child : added)
-        child->UpdateSortKeys();
+    if (keys == ChildKeys::ToRead) {
+        for (CGridItem* child : added)
+            child->UpdateSortKeys();
+    }
     CRowComparator(m_container->GetSortLevels()).Sort(added);
+    m_container->FinishRegistration(); // before the rows become children anyone can reach
     m_children.Insert(0, added);
 }
 

@@ -90,8 +90,15 @@ public:
     // on, in this order; in a sorted container each after its equal siblings, new rows that
     // compare equal coming in any order among themselves), sorting a burst once instead of
     // searching for each row's place. All or nothing: false when any of them cannot be a child
-    // here (or is named twice).
-    bool InsertChildren(std::span<CGridItem* const> children, int slot, bool show);
+    // here (or is named twice). In a sorted container the children's keys are read from their
+    // objects first, unless the caller has just read them (ChildKeys::Current).
+    enum class ChildKeys
+    {
+        ToRead,
+        Current,
+    };
+    bool InsertChildren(std::span<CGridItem* const> children, int slot, bool show,
+                        ChildKeys keys = ChildKeys::ToRead);
     // Hides `child` and takes it out of the children; it keeps its subtree.
     void RemoveChild(CGridItem* child);
     // Slot of `child` among the children, -1 when it is not one of them.
@@ -213,9 +220,9 @@ private:
     bool AdoptAll(std::span<CGridItem* const> children);
     // Sorts `added` and puts it among the children at the sorted places; returns the slot
     // before which each row went, counted among the children before the insertion.
-    std::vector<int> InsertSortedChildren(std::span<CGridItem*> added);
+    std::vector<int> InsertSortedChildren(std::span<CGridItem*> added, ChildKeys keys);
     // Sorts `added` and makes it the children of this row, which has none: no slots to find.
-    void InsertSortedIntoEmpty(std::span<CGridItem*> added);
+    void InsertSortedIntoEmpty(std::span<CGridItem*> added, ChildKeys keys);
     // Those slots for rows sorted by `comparator`: each row after its equal siblings.
     std::vector<int> SortedSlotsAmongChildren(std::span<CGridItem* const> sorted,
                                               const CRowComparator& comparator) const;

@@ -221,10 +221,27 @@ std::vector<CGridItem*> CGridRows::AddMany(std::span<Common::CDataObject* const>
     CGridItem* target = Resolver{*this}.Parent(parent);
     if (!target || objects.empty())
         return rows;
-    rows = target->GetContainer()->CreateRows(objects);
-    const bool inserted = target->InsertChildren(rows, Resolver::Slot(target, insertAfter), true);
+    CItemContainer& container = *target->GetContainer();
+    // The burst's keys are read as its rows are made and its registration runs beside its
+    // sort; the registration is over when the rows are inserted, and also when that throws.
+    rows = container.CreateRows(objects, CItemContainer::Registration::Aside);
+    struct RegistrationFinisher
+    {
+        const CItemContainer& container;
+        ~RegistrationFinisher()
+        {
+            try {
+                container.FinishRegistration();
+            } catch (...) {
+                // Only while the insertion's own failure unwinds: that one is passed on.
+            }
+        }
+    } finisher{container};
+    const bool inserted = target->InsertChildren(rows, Resolver::Slot(target, insertAfter), true,
+                                                 CGridItem::ChildKeys::Current);
     assert(inserted && "new rows are always accepted as children");
     (void)inserted;
+    container.FinishRegistration();
     m_impl->owner.StartLayoutTimer();
     if (!m_impl->owner.AnnouncesRows())
         return rows;

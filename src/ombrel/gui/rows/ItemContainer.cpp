@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cassert>
+#include <future>
 #include <memory_resource>
+#include <system_error>
 
 #include "ombrel/base/HugePageMemory.h"
 #include "ombrel/gui/rows/Dispatcher.h"
@@ -91,12 +93,26 @@ struct CItemContainer::Impl
     CVisibleSequence sequence;
     int defaultRowHeight = kInitialRowHeight;
     std::vector<CSortInfo> levels; // at most kMaxSortLevels; empty: unsorted
-    CRowAddressSet registered;
+    CRowAddressSet registered;   // read through Registered(), which waits for a helper
     CRowAddressSet selected;
+    // A burst's registration on a helper thread (CreateRows with Registration::Aside): while it
+    // runs, `registered` and the burst's bindings in the dispatcher are the helper's.
+    mutable std::future<void> registering;
     bool deletingAll = false; // DeleteAllRows is running: rows leave the sets all at once
     // A re-positioned block on its way through the sequence; kept so that moving a row after
     // each change allocates nothing. Empty between calls.
     std::vector<CGridItem*> movingBlock;
+
+    CRowAddressSet& Registered()
+    {
+        FinishRegistering();
+        return registered;
+    }
+    void FinishRegistering() const
+    {
+        if (registering.valid())
+            registering.get(); // a failure of the helper is rethrown here
+    }
 };
 
 CItemContainer::CItemContainer(RowType kind, CGridRows* rows) : m_impl(std::make_unique<Impl>())
@@ -108,6 +124,8 @@ CItemContainer::CItemContainer(RowType kind, CGridRows* rows) : m_impl(std::make
 
 CItemContainer::~CItemContainer()
 {
+    if (m_impl->registering.valid())
+        m_impl->registering.wait(); // the rows are deleted below whatever it met
     // Entries go first so that no deleted row is left in the sequence.
     m_impl->sequence.Clear();
     m_impl->root.reset();
@@ -167,7 +185,7 @@ int CItemContainer::VisibleInsertPosition(CGridItem* row, int slot)
     // When every row of the container is a child of the root and the sequence holds all of
     // them but this one, the sequence is the children without it, in slot order.
     const auto siblings = static_cast<std::size_t>(parent->GetChildCount());
-    if (parent->IsRoot() && !row->IsVisible() && m_impl->registered.Size() == siblings &&
+    if (parent->IsRoot() && !row->IsVisible() && m_impl->Registered().Size() == siblings &&
         static_cast<std::size_t>(m_impl->sequence.Size()) + 1 == siblings)
         return slot;
 
@@ -194,16 +212,18 @@ int CItemContainer::GetDefaultRowHeight() const
 void CItemContainer::SetDefaultRowHeight(int height)
 {
     m_impl->defaultRowHeight = height;
-    m_impl->registered.ForEach([height](CGridItem* row) { row->SetHeight(height); });
+    m_impl->Registered().ForEach([height](CGridItem* row) { row->SetHeight(height); });
 }
 
 bool CItemContainer::IsRegistered(const CGridItem* row) const
 {
+    m_impl->FinishRegistering();
     return m_impl->registered.Contains(row);
 }
 
 const CRowAddressSet& CItemContainer::GetRegisteredRows() const
 {
+    m_impl->FinishRegistering();
     return m_impl->registered;
 }
 
@@ -214,29 +234,74 @@ const CRowAddressSet& CItemContainer::GetSelectedRows() const
 
 void CItemContainer::ReserveRows(std::size_t count)
 {
-    m_impl->registered.ReserveTight(m_impl->registered.Size() + count);
+    m_impl->Registered().ReserveTight(m_impl->Registered().Size() + count);
     CDispatcher::GetInstance().ReserveObjects(count);
 }
 
-std::vector<CGridItem*> CItemContainer::CreateRows(std::span<Common::CDataObject* const> objects)
+std::vector<CGridItem*> CItemContainer::CreateRows(std::span<Common::CDataObject* const> objects,
+                                                   Registration registration)
 {
     // The slots of a burst are taken under one lock of the arena; a row made here is deleted
     // like any other (its class's operator delete gives the slot back).
     std::vector<CGridItem*> rows;
     rows.reserve(objects.size());
     std::pmr::vector<void*> slots(objects.size(), nullptr, &CHugePageMemory::Get());
-    CGridItem::GetArena().AllocateMany(slots);
-    for (std::size_t index = 0; index < objects.size(); ++index)
-        rows.push_back(::new (slots[index]) CGridItem(this, objects[index]));
-    m_impl->registered.InsertMany(rows);
-    CDispatcher::GetInstance().RegisterRows(rows);
+    CDispatcher& dispatcher = CDispatcher::GetInstance();
+    const bool aside = registration == Registration::Aside;
+    const bool readKeys = aside && IsSorted();
+    // Rows are made run by run as the slots are taken: the arena prepares its later chunks
+    // meanwhile. Set aside, an object is subscribed to before its keys are read, so that no
+    // change made from then on goes unannounced, however far the registration has come.
+    CGridItem::GetArena().AllocateMany(slots, [&](std::span<void* const> run) {
+        const std::size_t first = rows.size();
+        for (void* slot : run)
+            rows.push_back(::new (slot) CGridItem(this, objects[rows.size()]));
+        if (!aside)
+            return;
+        const std::span<CGridItem* const> made(rows.data() + first, run.size());
+        dispatcher.SubscribeObjectsOf(made);
+        if (readKeys) {
+            for (CGridItem* row : made)
+                row->UpdateSortKeys();
+        }
+    });
+
+    // Registering a large burst is mostly waiting on memory: the fresh pages of both tables
+    // and a cache miss per row in each. On a helper thread it runs beside the sort of the same
+    // rows, which reads their keys and never the tables. The helper reads the vector's buffer,
+    // which returning the vector by value leaves in place.
+    CRowAddressSet& registered = m_impl->Registered();
+    if (!aside) {
+        registered.InsertMany(rows);
+        dispatcher.RegisterRows(rows);
+        return rows;
+    }
+    const std::span<CGridItem* const> burst(rows);
+    const auto registerBurst = [&registered, &dispatcher, burst] {
+        registered.InsertMany(burst);
+        dispatcher.RegisterRows(burst, CDispatcher::Subscription::SubscribedAlready);
+    };
+    if (rows.size() >= kRegisteredAsideRows) {
+        try {
+            m_impl->registering = std::async(std::launch::async, registerBurst);
+            return rows;
+        } catch (const std::system_error&) {
+            // No thread to be had: registered here instead, as a small burst is.
+        }
+    }
+    registerBurst();
     return rows;
+}
+
+void CItemContainer::FinishRegistration() const
+{
+    m_impl->FinishRegistering();
 }
 
 CGridItem* CItemContainer::CreateRow(Common::CDataObject* object)
 {
     auto* row = new CGridItem(this, object);
-    m_impl->registered.Insert(row);
+    m_impl->Registered().Insert(row);
     CDispatcher::GetInstance().Register(object, row);
     return row;
 }
@@ -244,14 +309,14 @@ CGridItem* CItemContainer::CreateRow(Common::CDataObject* object)
 void CItemContainer::Register(CGridItem* row)
 {
     if (row && !IsReservedHandle(row))
-        m_impl->registered.Insert(row);
+        m_impl->Registered().Insert(row);
 }
 
 void CItemContainer::Unregister(CGridItem* row)
 {
     if (m_impl->deletingAll)
         return; // the sets are emptied once when the rows are gone
-    m_impl->registered.Erase(row);
+    m_impl->Registered().Erase(row);
     if (!m_impl->selected.IsEmpty())
         m_impl->selected.Erase(row);
 }
@@ -362,7 +427,7 @@ CItemContainer::SequenceMove CItemContainer::Reposition(CGridItem* row)
     // needed. Counting the shown rows alone is not enough: hidden children and shown
     // grandchildren can even out.
     const bool flat = parent->IsRoot() &&
-                      m_impl->registered.Size() == static_cast<std::size_t>(siblings.Size()) &&
+                      m_impl->Registered().Size() == static_cast<std::size_t>(siblings.Size()) &&
                       parent->m_visibleDescendants == siblings.Size();
     const int oldPosition = flat ? oldSlot : GetVisibleIndex(row);
     siblings.Move(oldSlot, newSlot);
@@ -412,7 +477,7 @@ int CItemContainer::DeleteAllRows()
     CGridItem* root = m_impl->root.get();
     root->m_children.Discard();
     root->m_visibleDescendants = 0;
-    std::vector<CGridItem*> rows = m_impl->registered.ToVector();
+    std::vector<CGridItem*> rows = m_impl->Registered().ToVector();
     std::ranges::sort(rows);
 
     // Bindings leave the dispatcher in the objects' address order, which mostly is the order
@@ -443,7 +508,7 @@ int CItemContainer::DeleteAllRows()
         delete row;
     }
     m_impl->deletingAll = false;
-    m_impl->registered.Clear();
+    m_impl->Registered().Clear();
     m_impl->selected.Clear();
     return visible;
 }

@@ -53,10 +53,32 @@ public:
     // Gives the new default to every row of the container.
     void SetDefaultRowHeight(int height);
 
+    // How CreateRows binds a burst. Now: the rows are registered (this container's set, the
+    // dispatcher's registry, the objects' subscriptions) before it returns. Aside: each object
+    // is subscribed to and, in a sorted container, its row's keys are read as the row is made
+    // (while the arena prepares its later chunks); the registration of a burst of at least
+    // kRegisteredAsideRows then runs on a helper thread while the caller sorts the rows, until
+    // FinishRegistration.
+    enum class Registration
+    {
+        Now,
+        Aside,
+    };
+    static constexpr std::size_t kRegisteredAsideRows = 16384;
+
     // New rows of this container, one per object, bound to it and registered with the
     // dispatcher under one lock; they have no parent yet. Unlike a row made with `new`, which
     // starts in the pool, they never pass through it.
-    std::vector<CGridItem*> CreateRows(std::span<Common::CDataObject* const> objects);
+    //
+    // With Registration::Aside the registration may still run when this returns: until
+    // FinishRegistration the returned vector must stay as it is (the helper reads it), and the
+    // rows may be sorted, but not be shown, deleted or handed out. Every query of this
+    // container's set waits for the helper first.
+    std::vector<CGridItem*> CreateRows(std::span<Common::CDataObject* const> objects,
+                                       Registration registration = Registration::Now);
+    // Waits for a registration left to a helper thread and passes on what it threw; returns at
+    // once when none runs.
+    void FinishRegistration() const;
     // Makes room for `count` more rows, in this container's set and in the dispatcher's
     // registry, so that adding that many in bursts does not grow either table burst by burst.
     void ReserveRows(std::size_t count);

@@ -354,7 +354,7 @@ void* CRowArena::Allocate()
     return m_impl->TakeSlot(1);
 }
 
-void CRowArena::AllocateMany(std::span<void*> slots)
+void CRowArena::AllocateMany(std::span<void*> slots, const RunTaken& taken)
 {
     std::lock_guard<std::mutex> guard(m_impl->lock);
     // A burst of many full-size chunks has the ones after the first prepared beside it.
@@ -369,12 +369,20 @@ void CRowArena::AllocateMany(std::span<void*> slots)
         Impl& impl;
         ~EndOfBurst() { impl.preparer = nullptr; }
     } endOfBurst{*m_impl};
-    std::size_t taken = 0;
+    const std::size_t runSlots = taken ? std::max<std::size_t>(1, kChunkBytes / m_impl->slotBytes)
+                                       : slots.size();
+    std::size_t count = 0;
     try {
-        for (; taken < slots.size(); ++taken)
-            slots[taken] = m_impl->TakeSlot(slots.size() - taken);
+        while (count < slots.size()) {
+            const std::size_t runStart = count;
+            const std::size_t runEnd = std::min(slots.size(), count + runSlots);
+            for (; count < runEnd; ++count)
+                slots[count] = m_impl->TakeSlot(slots.size() - count);
+            if (taken)
+                taken(slots.subspan(runStart, runEnd - runStart));
+        }
     } catch (...) {
-        for (std::size_t index = 0; index < taken; ++index)
+        for (std::size_t index = 0; index < count; ++index)
             m_impl->GiveBack(slots[index]);
         throw;
     }

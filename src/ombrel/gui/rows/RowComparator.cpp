@@ -158,18 +158,42 @@ struct KeyedRow
 };
 
 // A row of a large sort by prefixes: its first two levels as unsigned numbers in the order
-// the levels ask for, so that the sort reads bytes of a compact array and the rows themselves
-// are read once, in the order they come.
+// the levels ask for, less the burst's smallest at each level, so that the sort reads bytes of a
+// compact array and the rows themselves are read once, in the order they come.
 struct PrefixedRow
 {
     std::uint64_t first = 0;
     std::uint64_t second = 0;
     CGridItem* row = nullptr;
 
+    static constexpr std::size_t kRadixPasses = 16;
+    // The byte pass `pass` orders by: the second prefix's bytes first, least significant
+    // first, then the first prefix's.
+    std::size_t RadixDigit(std::size_t pass) const
+    {
+        const std::uint64_t word = pass < 8 ? second : first;
+        return static_cast<std::size_t>((word >> (8 * (pass % 8))) & 0xff);
+    }
     bool TiesWith(const PrefixedRow& other) const
     {
         return first == other.first && second == other.second;
     }
+};
+
+// The same when both levels' ranges fit one 64-bit number together (the first level's value
+// above the second's): two thirds of the memory and half the passes or fewer. A burst's
+// numbers and the varying bytes of its texts usually span far less than their full width.
+struct PackedRow
+{
+    std::uint64_t key = 0;
+    CGridItem* row = nullptr;
+
+    static constexpr std::size_t kRadixPasses = 8;
+    std::size_t RadixDigit(std::size_t pass) const
+    {
+        return static_cast<std::size_t>((key >> (8 * pass)) & 0xff);
+    }
+    bool TiesWith(const PackedRow& other) const { return key == other.key; }
 };
 
 // How one level's prefixes are taken for a burst of rows.
@@ -207,46 +231,88 @@ PrefixPlan PlanLevel(std::span<CGridItem* const> rows, int level)
     return plan;
 }
 
-// The byte of `entry` that pass `pass` of the radix sort orders by: the second prefix's bytes
-// first, least significant first, then the first prefix's.
-inline std::size_t RadixDigit(const PrefixedRow& entry, std::size_t pass)
+// Puts `entries` in prefix order by a least-significant-digit radix sort over their bytes: a
+// few sequential passes over the array instead of a comparison sort's log2(count) rounds of
+// unpredictable branches. The counts of every byte position are taken in one pass, and a
+// position where all entries share their byte (the high bytes of small numbers, text the burst
+// has in common) costs nothing more. Stable: entries with equal prefixes keep their order.
+template <class Entry>
+void RadixSortPrefixes(std::pmr::vector<Entry>& entries)
 {
-    const std::uint64_t word = pass < 8 ? entry.second : entry.first;
-    return static_cast<std::size_t>((word >> (8 * (pass % 8))) & 0xff);
-}
-
-// Puts `entries` in prefix order by a least-significant-digit radix sort over the sixteen
-// prefix bytes: a few sequential passes over the array instead of a comparison sort's
-// log2(count) rounds of unpredictable branches. The counts of every byte position are taken in
-// one pass, and a position where all entries share their byte (the high bytes of small
-// numbers, text the burst has in common) costs nothing more. Stable: entries with equal
-// prefixes keep their order.
-void RadixSortPrefixes(std::pmr::vector<PrefixedRow>& entries)
-{
-    constexpr std::size_t kPasses = 16;
+    constexpr std::size_t kPasses = Entry::kRadixPasses;
     constexpr std::size_t kDigits = 256;
     const std::size_t count = entries.size();
     if (count < 2)
         return;
     std::vector<std::array<std::uint32_t, kDigits>> counts(kPasses);
-    for (const PrefixedRow& entry : entries) {
+    for (const Entry& entry : entries) {
         for (std::size_t pass = 0; pass < kPasses; ++pass)
-            ++counts[pass][RadixDigit(entry, pass)];
+            ++counts[pass][entry.RadixDigit(pass)];
     }
-    std::pmr::vector<PrefixedRow> scratch(entries.get_allocator());
+    std::pmr::vector<Entry> scratch(entries.get_allocator());
     for (std::size_t pass = 0; pass < kPasses; ++pass) {
         std::array<std::uint32_t, kDigits>& digitCounts = counts[pass];
-        if (digitCounts[RadixDigit(entries.front(), pass)] == count)
+        if (digitCounts[entries.front().RadixDigit(pass)] == count)
             continue; // every entry has this byte: the pass would keep the order
         if (scratch.empty())
             scratch.resize(count);
         std::uint32_t start = 0;
         for (std::uint32_t& digitCount : digitCounts)
             start += std::exchange(digitCount, start); // now where the digit's run starts
-        for (const PrefixedRow& entry : entries)
-            scratch[digitCounts[RadixDigit(entry, pass)]++] = entry;
+        for (const Entry& entry : entries)
+            scratch[digitCounts[entry.RadixDigit(pass)]++] = entry;
         entries.swap(scratch);
     }
+}
+
+// The smallest and largest prefix of each of the two levels over a burst, and the low bits
+// that every prefix of a level shares (the padding of texts of one length, for one).
+struct PrefixRange
+{
+    std::array<std::uint64_t, 2> low{~std::uint64_t{0}, ~std::uint64_t{0}};
+    std::array<std::uint64_t, 2> high{};
+    std::array<std::uint64_t, 2> anySet{};
+    std::array<std::uint64_t, 2> allSet{~std::uint64_t{0}, ~std::uint64_t{0}};
+
+    void Add(std::size_t level, std::uint64_t prefix)
+    {
+        low[level] = std::min(low[level], prefix);
+        high[level] = std::max(high[level], prefix);
+        anySet[level] |= prefix;
+        allSet[level] &= prefix;
+    }
+    // Low bits every prefix of the level has alike: the smallest has them too, so they are
+    // zero in every prefix less the smallest and can be shifted out without losing an order.
+    int SharedLowBits(std::size_t level) const
+    {
+        const std::uint64_t varying = anySet[level] ^ allSet[level];
+        return varying == 0 ? 0 : std::countr_zero(varying);
+    }
+    // A prefix of the level as the sort reads it: less the smallest, without the shared bits.
+    std::uint64_t Offset(std::size_t level, std::uint64_t prefix) const
+    {
+        return (prefix - low[level]) >> SharedLowBits(level);
+    }
+    // Bits that the level's offsets take.
+    int Bits(std::size_t level) const
+    {
+        return static_cast<int>(std::bit_width(Offset(level, high[level])));
+    }
+};
+
+// Puts `rows` in the order of the entries `make(row)` gives them, and returns the entries in
+// that order, for the ties.
+template <class Entry, class Make>
+std::pmr::vector<Entry> SortEntries(std::span<CGridItem*> rows, const Make& make)
+{
+    std::pmr::vector<Entry> entries(&CHugePageMemory::Get());
+    entries.reserve(rows.size());
+    for (CGridItem* row : rows)
+        entries.push_back(make(row));
+    RadixSortPrefixes(entries);
+    for (std::size_t slot = 0; slot < rows.size(); ++slot)
+        rows[slot] = entries[slot].row;
+    return entries;
 }
 
 template <class Before>
@@ -255,10 +321,26 @@ void IntroSortRows(CGridItem** first, CGridItem** last, const Before& before)
     CIntroSort<CGridItem*, Before>(before).Run(first, last);
 }
 
+// Finishes each run of rows with equal prefixes (equal entries) with the full comparison.
+template <class Entry, class Before>
+void SortTies(std::span<CGridItem*> rows, const std::pmr::vector<Entry>& entries,
+              const Before& before)
+{
+    std::size_t runStart = 0;
+    for (std::size_t slot = 1; slot <= rows.size(); ++slot) {
+        if (slot < rows.size() && entries[slot].TiesWith(entries[runStart]))
+            continue;
+        if (slot - runStart > 1)
+            IntroSortRows(rows.data() + runStart, rows.data() + slot, before);
+        runStart = slot;
+    }
+}
+
 } // namespace
 
 bool CRowComparator::SortByPrefixes(std::span<CGridItem*> rows) const
 {
+    static_assert(kPrefixLevels == 2, "an entry holds the prefixes of two levels");
     std::array<PrefixPlan, kPrefixLevels> plans;
     plans[0] = PlanLevel(rows, 0);
     if (!plans[0].used)
@@ -277,30 +359,40 @@ bool CRowComparator::SortByPrefixes(std::span<CGridItem*> rows) const
             *row->GetSortKey(static_cast<int>(level)).OrderPrefix(plans[level].textOffset);
         return m_levels[level].IsDescending() ? ~prefix : prefix;
     };
-    const std::size_t count = rows.size();
-    std::pmr::vector<PrefixedRow> entries(&CHugePageMemory::Get());
-    entries.reserve(count);
-    for (CGridItem* row : rows)
-        entries.push_back(PrefixedRow{prefixOf(row, 0), prefixOf(row, 1), row});
-    RadixSortPrefixes(entries);
-    for (std::size_t slot = 0; slot < count; ++slot)
-        rows[slot] = entries[slot].row;
+    // A first read of the prefixes finds their ranges: the sort then skips the bytes that
+    // only a level's smallest value holds or that all share, and packs both levels into one
+    // number when they fit.
+    PrefixRange range;
+    for (const CGridItem* row : rows) {
+        for (std::size_t level = 0; level < kPrefixLevels; ++level)
+            range.Add(level, prefixOf(row, level));
+    }
+    const int secondBits = range.Bits(1);
+    const auto offset = [&](const CGridItem* row, std::size_t level) {
+        return range.Offset(level, prefixOf(row, level));
+    };
 
     // Rows with equal prefixes are equal unless a level past the prefixes, or text past the
     // bytes a prefix holds, tells them apart: only then are their runs finished with the full
     // comparison.
     const bool tiesMayDiffer = m_levels.size() > planned || !plans[planned - 1].exact;
-    if (!tiesMayDiffer)
-        return true;
     const auto before = [this](const CGridItem* a, const CGridItem* b) { return Before(*a, *b); };
-    std::size_t runStart = 0;
-    for (std::size_t slot = 1; slot <= count; ++slot) {
-        if (slot < count && entries[slot].TiesWith(entries[runStart]))
-            continue;
-        if (slot - runStart > 1)
-            IntroSortRows(rows.data() + runStart, rows.data() + slot, before);
-        runStart = slot;
+    if (range.Bits(0) + secondBits <= 64) {
+        const auto entries = SortEntries<PackedRow>(rows, [&](CGridItem* row) {
+            const std::uint64_t first = offset(row, 0);
+            const std::uint64_t key =
+                secondBits == 0 ? first : first << secondBits | offset(row, 1);
+            return PackedRow{key, row};
+        });
+        if (tiesMayDiffer)
+            SortTies(rows, entries, before);
+        return true;
     }
+    const auto entries = SortEntries<PrefixedRow>(rows, [&](CGridItem* row) {
+        return PrefixedRow{offset(row, 0), offset(row, 1), row};
+    });
+    if (tiesMayDiffer)
+        SortTies(rows, entries, before);
     return true;
 }
 

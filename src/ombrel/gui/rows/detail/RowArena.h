@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <span>
 
@@ -39,8 +40,15 @@ public:
 
     // One slot; throws std::bad_alloc when the system has no memory left.
     void* Allocate();
-    // Fills `slots` under one lock; all or nothing (std::bad_alloc).
-    void AllocateMany(std::span<void*> slots);
+    // Receives each run of slots AllocateMany has taken, in order, and makes objects in them
+    // that own nothing yet. It must not throw, nor use the arena.
+    using RunTaken = std::function<void(std::span<void* const> run)>;
+    // Fills `slots` under one lock; all or nothing (std::bad_alloc). With `taken`, the slots
+    // are handed over in runs of at most a chunk's worth as they are taken, so that the caller
+    // writes into one run while the later chunks of a large burst are prepared beside it
+    // (taking every slot first would outrun the preparation and fault the chunks here).
+    // Should a later run fail, every slot goes back without its object being destroyed.
+    void AllocateMany(std::span<void*> slots, const RunTaken& taken = {});
     // Takes back a slot of this arena.
     void Free(void* slot);
 
