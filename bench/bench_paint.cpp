@@ -7,12 +7,17 @@
 //                        paint message, with or without the back buffer
 //   ScrolledRepaint      the same after scrolling to the middle of 100 000 rows
 //   PageDownRepaint      a page down through 100 000 rows and its paint: new texts every page
+//   NewTexts             a page of texts never drawn before (55 rows of six values) drawn into
+//                        a bitmap as cells draw them, without the grid: the text cache's miss
+//                        path, glyph placing and blending
+//   TextCacheAtLimit     the memory one font's cache of drawn texts holds when full
 //
 // The benchmarks need the application object of the windowing layer (offscreen platform):
 // main() starts it and runs the benchmarks from its InitInstance.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <vector>
@@ -30,6 +35,7 @@
 #include "ombrel/platform/Font.h"
 #include "ombrel/platform/MessageLoop.h"
 #include "ombrel/platform/WinApp.h"
+#include "ombrel/base/ProcessMemory.h"
 
 namespace {
 
@@ -230,11 +236,116 @@ void AutoSizeColumn(benchmark::State& state)
     state.counters["width"] = grid.GetHeader()->GetColumnById(1)->GetWidth();
 }
 
+// Values of a row of a quote table, as formatted cells show them; `serial` makes them new.
+void FormatCellValue(std::uint64_t serial, int column, char* text, std::size_t size)
+{
+    static const char* const kCities[] = {"Amsterdam", "Berlin", "Lisbon", "London", "Oslo", "Z\xC3\xBCrich"};
+    const auto value = static_cast<unsigned long long>(serial);
+    switch (column) {
+    case 0: std::snprintf(text, size, "Row %07llu", value); break;
+    case 1: std::snprintf(text, size, "%llu", value * 7 % 100000); break;
+    case 2: std::snprintf(text, size, "%llu,%03llu,%03llu", value % 997, value * 13 % 1000, value % 1000); break;
+    case 3: std::snprintf(text, size, "%llu.%02llu", value * 31 % 100000, value % 100); break;
+    case 4: std::snprintf(text, size, "%02llu/%02llu/20%02llu %02llu:%02llu", value % 28 + 1, value % 12 + 1, value % 30, value % 24, value * 7 % 60); break;
+    default: std::snprintf(text, size, "%s", kCities[value % std::size(kCities)]); break;
+    }
+}
+
+// A memory bitmap of the window's size with the grid's font selected.
+class CTextScene
+{
+public:
+    CTextScene()
+    {
+        m_bitmap.CreateCompatibleBitmap(nullptr, kWidth, kHeight);
+        m_dc.CreateCompatibleDC(nullptr);
+        m_previousBitmap = m_dc.SelectObject(&m_bitmap);
+        m_previousFont = m_dc.SelectObject(CPaintDefaults::Get().GetFont());
+        m_dc.SetBkMode(TRANSPARENT);
+        m_dc.SetTextColor(RGB(0, 0, 0));
+    }
+    ~CTextScene()
+    {
+        m_dc.SelectObject(m_previousFont);
+        m_dc.SelectObject(m_previousBitmap);
+    }
+
+    // One page: each row's band filled, then its six cells' texts, all never drawn before.
+    void DrawPage(std::uint64_t& serial)
+    {
+        constexpr int kRows = 55;
+        constexpr int kRowHeight = kHeight / kRows;
+        constexpr int kCellWidth = kWidth / 6;
+        char text[64];
+        for (int row = 0; row < kRows; ++row) {
+            const int top = row * kRowHeight;
+            m_dc.FillSolidRect(0, top, kWidth, kRowHeight, row % 2 ? RGB(255, 255, 255) : RGB(240, 240, 240));
+            ++serial;
+            for (int column = 0; column < 6; ++column) {
+                FormatCellValue(serial, column, text, sizeof text);
+                CRect cell(column * kCellWidth + 2, top, (column + 1) * kCellWidth - 2, top + kRowHeight);
+                const UINT align = column == 0 || column == 5 ? DT_LEFT : DT_RIGHT;
+                m_dc.DrawText(CString(text), cell, DT_SINGLELINE | DT_NOPREFIX | DT_VCENTER | DT_END_ELLIPSIS | align);
+            }
+        }
+    }
+
+    CDC& DC() { return m_dc; }
+
+private:
+    CBitmap m_bitmap;
+    CDC m_dc;
+    CBitmap* m_previousBitmap = nullptr;
+    CFont* m_previousFont = nullptr;
+};
+
+void NewTexts(benchmark::State& state)
+{
+    CTextScene scene;
+    std::uint64_t serial = 0;
+    for (auto _ : state) {
+        scene.DrawPage(serial);
+        benchmark::DoNotOptimize(scene.DC().GetPixel(kWidth / 2, kHeight / 2));
+    }
+    state.counters["texts"] = benchmark::Counter(6.0 * 55, benchmark::Counter::kIsIterationInvariantRate);
+}
+
+// Resident memory taken by drawing as many new texts as one font keeps (the cache's limit), in a
+// font of its own; the first run of the process measures it (later runs find the font full).
+void TextCacheAtLimit(benchmark::State& state)
+{
+    // A page brings 55 x 5 new texts (the cities repeat); the pages after the first fill the
+    // font's cache to just under its 16 384 texts.
+    constexpr int kNewTextsPerPage = 55 * 5;
+    constexpr int kPages = (16384 - 6 - kNewTextsPerPage) / kNewTextsPerPage;
+    CTextScene scene;
+    LOGFONT description{};
+    description.lfHeight = -13;
+    std::snprintf(description.lfFaceName, sizeof description.lfFaceName, "%s", "DejaVu Sans");
+    CFont font;
+    font.CreateFontIndirect(description);
+    CFont* previous = scene.DC().SelectObject(&font);
+    std::uint64_t serial = 1u << 30;
+    scene.DrawPage(serial); // the font's glyph masks and the bitmap's pages, outside the count
+    const std::uint64_t before = ResidentBytes();
+    for (auto _ : state) {
+        for (int page = 0; page < kPages; ++page)
+            scene.DrawPage(serial);
+    }
+    const std::uint64_t after = ResidentBytes();
+    scene.DC().SelectObject(previous);
+    const double texts = static_cast<double>(kPages) * kNewTextsPerPage;
+    state.counters["bytes_per_text"] = static_cast<double>(after - before) / texts;
+    state.counters["bytes_at_limit"] = static_cast<double>(after - before) / texts * 16384;
+}
+
 BENCHMARK(PaintPassToBitmap)->Unit(benchmark::kMillisecond);
 BENCHMARK(AutoSizeColumn)->Arg(5000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(FullRepaint)->Arg(1)->Arg(0)->ArgName("doubleBuffer")->Unit(benchmark::kMillisecond);
 BENCHMARK(ScrolledRepaint)->Unit(benchmark::kMillisecond);
 BENCHMARK(PageDownRepaint)->Unit(benchmark::kMillisecond);
+BENCHMARK(NewTexts)->Unit(benchmark::kMillisecond);
+BENCHMARK(TextCacheAtLimit)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <string_view>
 #include <string>
 #include <vector>
 
@@ -121,6 +122,27 @@ TEST(GlyphComposerTest, ComposedTextsAreTheShapersGlyphsAtTheShapersPositions)
             qreal measured = -1;
             EXPECT_TRUE(composer.Measure(text, measured));
             EXPECT_EQ(measured, line.advance);
+            // The same text from its UTF-8 bytes, as plain glyphs on the 1/64-pixel grid.
+            const QByteArray utf8 = text.toUtf8();
+            std::vector<FixedGlyph> glyphs;
+            qreal advance = -1;
+            QRect ink;
+            ASSERT_TRUE(composer.ComposeGlyphs(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())),
+                                               glyphs, advance, ink))
+                << text.toStdString();
+            EXPECT_EQ(advance, line.advance);
+            // The ink box may be rounded outwards by a pixel, never inwards: it decides only
+            // whether a text needs cutting to its cell.
+            const QRect exact = line.ink.toAlignedRect();
+            EXPECT_TRUE(exact.isEmpty() ? ink.isEmpty() : ink.contains(exact)) << text.toStdString();
+            EXPECT_TRUE(exact.isEmpty() || exact.adjusted(-1, -1, 1, 1).contains(ink)) << text.toStdString();
+            Placed fixed;
+            for (const FixedGlyph& glyph : glyphs) {
+                fixed.indexes.push_back(glyph.index);
+                fixed.positions.emplace_back(qreal(glyph.x) / FixedGlyph::kUnit, qreal(glyph.y) / FixedGlyph::kUnit);
+            }
+            EXPECT_EQ(fixed.indexes, expected.indexes) << text.toStdString();
+            EXPECT_EQ(fixed.positions, expected.positions) << text.toStdString();
             if (!text.isEmpty()) {
                 // Decorations (underline, strike-out) travel with the run's flags.
                 EXPECT_EQ(Draw({line.run}), Draw(shaped.runs)) << text.toStdString();
@@ -144,6 +166,21 @@ TEST(GlyphComposerTest, RefusesWhatTheShaperSetsOtherwise)
     const LaidOutLine ligature = LayOutLine(QStringLiteral("fi"), QGuiApplication::font());
     if (Flatten(ligature.runs).indexes.size() == 1) {
         EXPECT_FALSE(composer.Compose(QStringLiteral("office"), line));
+    }
+}
+
+// Bytes that are not UTF-8 show as replacement characters, which are never composed; a text
+// holding them must be refused from its bytes, not decoded into something else.
+TEST(GlyphComposerTest, BytesThatAreNotUtf8AreRefused)
+{
+    CGlyphComposer composer(QGuiApplication::font());
+    std::vector<FixedGlyph> glyphs;
+    qreal advance = 0;
+    QRect ink;
+    ASSERT_TRUE(composer.ComposeGlyphs("Row 1 \xC3\xA9 \xE2\x80\xA6", glyphs, advance, ink));
+    for (const std::string bytes : {"A\x80", "\xC1\x81", "\xC3", "\xE2\x80", "\xE0\x80\xAE",
+                                    "\xED\xA0\x80", "\xF0\x9F\x98\x80", "\xFF"}) {
+        EXPECT_FALSE(composer.ComposeGlyphs(bytes, glyphs, advance, ink)) << bytes;
     }
 }
 

@@ -133,3 +133,44 @@ TEST(GlyphMasksTest, RunsItCannotDrawExactlyAreRefusedUntouched)
     EXPECT_FALSE(ownFace.Blend(underlined, QPointF(4, 4), qRgb(0, 0, 0), image, all));
     EXPECT_EQ(image, background);
 }
+
+// Masks beyond kMaxMasks are all dropped and their memory reused: a run placed before must be
+// seen as stale, and placed again it must blend the painter's pixels.
+TEST(GlyphMasksTest, RunsPlacedBeforeTheMasksWereDroppedArePlacedAgain)
+{
+    const QFont font = QGuiApplication::font();
+    const QGlyphRun run = FirstRun(QStringLiteral("Wavy 8,5"), font);
+    ASSERT_FALSE(run.glyphIndexes().isEmpty());
+    CGlyphMasks masks(run.rawFont());
+    std::vector<FixedGlyph> glyphs;
+    ASSERT_TRUE(masks.FixedGlyphsOf(run, QPointF(0, 0), glyphs));
+    std::vector<CGlyphMasks::PlacedRun::Glyph> storage(glyphs.size());
+    CGlyphMasks::PlacedRun placed;
+    ASSERT_TRUE(masks.Place(glyphs, storage.data(), placed));
+
+    // One glyph at every pair of fractions: as many masks as are kept, so the first ones go.
+    std::vector<FixedGlyph> everyOffset;
+    for (int y = 0; y < FixedGlyph::kUnit; ++y) {
+        for (int x = 0; x < FixedGlyph::kUnit; ++x) {
+            everyOffset.push_back(FixedGlyph{glyphs.front().index, 2 * FixedGlyph::kUnit + x, 20 * FixedGlyph::kUnit + y});
+        }
+    }
+    ASSERT_EQ(everyOffset.size(), CGlyphMasks::kMaxMasks);
+    std::vector<CGlyphMasks::PlacedRun::Glyph> manyStorage(everyOffset.size());
+    CGlyphMasks::PlacedRun many;
+    ASSERT_TRUE(masks.Place(everyOffset, manyStorage.data(), many));
+    EXPECT_FALSE(masks.IsCurrent(placed));
+
+    ASSERT_TRUE(masks.Place(glyphs, storage.data(), placed));
+    const QImage background = Background(QSize(200, 40));
+    QImage expected = background;
+    {
+        QPainter painter(&expected);
+        painter.setPen(QColor(qRgb(0x10, 0x20, 0x30)));
+        painter.drawGlyphRun(QPointF(5, 4), run);
+    }
+    QImage actual = background;
+    ASSERT_TRUE(CGlyphMasks::BlendPlaced(placed, QPoint(5, 4), qRgb(0x10, 0x20, 0x30), actual,
+                                         QRegion(actual.rect())));
+    EXPECT_EQ(actual, expected);
+}

@@ -204,6 +204,8 @@ struct CDC::Impl
     int referenceDpiY = 96;
     mutable std::optional<QFontMetrics> metrics; // of state.qtFont on the current device
     QString metricsKey; // names the font and device resolution of `metrics`; set with it
+    int ascent = 0;     // of `metrics`; set with it
+    int descent = 0;
     mutable std::optional<QRegion> drawable; // DrawableRegion(), until the clip changes
     bool clipPending = false; // the painter's clip is not yet the one DrawableRegion() gives
     // The cached texts of the current font on the current device, while `metrics` lasts and
@@ -348,8 +350,23 @@ struct CDC::Impl
                 metrics.emplace(font);
             }
             metricsKey = font.key() + QLatin1Char('@') + QString::number(dpi);
+            ascent = metrics->ascent();
+            descent = metrics->descent();
         }
         return *metrics;
+    }
+
+    // The metrics' ascent and the height of a line (ascent and descent), kept with them: every
+    // cell's text asks, and the metrics look the font engine up on each call.
+    int Ascent()
+    {
+        Metrics();
+        return ascent;
+    }
+    int LineHeight()
+    {
+        Metrics();
+        return ascent + descent;
     }
 
     // Key of the current font on the current device, for caches of measured text.
@@ -1504,9 +1521,9 @@ int LineWidth(DCImpl& impl, const QString& text)
 }
 
 // Draws the kept glyphs of a text with the top-left corner of its line at `topLeft`.
-void DrawGlyphs(QPainter& painter, const CShapedTextCache::Entry& entry, QPoint topLeft)
+void DrawGlyphs(QPainter& painter, const QList<QGlyphRun>& runs, QPoint topLeft)
 {
-    for (const QGlyphRun& run : entry.glyphs) {
+    for (const QGlyphRun& run : runs) {
         painter.drawGlyphRun(QPointF(topLeft), run);
     }
 }
@@ -1529,29 +1546,17 @@ QImage* BlendTarget(const DCImpl& impl)
     return plain ? image : nullptr;
 }
 
-// Blends a text of one run from its placed glyph masks, placing them on its first draw.
-// False, having drawn nothing, when the run cannot be blended exactly.
-bool BlendPlacedEntry(DCImpl& impl, CShapedTextCache::Entry& entry, QPoint topLeft, QRgb color,
-                      QImage& image, const QRegion& clip)
-{
-    CGlyphMasks* masks = entry.placedMasks;
-    if (masks == nullptr || !masks->IsCurrent(entry.placed)) {
-        masks = impl.Texts().MasksOf(entry.glyphs.front().rawFont());
-        entry.placedMasks = masks;
-        if (masks == nullptr || !masks->Place(entry.glyphs.front(), QPointF(0, 0), entry.placed)) {
-            return false;
-        }
-    }
-    return CGlyphMasks::BlendPlaced(entry.placed, topLeft, color, image, clip);
-}
-
-// Blends a text of one run from its placed glyph masks within `clip`, which the painter's
-// clip need not be; false, having drawn nothing, where it cannot.
+// Blends a text of one run from its placed glyph masks (placed on its first draw) within
+// `clip`, which the painter's clip need not be; false, having drawn nothing, where it cannot.
 bool BlendEntry(DCImpl& impl, CShapedTextCache::Entry& entry, QPoint topLeft, const QRegion& clip)
 {
     QImage* image = BlendTarget(impl);
-    return image != nullptr && entry.glyphs.size() == 1 &&
-           BlendPlacedEntry(impl, entry, topLeft, Opaque(impl.state.textColor).rgba(), *image, clip);
+    if (image == nullptr) {
+        return false;
+    }
+    const CGlyphMasks::PlacedRun* placed = impl.Texts().PlacedOf(entry);
+    return placed != nullptr &&
+           CGlyphMasks::BlendPlaced(*placed, topLeft, Opaque(impl.state.textColor).rgba(), *image, clip);
 }
 
 // Draws the kept glyphs of a text with the top-left corner of its line at `topLeft`, within
@@ -1566,7 +1571,7 @@ void DrawEntryGlyphs(DCImpl& impl, CShapedTextCache::Entry& entry, QPoint topLef
     }
     const QColor color = Opaque(impl.state.textColor);
     QImage* image = BlendTarget(impl);
-    for (const QGlyphRun& run : entry.glyphs) {
+    for (const QGlyphRun& run : impl.Texts().RunsOf(entry)) {
         if (image != nullptr) {
             CGlyphMasks* masks = impl.Texts().MasksOf(run.rawFont());
             if (masks != nullptr && masks->Blend(run, QPointF(topLeft), color.rgba(), *image, clip)) {
@@ -1589,13 +1594,14 @@ void DrawEntryGlyphs(DCImpl& impl, CShapedTextCache::Entry& entry, QPoint topLef
 void DrawLine(DCImpl& impl, QPainter& painter, const QString& text, QPoint baseline)
 {
     const QByteArray utf8 = text.toUtf8();
-    const CShapedTextCache::Entry& entry =
-        impl.Texts().Find(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
-    if (!entry.isPlain) {
+    CShapedTextCache::CFontTexts& texts = impl.Texts();
+    CShapedTextCache::Entry& entry =
+        texts.Find(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
+    if (!entry.IsPlain()) {
         painter.drawText(baseline, text);
         return;
     }
-    DrawGlyphs(painter, entry, QPoint(baseline.x(), baseline.y() - impl.Metrics().ascent()));
+    DrawGlyphs(painter, texts.RunsOf(entry), QPoint(baseline.x(), baseline.y() - impl.Ascent()));
 }
 
 // Cuts `text` at a character boundary and appends "…" so that it fits `width`; `textWidth` is
@@ -1635,13 +1641,18 @@ QString Elide(const QString& text, int textWidth, int width, CShapedTextCache::C
 // on every paint.
 CShapedTextCache::Entry& ElidedEntry(DCImpl& impl, CShapedTextCache::Entry& entry, int width)
 {
-    if (entry.elidedFor != width) {
-        entry.elided = Elide(entry.text, entry.width, width, impl.Texts());
-        entry.elidedFor = width;
+    CShapedTextCache::CFontTexts& texts = impl.Texts();
+    if (CShapedTextCache::Entry* cut = texts.RememberedCut(entry, width)) {
+        return *cut;
     }
-    // Looking the cut text up may empty the cache: the key is copied first.
-    const QByteArray utf8 = entry.elided.toUtf8();
-    return impl.Texts().Find(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
+    const QString elided = Elide(CShapedTextCache::CFontTexts::TextOf(entry), entry.width, width, texts);
+    const QByteArray utf8 = elided.toUtf8();
+    // Finding the cut may forget every kept text, `entry` among them; remembering the cut in a
+    // forgotten entry is harmless, for an entry is cleared before it is used again.
+    CShapedTextCache::Entry& cut =
+        texts.Find(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
+    texts.RememberCut(entry, width, cut);
+    return cut;
 }
 
 // One line of plain text, as cells draw it: straight from the kept glyphs (the cut ones when
@@ -1662,18 +1673,17 @@ bool DrawSingleLine(DCImpl& impl, const CString& text, const CRect& box, UINT fo
         return false;
     }
     CShapedTextCache::Entry* found = &impl.Texts().Find(utf8);
-    if (!found->isPlain) {
+    if (!found->IsPlain()) {
         return false;
     }
     if ((format & DT_END_ELLIPSIS) && found->width > box.Width()) {
         found = &ElidedEntry(impl, *found, box.Width());
         if (modified != nullptr && (format & DT_MODIFYSTRING)) {
-            *modified = CString(found->text.toStdString());
+            *modified = CString(found->Key());
         }
     }
     CShapedTextCache::Entry& entry = *found;
-    const QFontMetrics& metrics = impl.Metrics();
-    const int lineHeight = metrics.ascent() + metrics.descent();
+    const int lineHeight = impl.LineHeight();
     height = lineHeight;
     if (!impl.CanDraw()) {
         return true;
@@ -1695,7 +1705,7 @@ bool DrawSingleLine(DCImpl& impl, const CString& text, const CRect& box, UINT fo
     const bool opaque = impl.state.bkMode == OPAQUE;
     const QRect background(at, QSize(entry.width, lineHeight));
     // The glyphs' box, rounded outwards, holds every pixel they touch.
-    const QRect ink = entry.ink.translated(at).toAlignedRect();
+    const QRect ink = entry.ink.translated(at);
     const bool inside = deviceBox.contains(ink) && (!opaque || deviceBox.contains(background));
     const bool clip = !(format & DT_NOCLIP) && !inside;
 

@@ -9,8 +9,11 @@
 #include <QRectF>
 #include <QString>
 
+#include "ombrel/platform/qt/QtFixedGlyph.h"
+
 #include <array>
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 namespace Ombrel {
@@ -49,6 +52,16 @@ public:
     // The advance `text` would have, without making its glyphs; false as for Compose.
     bool Measure(const QString& text, qreal& advance);
 
+    // The line of the UTF-8 text `utf8` as plain glyphs on the 1/64-pixel grid, appended to
+    // `glyphs` (of RawFont(), with Flags()), with its advance and the whole pixels its ink
+    // touches; false as for Compose (and for bytes that are not UTF-8), with `glyphs` as it was
+    // or longer. A cache sets its new texts this way: no QString, no glyph run.
+    bool ComposeGlyphs(std::string_view utf8, std::vector<FixedGlyph>& glyphs, qreal& advance,
+                       QRect& ink);
+    // The face and decorations of every composed glyph; valid once a text was composed.
+    const QRawFont& RawFont() const { return m_rawFont; }
+    QGlyphRun::GlyphRunFlags Flags() const { return m_flags; }
+
     // Characters the composer may set: Latin-1 without controls and the soft hyphen, and a few
     // typographic marks of general punctuation. Others always go to the shaper.
     static int SlotOf(char16_t ch);
@@ -60,8 +73,14 @@ private:
     struct Glyph
     {
         quint32 index = 0;
-        qreal advance = 0;
-        QRectF ink; // at the line's origin
+        std::int32_t advance = 0; // in 1/64 pixels, as the shaper keeps it
+        QRectF ink;               // at the line's origin
+        // `ink` in 1/64 pixels, rounded outwards; inked is false for a box without area.
+        std::int32_t inkLeft = 0;
+        std::int32_t inkTop = 0;
+        std::int32_t inkRight = 0;
+        std::int32_t inkBottom = 0;
+        bool inked = false;
         State state = State::Unknown;
     };
 
@@ -70,13 +89,14 @@ private:
     static constexpr PairValue kPairUnknown = INT16_MIN;
     static constexpr PairValue kPairUnusable = INT16_MIN + 1;
 
-    // Walks the glyphs of `text` left to right, handing each with its x to `visit`, and sets
-    // the line's advance; false as soon as a character or pair cannot be composed.
-    template <typename Visit>
-    bool Place(const QString& text, qreal& advance, Visit&& visit);
+    // Walks the glyphs of `text` left to right, handing each with its x in 1/64 pixels to
+    // `visit`, and sets the line's advance; false as soon as a character or pair cannot be
+    // composed. The shaper works on the same grid, so the sums are its sums exactly.
+    template <typename Characters, typename Visit>
+    bool Place(const Characters& text, qreal& advance, Visit&& visit);
     const Glyph* GlyphOf(int slot, char16_t ch);
-    // The kerning between two usable glyphs in pixels; false when the pair is unusable.
-    bool KerningOf(int first, char16_t firstCh, int second, char16_t secondCh, qreal& kerning);
+    // The kerning between two usable glyphs in 1/64 pixels; false when the pair is unusable.
+    bool KerningOf(int first, char16_t firstCh, int second, char16_t secondCh, std::int32_t& kerning);
     void LearnGlyph(Glyph& glyph, char16_t ch);
     PairValue LearnPair(const Glyph& first, char16_t firstCh, const Glyph& second,
                         char16_t secondCh);
@@ -86,6 +106,7 @@ private:
     std::vector<PairValue> m_pairs; // kSlots x kSlots, made on the first pair asked for
     QRawFont m_rawFont;             // the face every usable glyph comes from
     qreal m_baseline = 0;
+    std::int32_t m_fixedBaseline = 0; // m_baseline in 1/64 pixels
     QGlyphRun::GlyphRunFlags m_flags; // decorations of the font (underline, strike-out ...)
     bool m_faceKnown = false;
 };

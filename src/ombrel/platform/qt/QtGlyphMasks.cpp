@@ -4,8 +4,13 @@
 #include <QtMath>
 
 #include <algorithm>
+#include <cassert>
+#include <climits>
 #include <array>
 #include <cmath>
+#include <memory>
+#include <new>
+#include <span>
 
 namespace Ombrel {
 
@@ -17,6 +22,15 @@ constexpr double kMaxPosition = 1 << 22;
 // Room around a glyph's bounding box in the canvas it is rendered on: hinting and
 // antialiasing may reach a pixel or two beyond the box.
 constexpr int kCanvasMargin = 4;
+// Lines of a mask fetched ahead of its blending: a digit or letter at a grid's sizes, header,
+// spans and coverage, takes three or four.
+constexpr int kCacheLine = 64;
+constexpr int kPrefetchedLines = 4;
+static_assert(sizeof(CGlyphMasks::PlacedRun::Glyph) == 8,
+              "a new text keeps a placed glyph per character: keep it to eight bytes");
+// Placed glyphs keep their whole-pixel positions in 16 bits: a run reaching further out (a
+// text tens of thousands of pixels long) is drawn through the painter.
+constexpr std::int32_t kMaxPlacedOffset = std::int32_t{INT16_MAX} * FixedGlyph::kUnit;
 
 // Qt's multiplication of the four 8-bit channels of `x` by `a` / 255, rounded as the raster
 // engine rounds it.
@@ -109,8 +123,8 @@ struct Target
 // Blends a mask that lies wholly inside the drawable part of the bitmap.
 void BlendWholeMask(const CGlyphMasks::Mask& mask, QPoint at, PenOver& pen, const Target& target)
 {
-    for (const CGlyphMasks::Mask::Span& span : mask.spans) {
-        BlendRun(target.Row(at.y() + span.y) + at.x() + span.x, mask.coverage.data() + span.first,
+    for (const CGlyphMasks::Mask::Span& span : std::span(mask.spans, mask.spanCount)) {
+        BlendRun(target.Row(at.y() + span.y) + at.x() + span.x, mask.coverage + span.first,
                  span.length, pen);
     }
 }
@@ -125,7 +139,7 @@ void BlendMask(const CGlyphMasks::Mask& mask, QPoint at, PenOver& pen, const Tar
         }
         // Most glyphs lie wholly inside their cell: their spans need no cutting.
         const bool inside = part.contains(bounds);
-        for (const CGlyphMasks::Mask::Span& span : mask.spans) {
+        for (const CGlyphMasks::Mask::Span& span : std::span(mask.spans, mask.spanCount)) {
             const int y = at.y() + span.y;
             const int left = at.x() + span.x;
             const int from = inside ? left : std::max(left, part.left());
@@ -133,7 +147,7 @@ void BlendMask(const CGlyphMasks::Mask& mask, QPoint at, PenOver& pen, const Tar
             if (!inside && (y < part.top() || y > part.bottom() || from > to)) {
                 continue;
             }
-            BlendRun(target.Row(y) + from, mask.coverage.data() + span.first + (from - left), to - from + 1,
+            BlendRun(target.Row(y) + from, mask.coverage + span.first + (from - left), to - from + 1,
                      pen);
         }
     }
@@ -144,35 +158,83 @@ std::uint64_t KeyOf(quint32 glyph, int fractionX, int fractionY)
     return (std::uint64_t{glyph} << 12) | (std::uint64_t(fractionX) << 6) | std::uint64_t(fractionY);
 }
 
-// Splits a position into whole pixels and 1/64 fractions; false when it is negative, too far
-// out, or between two 1/64 steps (where Qt's own rounding to its fixed-point grid would have
-// to be guessed).
-bool Split(double position, int& pixel, int& fraction)
+// A position in 1/64 pixels; false when it is negative, too far out, or between two 1/64 steps
+// (where Qt's own rounding to its fixed-point grid would have to be guessed).
+bool ToFixed(double position, std::int32_t& fixed)
 {
-    const double scaled = position * 64;
+    const double scaled = position * FixedGlyph::kUnit;
     if (!(position >= 0 && position < kMaxPosition) || scaled != std::floor(scaled)) {
         return false;
     }
-    const auto fixed = static_cast<std::int64_t>(scaled);
-    pixel = static_cast<int>(fixed >> 6);
-    fraction = static_cast<int>(fixed & 63);
+    fixed = static_cast<std::int32_t>(scaled);
     return true;
+}
+
+// Slots of a face's first mask index; doubled as masks come.
+constexpr std::size_t kFirstSlots = 1024;
+// The arena's first block: the masks of a face's digits and letters at a few offsets.
+constexpr std::size_t kFirstStoreBlock = 16 * 1024;
+
+std::uint64_t HashOf(std::uint64_t key)
+{
+    return (key * 0x9E3779B97F4A7C15ULL) >> 17;
 }
 
 } // namespace
 
-CGlyphMasks::CGlyphMasks(QRawFont font) : m_font(std::move(font)) {}
+CGlyphMasks::CGlyphMasks(QRawFont font)
+    : m_font(std::move(font)), m_store(kFirstStoreBlock), m_table(std::make_unique<const Mask*[]>(kMaxMasks))
+{
+}
+
+CGlyphMasks::~CGlyphMasks() = default;
 
 bool CGlyphMasks::Blend(const QGlyphRun& run, QPointF origin, QRgb color, QImage& image,
                         const QRegion& clip)
 {
-    return Place(run, origin, m_scratch) &&
+    return PlaceRun(run, origin, m_scratch) &&
            BlendPlaced(m_scratch, QPoint(0, 0), color, image, clip);
 }
 
-bool CGlyphMasks::Place(const QGlyphRun& run, QPointF origin, PlacedRun& placed)
+bool CGlyphMasks::PlaceRun(const QGlyphRun& run, QPointF origin, PlacedRun& placed)
 {
-    return IsUsable() && PlaceChecked(run, origin, placed);
+    m_scratchGlyphs.clear();
+    if (!FixedGlyphsOf(run, origin, m_scratchGlyphs)) {
+        placed.generation = 0;
+        return false;
+    }
+    m_scratchPlaced.resize(m_scratchGlyphs.size());
+    return Place(m_scratchGlyphs, m_scratchPlaced.data(), placed);
+}
+
+bool CGlyphMasks::FixedGlyphsOf(const QGlyphRun& run, QPointF origin,
+                                std::vector<FixedGlyph>& glyphs) const
+{
+    if (run.flags() != QGlyphRun::GlyphRunFlags() || run.rawFont() != m_font) {
+        return false;
+    }
+    const QList<quint32> indexes = run.glyphIndexes();
+    const QList<QPointF> positions = run.positions();
+    if (indexes.size() != positions.size()) {
+        return false;
+    }
+    for (qsizetype i = 0; i < indexes.size(); ++i) {
+        FixedGlyph glyph;
+        glyph.index = indexes[i];
+        if (!ToFixed(origin.x() + positions[i].x(), glyph.x) ||
+            !ToFixed(origin.y() + positions[i].y(), glyph.y)) {
+            return false;
+        }
+        glyphs.push_back(glyph);
+    }
+    return true;
+}
+
+bool CGlyphMasks::Place(std::span<const FixedGlyph> glyphs, PlacedRun::Glyph* storage,
+                        PlacedRun& placed)
+{
+    placed.generation = 0;
+    return IsUsable() && PlaceChecked(glyphs, storage, placed);
 }
 
 bool CGlyphMasks::BlendPlaced(const PlacedRun& placed, QPoint shift, QRgb color, QImage& image,
@@ -188,87 +250,132 @@ bool CGlyphMasks::BlendPlaced(const PlacedRun& placed, QPoint shift, QRgb color,
     const bool whole = clip.rectCount() == 1 && clip.boundingRect().contains(placed.bounds.translated(shift));
     const Target target(image);
     // The back buffer a frame fills pushes the masks out of the caches between frames: the
-    // next glyphs' masks are asked for while this one blends (two ahead for the mask itself,
-    // one ahead for its spans and coverage, whose addresses the mask holds).
-    const std::vector<PlacedRun::Glyph>& glyphs = placed.glyphs;
+    // masks of the glyph after next are asked for while this one blends. A mask, its spans
+    // and its coverage lie one after another, so its first lines are fetched without reading
+    // it first.
+    const std::span<const PlacedRun::Glyph> glyphs(placed.glyphs, placed.count);
+    const Mask* const* masks = placed.masks;
     for (std::size_t i = 0; i < glyphs.size(); ++i) {
         if (i + 2 < glyphs.size()) {
-            __builtin_prefetch(glyphs[i + 2].mask);
+            const char* ahead = reinterpret_cast<const char*>(masks[glyphs[i + 2].mask]);
+            for (int line = 0; line < kPrefetchedLines; ++line) {
+                __builtin_prefetch(ahead + line * kCacheLine);
+            }
         }
-        if (i + 1 < glyphs.size()) {
-            const Mask& next = *glyphs[i + 1].mask;
-            __builtin_prefetch(next.spans.data());
-            __builtin_prefetch(next.coverage.data());
-        }
+        const Mask& mask = *masks[glyphs[i].mask];
+        const QPoint at(glyphs[i].x + shift.x(), glyphs[i].y + shift.y());
         if (whole) {
-            BlendWholeMask(*glyphs[i].mask, glyphs[i].offset + shift, pen, target);
+            BlendWholeMask(mask, at, pen, target);
         } else {
-            BlendMask(*glyphs[i].mask, glyphs[i].offset + shift, pen, target, clip);
+            BlendMask(mask, at, pen, target, clip);
         }
     }
     return true;
 }
 
-bool CGlyphMasks::PlaceChecked(const QGlyphRun& run, QPointF origin, PlacedRun& placed)
+bool CGlyphMasks::PlaceChecked(std::span<const FixedGlyph> glyphs, PlacedRun::Glyph* storage,
+                               PlacedRun& placed)
 {
     placed.generation = 0;
-    if (run.flags() != QGlyphRun::GlyphRunFlags() || run.rawFont() != m_font) {
-        return false;
-    }
-    const QList<quint32> glyphs = run.glyphIndexes();
-    const QList<QPointF> positions = run.positions();
-    if (glyphs.size() != positions.size()) {
-        return false;
-    }
     // Dropping the masks here, before any is chosen, keeps every chosen one alive.
-    if (m_masks.size() + static_cast<std::size_t>(glyphs.size()) > kMaxMasks) {
-        m_masks.clear();
-        ++m_generation;
+    if (m_maskCount + glyphs.size() > kMaxMasks) {
+        DropMasks();
     }
-    placed.glyphs.clear();
-    placed.bounds = QRect();
-    for (qsizetype i = 0; i < glyphs.size(); ++i) {
-        int x = 0;
-        int y = 0;
-        int fractionX = 0;
-        int fractionY = 0;
-        if (!Split(origin.x() + positions[i].x(), x, fractionX) ||
-            !Split(origin.y() + positions[i].y(), y, fractionY)) {
+    int left = 0;
+    int top = 0;
+    int right = -1;
+    int bottom = -1;
+    bool inked = false;
+    for (std::size_t i = 0; i < glyphs.size(); ++i) {
+        const FixedGlyph& glyph = glyphs[i];
+        if (glyph.x < 0 || glyph.y < 0 || glyph.x >= kMaxPlacedOffset || glyph.y >= kMaxPlacedOffset) {
             return false;
         }
-        const Mask& mask = MaskOf(glyphs[i], fractionX, fractionY);
+        const std::uint32_t position = MaskOf(glyph.index, glyph.x % FixedGlyph::kUnit, glyph.y % FixedGlyph::kUnit);
+        const Mask& mask = *m_table[position];
         if (!mask.grey) {
             return false;
         }
-        placed.glyphs.push_back({&mask, QPoint(x, y)});
-        placed.bounds |= mask.bounds.translated(x, y);
+        const QPoint offset(glyph.x / FixedGlyph::kUnit, glyph.y / FixedGlyph::kUnit);
+        storage[i] = PlacedRun::Glyph{position, static_cast<std::int16_t>(offset.x()),
+                                      static_cast<std::int16_t>(offset.y())};
+        if (mask.spanCount != 0) {
+            const QRect bounds = mask.bounds.translated(offset);
+            left = inked ? std::min(left, bounds.left()) : bounds.left();
+            top = inked ? std::min(top, bounds.top()) : bounds.top();
+            right = inked ? std::max(right, bounds.right()) : bounds.right();
+            bottom = inked ? std::max(bottom, bounds.bottom()) : bounds.bottom();
+            inked = true;
+        }
     }
+    placed.glyphs = storage;
+    placed.count = static_cast<std::uint32_t>(glyphs.size());
+    placed.bounds = inked ? QRect(QPoint(left, top), QPoint(right, bottom)) : QRect();
     placed.generation = m_generation;
+    placed.masks = m_table.get();
     return true;
 }
 
-const CGlyphMasks::Mask& CGlyphMasks::MaskOf(quint32 glyph, int fractionX, int fractionY)
+std::uint32_t CGlyphMasks::MaskOf(quint32 glyph, int fractionX, int fractionY)
 {
     const std::uint64_t key = KeyOf(glyph, fractionX, fractionY);
-    auto found = m_masks.find(key);
-    if (found == m_masks.end()) {
-        found = m_masks.emplace(key, Render(glyph, fractionX, fractionY)).first;
+    if (!m_slots.empty()) {
+        const std::size_t mask = m_slots.size() - 1;
+        for (std::size_t at = HashOf(key) & mask; m_slots[at].mask != 0; at = (at + 1) & mask) {
+            if (m_slots[at].key == key) {
+                return m_slots[at].mask - 1;
+            }
+        }
     }
-    return found->second;
+    assert(m_maskCount < kMaxMasks && "masks are dropped before a run could outgrow them");
+    const auto position = static_cast<std::uint32_t>(m_maskCount);
+    m_table[position] = &Render(glyph, fractionX, fractionY);
+    Index(key, position);
+    return position;
+}
+
+void CGlyphMasks::Index(std::uint64_t key, std::uint32_t position)
+{
+    if (2 * (m_maskCount + 1) > m_slots.size()) {
+        std::vector<Slot> old(std::max(kFirstSlots, 2 * m_slots.size()));
+        old.swap(m_slots);
+        m_maskCount = 0;
+        for (const Slot& slot : old) {
+            if (slot.mask != 0) {
+                Index(slot.key, slot.mask - 1);
+            }
+        }
+    }
+    const std::size_t slotMask = m_slots.size() - 1;
+    std::size_t at = HashOf(key) & slotMask;
+    while (m_slots[at].mask != 0) {
+        at = (at + 1) & slotMask;
+    }
+    m_slots[at] = Slot{key, position + 1};
+    ++m_maskCount;
+}
+
+void CGlyphMasks::DropMasks()
+{
+    std::fill(m_slots.begin(), m_slots.end(), Slot{});
+    m_maskCount = 0;
+    m_store.Reset();
+    ++m_generation;
 }
 
 // The glyph drawn alone by Qt, white on opaque black, at a whole-pixel point plus the
-// fractions: each channel of a pixel then holds the glyph's coverage of it.
-CGlyphMasks::Mask CGlyphMasks::Render(quint32 glyph, int fractionX, int fractionY) const
+// fractions: each channel of a pixel then holds the glyph's coverage of it. The mask, its spans
+// and its coverage are stored one after another.
+const CGlyphMasks::Mask& CGlyphMasks::Render(quint32 glyph, int fractionX, int fractionY)
 {
+    Mask* mask = new (m_store.AllocateArray<Mask>(1)) Mask{};
     const QRectF box = m_font.boundingRect(glyph);
     const bool placeable = std::abs(box.left()) < kMaxGlyphExtent &&
                            std::abs(box.top()) < kMaxGlyphExtent &&
                            box.width() < kMaxGlyphExtent && box.height() < kMaxGlyphExtent;
     if (!placeable) {
-        Mask refused;
-        refused.grey = false; // drawn through the painter
-        return refused;
+        mask->grey = false; // drawn through the painter
+        return *mask;
     }
     const QPoint at(kCanvasMargin - qFloor(box.left()), kCanvasMargin - qFloor(box.top()));
     const QSize size(qCeil(box.width()) + 2 * kCanvasMargin + 2,
@@ -284,30 +391,38 @@ CGlyphMasks::Mask CGlyphMasks::Render(quint32 glyph, int fractionX, int fraction
         single.setPositions({QPointF(at.x() + fractionX / 64.0, at.y() + fractionY / 64.0)});
         painter.drawGlyphRun(QPointF(0, 0), single);
     }
-    Mask mask;
+    m_renderSpans.clear();
+    m_renderCoverage.clear();
     for (int y = 0; y < canvas.height(); ++y) {
         const QRgb* row = reinterpret_cast<const QRgb*>(canvas.constScanLine(y));
         for (int x = 0; x < canvas.width(); ++x) {
             const QRgb pixel = row[x];
             if (qRed(pixel) != qGreen(pixel) || qGreen(pixel) != qBlue(pixel)) {
-                mask.grey = false;
+                mask->grey = false;
             }
             if (qBlue(pixel) == 0) {
                 continue;
             }
-            const bool continues = !mask.spans.empty() && mask.spans.back().y == y - at.y() &&
-                                   mask.spans.back().x + mask.spans.back().length == x - at.x();
+            const bool continues = !m_renderSpans.empty() && m_renderSpans.back().y == y - at.y() &&
+                                   m_renderSpans.back().x + m_renderSpans.back().length == x - at.x();
             if (!continues) {
-                mask.spans.push_back({static_cast<std::int16_t>(x - at.x()),
-                                      static_cast<std::int16_t>(y - at.y()), 0,
-                                      static_cast<std::uint32_t>(mask.coverage.size())});
+                m_renderSpans.push_back({static_cast<std::int16_t>(x - at.x()),
+                                         static_cast<std::int16_t>(y - at.y()), 0,
+                                         static_cast<std::uint32_t>(m_renderCoverage.size())});
             }
-            ++mask.spans.back().length;
-            mask.coverage.push_back(static_cast<std::uint8_t>(qBlue(pixel)));
-            mask.bounds |= QRect(x - at.x(), y - at.y(), 1, 1);
+            ++m_renderSpans.back().length;
+            m_renderCoverage.push_back(static_cast<std::uint8_t>(qBlue(pixel)));
+            mask->bounds |= QRect(x - at.x(), y - at.y(), 1, 1);
         }
     }
-    return mask;
+    Mask::Span* spans = m_store.AllocateArray<Mask::Span>(m_renderSpans.size());
+    std::uninitialized_copy(m_renderSpans.begin(), m_renderSpans.end(), spans);
+    std::uint8_t* coverage = m_store.AllocateArray<std::uint8_t>(m_renderCoverage.size());
+    std::uninitialized_copy(m_renderCoverage.begin(), m_renderCoverage.end(), coverage);
+    mask->spans = spans;
+    mask->coverage = coverage;
+    mask->spanCount = static_cast<std::uint32_t>(m_renderSpans.size());
+    return *mask;
 }
 
 // Draws a sample of glyphs over mid-tone colours both through the painter and from masks,
@@ -341,8 +456,12 @@ bool CGlyphMasks::IsUsable()
             painter.setPen(QColor(color));
             painter.drawGlyphRun(origin, sample);
         }
-        if (!PlaceChecked(sample, origin, m_scratch) ||
-            !BlendPlaced(m_scratch, QPoint(0, 0), color, blended, QRegion(blended.rect())) ||
+        // Its own glyphs: the check runs inside a Place, whose glyphs may be the scratch ones.
+        std::vector<FixedGlyph> fixed;
+        std::vector<PlacedRun::Glyph> storage(static_cast<std::size_t>(glyphs.size()));
+        PlacedRun placed;
+        if (!FixedGlyphsOf(sample, origin, fixed) || !PlaceChecked(fixed, storage.data(), placed) ||
+            !BlendPlaced(placed, QPoint(0, 0), color, blended, QRegion(blended.rect())) ||
             blended != expected) {
             return false;
         }

@@ -9,8 +9,13 @@
 #include <QRawFont>
 #include <QRegion>
 
+#include "ombrel/platform/qt/QtBumpArena.h"
+#include "ombrel/platform/qt/QtFixedGlyph.h"
+
+#include <cstddef>
 #include <cstdint>
-#include <unordered_map>
+#include <memory>
+#include <span>
 #include <vector>
 
 namespace Ombrel {
@@ -33,7 +38,9 @@ class CGlyphMasks
 {
 public:
     // A glyph's coverage as runs of inked pixels along its rows, so that blending visits no
-    // pixel the glyph leaves alone (a test per pixel mispredicts about every other one).
+    // pixel the glyph leaves alone (a test per pixel mispredicts about every other one). The
+    // spans and coverage values lie right behind the mask in the masks' arena, so that a glyph
+    // being blended is read from one stretch of memory.
     struct Mask
     {
         struct Span
@@ -43,29 +50,37 @@ public:
             std::int16_t length = 0;
             std::uint32_t first = 0; // index of its first coverage value
         };
-        std::vector<Span> spans;            // row by row, left to right; empty: no ink
-        std::vector<std::uint8_t> coverage; // 1..255 per inked pixel, span after span
-        QRect bounds; // of the spans, from the glyph's whole-pixel position
+        const Span* spans = nullptr;           // row by row, left to right
+        const std::uint8_t* coverage = nullptr; // 1..255 per inked pixel, span after span
+        std::uint32_t spanCount = 0;            // 0: no ink
         bool grey = true; // false: Qt drew the glyph in colour (subpixel), not a grey mask
+        QRect bounds;     // of the spans, from the glyph's whole-pixel position
     };
 
     // A run's glyphs as masks with the whole-pixel offsets of their positions from the point
-    // the run was placed at. Blending it at another whole-pixel point sets the pixels
-    // the run sets there. Valid while the masks keep the generation it was placed in.
+    // the run was placed at. Blending it at another whole-pixel point sets the pixels the run
+    // sets there. The glyphs live in storage of whoever placed the run; the run is valid
+    // while the masks keep the generation it was placed in.
     struct PlacedRun
     {
         struct Glyph
         {
-            const Mask* mask = nullptr;
-            QPoint offset; // of the whole-pixel glyph position
+            std::uint32_t mask = 0; // position in `masks`
+            std::int16_t x = 0;     // of the whole-pixel glyph position
+            std::int16_t y = 0;
         };
-        std::vector<Glyph> glyphs;
+        const Glyph* glyphs = nullptr;
+        std::uint32_t count = 0;
         QRect bounds; // of every glyph's inked pixels, from the point the run was placed at
         std::uint64_t generation = 0; // 0: never placed
+        const Mask* const* masks = nullptr; // the masks' table, while the generation lasts
     };
 
     // Masks of glyphs of `font`; runs of other raw fonts are not blended.
     explicit CGlyphMasks(QRawFont font);
+    ~CGlyphMasks();
+    CGlyphMasks(const CGlyphMasks&) = delete;
+    CGlyphMasks& operator=(const CGlyphMasks&) = delete;
 
     // Blends the glyphs of `run`, its positions taken from `origin` (device pixels), in the
     // opaque colour `color` into `image` (32-bit premultiplied), within `clip` (device
@@ -76,9 +91,14 @@ public:
     bool Blend(const QGlyphRun& run, QPointF origin, QRgb color, QImage& image,
                const QRegion& clip);
 
-    // Places `run` at `origin` into `placed`, for blending it again and again (a cached
-    // text); false as for Blend.
-    bool Place(const QGlyphRun& run, QPointF origin, PlacedRun& placed);
+    // The glyphs of `run` placed at `origin`, appended to `glyphs`; false, leaving fewer
+    // appended, for a run that cannot be drawn from these masks (as for Blend).
+    bool FixedGlyphsOf(const QGlyphRun& run, QPointF origin, std::vector<FixedGlyph>& glyphs) const;
+    // Places glyphs of this font, without decorations, for blending them again and again (a
+    // cached text): `storage` holds room for every glyph and becomes `placed.glyphs`. False
+    // for a glyph left of or above the origin, a glyph Qt draws in colour, or a font found
+    // unusable.
+    bool Place(std::span<const FixedGlyph> glyphs, PlacedRun::Glyph* storage, PlacedRun& placed);
     // Whether `placed` still points at this object's masks.
     bool IsCurrent(const PlacedRun& placed) const { return placed.generation == m_generation; }
     // Blends a current placed run shifted by `shift` whole pixels; false, having drawn
@@ -95,19 +115,41 @@ public:
     static constexpr int kMaxGlyphExtent = 4096;
 
 private:
+    // A slot of the open-addressing index of masks: the key of (glyph, fractions) and the
+    // mask's position in m_table plus one (0: empty).
+    struct Slot
+    {
+        std::uint64_t key = 0;
+        std::uint32_t mask = 0;
+    };
+
     // Whether blending here gives Qt's pixels for this font; checked on first use.
     bool IsUsable();
     // Place without the check.
-    bool PlaceChecked(const QGlyphRun& run, QPointF origin, PlacedRun& placed);
-    const Mask& MaskOf(quint32 glyph, int fractionX, int fractionY);
-    Mask Render(quint32 glyph, int fractionX, int fractionY) const;
+    bool PlaceChecked(std::span<const FixedGlyph> glyphs, PlacedRun::Glyph* storage, PlacedRun& placed);
+    bool PlaceRun(const QGlyphRun& run, QPointF origin, PlacedRun& placed);
+    // The position of the mask in m_table.
+    std::uint32_t MaskOf(quint32 glyph, int fractionX, int fractionY);
+    const Mask& Render(quint32 glyph, int fractionX, int fractionY);
+    void Index(std::uint64_t key, std::uint32_t position);
+    void DropMasks();
 
     enum class Check : std::uint8_t { Unknown, Passed, Failed };
 
     QRawFont m_font;
-    std::unordered_map<std::uint64_t, Mask> m_masks;
+    // Masks with their spans and coverage; emptied with the index when kMaxMasks are kept.
+    CBumpArena m_store;
+    std::vector<Slot> m_slots; // a power of two in size, at most half full
+    // The masks kept, by position; never reallocated, so placed runs may point at it.
+    std::unique_ptr<const Mask*[]> m_table;
+    std::size_t m_maskCount = 0;
     std::uint64_t m_generation = 1;
-    PlacedRun m_scratch; // reused by Blend, so that a text allocates nothing once its masks exist
+    // Reused by Blend and Render, so that they allocate nothing once their sizes were seen.
+    std::vector<FixedGlyph> m_scratchGlyphs;
+    std::vector<PlacedRun::Glyph> m_scratchPlaced;
+    PlacedRun m_scratch;
+    std::vector<Mask::Span> m_renderSpans;
+    std::vector<std::uint8_t> m_renderCoverage;
     Check m_check = Check::Unknown;
 };
 
