@@ -112,6 +112,8 @@ private:
     {
         int visibleBelow = 0;
         const int count = row->GetChildCount();
+        Expect(row->GetChildren().AreFirstKeysCurrent(),
+               "a block's first key prefix differs from its first child's key");
         for (int slot = 0; slot < count; ++slot) {
             CGridItem* child = row->GetChild(slot);
             Expect(child->GetParent() == row, "child's parent link");

@@ -6,7 +6,22 @@
 
 namespace Ombrel::GUI {
 
+namespace {
+
+// Siblings are ordered by their first sort key before any other.
+CKeyPrefix FirstKeyPrefix(const CGridItem& row)
+{
+    return CKeyPrefix::Of(row.GetSortKey(0));
+}
+
+} // namespace
+
 CChildList::CChildList() = default;
+
+std::unique_ptr<CRowBlockList> CChildList::MakeList()
+{
+    return std::make_unique<CRowBlockList>(&CGridItem::m_childBlock, &FirstKeyPrefix);
+}
 
 CChildList::~CChildList() = default;
 
@@ -14,7 +29,7 @@ void CChildList::Insert(int slot, CGridItem* row)
 {
     assert(slot >= 0 && slot <= Size() && "slot outside the children");
     if (!m_list)
-        m_list = std::make_unique<CRowBlockList>(&CGridItem::m_childBlock);
+        m_list = MakeList();
     m_list->Insert(slot, std::span<CGridItem* const>(&row, 1));
 }
 
@@ -24,7 +39,7 @@ void CChildList::Insert(int slot, std::span<CGridItem* const> rows)
     if (rows.empty())
         return;
     if (!m_list)
-        m_list = std::make_unique<CRowBlockList>(&CGridItem::m_childBlock);
+        m_list = MakeList();
     m_list->Insert(slot, rows);
 }
 
@@ -33,7 +48,7 @@ void CChildList::InsertEach(std::span<CGridItem* const> rows, std::span<const in
     if (rows.empty())
         return;
     if (!m_list)
-        m_list = std::make_unique<CRowBlockList>(&CGridItem::m_childBlock);
+        m_list = MakeList();
     m_list->InsertEach(rows, slots);
 }
 
@@ -43,7 +58,7 @@ void CChildList::Assign(std::span<CGridItem* const> rows)
     if (rows.empty())
         return;
     if (!m_list)
-        m_list = std::make_unique<CRowBlockList>(&CGridItem::m_childBlock);
+        m_list = MakeList();
     m_list->Assign(rows);
 }
 

@@ -86,8 +86,27 @@ public:
     {
         return m_list ? m_list->PartitionPoint(first, last, holds, prefetch) : first;
     }
+    // The same, with `decide` telling from a child's first sort key prefix what `holds` would
+    // say of it, where the prefix can (see CRowBlockList::PartitionPoint).
+    template <class Predicate, class Decide, class Prefetch>
+    int PartitionPoint(int first, int last, Predicate&& holds, Decide&& decide,
+                       Prefetch&& prefetch) const
+    {
+        return m_list ? m_list->PartitionPoint(first, last, holds, decide, prefetch) : first;
+    }
+
+    // `row`, a child, has new sort keys (see CRowBlockList::OnKeyChanged).
+    void OnKeyChanged(const CGridItem* row)
+    {
+        if (m_list)
+            m_list->OnKeyChanged(row);
+    }
+    // True when what the list keeps of its children's first keys is current.
+    bool AreFirstKeysCurrent() const { return !m_list || m_list->AreFirstKeysCurrent(); }
 
 private:
+    static std::unique_ptr<CRowBlockList> MakeList();
+
     std::unique_ptr<CRowBlockList> m_list; // made with the first child, dropped with the last
 };
 

@@ -753,6 +753,9 @@ bool CGridItem::UpdateSortKeys()
             complete = false;
         }
     }
+    // The parent's children list keeps the first keys of its blocks beside them.
+    if (m_childBlock)
+        m_childBlock->list->OnKeyChanged(this);
     return complete;
 }
 

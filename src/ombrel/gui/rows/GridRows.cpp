@@ -629,8 +629,12 @@ void CGridRows::RefreshFilter()
 
 void CGridRows::OnRowUpdated(CGridItem* row, int fieldId)
 {
-    CItemContainer* container = Resolver{*this}.ContainerOf(row);
-    if (!container || !row->GetParent() || !row->GetParent()->HasChild(row))
+    // The row is a live row that heard a change (CGridItem::OnUpdate): its own container says
+    // whether it is one of this grid's, without a lookup of the registered set, which in a
+    // large grid costs a cache miss a change. A root has no parent and takes no change.
+    CItemContainer* container = row->GetContainer();
+    if (container->GetGridRows() != this || !row->GetParent() ||
+        !row->GetParent()->HasChild(row))
         return;
     IGridRowsOwner& owner = m_impl->owner;
     if (ApplyFilter(*this, row)) {

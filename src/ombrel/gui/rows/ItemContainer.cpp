@@ -57,17 +57,25 @@ int SortedSlot(const CChildList& siblings, const CRowComparator& comparator, con
     // Both neighbours are asked for before either is compared.
     if (around.next)
         prefetch(around.next);
+    // The blocks of siblings are searched by their first key prefixes as far as those tell.
+    // A sibling whose prefix sorts before the row's both stays before it and comes before it;
+    // one whose prefix sorts after does neither (the comparator is antisymmetric).
+    const CKeyPrefix prefix = CKeyPrefix::Of(row.GetSortKey(0));
+    const auto decide = [&](const CKeyPrefix& sibling) {
+        return comparator.ComparePrefixes(sibling, prefix);
+    };
     if (around.previous && comparator.Before(row, *around.previous)) {
         const auto staysAfter = [&](const CGridItem* sibling) {
             return !comparator.Before(row, *sibling);
         };
-        return siblings.PartitionPoint(0, around.index - 1, staysAfter, prefetch);
+        return siblings.PartitionPoint(0, around.index - 1, staysAfter, decide, prefetch);
     }
     if (around.next && comparator.Before(*around.next, row)) {
         const auto comesBefore = [&](const CGridItem* sibling) {
             return comparator.Before(*sibling, row);
         };
-        return siblings.PartitionPoint(around.index + 2, siblings.Size(), comesBefore, prefetch) -
+        return siblings.PartitionPoint(around.index + 2, siblings.Size(), comesBefore, decide,
+                                       prefetch) -
                1;
     }
     return around.index;

@@ -76,7 +76,7 @@ CRowBlockList::Iterator& CRowBlockList::Iterator::operator++()
     return *this;
 }
 
-CRowBlockList::CRowBlockList(Link link) : m_link(link) {}
+CRowBlockList::CRowBlockList(Link link, KeyOf keyOf) : m_link(link), m_keyOf(keyOf) {}
 
 CRowBlockList::~CRowBlockList()
 {
@@ -105,6 +105,32 @@ bool CRowBlockList::Contains(const CGridItem* row) const
 {
     const CRowBlock* block = row->*m_link;
     return block && block->list == this;
+}
+
+void CRowBlockList::OnKeyChanged(const CGridItem* row)
+{
+    CRowBlock* block = row->*m_link;
+    if (m_keyOf == nullptr || !block || block->list != this || block->rows.front() != row)
+        return;
+    block->firstKey = m_keyOf(*row);
+    m_firstKeys[static_cast<std::size_t>(block->index)] = block->firstKey;
+}
+
+bool CRowBlockList::AreFirstKeysCurrent() const
+{
+    if (m_firstRows.size() != m_blocks.size())
+        return false;
+    for (std::size_t index = 0; index < m_blocks.size(); ++index) {
+        const CRowBlock& block = *m_blocks[index];
+        if (m_firstRows[index] != block.rows.front())
+            return false;
+        if (m_keyOf == nullptr)
+            continue;
+        const CKeyPrefix present = m_keyOf(*block.rows.front());
+        if (block.firstKey != present || m_firstKeys[index] != present)
+            return false;
+    }
+    return true;
 }
 
 CRowBlockList::Neighbourhood CRowBlockList::NeighboursOf(const CGridItem* row) const
@@ -147,7 +173,7 @@ void CRowBlockList::Move(int from, int to)
             std::rotate(sourceAt, sourceAt + 1, targetAt + 1);
         else
             std::rotate(targetAt, sourceAt, sourceAt + 1);
-        m_firstRows[source.block] = sourceRows.front();
+        FrontChanged(source.block);
         return;
     }
     CRowBlock& targetBlock = *m_blocks[target.block];
@@ -161,13 +187,13 @@ void CRowBlockList::Move(int from, int to)
         return;
     }
     sourceRows.erase(sourceAt);
-    m_firstRows[source.block] = sourceRows.front();
+    FrontChanged(source.block);
     AddToBlockSize(source.block, -1);
     const int offset = from < to ? target.offset + 1 : target.offset;
     ReserveFor(targetBlock.rows, targetBlock.rows.size() + 1);
     targetBlock.rows.insert(targetBlock.rows.begin() + offset, row);
     row->*m_link = &targetBlock;
-    m_firstRows[target.block] = targetBlock.rows.front();
+    FrontChanged(target.block);
     AddToBlockSize(target.block, 1);
 }
 
@@ -197,7 +223,7 @@ void CRowBlockList::Insert(int index, std::span<CGridItem* const> rows)
     block.rows.insert(block.rows.begin() + place.offset, rows.begin(), rows.end());
     for (CGridItem* row : rows)
         row->*m_link = &block;
-    m_firstRows[place.block] = block.rows.front();
+    FrontChanged(place.block);
     AddToBlockSize(place.block, count);
     m_size += count;
 }
@@ -255,6 +281,7 @@ void CRowBlockList::MergeIntoBlock(std::unique_ptr<CRowBlock> block, int start, 
             old[--to] = rows[added];
             rows[added]->*m_link = block.get();
         }
+        TakeFirstKey(*block);
         blocks.push_back(std::move(block));
         return;
     }
@@ -280,6 +307,7 @@ void CRowBlockList::MergeIntoBlock(std::unique_ptr<CRowBlock> block, int start, 
             break;
         rows[added]->*m_link = block.get();
     }
+    TakeFirstKey(*block);
     blocks.push_back(std::move(block));
     std::vector<std::unique_ptr<CRowBlock>> rest =
         MakeBlocks(std::span<CGridItem* const>(merged).subspan(firstSize), kBuiltBlockSize);
@@ -337,7 +365,7 @@ void CRowBlockList::Erase(int index, int count)
         if (rows.empty())
             emptied = true;
         else
-            m_firstRows[block] = rows.front();
+            FrontChanged(block);
         remaining -= taken;
         offset = 0;
         ++block;
@@ -388,6 +416,7 @@ void CRowBlockList::Clear()
         Unlink(block->rows);
     m_blocks.clear();
     m_firstRows.clear();
+    m_firstKeys.clear();
     m_sizeTree.clear();
     m_size = 0;
 }
@@ -396,6 +425,7 @@ void CRowBlockList::Discard()
 {
     m_blocks.clear();
     m_firstRows.clear();
+    m_firstKeys.clear();
     m_sizeTree.clear();
     m_size = 0;
 }
@@ -431,6 +461,25 @@ int CRowBlockList::StartOf(std::size_t block) const
     return start;
 }
 
+void CRowBlockList::FrontChanged(std::size_t index)
+{
+    CRowBlock& block = *m_blocks[index];
+    CGridItem* front = block.rows.front();
+    if (m_firstRows[index] == front)
+        return; // the same row: its prefix is kept current by OnKeyChanged
+    m_firstRows[index] = front;
+    if (m_keyOf == nullptr)
+        return;
+    block.firstKey = m_keyOf(*front);
+    m_firstKeys[index] = block.firstKey;
+}
+
+void CRowBlockList::TakeFirstKey(CRowBlock& block) const
+{
+    if (m_keyOf != nullptr)
+        block.firstKey = m_keyOf(*block.rows.front());
+}
+
 void CRowBlockList::AddToBlockSize(std::size_t block, int delta)
 {
     for (std::size_t node = block + 1; node < m_sizeTree.size(); node += LowestBit(node))
@@ -441,9 +490,13 @@ void CRowBlockList::Reindex(std::size_t first)
 {
     const std::size_t count = m_blocks.size();
     m_firstRows.resize(count);
+    if (m_keyOf != nullptr)
+        m_firstKeys.resize(count);
     for (std::size_t block = first; block < count; ++block) {
         m_blocks[block]->index = static_cast<int>(block);
         m_firstRows[block] = m_blocks[block]->rows.front();
+        if (m_keyOf != nullptr)
+            m_firstKeys[block] = m_blocks[block]->firstKey;
     }
     if (count <= 1) {
         m_sizeTree.clear();
@@ -498,6 +551,7 @@ std::vector<std::unique_ptr<CRowBlock>> CRowBlockList::MakeBlocks(
         block->rows.assign(rows.begin() + static_cast<std::ptrdiff_t>(next),
                            rows.begin() + static_cast<std::ptrdiff_t>(next + size));
         LinkRows(*block, 0);
+        TakeFirstKey(*block);
         next += size;
         blocks.push_back(std::move(block));
     }
@@ -536,6 +590,7 @@ void CRowBlockList::MergeIfSmall(std::size_t block)
         const std::size_t moved = first.rows.size();
         for (std::size_t slot = 0; slot < moved; ++slot)
             second.rows[slot]->*m_link = &second;
+        second.firstKey = first.firstKey;
         emptied = left;
     } else {
         const std::size_t from = first.rows.size();

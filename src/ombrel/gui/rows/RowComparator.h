@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "ombrel/gui/header/SortInfo.h"
+#include "ombrel/gui/rows/detail/KeyPrefix.h"
 
 namespace Ombrel::GUI {
 
@@ -21,6 +22,15 @@ public:
     explicit CRowComparator(std::span<const CSortInfo> levels) : m_levels(levels) {}
 
     int Compare(const CGridItem& a, const CGridItem& b) const;
+    // What Compare says of two rows whose first keys have the prefixes `a` and `b`, when the
+    // prefixes decide it; 0 when they cannot tell (the rows must then be compared).
+    int ComparePrefixes(const CKeyPrefix& a, const CKeyPrefix& b) const
+    {
+        const int order = a.Order(b);
+        if (order == 0 || m_levels.empty())
+            return 0;
+        return m_levels.front().IsDescending() ? order : -order;
+    }
     // True when a sorts strictly before b.
     bool Before(const CGridItem& a, const CGridItem& b) const { return Compare(a, b) > 0; }
 

@@ -7,6 +7,8 @@
 #include <span>
 #include <vector>
 
+#include "ombrel/gui/rows/detail/KeyPrefix.h"
+
 namespace Ombrel::GUI {
 
 class CGridItem;
@@ -21,6 +23,9 @@ struct CRowBlock
     CRowBlockList* list = nullptr;
     int index = 0;                     // place among the list's blocks
     std::pmr::vector<CGridItem*> rows; // never empty while the block is in a list
+    // The first row's key prefix, in a list that keeps them (see CRowBlockList::KeyOf); kept
+    // here too so that renumbering blocks copies it instead of reading each first row again.
+    CKeyPrefix firstKey;
 };
 
 // An ordered sequence of rows cut into blocks of at most kMaxBlockSize entries, with a Fenwick
@@ -34,9 +39,14 @@ class CRowBlockList
 {
 public:
     using Link = CRowBlock* CGridItem::*;
+    // The key prefix by which a sorted list orders its rows first. A list given one keeps each
+    // block's first prefix in an array beside the blocks, so that a search over a large list
+    // finds its block in that array instead of reading a row nobody touched lately per probe.
+    using KeyOf = CKeyPrefix (*)(const CGridItem& row);
     static constexpr int kMaxBlockSize = 256;
 
-    explicit CRowBlockList(Link link);
+    // `keyOf`: null for a list not ordered by keys (nothing is kept).
+    explicit CRowBlockList(Link link, KeyOf keyOf = nullptr);
     // Clears the links of the rows still in the list.
     ~CRowBlockList();
     CRowBlockList(const CRowBlockList&) = delete;
@@ -50,6 +60,13 @@ public:
 
     // True when `row` is an entry of this list: O(1), unlike IndexOf, which searches the block.
     bool Contains(const CGridItem* row) const;
+
+    // The key `row` (an entry) is ordered by has changed: when it is the first of its block,
+    // the prefix kept for the block follows. Whoever changes a row's key calls it.
+    void OnKeyChanged(const CGridItem* row);
+    // True when the prefix kept for every block is its first row's present one (always, in a
+    // list without keys): what OnKeyChanged and every change of a block's entries maintain.
+    bool AreFirstKeysCurrent() const;
 
     // An entry's index with the entries on either side (null at the ends).
     struct Neighbourhood
@@ -110,12 +127,35 @@ public:
         const Place to = Locate(last - 1);
         const std::size_t block =
             SearchSlots(m_firstRows.data(), from.block + 1, to.block + 1, holds, prefetch) - 1;
-        const std::pmr::vector<CGridItem*>& rows = m_blocks[block]->rows;
-        const std::size_t begin = block == from.block ? static_cast<std::size_t>(from.offset) : 0;
-        const std::size_t end =
-            block == to.block ? static_cast<std::size_t>(to.offset) + 1 : rows.size();
-        const std::size_t slot = SearchSlots(rows.data(), begin, end, holds, prefetch);
-        return StartOf(block) + static_cast<int>(slot);
+        return SearchWithinBlock(block, from, to, holds, prefetch);
+    }
+
+    // The same search in a list with keys, where `decide(prefix)` tells from a block's first
+    // key prefix alone what `holds` would say of that block's first row: positive for true,
+    // negative for false, 0 when the prefix cannot tell and the row must be asked. The blocks
+    // are bisected in the array of prefixes, reading a first row only when its prefix cannot
+    // tell; then the one block that holds the boundary is searched as above.
+    template <class Predicate, class Decide, class Prefetch>
+    int PartitionPoint(int first, int last, Predicate&& holds, Decide&& decide,
+                       Prefetch&& prefetch) const
+    {
+        if (m_keyOf == nullptr)
+            return PartitionPoint(first, last, holds, prefetch);
+        if (first >= last)
+            return first;
+        const Place from = Locate(first);
+        const Place to = Locate(last - 1);
+        std::size_t low = from.block + 1;
+        std::size_t high = to.block + 1;
+        while (low < high) {
+            const std::size_t middle = low + (high - low) / 2;
+            const int verdict = decide(m_firstKeys[middle]);
+            if (verdict > 0 || (verdict == 0 && holds(m_firstRows[middle])))
+                low = middle + 1;
+            else
+                high = middle;
+        }
+        return SearchWithinBlock(low - 1, from, to, holds, prefetch);
     }
 
     class Iterator
@@ -161,6 +201,20 @@ private:
 
     Place Locate(int index) const;
 
+    // The end of a partition-point search: the boundary's slot inside `block`, which lies in
+    // the searched range [from, to].
+    template <class Predicate, class Prefetch>
+    int SearchWithinBlock(std::size_t block, Place from, Place to, Predicate& holds,
+                          Prefetch& prefetch) const
+    {
+        const std::pmr::vector<CGridItem*>& rows = m_blocks[block]->rows;
+        const std::size_t begin = block == from.block ? static_cast<std::size_t>(from.offset) : 0;
+        const std::size_t end =
+            block == to.block ? static_cast<std::size_t>(to.offset) + 1 : rows.size();
+        const std::size_t slot = SearchSlots(rows.data(), begin, end, holds, prefetch);
+        return StartOf(block) + static_cast<int>(slot);
+    }
+
     // First slot in [low, high) of `rows` whose row does not satisfy `holds`. A wide range is
     // cut at kSearchWays - 1 evenly spaced slots at once: their slots and rows are all asked
     // for before the first is compared, so that a step costs about one memory read instead of
@@ -196,6 +250,11 @@ private:
         return low;
     }
     int StartOf(std::size_t block) const;
+    // After the entries of block `index` changed: its first row, and in a list with keys its
+    // first key prefix, follow in the block and beside the list.
+    void FrontChanged(std::size_t index);
+    // The prefix of a block's first row, made when the block is (re)built.
+    void TakeFirstKey(CRowBlock& block) const;
     void AddToBlockSize(std::size_t block, int delta);
     void LinkRows(CRowBlock& block, std::size_t from);
     void Unlink(std::span<CGridItem* const> rows);
@@ -212,8 +271,10 @@ private:
                                                        int perBlock);
 
     Link m_link;
+    KeyOf m_keyOf;
     std::vector<std::unique_ptr<CRowBlock>> m_blocks;
     std::vector<CGridItem*> m_firstRows; // first row of each block, for bisection
+    std::vector<CKeyPrefix> m_firstKeys; // their key prefixes; empty in a list without keys
     // 1-based Fenwick tree of block sizes; empty while there is at most one block.
     std::vector<int> m_sizeTree;
     int m_size = 0;
