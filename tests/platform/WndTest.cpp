@@ -34,6 +34,18 @@ protected:
         ShowAndActivate(frame);
     }
 
+    // Gives the child's `bar` the range 0..`max`, a page of `page` and the position `position`.
+    void SetChildScrollRange(int bar, int max, unsigned page, int position)
+    {
+        SCROLLINFO info;
+        info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+        info.nMin = 0;
+        info.nMax = max;
+        info.nPage = page;
+        info.nPos = position;
+        child.SetScrollInfo(bar, info);
+    }
+
     CRecordingWnd frame;
     CRecordingWnd child;
 };
@@ -516,12 +528,7 @@ TEST_F(WndTest, ScrollInfoClampsPositionToThePageAndShowsTheBar)
 // the second one comes or goes.
 TEST_F(WndTest, ScrollBarsMakeRoomForEachOtherAndStayPutWhileScrolling)
 {
-    SCROLLINFO info;
-    info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
-    info.nMax = 999;
-    info.nPage = 50;
-    info.nPos = 0;
-    child.SetScrollInfo(SB_VERT, info);
+    SetChildScrollRange(SB_VERT, 999, 50, 0);
     QWidget* widget = WidgetOf(child);
     QScrollBar* vertical = nullptr;
     for (QScrollBar* bar : widget->findChildren<QScrollBar*>())
@@ -532,7 +539,7 @@ TEST_F(WndTest, ScrollBarsMakeRoomForEachOtherAndStayPutWhileScrolling)
     EXPECT_EQ(widget->height(), fullHeight.height());
     EXPECT_EQ(widget->width(), fullHeight.right() + 1);
 
-    child.SetScrollInfo(SB_HORZ, info);
+    SetChildScrollRange(SB_HORZ, 999, 50, 0);
     const QRect shortened = vertical->geometry();
     EXPECT_LT(shortened.height(), fullHeight.height());
     for (int position : {50, 500, 950}) {
@@ -541,9 +548,10 @@ TEST_F(WndTest, ScrollBarsMakeRoomForEachOtherAndStayPutWhileScrolling)
         EXPECT_EQ(shortened, vertical->geometry()) << position;
     }
 
-    info.fMask = SIF_PAGE;
-    info.nPage = 1000; // the horizontal range fits: its bar goes
-    child.SetScrollInfo(SB_HORZ, info);
+    SCROLLINFO page;
+    page.fMask = SIF_PAGE;
+    page.nPage = 1000; // the horizontal range fits: its bar goes
+    child.SetScrollInfo(SB_HORZ, page);
     EXPECT_EQ(fullHeight, vertical->geometry());
     EXPECT_TRUE(vertical->isVisibleTo(widget));
 }
@@ -552,12 +560,7 @@ TEST_F(WndTest, ScrollBarsMakeRoomForEachOtherAndStayPutWhileScrolling)
 // stock bar in the same state shows.
 TEST_F(WndTest, ScrollPositionsShowOnTheWindowsCachedBar)
 {
-    SCROLLINFO info;
-    info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
-    info.nMax = 9999;
-    info.nPage = 50;
-    info.nPos = 0;
-    child.SetScrollInfo(SB_VERT, info);
+    SetChildScrollRange(SB_VERT, 9999, 50, 0);
     auto* bar = WidgetOf(child)->findChild<CCachedScrollBar*>();
     ASSERT_NE(nullptr, bar);
     QWidget stockParent;
@@ -577,12 +580,7 @@ TEST_F(WndTest, ScrollPositionsShowOnTheWindowsCachedBar)
 
 TEST_F(WndTest, ScrollBarActionsAreReportedAndLeaveThePositionToTheWindow)
 {
-    SCROLLINFO info;
-    info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
-    info.nMax = 99;
-    info.nPage = 10;
-    info.nPos = 5;
-    child.SetScrollInfo(SB_VERT, info);
+    SetChildScrollRange(SB_VERT, 99, 10, 5);
     auto* bar = WidgetOf(child)->findChild<QScrollBar*>();
     ASSERT_NE(nullptr, bar);
     bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
