@@ -307,8 +307,7 @@ void CEditInPlace::DrawEditHint(CellPaintContext& cell, CDC& dc, std::uint32_t f
         return;
     const EditInPlaceSettings& settings = Detail::PaintedEditSettings(cell, *context.grid);
     // The field as read when the cell's context was made (reading it takes the column's lock).
-    const std::int32_t fieldId =
-        cell.fieldIdColumn == cell.column ? cell.columnFieldId : context.GetFieldId();
+    const std::int32_t fieldId = cell.ColumnFieldId();
     // The pointer must also have been seen moving over the cell: a pointer position the grid
     // never saw (another window in front, no pointer yet) frames nothing. That is asked first:
     // it is cheap, and false for every cell but one, so the pointer is read once a paint.

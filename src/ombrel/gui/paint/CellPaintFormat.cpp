@@ -40,14 +40,6 @@ using PaintTools::VerticalLine;
 constexpr COLORREF kImageKeyColor = 0xEAEEED;
 constexpr std::int32_t kNoField = -2;
 
-// The field identifier of the context's column (which must not be null), without taking the
-// column's lock again when the context was built with it.
-std::int32_t FieldIdOf(const CellPaintContext& context)
-{
-    return context.fieldIdColumn == context.column ? context.columnFieldId
-                                                   : context.column->GetFieldId();
-}
-
 const GridAppearance& AppearanceOf(const CellPaintContext& context)
 {
     if (context.snapshot) {
@@ -68,7 +60,7 @@ bool IsSortColumn(const CellPaintContext& context)
     if (!context.grid || !context.column) {
         return false;
     }
-    const std::int32_t fieldId = FieldIdOf(context);
+    const std::int32_t fieldId = context.ColumnFieldId();
     if (context.snapshot) {
         return context.snapshot->IsSortField(fieldId);
     }
@@ -105,7 +97,7 @@ bool IsLastChild(const CGridItem* row)
 // the one the paint holds.
 std::int64_t ElapsedSinceChange(const CellPaintContext& context)
 {
-    const std::int32_t fieldId = FieldIdOf(context);
+    const std::int32_t fieldId = context.ColumnFieldId();
     CellPaintContext::ElapsedSinceChange& kept = context.elapsedSinceChange;
     if (!kept.known || kept.row != context.row || kept.fieldId != fieldId) {
         kept = {true, context.row, fieldId,
@@ -344,7 +336,7 @@ CString CCellPaintFormat::FormatCellText(const CellPaintContext& context)
         return CString();
     }
     try {
-        return CString(object->GetFormattedValue(FieldIdOf(context), context.format));
+        return CString(object->GetFormattedValue(context.ColumnFieldId(), context.format));
     } catch (...) {
         // A getter that throws must not take the paint pass down; the cell shows no text.
         return CString();
@@ -368,7 +360,7 @@ UINT CCellPaintFormat::GetTextAlignment(const CellPaintContext& context) const
     case CColumn::AlignAuto: {
         Common::CDataObject* object = context.row ? context.row->GetDataObject() : nullptr;
         const bool numeric =
-            object && Common::IsNumericKind(object->GetFieldType(FieldIdOf(context)));
+            object && Common::IsNumericKind(object->GetFieldType(context.ColumnFieldId()));
         return numeric ? DT_RIGHT : DT_LEFT;
     }
     default:
@@ -383,7 +375,7 @@ bool CCellPaintFormat::IsTreeCell(const CellPaintContext& context, std::uint32_t
     }
     const std::int32_t treeField = context.snapshot ? context.snapshot->GetHierarchyField()
                                                     : context.grid->GetHierarchyColumn();
-    return treeField != 0 && treeField == FieldIdOf(context);
+    return treeField != 0 && treeField == context.ColumnFieldId();
 }
 
 bool CCellPaintFormat::ShowsButton(const CellPaintContext& context)
@@ -447,7 +439,7 @@ void CCellPaintFormat::ScheduleHighlight(const CellPaintContext& context, std::u
     if (!(flags & PaintHighlight) || !context.row || !context.column || !context.grid) {
         return;
     }
-    const std::int32_t fieldId = FieldIdOf(context);
+    const std::int32_t fieldId = context.ColumnFieldId();
     const std::int64_t elapsed = ElapsedSinceChange(context);
     const std::int64_t delay = GetHighlightRepaintDelay(context.highlight, elapsed);
     if (delay > 0) {

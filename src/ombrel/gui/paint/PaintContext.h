@@ -160,6 +160,9 @@ struct CellPaintContext
     // It stands for `column` only while `column` is still `fieldIdColumn`.
     std::int32_t columnFieldId = -2;
     const CColumn* fieldIdColumn = nullptr;
+    // The field identifier of `column` (which must not be null): `columnFieldId` while it
+    // stands for `column`, else read from the column.
+    std::int32_t ColumnFieldId() const;
     // The paint's snapshot, and the entry of `column` in it; the cell formats read the
     // appearance, sort fields, tree column and the column's facts there instead of asking the
     // grid and the column (null: they ask). The entry stands for `column` only while its

@@ -96,8 +96,7 @@ bool ShouldShowButtonHint(const CellPaintContext& cell)
     const EditInPlaceSettings& settings = PaintedEditSettings(cell, *grid);
     if (!settings.enabled || !(settings.drawEditHints || settings.editHintsEverywhere))
         return false;
-    const std::int32_t fieldId =
-        cell.fieldIdColumn == cell.column ? cell.columnFieldId : cell.column->GetFieldId();
+    const std::int32_t fieldId = cell.ColumnFieldId();
     const bool underPointer = settings.editHintsEverywhere || grid->IsPointerOverCell(cell.row, fieldId);
     if (!underPointer || !cell.column->IsEditable())
         return false;
