@@ -170,22 +170,17 @@ CShapedTextCache::Entry& CShapedTextCache::CFontTexts::Insert(std::string_view u
     }
     const auto position = static_cast<std::uint32_t>(m_used++);
     Entry& entry = At(position);
+    // A fresh entry but for the glyph-run list, emptied with its buffer kept.
+    QList<QGlyphRun> runs = std::move(entry.glyphs);
+    runs.clear();
+    entry = Entry{};
+    entry.glyphs = std::move(runs);
     char* key = m_arena.AllocateArray<char>(utf8.size());
     std::copy(utf8.begin(), utf8.end(), key);
     entry.key = key;
     entry.keyLength = static_cast<std::uint32_t>(utf8.size());
     entry.hash = hash;
     entry.position = position;
-    entry.width = 0;
-    entry.setting = Setting::Lines;
-    entry.runsMade = false;
-    entry.ink = QRect();
-    entry.glyphs.clear();
-    entry.elidedFor = -1;
-    entry.elidedEntry = 0;
-    entry.placed = CGlyphMasks::PlacedRun{};
-    entry.placedStorage = nullptr;
-    entry.placedMasks = nullptr;
     Index(position);
     return entry;
 }
