@@ -246,11 +246,12 @@ TEST_F(SortingTest, LargeBurstsOrderNumbersOfAnySpanThatDifferInAnyByte)
     // 64-bit keys spanning 20 bits (above 12 low bits they all share), 62 bits (with the other
     // level's two, exactly what one packed number holds) and the whole range (every byte of a
     // prefix varies, the extremes included), signs mixed, on either level, beside a level of
-    // few values; both directions.
+    // three values or of one (which takes no bits of a packed number); both directions.
     std::mt19937_64 random(31);
     std::vector<std::int64_t> wide(5000);
     for (const int spanBits : {20, 62, 64})
-    for (const bool wideFirst : {true, false}) {
+    for (const bool wideFirst : {true, false})
+    for (const std::size_t narrowValues : {3u, 1u}) {
         const std::int64_t base = spanBits < 64 ? -(std::int64_t{1} << 40) + 5 : 0;
         const int sharedLowBits = spanBits == 20 ? 12 : 0;
         for (std::int64_t& value : wide)
@@ -268,7 +269,7 @@ TEST_F(SortingTest, LargeBurstsOrderNumbersOfAnySpanThatDifferInAnyByte)
         m_objects.clear();
         std::vector<Common::CDataObject*> objects;
         for (std::size_t index = 0; index < wide.size(); ++index) {
-            const CValue narrow(static_cast<std::int64_t>(index % 3));
+            const CValue narrow(static_cast<std::int64_t>(index % narrowValues));
             objects.push_back(wideFirst ? Object("r", CValue(wide[index]), narrow)
                                         : Object("r", narrow, CValue(wide[index])));
         }
@@ -288,7 +289,8 @@ TEST_F(SortingTest, LargeBurstsOrderNumbersOfAnySpanThatDifferInAnyByte)
                 return firstDescending ? x.first > y.first : x.first < y.first;
             return secondDescending ? x.second > y.second : x.second < y.second;
         });
-        EXPECT_EQ(shown, expected) << "wide key first: " << wideFirst << ", span " << spanBits;
+        EXPECT_EQ(shown, expected) << "wide key first: " << wideFirst << ", span " << spanBits
+                                   << ", narrow values " << narrowValues;
         EXPECT_EQ(CheckRows(rows, true), "");
     }
 }

@@ -379,10 +379,13 @@ bool CRowComparator::SortByPrefixes(std::span<CGridItem*> rows) const
     const auto before = [this](const CGridItem* a, const CGridItem* b) { return Before(*a, *b); };
     if (range.Bits(0) + secondBits <= 64) {
         const auto entries = SortEntries<PackedRow>(rows, [&](CGridItem* row) {
-            const std::uint64_t first = offset(row, 0);
-            const std::uint64_t key =
-                secondBits == 0 ? first : first << secondBits | offset(row, 1);
-            return PackedRow{key, row};
+            // A level of one value takes no bits: its offset is 0 and adds nothing (shifting
+            // by all 64 bits of the other level would be undefined).
+            if (secondBits == 0)
+                return PackedRow{offset(row, 0), row};
+            if (secondBits == 64)
+                return PackedRow{offset(row, 1), row};
+            return PackedRow{offset(row, 0) << secondBits | offset(row, 1), row};
         });
         if (tiesMayDiffer)
             SortTies(rows, entries, before);
